@@ -1,0 +1,31 @@
+# One static library per folder: every .cpp of the folder except the *_test.cpp files.
+# The tests of the folder build into one executable whose cases CTest runs one by one.
+
+find_package(Threads REQUIRED)
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+add_compile_options(-Wall -Wextra)
+if(X_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# x_folder_library(<target> [DEPS <targets...>] [TEST_DEPS <targets...>])
+function(x_folder_library target)
+  cmake_parse_arguments(X "" "" "DEPS;TEST_DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  file(GLOB tests CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
+  if(tests)
+    list(REMOVE_ITEM sources ${tests})
+  endif()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}")
+  target_link_libraries(${target} PUBLIC ${X_DEPS} Threads::Threads)
+  if(tests)
+    add_executable(${target}_tests ${tests})
+    target_link_libraries(${target}_tests PRIVATE ${target} ${X_TEST_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    gtest_discover_tests(${target}_tests DISCOVERY_MODE PRE_TEST
+      PROPERTIES LABELS ${target} ENVIRONMENT "X_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  endif()
+endfunction()
