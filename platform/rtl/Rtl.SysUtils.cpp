@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include <sys/random.h>
+
 void RaiseListIndexError(int64_t AIndex)
 {
     throw EListError("List index out of bounds (" + IntToStr(AIndex) + ")");
@@ -242,4 +244,19 @@ String QuotedStr(std::string_view AText)
     }
     Result += '\'';
     return Result;
+}
+
+bool CreateGUID(TGUID& AGuid)
+{
+    uint8_t Bytes[16];
+    if (getrandom(Bytes, sizeof Bytes, 0) != static_cast<ssize_t>(sizeof Bytes))
+        return false;
+    // RFC 4122: version 4 in the high nibble of byte 6, variant 10 in the top bits of byte 8.
+    Bytes[6] = static_cast<uint8_t>((Bytes[6] & 0x0F) | 0x40);
+    Bytes[8] = static_cast<uint8_t>((Bytes[8] & 0x3F) | 0x80);
+    AGuid.D1 = (uint32_t(Bytes[0]) << 24) | (uint32_t(Bytes[1]) << 16) | (uint32_t(Bytes[2]) << 8) | Bytes[3];
+    AGuid.D2 = static_cast<uint16_t>((Bytes[4] << 8) | Bytes[5]);
+    AGuid.D3 = static_cast<uint16_t>((Bytes[6] << 8) | Bytes[7]);
+    std::copy(Bytes + 8, Bytes + 16, AGuid.D4.begin());
+    return true;
 }

@@ -103,3 +103,8 @@ String TrimRight(std::string_view AText);
 bool IsValidIdent(std::string_view AText);
 // The text between single quotes, with every quote inside doubled.
 String QuotedStr(std::string_view AText);
+
+// ---- GUIDs -------------------------------------------------------------------------------
+
+// A new random (version 4) GUID; False when the system has no randomness to give.
+[[nodiscard]] bool CreateGUID(TGUID& AGuid);
