@@ -1,11 +1,17 @@
 // Rtl.System.cpp: thread ids, sleeping and the clocks on Linux.
 #include "Rtl.System.h"
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/timerfd.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <limits>
+
 #include <chrono>
-#include <thread>
+#include <system_error>
 
 TThreadID GetCurrentThreadId()
 {
@@ -64,4 +70,57 @@ uint32_t GetTickCount()
     clock_gettime(CLOCK_BOOTTIME, &Now);
     uint64_t Milliseconds = static_cast<uint64_t>(Now.tv_sec) * 1000 + static_cast<uint64_t>(Now.tv_nsec) / 1000000;
     return static_cast<uint32_t>(Milliseconds);
+}
+
+namespace {
+
+// A timer for the far future, set so that the kernel cancels it when the clock is set.
+void ArmClockTimer(int ATimer)
+{
+    itimerspec Spec{};
+    Spec.it_value.tv_sec = std::numeric_limits<time_t>::max() / 2;
+    timerfd_settime(ATimer, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &Spec, nullptr);
+}
+
+}  // namespace
+
+TClockChangeWatch::TClockChangeWatch(std::function<void()> AOnChange) : FOnChange(std::move(AOnChange))
+{
+    FTimer = timerfd_create(CLOCK_REALTIME, TFD_CLOEXEC);
+    FStop = eventfd(0, EFD_CLOEXEC);
+    if (FTimer < 0 || FStop < 0) {
+        int Error = errno;
+        if (FTimer >= 0)
+            close(FTimer);
+        if (FStop >= 0)
+            close(FStop);
+        throw std::system_error(Error, std::generic_category(), "clock change watch");
+    }
+    ArmClockTimer(FTimer);
+    FThread = std::thread([this] { Run(); });
+}
+
+TClockChangeWatch::~TClockChangeWatch()
+{
+    uint64_t One = 1;
+    (void)!write(FStop, &One, sizeof One);
+    FThread.join();
+    close(FTimer);
+    close(FStop);
+}
+
+void TClockChangeWatch::Run()
+{
+    pollfd Fds[2] = {{FTimer, POLLIN, 0}, {FStop, POLLIN, 0}};
+    for (;;) {
+        if (poll(Fds, 2, -1) < 0)
+            continue;   // interrupted by a signal
+        if (Fds[1].revents != 0)
+            return;
+        uint64_t Expirations = 0;
+        bool Changed = read(FTimer, &Expirations, sizeof Expirations) < 0 && errno == ECANCELED;
+        ArmClockTimer(FTimer);
+        if (Changed)
+            FOnChange();
+    }
 }

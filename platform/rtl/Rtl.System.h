@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <thread>
 
 using TThreadID = uint32_t;
 
@@ -29,3 +31,22 @@ void GetSystemTime(TSystemTime& ATime);
 // Milliseconds since the system started, suspended time included; wraps every 49.7 days, so
 // intervals are taken as 32-bit unsigned differences.
 uint32_t GetTickCount();
+
+// Calls AOnChange, on a thread of its own, each time the wall clock is set (by hand, or by a
+// time service that steps it) rather than just running on. Windows tells every window of this
+// with WM_TIMECHANGE; here the owner of the watch decides whom to tell.
+class TClockChangeWatch {
+public:
+    explicit TClockChangeWatch(std::function<void()> AOnChange);
+    ~TClockChangeWatch();
+    TClockChangeWatch(const TClockChangeWatch&) = delete;
+    TClockChangeWatch& operator=(const TClockChangeWatch&) = delete;
+
+private:
+    void Run();
+
+    std::function<void()> FOnChange;
+    int FTimer = -1;   // a timer the kernel cancels when the clock is set
+    int FStop = -1;    // an event that ends the thread
+    std::thread FThread;
+};
