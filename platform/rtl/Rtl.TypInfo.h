@@ -35,9 +35,20 @@ X_EXCEPTION(EPropertyConvertError, Exception);
 
 // ---- Type information --------------------------------------------------------------------
 
-enum TTypeKind : uint8_t { tkInteger, tkChar, tkEnumeration, tkFloat, tkSet, tkClass, tkMethod, tkWChar, tkInt64, tkUString };
+enum TTypeKind : uint8_t {
+    tkInteger,
+    tkChar,
+    tkEnumeration,
+    tkFloat,
+    tkSet,
+    tkClass,
+    tkMethod,
+    tkWChar,
+    tkInt64,
+    tkUString   // String
+};
 enum TOrdType : uint8_t { otSByte, otUByte, otSWord, otUWord, otSLong, otULong };
-enum TFloatType : uint8_t { ftSingle, ftDouble, ftExtended, ftComp, ftCurr };
+enum TFloatType : uint8_t { ftSingle, ftDouble, ftExtended, ftCurr };
 
 // What a published type is. Which fields mean something depends on the kind.
 struct TTypeInfo {
@@ -52,6 +63,7 @@ struct TTypeInfo {
     TClass ClassType = nullptr;           // class
 };
 
+// The type information of T (Delphi's TypeInfo(T)): one per type, made on first use.
 template <class T>
 const TTypeInfo* TypeInfo();
 
@@ -83,186 +95,20 @@ struct TMethodValue {
 
 namespace XRtlDetail {
 
-struct TEnumDeclaration {
-    std::string_view Name;
-    std::string_view Values;   // "muPixels, muHiMetric, ..."
-};
-
-template <class E>
-concept DeclaredEnum = std::is_enum_v<E> && requires(E AValue) {
-    { XEnumDeclaration(AValue) } -> std::same_as<TEnumDeclaration>;
-};
-
-template <class T>
-struct TSetOf : std::false_type {};
-template <class E>
-struct TSetOf<TSet<E>> : std::true_type {
-    using Element = E;
-};
-
-template <class T>
-struct TMethodOf : std::false_type {};
-template <class TSignature>
-struct TMethodOf<TMethod<TSignature>> : std::true_type {};
-
-template <class T>
-concept ObjectPointer = std::is_pointer_v<T> && std::is_base_of_v<TObject, std::remove_pointer_t<T>>;
-
-TTypeInfo MakeIntegerType(size_t ASize, bool ASigned);
-TTypeInfo MakeCharType(TTypeKind AKind);
-TTypeInfo MakeBooleanType();
-TTypeInfo MakeEnumType(const TEnumDeclaration& ADeclaration);
-TTypeInfo MakeSetType(const TTypeInfo* AElement, String AName);
-TTypeInfo MakeFloatType(TFloatType AFloatType, String AName);
-TTypeInfo MakeStringType();
-TTypeInfo MakeClassType(TClass AClass);
-TTypeInfo MakeMethodType(String AName);
-
-template <class>
-inline constexpr bool Unpublishable = false;
-
-template <class T>
-TTypeInfo MakeTypeInfo()
-{
-    if constexpr (std::is_same_v<T, bool>)
-        return MakeBooleanType();
-    else if constexpr (std::is_same_v<T, char>)
-        return MakeCharType(tkChar);
-    else if constexpr (std::is_same_v<T, char16_t>)
-        return MakeCharType(tkWChar);
-    else if constexpr (std::is_integral_v<T> && !std::is_same_v<T, wchar_t> && !std::is_same_v<T, char32_t>
-                       && !std::is_same_v<T, char8_t> && (sizeof(T) < 8 || std::is_signed_v<T>))
-        return MakeIntegerType(sizeof(T), std::is_signed_v<T>);
-    else if constexpr (DeclaredEnum<T>)
-        return MakeEnumType(XEnumDeclaration(T{}));
-    else if constexpr (TSetOf<T>::value)
-        return MakeSetType(TypeInfo<typename TSetOf<T>::Element>(), XDemangledClassName(typeid(T)));
-    else if constexpr (std::is_same_v<T, float>)
-        return MakeFloatType(ftSingle, "Single");
-    else if constexpr (std::is_same_v<T, double>)
-        return MakeFloatType(ftDouble, "Double");
-    else if constexpr (std::is_same_v<T, long double>)
-        return MakeFloatType(ftExtended, "Extended");
-    else if constexpr (std::is_same_v<T, TDateTime>)
-        return MakeFloatType(ftDouble, "TDateTime");
-    else if constexpr (std::is_same_v<T, Currency>)
-        return MakeFloatType(ftCurr, "Currency");
-    else if constexpr (std::is_same_v<T, String>)
-        return MakeStringType();
-    else if constexpr (ObjectPointer<T>)
-        return MakeClassType(std::remove_pointer_t<T>::StaticClass());
-    else if constexpr (TMethodOf<T>::value)
-        return MakeMethodType(XDemangledClassName(typeid(T)));
-    else
-        static_assert(Unpublishable<T>, "this type cannot be published (an enumeration needs X_ENUM)");
-}
-
-}  // namespace XRtlDetail
-
-// The type information of T (Delphi's TypeInfo(T)): one per type, made on first use.
-template <class T>
-const TTypeInfo* TypeInfo()
-{
-    static const TTypeInfo Info = XRtlDetail::MakeTypeInfo<T>();
-    return &Info;
-}
-
-namespace XRtlDetail {
-[[noreturn]] void RaiseSignatureMismatch(const TTypeInfo* AExpected, const TTypeInfo* AGiven);
-}
-
-template <class TSignature>
-TMethodValue TMethodValue::Of(const TMethod<TSignature>& AMethod)
-{
-    return {reinterpret_cast<TCode>(AMethod.Code()), AMethod.Data(), TypeInfo<TMethod<TSignature>>()};
-}
-
-template <class TEvent>
-TEvent TMethodValue::As() const
-{
-    if (Code == nullptr)
-        return TEvent();
-    if (Signature != TypeInfo<TEvent>())
-        XRtlDetail::RaiseSignatureMismatch(TypeInfo<TEvent>(), Signature);
-    return TEvent(reinterpret_cast<typename TEvent::TCode>(Code), Data);
-}
-
-// ---- Values in the form of their kind ----------------------------------------------------
-
-namespace XRtlDetail {
+struct TEnumDeclaration;
 
 // Ordinals (sets as their bits), floats, strings, objects, methods.
 using TPropValue = std::variant<int64_t, double, String, TObject*, TMethodValue>;
-
-template <class T>
-TPropValue ToPropValue(const T& AValue)
-{
-    if constexpr (TSetOf<T>::value)
-        return static_cast<int64_t>(AValue.Bits());
-    else if constexpr (std::is_integral_v<T> || std::is_enum_v<T>)
-        return static_cast<int64_t>(AValue);
-    else if constexpr (std::is_floating_point_v<T> || std::is_same_v<T, TDateTime> || std::is_same_v<T, Currency>)
-        return static_cast<double>(AValue);
-    else if constexpr (std::is_same_v<T, String>)
-        return AValue;
-    else if constexpr (ObjectPointer<T>)
-        return static_cast<TObject*>(AValue);
-    else
-        return TMethodValue::Of(AValue);
-}
-
-// The checks (range, class, signature) have run before: this only converts.
-template <class T>
-T FromPropValue(const TPropValue& AValue)
-{
-    if constexpr (TSetOf<T>::value)
-        return T::FromBits(static_cast<uint64_t>(std::get<int64_t>(AValue)));
-    else if constexpr (std::is_integral_v<T> || std::is_enum_v<T>)
-        return static_cast<T>(std::get<int64_t>(AValue));
-    else if constexpr (std::is_floating_point_v<T> || std::is_same_v<T, TDateTime> || std::is_same_v<T, Currency>)
-        return T(std::get<double>(AValue));
-    else if constexpr (std::is_same_v<T, String>)
-        return std::get<String>(AValue);
-    else if constexpr (ObjectPointer<T>)
-        return static_cast<T>(std::get<TObject*>(AValue));
-    else
-        return std::get<TMethodValue>(AValue).template As<T>();
-}
-
 using TPropGetter = std::function<TPropValue(TObject*)>;
 using TPropSetter = std::function<void(TObject*, const TPropValue&)>;
 using TStoredTest = std::function<bool(TObject*)>;
 
-// A member pointer, to a field or a method: its class and what it points to.
 template <class P>
 struct TMemberOf;
-template <class C, class M>
-struct TMemberOf<M C::*> {
-    using Class = C;
-    using Member = M;
-};
-
 template <class TFunction>
 struct TSignatureOf;
-template <class R, class... A>
-struct TSignatureOf<R(A...)> {
-    using Type = R(A...);
-};
-template <class R, class... A>
-struct TSignatureOf<R(A...) const> : TSignatureOf<R(A...)> {};
-template <class R, class... A>
-struct TSignatureOf<R(A...) noexcept> : TSignatureOf<R(A...)> {};
-template <class R, class... A>
-struct TSignatureOf<R(A...) const noexcept> : TSignatureOf<R(A...)> {};
-
 template <class TFunction>
 struct TSetterArgument;
-template <class A>
-struct TSetterArgument<void(A)> {
-    using type = std::remove_cvref_t<A>;
-};
-template <class A>
-struct TSetterArgument<void(A) noexcept> : TSetterArgument<void(A)> {};
 
 template <class TGetter>
 using TGetterValue = std::remove_cvref_t<std::invoke_result_t<TGetter, typename TMemberOf<TGetter>::Class*>>;
@@ -272,27 +118,18 @@ using TSetterValue = typename std::conditional_t<std::is_member_object_pointer_v
                                                  std::type_identity<typename TMemberOf<TSetter>::Member>,
                                                  TSetterArgument<typename TMemberOf<TSetter>::Member>>::type;
 
+template <class T>
+TPropValue ToPropValue(const T& AValue);
 template <class T, class TGetter>
-TPropGetter MakeGetter(TGetter AGetter)
-{
-    using C = typename TMemberOf<TGetter>::Class;
-    return [AGetter](TObject* AInstance) { return ToPropValue<T>(std::invoke(AGetter, static_cast<C*>(AInstance))); };
-}
-
+TPropGetter MakeGetter(TGetter AGetter);
 template <class T, class TSetter>
-TPropSetter MakeSetter(TSetter ASetter)
-{
-    using C = typename TMemberOf<TSetter>::Class;
-    return [ASetter](TObject* AInstance, const TPropValue& AValue) {
-        if constexpr (std::is_member_object_pointer_v<TSetter>)
-            std::invoke(ASetter, static_cast<C*>(AInstance)) = FromPropValue<T>(AValue);
-        else
-            std::invoke(ASetter, static_cast<C*>(AInstance), FromPropValue<T>(AValue));
-    };
-}
+TPropSetter MakeSetter(TSetter ASetter);
 
 struct TPublishedTable;
 struct TTypInfoAccess;
+// Raises EPropertyError unless ADeclaring is AMemberClass or inherits from it.
+void CheckMemberClass(TClass ADeclaring, TClass AMemberClass);
+[[noreturn]] void RaiseSignatureMismatch(const TTypeInfo* AExpected, const TTypeInfo* AGiven);
 
 }  // namespace XRtlDetail
 
@@ -327,11 +164,6 @@ private:
 // In the platform's order: inherited properties first, from the root class down, then each
 // class's in declaration order; a redeclared property keeps its inherited place.
 using TPropList = std::vector<const TPropInfo*>;
-
-namespace XRtlDetail {
-// Raises EPropertyError unless ADeclaring is AMemberClass or inherits from it.
-void CheckMemberClass(TClass ADeclaring, TClass AMemberClass);
-}
 
 // The attributes of the property just declared.
 class TPropertyOptions {
@@ -515,3 +347,191 @@ TSet<E> StringToSet(std::string_view AText)
 TMethodValue MethodAddress(TObject* AInstance, std::string_view AName);
 // The name of the published method of AClass or an ancestor whose code ACode is; empty when none.
 String MethodName(TClass AClass, TMethodValue::TCode ACode);
+
+// ---- Implementation ----------------------------------------------------------------------
+// How C++ types map to kinds, and how values travel between the typed accessors and the
+// kind-shaped values above.
+
+namespace XRtlDetail {
+
+struct TEnumDeclaration {
+    std::string_view Name;
+    std::string_view Values;   // "muPixels, muHiMetric, ..."
+};
+
+template <class E>
+concept DeclaredEnum = std::is_enum_v<E> && requires(E AValue) {
+    { XEnumDeclaration(AValue) } -> std::same_as<TEnumDeclaration>;
+};
+
+template <class T>
+struct TSetOf : std::false_type {};
+template <class E>
+struct TSetOf<TSet<E>> : std::true_type {
+    using Element = E;
+};
+
+template <class T>
+struct TMethodOf : std::false_type {};
+template <class TSignature>
+struct TMethodOf<TMethod<TSignature>> : std::true_type {};
+
+template <class T>
+concept ObjectPointer = std::is_pointer_v<T> && std::is_base_of_v<TObject, std::remove_pointer_t<T>>;
+
+TTypeInfo MakeIntegerType(size_t ASize, bool ASigned);
+TTypeInfo MakeCharType(TTypeKind AKind);
+TTypeInfo MakeBooleanType();
+TTypeInfo MakeEnumType(const TEnumDeclaration& ADeclaration);
+TTypeInfo MakeSetType(const TTypeInfo* AElement, String AName);
+TTypeInfo MakeFloatType(TFloatType AFloatType, String AName);
+TTypeInfo MakeStringType();
+TTypeInfo MakeClassType(TClass AClass);
+TTypeInfo MakeMethodType(String AName);
+
+template <class>
+inline constexpr bool Unpublishable = false;
+
+template <class T>
+TTypeInfo MakeTypeInfo()
+{
+    if constexpr (std::is_same_v<T, bool>)
+        return MakeBooleanType();
+    else if constexpr (std::is_same_v<T, char>)
+        return MakeCharType(tkChar);
+    else if constexpr (std::is_same_v<T, char16_t>)
+        return MakeCharType(tkWChar);
+    else if constexpr (std::is_integral_v<T> && !std::is_same_v<T, wchar_t> && !std::is_same_v<T, char32_t>
+                       && !std::is_same_v<T, char8_t> && (sizeof(T) < 8 || std::is_signed_v<T>))
+        return MakeIntegerType(sizeof(T), std::is_signed_v<T>);
+    else if constexpr (DeclaredEnum<T>)
+        return MakeEnumType(XEnumDeclaration(T{}));
+    else if constexpr (TSetOf<T>::value)
+        return MakeSetType(TypeInfo<typename TSetOf<T>::Element>(), XDemangledClassName(typeid(T)));
+    else if constexpr (std::is_same_v<T, float>)
+        return MakeFloatType(ftSingle, "Single");
+    else if constexpr (std::is_same_v<T, double>)
+        return MakeFloatType(ftDouble, "Double");
+    else if constexpr (std::is_same_v<T, long double>)
+        return MakeFloatType(ftExtended, "Extended");
+    else if constexpr (std::is_same_v<T, TDateTime>)
+        return MakeFloatType(ftDouble, "TDateTime");
+    else if constexpr (std::is_same_v<T, Currency>)
+        return MakeFloatType(ftCurr, "Currency");
+    else if constexpr (std::is_same_v<T, String>)
+        return MakeStringType();
+    else if constexpr (ObjectPointer<T>)
+        return MakeClassType(std::remove_pointer_t<T>::StaticClass());
+    else if constexpr (TMethodOf<T>::value)
+        return MakeMethodType(XDemangledClassName(typeid(T)));
+    else
+        static_assert(Unpublishable<T>, "this type cannot be published (an enumeration needs X_ENUM)");
+}
+
+}  // namespace XRtlDetail
+
+template <class T>
+const TTypeInfo* TypeInfo()
+{
+    static const TTypeInfo Info = XRtlDetail::MakeTypeInfo<T>();
+    return &Info;
+}
+
+template <class TSignature>
+TMethodValue TMethodValue::Of(const TMethod<TSignature>& AMethod)
+{
+    return {reinterpret_cast<TCode>(AMethod.Code()), AMethod.Data(), TypeInfo<TMethod<TSignature>>()};
+}
+
+template <class TEvent>
+TEvent TMethodValue::As() const
+{
+    if (Code == nullptr)
+        return TEvent();
+    if (Signature != TypeInfo<TEvent>())
+        XRtlDetail::RaiseSignatureMismatch(TypeInfo<TEvent>(), Signature);
+    return TEvent(reinterpret_cast<typename TEvent::TCode>(Code), Data);
+}
+
+namespace XRtlDetail {
+
+template <class T>
+TPropValue ToPropValue(const T& AValue)
+{
+    if constexpr (TSetOf<T>::value)
+        return static_cast<int64_t>(AValue.Bits());
+    else if constexpr (std::is_integral_v<T> || std::is_enum_v<T>)
+        return static_cast<int64_t>(AValue);
+    else if constexpr (std::is_floating_point_v<T> || std::is_same_v<T, TDateTime> || std::is_same_v<T, Currency>)
+        return static_cast<double>(AValue);
+    else if constexpr (std::is_same_v<T, String>)
+        return AValue;
+    else if constexpr (ObjectPointer<T>)
+        return static_cast<TObject*>(AValue);
+    else
+        return TMethodValue::Of(AValue);
+}
+
+// The checks (range, class, signature) have run before: this only converts.
+template <class T>
+T FromPropValue(const TPropValue& AValue)
+{
+    if constexpr (TSetOf<T>::value)
+        return T::FromBits(static_cast<uint64_t>(std::get<int64_t>(AValue)));
+    else if constexpr (std::is_integral_v<T> || std::is_enum_v<T>)
+        return static_cast<T>(std::get<int64_t>(AValue));
+    else if constexpr (std::is_floating_point_v<T> || std::is_same_v<T, TDateTime> || std::is_same_v<T, Currency>)
+        return T(std::get<double>(AValue));
+    else if constexpr (std::is_same_v<T, String>)
+        return std::get<String>(AValue);
+    else if constexpr (ObjectPointer<T>)
+        return static_cast<T>(std::get<TObject*>(AValue));
+    else
+        return std::get<TMethodValue>(AValue).template As<T>();
+}
+
+// A member pointer, to a field or a method: its class and what it points to.
+template <class C, class M>
+struct TMemberOf<M C::*> {
+    using Class = C;
+    using Member = M;
+};
+
+template <class R, class... A>
+struct TSignatureOf<R(A...)> {
+    using Type = R(A...);
+};
+template <class R, class... A>
+struct TSignatureOf<R(A...) const> : TSignatureOf<R(A...)> {};
+template <class R, class... A>
+struct TSignatureOf<R(A...) noexcept> : TSignatureOf<R(A...)> {};
+template <class R, class... A>
+struct TSignatureOf<R(A...) const noexcept> : TSignatureOf<R(A...)> {};
+
+template <class A>
+struct TSetterArgument<void(A)> {
+    using type = std::remove_cvref_t<A>;
+};
+template <class A>
+struct TSetterArgument<void(A) noexcept> : TSetterArgument<void(A)> {};
+
+template <class T, class TGetter>
+TPropGetter MakeGetter(TGetter AGetter)
+{
+    using C = typename TMemberOf<TGetter>::Class;
+    return [AGetter](TObject* AInstance) { return ToPropValue<T>(std::invoke(AGetter, static_cast<C*>(AInstance))); };
+}
+
+template <class T, class TSetter>
+TPropSetter MakeSetter(TSetter ASetter)
+{
+    using C = typename TMemberOf<TSetter>::Class;
+    return [ASetter](TObject* AInstance, const TPropValue& AValue) {
+        if constexpr (std::is_member_object_pointer_v<TSetter>)
+            std::invoke(ASetter, static_cast<C*>(AInstance)) = FromPropValue<T>(AValue);
+        else
+            std::invoke(ASetter, static_cast<C*>(AInstance), FromPropValue<T>(AValue));
+    };
+}
+
+}  // namespace XRtlDetail

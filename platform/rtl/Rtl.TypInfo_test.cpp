@@ -434,6 +434,12 @@ public:
             P.Property("Caption", &TXShape::Caption, &TXShape::SetCaption).Default(0);
         if (GFault == 3)
             P.Property("Style").Default(true);
+        if (GFault == 4) {
+            P.Property("Extra", &TXShape::FCount);
+            P.Property("extra", &TXShape::FCount);
+        }
+        if (GFault == 5)
+            P.Property("Level", &TXBox::FLevel, &TXBox::FLevel);
     }
 
 protected:
@@ -442,7 +448,9 @@ protected:
 
 TEST(TypInfoTest, FaultyDeclarationsRaiseWhenTheListIsBuilt)
 {
-    for (int Fault : {1, 2, 3}) {
+    // An unknown redeclaration, a default on a string, a default of another type, a name
+    // declared twice, a field of a class that is no ancestor.
+    for (int Fault : {1, 2, 3, 4, 5}) {
         TXFaulty::GFault = Fault;
         EXPECT_THROW(GetPropList(TXFaulty::StaticClass()), EPropertyError) << Fault;
     }
