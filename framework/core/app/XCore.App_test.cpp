@@ -1,0 +1,80 @@
+// The core application as the source of time: the system clock, and a test clock put in its place.
+#include "XCore.App.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ctime>
+
+#include "Rtl.DateUtils.h"
+
+namespace {
+
+// A clock that stands still where the test puts it.
+class TFixedClockApp : public TXNVCoreApp {
+    X_CLASS(TFixedClockApp, TXNVCoreApp)
+public:
+    TDateTime Now() override { return FNow; }
+    TDateTime UtcNow() override { return FNow - 1.0 / 24; }
+    void GetTickStamp(uint32_t& AStamp) override { AStamp = FTicks; }
+
+    TDateTime FNow = 0;
+    uint32_t FTicks = 0;
+
+protected:
+    TFixedClockApp() = default;
+};
+
+class CoreAppTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetNVCoreApp(nullptr); }
+};
+
+TEST_F(CoreAppTest, DateAndTimeFollowTheInstalledClock)
+{
+    auto* App = TFixedClockApp::Create();
+    SetNVCoreApp(App);
+    ASSERT_EQ(NVCoreApp(), App);
+    App->FNow = EncodeDate(2024, 2, 29) + EncodeTime(23, 59, 30, 250);
+    EXPECT_EQ(double(NVCoreApp()->Date()), double(EncodeDate(2024, 2, 29)));
+    // The time part of a date-time keeps well under a millisecond of precision.
+    const double kMillisecond = 1.0 / 86400000;
+    EXPECT_NEAR(double(NVCoreApp()->Time()), double(EncodeTime(23, 59, 30, 250)), kMillisecond / 10);
+    EXPECT_NEAR(double(NVCoreApp()->UtcNow()), double(EncodeDate(2024, 2, 29) + EncodeTime(22, 59, 30, 250)),
+                kMillisecond / 10);
+}
+
+TEST_F(CoreAppTest, ElapsedTicksSurviveTheCounterWrapping)
+{
+    auto* App = TFixedClockApp::Create();
+    SetNVCoreApp(App);
+    const struct {
+        uint32_t Stamp, Now, Elapsed;
+    } Cases[] = {{100, 350, 250}, {0xFFFFFF00u, 0x10, 0x110}, {7, 7, 0}};
+    for (auto Case : Cases) {
+        App->FTicks = Case.Stamp;
+        uint32_t Stamp = 0;
+        App->GetTickStamp(Stamp);
+        App->FTicks = Case.Now;
+        App->GetTickElapsed(Stamp);
+        EXPECT_EQ(Stamp, Case.Elapsed);
+    }
+}
+
+TEST_F(CoreAppTest, TheSystemClockGivesLocalAndUniversalTime)
+{
+    SetNVCoreApp(TXNVCoreApp::Create());
+    TXNVCoreApp* App = NVCoreApp();
+    double Date = App->Date();
+    EXPECT_EQ(Date, std::trunc(Date));
+    double Time = App->Time();
+    EXPECT_GE(Time, 0);
+    EXPECT_LT(Time, 1);
+    std::time_t Seconds = std::time(nullptr);
+    std::tm Local{};
+    localtime_r(&Seconds, &Local);
+    double OffsetDays = double(Local.tm_gmtoff) / 86400;
+    EXPECT_NEAR(double(App->Now()) - double(App->UtcNow()), OffsetDays, 2.0 / 86400);
+}
+
+}  // namespace
