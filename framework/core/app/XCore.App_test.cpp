@@ -3,10 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <time.h>
+
+#include <chrono>
 #include <cmath>
 #include <ctime>
+#include <thread>
+#include <vector>
 
 #include "Rtl.DateUtils.h"
+#include "Vcl.Forms.h"
+#include "XCore.Engine.Aspects.h"
 
 namespace {
 
@@ -75,6 +82,77 @@ TEST_F(CoreAppTest, TheSystemClockGivesLocalAndUniversalTime)
     localtime_r(&Seconds, &Local);
     double OffsetDays = double(Local.tm_gmtoff) / 86400;
     EXPECT_NEAR(double(App->Now()) - double(App->UtcNow()), OffsetDays, 2.0 / 86400);
+}
+
+// ---- The application engine --------------------------------------------------------------
+
+struct TListener {
+    std::vector<String> Heard;
+    std::vector<UINT> Messages;
+
+    void Hear(IXNotification* ANotification) { Heard.push_back(ANotification->GetAspect()->ClassName()); }
+    void HookA(TMessage& AMessage) { Messages.push_back(AMessage.Msg); }
+    void HookB(TMessage& AMessage) { Messages.push_back(AMessage.Msg + 1000); }
+};
+
+class AppEngineTest : public CoreAppTest {
+protected:
+    void SetUp() override
+    {
+        SetNVCoreApp(TXNVCoreApp::Create());
+        Engine = NVCoreApp()->Engine();
+        Engine->SubscribeAll(TXNotificationHandler::Bind<&TListener::Hear>(&Listener));
+    }
+
+    TXAppEngine* Engine = nullptr;
+    TListener Listener;
+};
+
+TEST_F(AppEngineTest, WindowHooksAreListedOnceAndSeeEveryMessageInOrder)
+{
+    TWndMethod A = TWndMethod::Bind<&TListener::HookA>(&Listener);
+    TWndMethod B = TWndMethod::Bind<&TListener::HookB>(&Listener);
+    EXPECT_EQ(Engine->AddWindowHook(A), 0);
+    EXPECT_EQ(Engine->AddWindowHook(B), 1);
+    EXPECT_EQ(Engine->AddWindowHook(A), 0);
+    SendMessageW(Engine->GetHandle(), WM_USER, 0, 0);
+    EXPECT_EQ(Listener.Messages, (std::vector<UINT>{WM_USER, WM_USER + 1000}));
+
+    EXPECT_EQ(Engine->RemoveWindowHook(A), 0);
+    EXPECT_EQ(Engine->RemoveWindowHook(A), -1);
+    Listener.Messages.clear();
+    SendMessageW(Engine->GetHandle(), WM_USER, 0, 0);
+    EXPECT_EQ(Listener.Messages, std::vector<UINT>{WM_USER + 1000});
+}
+
+TEST_F(AppEngineTest, TheApplicationEndsOnce)
+{
+    EXPECT_FALSE(NVCoreApp()->Terminated());
+    SendMessageW(Engine->GetHandle(), WM_QUIT, 0, 0);
+    SendMessageW(Engine->GetHandle(), WM_QUIT, 0, 0);
+    NVCoreApp()->NotifyTerminated();
+    EXPECT_TRUE(NVCoreApp()->Terminated());
+    EXPECT_EQ(Listener.Heard, std::vector<String>{"TXAppTerminatedAspect"});
+}
+
+TEST_F(AppEngineTest, ATimeChangeIsToldAtOnceWithoutTheQueue)
+{
+    SendMessageW(Engine->GetHandle(), WM_TIMECHANGE, 0, 0);
+    EXPECT_EQ(Listener.Heard, std::vector<String>{"TXSystemTimeChangedAspect"});
+}
+
+TEST_F(AppEngineTest, SettingTheSystemClockReachesTheObserversOnTheEngineThread)
+{
+    timespec Now{};
+    clock_gettime(CLOCK_REALTIME, &Now);
+    if (clock_settime(CLOCK_REALTIME, &Now) != 0)
+        GTEST_SKIP() << "setting the clock is not permitted here";
+    auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (Listener.Heard.empty() && std::chrono::steady_clock::now() < Deadline) {
+        Application->ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(Listener.Heard, std::vector<String>{"TXSystemTimeChangedAspect"});
 }
 
 }  // namespace
