@@ -18,6 +18,10 @@ struct TCodingCase {
     const TEncoding* (*Encoding)();
     TBytes Expected;
 };
+void PrintTo(const TCodingCase& ACase, std::ostream* AOut)
+{
+    *AOut << ACase.Name;
+}
 
 class EncodingBytesTest : public ::testing::TestWithParam<TCodingCase> {};
 
@@ -42,6 +46,10 @@ struct TMalformedCase {
     TBytes Input;
     String Expected;
 };
+void PrintTo(const TMalformedCase& ACase, std::ostream* AOut)
+{
+    *AOut << ACase.Name;
+}
 
 class MalformedInputTest : public ::testing::TestWithParam<TMalformedCase> {};
 
@@ -91,6 +99,10 @@ struct TBomCase {
     const TEncoding* (*Expected)();
     size_t Length;
 };
+void PrintTo(const TBomCase& ACase, std::ostream* AOut)
+{
+    *AOut << ACase.Name;
+}
 
 class BufferEncodingTest : public ::testing::TestWithParam<TBomCase> {};
 
