@@ -219,7 +219,7 @@ public:
 
 protected:
     TList() = default;
-    void Construct() override { FComparer = DefaultComparer<T>(); }
+    void Construct() { FComparer = DefaultComparer<T>(); }
     // A null comparer stands for the default one.
     void Construct(TComparerRef<T> AComparer) { FComparer = AComparer ? std::move(AComparer) : DefaultComparer<T>(); }
 
@@ -240,7 +240,7 @@ public:
 
 protected:
     TObjectList() = default;
-    void Construct() override { Construct(true); }
+    void Construct() { Construct(true); }
     void Construct(bool AOwnsObjects) { Construct(nullptr, AOwnsObjects); }
     void Construct(TComparerRef<T*> AComparer, bool AOwnsObjects = true)
     {
@@ -372,7 +372,7 @@ public:
 
 protected:
     TObjectList() = default;
-    void Construct() override { Construct(true); }
+    void Construct() { Construct(true); }
     void Construct(bool AOwnsObjects) { FOwnsObjects = AOwnsObjects; }
     void Notify(void* const& AItem, TListNotification AAction) override;
 
@@ -393,7 +393,7 @@ class TComponentList : public XRtlDetail::TTypedPointerList<TObjectList, TCompon
 protected:
     TComponentList() = default;
     ~TComponentList() override;
-    void Construct() override { Construct(true); }
+    void Construct() { Construct(true); }
     void Construct(bool AOwnsObjects);
     void Notify(void* const& AItem, TListNotification AAction) override;
 

@@ -196,7 +196,7 @@ public:
 
 protected:
     TStringList() = default;
-    void Construct() override {}
+    void Construct() {}
     void Construct(bool AOwnsObjects) { FOwnsObjects = AOwnsObjects; }
 
     String Get(int AIndex) const override;
