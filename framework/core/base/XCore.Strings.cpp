@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "Rtl.Encoding.h"
+#include "Rtl.Strings.h"
 #include "Rtl.SysUtils.h"
 
 namespace {
@@ -405,6 +406,20 @@ String SanitizeIdentifier(std::string_view AText)
         else
             Result += '_';
     });
+    return Result;
+}
+
+String JoinStrings(std::string_view ASeparator, const TStrings* ALines)
+{
+    String Result;
+    for (int I = 0; I < ALines->Count(); ++I) {
+        String Line = ALines->Strings(I);
+        if (Line.empty())
+            continue;
+        if (!Result.empty())
+            Result.append(ASeparator);
+        Result += Line;
+    }
     return Result;
 }
 

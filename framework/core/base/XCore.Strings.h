@@ -11,6 +11,8 @@
 
 #include "Rtl.Types.h"
 
+class TStrings;
+
 // ---- Search and extraction ----------------------------------------------------------------
 
 // The first ASubStr in AText at or after AStart (below 1 counts as 1); 0 when either is empty.
@@ -69,6 +71,8 @@ String EnsureQuoted(std::string_view AText, char AQuote);
 String UnquoteStr(std::string_view AText, char AQuote);
 // Trimmed; every character outside space ! # * - . 0-9 : A-Z _ a-z becomes "_".
 String SanitizeIdentifier(std::string_view AText);
+// The non-empty lines joined with ASeparator.
+String JoinStrings(std::string_view ASeparator, const TStrings* ALines);
 // A new GUID as 36 upper-case characters without braces; empty when none can be made.
 String CreateGUIDText();
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Rtl.Strings.h"
 #include "Rtl.SysUtils.h"
 
 namespace {
@@ -112,6 +113,15 @@ TEST(XCoreStringsTest, QuotingAndIdentifiers)
     EXPECT_EQ(UnquoteStr("'open", '\''), "'open");
     EXPECT_EQ(UnquoteStr("''", '\''), "");
     EXPECT_EQ(SanitizeIdentifier("  a/b: ü€ x_1 "), "a_b: __ x_1");
+}
+
+TEST(XCoreStringsTest, JoinStringsSkipsEmptyLines)
+{
+    TOwned<TStringList> Lines = Owned(TStringList::Create());
+    EXPECT_EQ(JoinStrings(", ", Lines.get()), "");
+    for (const char* Line : {"", "a", "", "b", ""})
+        Lines->Add(Line);
+    EXPECT_EQ(JoinStrings(", ", Lines.get()), "a, b");
 }
 
 TEST(XCoreStringsTest, GuidTextIsFreshUpperCaseAndWithoutBraces)
