@@ -545,6 +545,15 @@ String DecodeRadixText(std::string_view AText, int ARadix)
 
 // ---- Padding ------------------------------------------------------------------------------
 
+String SafeFormat(std::string_view AFormat, const std::vector<TVarRec>& AArgs)
+{
+    try {
+        return Format(AFormat, AArgs);
+    } catch (const EConvertError&) {
+        return String(AFormat);
+    }
+}
+
 String CharString(char32_t AChar, int ACount)
 {
     String One = CharToUtf8(AChar);

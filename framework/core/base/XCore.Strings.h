@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Rtl.SysUtils.h"
 #include "Rtl.Types.h"
 
 class TStrings;
@@ -119,6 +120,8 @@ inline String DecodeOctal(std::string_view AText) { return DecodeRadix(AText, 8)
 
 // ---- Padding ------------------------------------------------------------------------------
 
+// Format, or AFormat itself when the arguments do not fit it.
+String SafeFormat(std::string_view AFormat, const std::vector<TVarRec>& AArgs);
 // ACount copies of the character; empty for a count of 0 or less.
 String CharString(char32_t AChar, int ACount);
 String RawCharString(char AChar, int ACount);

@@ -194,6 +194,8 @@ TEST(XCoreStringsTest, RadixTextDecodesUtf16CodeUnits)
 
 TEST(XCoreStringsTest, Padding)
 {
+    EXPECT_EQ(SafeFormat("%d files", {int64_t(3)}), "3 files");
+    EXPECT_EQ(SafeFormat("%d files", {String("three")}), "%d files");
     EXPECT_EQ(ZeroPadInt(-5, 3), "0-5");
     EXPECT_EQ(ZeroPadInt(1234, 2), "1234");
     EXPECT_EQ(PadInt(7, U'·', 3), "··7");   // the width counts characters, not bytes
