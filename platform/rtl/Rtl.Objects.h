@@ -122,8 +122,9 @@ protected:
     TObject(const TObject&) = delete;
     TObject& operator=(const TObject&) = delete;
 
-    // The Delphi constructor body of TObject: nothing.
-    virtual void Construct() {}
+    // The Delphi constructor body of TObject: nothing. Not virtual, as TObject.Create is not;
+    // each family base declares its own virtual Construct.
+    void Construct() {}
 
 private:
     template <class T, class... TArgs>

@@ -21,7 +21,7 @@ class TBase : public TObject {
 
 protected:
     TBase() = default;
-    void Construct() override
+    virtual void Construct()
     {
         GLog.push_back("Construct");
         Init();
