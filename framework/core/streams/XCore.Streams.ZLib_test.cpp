@@ -70,8 +70,9 @@ TEST_P(LevelTest, CompressesExactlyAsZLibAndReadsBack)
     Deflater->Finish();
     // Stored blocks are cut where the output buffer fills, so only the compressing levels
     // must match zlib byte for byte.
-    if (GetParam().Level != zlNone)
+    if (GetParam().Level != zlNone) {
         EXPECT_EQ(BytesOf(Dest.get()), Expected);
+    }
     EXPECT_EQ(Dest->Memory()[0], 0x78);
     EXPECT_EQ(Dest->Memory()[1], GetParam().Header1);
     EXPECT_EQ(Expected[0], 0x78);
