@@ -32,17 +32,6 @@ int ZLibLevel(TXZLevel ALevel)
     }
 }
 
-template <class TOperation>
-bool Guarded(TOperation&& AOperation)
-{
-    try {
-        AOperation();
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 bool Report(bool AOK, int32_t ACode, bool ARaise)
 {
     ReportError(AOK, ACode, 0, "", ARaise);

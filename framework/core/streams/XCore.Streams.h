@@ -6,8 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 
 #include "Rtl.Streams.h"
+#include "XCore.Errors.h"
 
 inline constexpr int32_t kErrCrc = 40;
 inline constexpr int32_t kErrCrcMismatch = 41;
@@ -65,6 +67,31 @@ class TXSubStream : public TXCustomSubStream {
 protected:
     TXSubStream() = default;
 };
+
+// Runs AOperation and answers False when it raises: the boundary of operations that answer a
+// Boolean and record their failure instead of passing an exception on.
+template <class TOperation>
+bool Guarded(TOperation&& AOperation)
+{
+    try {
+        AOperation();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// Runs AStep, a helper that clears the thread's error when it succeeds, so that an error
+// recorded before it still wins.
+template <class TStep>
+bool KeepingFirstError(TStep&& AStep)
+{
+    TXErrorData Before = GetErrorData();
+    bool OK = AStep();
+    if (Before.Code != 0)
+        SetError(Before.Code, Before.Value, Before.Text);
+    return OK;
+}
 
 // The one empty stream handed out where a piece of data is absent. Never write to it.
 TMemoryStream* EmptyMemoryStream();
