@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 
+#include "Rtl.Encoding.h"
 #include "Rtl.SysUtils.h"
 
 namespace {
@@ -182,6 +183,26 @@ void TMemoryStream::SaveToFile(const String& AFileName)
 {
     TOwned<TFileStream> File = Owned(TFileStream::Create(AFileName, fmCreate));
     SaveToStream(File.get());
+}
+
+// ---- TStringStream -----------------------------------------------------------------------
+
+void TStringStream::Construct(const String& AText, const TEncoding* AEncoding)
+{
+    FEncoding = AEncoding != nullptr ? AEncoding : TEncoding::UTF8();
+    WriteString(AText);
+    SetPosition(0);
+}
+
+String TStringStream::DataString()
+{
+    return FEncoding->GetString({Memory(), static_cast<size_t>(Size())});
+}
+
+void TStringStream::WriteString(const String& AText)
+{
+    TBytes Bytes = FEncoding->GetBytes(AText);
+    WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
 }
 
 // ---- TFileStream -------------------------------------------------------------------------

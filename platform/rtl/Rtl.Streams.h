@@ -7,6 +7,8 @@
 
 #include "Rtl.Objects.h"
 
+class TEncoding;
+
 enum TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
 
 // Whether a stream that wraps another frees it.
@@ -63,6 +65,24 @@ protected:
 private:
     std::vector<uint8_t> FData;
     int64_t FPosition = 0;
+};
+
+// The bytes of a text in an encoding (UTF-8 when none is given).
+class TStringStream : public TMemoryStream {
+    X_CLASS(TStringStream, TMemoryStream)
+public:
+    const TEncoding* Encoding() const { return FEncoding; }
+    // The whole content decoded.
+    String DataString();
+    // AText encoded, at the position.
+    void WriteString(const String& AText);
+
+protected:
+    TStringStream() = default;
+    virtual void Construct(const String& AText = {}, const TEncoding* AEncoding = nullptr);
+
+private:
+    const TEncoding* FEncoding = nullptr;
 };
 
 // File open modes: one access mode, or'ed with one share mode. fmCreate creates the file or

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "Rtl.Encoding.h"
 #include "Rtl.SysUtils.h"
 
 namespace {
@@ -71,6 +72,18 @@ TEST(MemoryStreamTest, CopyFromCountZeroCopiesTheWholeSourceFromItsStart)
     EXPECT_EQ(Dest->Size(), 200002);
     Source->SetPosition(199999);
     EXPECT_THROW(Dest->CopyFrom(Source.get(), 2), EReadError);
+}
+
+TEST(StringStreamTest, EncodesAndDecodesInItsEncoding)
+{
+    auto Ansi = Owned(TStringStream::Create("caf\u00e9", TEncoding::ANSI()));
+    EXPECT_EQ(ContentOf(Ansi.get()), "caf\xE9");
+    EXPECT_EQ(Ansi->Position(), 0);
+    Ansi->Seek(0, soEnd);
+    Ansi->WriteString("!");
+    EXPECT_EQ(Ansi->DataString(), "caf\u00e9!");
+    auto Utf8 = Owned(TStringStream::Create("caf\u00e9"));
+    EXPECT_EQ(Utf8->Size(), 5);
 }
 
 TEST_F(TempDir, FileRoundTripAcceptsBackslashes)

@@ -75,14 +75,6 @@ bool Report(bool AOK, int32_t ACode, bool ARaise)
     return AOK;
 }
 
-TOwned<TMemoryStream> AnsiStream(const String& AText)
-{
-    auto Stream = Owned(TMemoryStream::Create());
-    String Bytes = AnsiOf(AText);
-    Stream->WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
-    return Stream;
-}
-
 bool FileExists(const String& AFileName)
 {
     String Path = AFileName;
@@ -631,7 +623,7 @@ bool TXRStream::AddGroup(const String& AName, TStream* AStream, bool ARaise, TXP
 
 bool TXRStream::AddGroupText(const String& AName, const String& AText, bool ARaise, TXProgress* AProgress)
 {
-    return AddGroup(AName, AnsiStream(AText).get(), ARaise, AProgress);
+    return AddGroup(AName, Owned(TStringStream::Create(AText, TEncoding::ANSI())).get(), ARaise, AProgress);
 }
 
 bool TXRStream::BeginHeader(const String& AGroupName, int32_t AKind, bool ARaise, TXProgress* AProgress,
@@ -660,7 +652,7 @@ bool TXRStream::WriteEntry(int32_t AId, TStream* AStream, bool ARaise, TXProgres
 
 bool TXRStream::WriteEntryText(int32_t AId, const String& AText, bool ARaise, TXProgress* AProgress)
 {
-    return WriteEntry(AId, AnsiStream(AText).get(), ARaise, AProgress);
+    return WriteEntry(AId, Owned(TStringStream::Create(AText, TEncoding::ANSI())).get(), ARaise, AProgress);
 }
 
 bool TXRStream::WriteSingleEntry(const String& AGroupName, int32_t AKind, bool ARaise, TXProgress* AProgress,
@@ -685,10 +677,10 @@ bool TXRStream::ReadEntryText(const String& AGroupName, int AHeaderIndex, bool A
                               String& AText, int AEntryIndex)
 {
     AText.clear();
-    auto Bytes = Owned(TMemoryStream::Create());
-    if (!ReadEntry(AGroupName, AHeaderIndex, ARaise, AProgress, Bytes.get(), AEntryIndex))
+    auto Text = Owned(TStringStream::Create(String(), TEncoding::ANSI()));
+    if (!ReadEntry(AGroupName, AHeaderIndex, ARaise, AProgress, Text.get(), AEntryIndex))
         return false;
-    AText = TEncoding::ANSI()->GetString({Bytes->Memory(), static_cast<size_t>(Bytes->Size())});
+    AText = Text->DataString();
     return true;
 }
 

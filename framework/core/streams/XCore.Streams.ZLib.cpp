@@ -295,15 +295,14 @@ bool ReadTextBlock(TStream* ASrc, String& AText, bool ACompressed, int64_t AOffs
         // The size comes from the file: it must fit in the stream before it sizes anything.
         if (AOffset < 0 || ASize > ASrc->Size() - AOffset)
             throw EReadError("Stream read error");
-        auto Bytes = Owned(TMemoryStream::Create());
+        auto Bytes = Owned(TStringStream::Create(String(), ACompressed ? TEncoding::ANSI() : TEncoding::UTF8()));
         if (ACompressed) {
             InflateWindow(ASrc, Bytes.get(), AOffset, ASize, AProgress);
         } else {
             ASrc->SetPosition(AOffset);
             Bytes->CopyFrom(ASrc, ASize);
         }
-        const TEncoding* Encoding = ACompressed ? TEncoding::ANSI() : TEncoding::UTF8();
-        AText = Encoding->GetString({Bytes->Memory(), static_cast<size_t>(Bytes->Size())});
+        AText = Bytes->DataString();
     });
     if (!OK)
         AText.clear();
