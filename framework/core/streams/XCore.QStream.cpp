@@ -279,7 +279,7 @@ bool TXQStream::WriteHeaderBegin(int32_t AGroupId, int32_t AKind, TXProgress*, u
     if (!OK)
         return false;
     FNextEntry = Header->Offset() + kXRHeaderRecordSize + Header->TableSize();
-    FWriting = Header.release();
+    FWriting = std::move(Header);
     FWritingGroup = Group;
     FEntryCounter = 0;
     return true;
@@ -288,7 +288,7 @@ bool TXQStream::WriteHeaderBegin(int32_t AGroupId, int32_t AKind, TXProgress*, u
 bool TXQStream::WriteNextEntry(int32_t AId, TStream* ASource, const void* ABuffer, int64_t AStart, int64_t ACount,
                                TXProgress* AProgress)
 {
-    if (!CanWrite() || FWriting == nullptr || FEntryCounter >= FWriting->Body().Count)
+    if (!CanWrite() || !FWriting || FEntryCounter >= FWriting->Body().Count)
         return false;
     TXZLevel Level = AId < 0 ? CompressionMode() : zlNone;
     int64_t Offset = 0, Stored = 0;
@@ -319,7 +319,7 @@ bool TXQStream::WriteEntryStream(int32_t AId, TStream* ASource, TXProgress* APro
 
 bool TXQStream::WriteHeaderEnd()
 {
-    if (!CanWrite() || FWriting == nullptr)
+    if (!CanWrite() || !FWriting)
         return false;
     std::vector<uint8_t> Table = FWriting->EncodeTable();
     FWriting->Body().TableCrc = UpdateCrc32(0, Table.data(), Table.size());
@@ -331,8 +331,7 @@ bool TXQStream::WriteHeaderEnd()
     }) && FWriting->WriteTable(Stream()) && MoveEnd(FNextEntry);
     if (OK) {
         FWriting->SetValid(true);
-        FWritingGroup->Headers()->Add(FWriting);
-        FWriting = nullptr;
+        FWritingGroup->Headers()->Add(FWriting.release());
     }
     FreeWriting();
     return OK;

@@ -219,20 +219,32 @@ TEST_F(ContainerTest, ReadsBackGroupsHeadersAndEntries)
     EXPECT_FALSE(FContainer->ReadEntryBuffer(Header, 1, nullptr, Buffer, 7));
 }
 
-TEST_F(ContainerTest, EntriesStopAtTheDeclaredCount)
+// Entries follow each other even when the stream was read in between, and never pass the
+// declared count.
+TEST_F(ContainerTest, EntriesFollowEachOtherUpToTheDeclaredCount)
 {
     auto Stream = Owned(TMemoryStream::Create());
     auto Writer = Owned(TXQStream::Create());
     ASSERT_TRUE(Writer->DoOpenStream(rmCreate | rmWrite | rmRead, Stream.get(), false, nullptr));
     ASSERT_TRUE(Writer->AddGroup("G", nullptr));
-    ASSERT_TRUE(Writer->BeginHeader("G", 1, false, nullptr, 1));
+    ASSERT_TRUE(Writer->WriteSingleEntry("G", 1, false, nullptr, StreamOf("first").get(), 1));
+    ASSERT_TRUE(Writer->BeginHeader("G", 1, false, nullptr, 2));
     ASSERT_TRUE(Writer->WriteEntryText(1, "one"));
+    auto Dest = Owned(TMemoryStream::Create());
+    ASSERT_TRUE(Writer->ReadEntry("G", 0, false, nullptr, Dest.get(), 0));
+    ASSERT_TRUE(Writer->WriteEntryText(-2, "two"));
     int64_t Size = Stream->Size();
-    EXPECT_FALSE(Writer->WriteEntryText(2, "two"));
+    EXPECT_FALSE(Writer->WriteEntryText(3, "three"));
     EXPECT_EQ(GetErrorCode(), kErrWrite);
     EXPECT_EQ(Stream->Size(), Size);
     ASSERT_TRUE(Writer->EndHeader());
-    EXPECT_FALSE(Writer->WriteEntryText(3, "after the end"));
+    EXPECT_FALSE(Writer->WriteEntryText(4, "after the end"));
+    // Left unfinished: freeing the container frees the header too.
+    ASSERT_TRUE(Writer->BeginHeader("G", 1, false, nullptr, 1));
+
+    ASSERT_TRUE(Open(BytesOf(Stream.get())));
+    EXPECT_EQ(Entry("G", 1, 0), "one");
+    EXPECT_EQ(Entry("G", 1, 1), "two");
 }
 
 TEST_F(ContainerTest, AnEmptyContainerIsTheHeadAloneAndHasNoEnd)

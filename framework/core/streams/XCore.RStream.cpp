@@ -380,7 +380,7 @@ void TXRStream::SetTagBase(uint32_t ABase)
 
 void TXRStream::FreeWriting()
 {
-    FreeAndNil(FWriting);
+    FWriting.reset();
     FWritingGroup = nullptr;
     FEntryCounter = 0;
 }

@@ -336,7 +336,7 @@ protected:
 
     // The header between WriteHeaderBegin and WriteHeaderEnd, the group it goes to, and how
     // many entries it has.
-    TXRHeaderObject* FWriting = nullptr;
+    TOwned<TXRHeaderObject> FWriting;
     TXRGroupObject* FWritingGroup = nullptr;
     uint16_t FEntryCounter = 0;
 
