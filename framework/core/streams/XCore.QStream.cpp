@@ -111,6 +111,7 @@ bool TXQStream::WalkChain(bool& AMetEnd)
         return Fail(kErrIdentity);
     SetEndOffset(kXRHeadSize);
     int64_t Size = Stream()->Size() - StartOffset();
+    int64_t GroupData = 0;
     bool OK = true;
     while (EndOffset() < Size) {
         uint32_t SlotTag = 0;
@@ -127,21 +128,28 @@ bool TXQStream::WalkChain(bool& AMetEnd)
             return OK;
         if (!CrcOK || !LinkFits(EndOffset(), Next, Size))
             return Fail(kErrCrcMismatch);
-        OK = ReadLinkedRecord(Next) && OK;
+        OK = ReadLinkedRecord(Next, GroupData) && OK;
+        // Every group is held inflated: a file of many small groups that inflate well must not
+        // fill memory either.
+        if (GroupData > kXZInflateLimit)
+            return Fail(kErrRead);
         SetEndOffset(Next);
     }
     return OK;
 }
 
-bool TXQStream::ReadLinkedRecord(int64_t ANext)
+bool TXQStream::ReadLinkedRecord(int64_t ANext, int64_t& AGroupData)
 {
     int64_t RecordOffset = EndOffset() + kXRSlotSize;
     TXRGroupObject* Group = nullptr;
     TXRHeaderObject* Header = nullptr;
     if (!Groups()->ReadRecord(this, RecordOffset, ANext, Group, Header))
         return false;
-    if (Group != nullptr)
-        return Group->ReadData(Stream(), StartOffset());
+    if (Group != nullptr) {
+        bool Read = Group->ReadData(Stream(), StartOffset());
+        AGroupData += Group->Data()->Size();
+        return Read;
+    }
     if (Header == nullptr)
         return true;
     Stream()->SetPosition(StartOffset() + RecordOffset + kXRHeaderRecordSize);

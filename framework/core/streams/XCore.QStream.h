@@ -57,8 +57,9 @@ protected:
 private:
     // The walk over the chain; AMetEnd tells whether it reached the end record.
     bool WalkChain(bool& AMetEnd);
-    // Reads the record between the slot at E and the next one at ANext, with its table or data.
-    bool ReadLinkedRecord(int64_t ANext);
+    // Reads the record between the slot at E and the next one at ANext, with its table or
+    // data; AGroupData adds up the group data held.
+    bool ReadLinkedRecord(int64_t ANext, int64_t& AGroupData);
     // Finds E for appending and reserves the group ids the file holds.
     bool OpenForAppend(TXROpenMode AMode, TStream* AStream, int64_t AStart);
     void ReserveStoredIds();

@@ -341,13 +341,14 @@ TXRGroupObject* TXRGroupList::FileGroup(TXRGroupObject* ARead)
         return ARead;
     }
     // A group made for a header that came first takes the record's place; otherwise the
-    // first group of an id wins.
-    if (Held->Offset() == 0) {
-        Held->SetOffset(Read->Offset());
-        Held->SetValid(Read->Valid());
-        Held->Body() = Read->Body();
-        Held->Data()->Clear();
-    }
+    // first group of an id wins and the record is dropped, so that its data is not read again
+    // for every copy a crafted file repeats.
+    if (Held->Offset() != 0)
+        return nullptr;
+    Held->SetOffset(Read->Offset());
+    Held->SetValid(Read->Valid());
+    Held->Body() = Read->Body();
+    Held->Data()->Clear();
     return Held;
 }
 

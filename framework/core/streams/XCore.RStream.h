@@ -200,9 +200,9 @@ public:
     TXRGroupObject* NewGroup() const;
     TXRHeaderObject* NewHeader() const;
     // Reads the record at S + AOffset, which must end by S + ALimit (the next slot), and files
-    // it: the group (the one already held for its id, when there is one) or the header.
-    // AGroup or AHeader is set to what was filed; both stay nullptr for an unknown tag. False
-    // when the record fails a check (41) or cannot be read (44).
+    // it: a group of a new id, a group that fills the placeholder of its id, or a header.
+    // AGroup or AHeader is set to what was filed; both stay nullptr for an unknown tag and for
+    // a second group of an id. False when the record fails a check (41) or cannot be read (44).
     [[nodiscard]] bool ReadRecord(TXRStream* AOwner, int64_t AOffset, int64_t ALimit, TXRGroupObject*& AGroup,
                                   TXRHeaderObject*& AHeader);
 
