@@ -417,6 +417,9 @@ bool TXQStream::CopyTo(TStream* ADest, TXProgress*, bool ARaise)
             }
         }
         WriteEndSlot(ADest);
+        // Appending finds the end from the stream's tail: bytes of an older, longer content
+        // left after the end record would hide it.
+        ADest->SetSize(ADest->Position());
     });
     return Report(OK, kErrWrite, ARaise);
 }

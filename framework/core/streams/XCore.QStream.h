@@ -47,7 +47,7 @@ public:
                     int64_t AStart = 0) override;
     bool OpenFile(TXROpenMode AMode, const String& AFileName, bool ARaise, TXProgress* AProgress,
                   int64_t AStart = 0) override;
-    // A copy without removed groups and headers, relinked, at the start of ADest.
+    // A copy without removed groups and headers, relinked: ADest ends up holding just it.
     bool CopyTo(TStream* ADest, TXProgress* AProgress, bool ARaise = false) override;
 
 protected:
