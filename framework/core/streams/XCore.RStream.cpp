@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "Rtl.Encoding.h"
+#include "Rtl.SysUtils.h"
 #include "XCore.Errors.h"
 #include "XCore.Streams.h"
 
@@ -190,6 +191,15 @@ void TXRHeaderObject::DecodeTable(const uint8_t* ABytes)
     }
 }
 
+// ---- TXRHeaderList ----------------------------------------------------------------------
+
+TXRHeaderObject* TXRHeaderList::Items(int AIndex) const
+{
+    if (AIndex < 0 || AIndex >= Count())
+        RaiseListIndexError(AIndex);
+    return FItems[static_cast<size_t>(AIndex)].get();
+}
+
 // ---- TXRGroupObject ----------------------------------------------------------------------
 
 void TXRGroupObject::Init()
@@ -227,6 +237,13 @@ bool TXRGroupObject::DecodeBody(const uint8_t* ABody)
 }
 
 // ---- TXRGroupList ------------------------------------------------------------------------
+
+TXRGroupObject* TXRGroupList::Items(int AIndex) const
+{
+    if (AIndex < 0 || AIndex >= Count())
+        RaiseListIndexError(AIndex);
+    return FItems[static_cast<size_t>(AIndex)].get();
+}
 
 void TXRGroupList::SetClasses(TClass AGroupClass, TClass AHeaderClass)
 {

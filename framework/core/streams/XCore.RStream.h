@@ -131,7 +131,8 @@ class TXRHeaderList : public TXObject {
     X_CLASS(TXRHeaderList, TXObject)
 public:
     int Count() const { return static_cast<int>(FItems.size()); }
-    TXRHeaderObject* Items(int AIndex) const { return FItems.at(static_cast<size_t>(AIndex)).get(); }
+    // Raises EListError for an index out of range.
+    TXRHeaderObject* Items(int AIndex) const;
     void Add(TXRHeaderObject* AHeader) { FItems.emplace_back(AHeader); }
 
 protected:
@@ -182,7 +183,8 @@ class TXRGroupList : public TXObject {
     X_CLASS(TXRGroupList, TXObject)
 public:
     int Count() const { return static_cast<int>(FItems.size()); }
-    TXRGroupObject* Items(int AIndex) const { return FItems.at(static_cast<size_t>(AIndex)).get(); }
+    // Raises EListError for an index out of range.
+    TXRGroupObject* Items(int AIndex) const;
     TXRGroupObject* Current() const { return FCurrent; }
     void SetClasses(TClass AGroupClass, TClass AHeaderClass);
     void Add(TXRGroupObject* AGroup) { FItems.emplace_back(AGroup); }
