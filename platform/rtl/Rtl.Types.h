@@ -71,3 +71,14 @@ constexpr TGUID TGUID::Parse(std::string_view AText)
         G.D4[2 + I] = static_cast<uint8_t>(HexValue(AText, 25 + 2 * I, 2));
     return G;
 }
+
+// Days since 30 December 1899, the time of day as the fraction. A type of its own rather than
+// an alias of double, so that a published property knows it holds a date; it converts to and
+// from double both ways, so arithmetic on it reads as on a double.
+struct TDateTime {
+    double Value = 0;
+
+    constexpr TDateTime() = default;
+    constexpr TDateTime(double AValue) : Value(AValue) {}
+    constexpr operator double() const { return Value; }
+};
