@@ -88,10 +88,13 @@ public:
     TLocaleData& operator=(const TLocaleData&) = delete;
 
     String Text(nl_item AItem) const { return FLocale != nullptr ? ::nl_langinfo_l(AItem, FLocale) : ""; }
+    // A small number item; -1 where the locale leaves it unset (CHAR_MAX in the C library).
     int Number(nl_item AItem) const
     {
         String Value = Text(AItem);
-        return Value.empty() ? CHAR_MAX : static_cast<unsigned char>(Value[0]);
+        if (Value.empty() || Value[0] == CHAR_MAX || static_cast<unsigned char>(Value[0]) == UCHAR_MAX)
+            return -1;
+        return static_cast<unsigned char>(Value[0]);
     }
 
 private:
@@ -181,7 +184,7 @@ void FillNumbers(const TLocaleData& AData, TFormatSettings& ASettings)
     ASettings.CurrencyFormat = static_cast<uint8_t>(Precedes ? (Spaced ? 2 : 0) : (Spaced ? 3 : 1));
     ASettings.NegCurrFormat = static_cast<uint8_t>(Precedes ? (Spaced ? 9 : 1) : (Spaced ? 8 : 5));
     int Decimals = AData.Number(__FRAC_DIGITS);
-    ASettings.CurrencyDecimals = static_cast<uint8_t>(Decimals == CHAR_MAX ? 2 : Decimals);
+    ASettings.CurrencyDecimals = static_cast<uint8_t>(Decimals < 0 ? 2 : Decimals);
 }
 
 }  // namespace
