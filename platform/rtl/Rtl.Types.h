@@ -1,5 +1,5 @@
-// Rtl.Types.h: the runtime's basic value types: String, GUIDs and COM result codes.
-// String is UTF-8 everywhere; a GUID parses from its registry text at compile time.
+// Rtl.Types.h: the runtime's basic value types: String, GUIDs, COM result codes, dates and
+// money. String is UTF-8 everywhere; a GUID parses from its registry text at compile time.
 #pragma once
 
 #include <array>
@@ -81,4 +81,30 @@ struct TDateTime {
     constexpr TDateTime() = default;
     constexpr TDateTime(double AValue) : Value(AValue) {}
     constexpr operator double() const { return Value; }
+};
+
+// A fixed-point number with four decimals, held as a 64-bit count of ten-thousandths so that
+// sums of money stay exact. Only the conversion to double is explicit: with both directions
+// implicit, comparing with a double would be ambiguous.
+class Currency {
+public:
+    constexpr Currency() = default;
+    // Rounded to the nearest ten-thousandth, halves to even; a value outside the 64-bit range
+    // raises EConvertError.
+    Currency(double AValue);
+    static constexpr Currency FromScaled(int64_t AScaled)
+    {
+        Currency Result;
+        Result.FScaled = AScaled;
+        return Result;
+    }
+
+    constexpr int64_t Scaled() const { return FScaled; }
+    explicit constexpr operator double() const { return static_cast<double>(FScaled) / 10000; }
+
+    friend constexpr bool operator==(Currency, Currency) = default;
+    friend constexpr auto operator<=>(Currency, Currency) = default;
+
+private:
+    int64_t FScaled = 0;
 };
