@@ -15,6 +15,17 @@ struct VS_FIXEDFILEINFO {
 // True and AInfo filled when the file carries a version; False for any other file.
 bool GetFileVersionInfo(const String& AFileName, VS_FIXEDFILEINFO& AInfo);
 
+// The Windows version this platform answers as: 10.0, so that callers take the paths of
+// current systems (PNG wallpapers, per-monitor DPI).
+struct TOSVersionInfo {
+    uint32_t Major = 10;
+    uint32_t Minor = 0;
+};
+inline TOSVersionInfo GetOSVersion()
+{
+    return TOSVersionInfo();
+}
+
 // What X_FILE_VERSION puts into the section "nv_version": a marker and the four numbers.
 struct TEmbeddedFileVersion {
     char Marker[8];
