@@ -398,33 +398,33 @@ bool TRegistry::KeyExists(const String& AKey)
 
 bool TRegistry::HasSubKeys()
 {
-    std::vector<String> Names;
-    GetKeyNames(Names);
-    return !Names.empty();
+    auto Names = Owned(TStringList::Create());
+    GetKeyNames(Names.get());
+    return Names->Count() > 0;
 }
 
-void TRegistry::GetKeyNames(std::vector<String>& ANames)
+void TRegistry::GetKeyNames(TStrings* AStrings)
 {
-    ANames.clear();
+    AStrings->Clear();
     if (FRootKey != HKEY_CURRENT_USER)
         return;
     std::lock_guard Guard(Hive().Mutex);
     Hive().Refresh();
     if (TRegKey* Key = FindPath(Hive().Root, SplitKeyPath(FCurrentPath)))
         for (const auto& Sub : Key->Keys)
-            ANames.push_back(Sub->Name);
+            AStrings->Add(Sub->Name);
 }
 
-void TRegistry::GetValueNames(std::vector<String>& ANames)
+void TRegistry::GetValueNames(TStrings* AStrings)
 {
-    ANames.clear();
+    AStrings->Clear();
     if (FRootKey != HKEY_CURRENT_USER)
         return;
     std::lock_guard Guard(Hive().Mutex);
     Hive().Refresh();
     if (TRegKey* Key = FindPath(Hive().Root, SplitKeyPath(FCurrentPath)))
         for (const TRegValue& Value : Key->Values)
-            ANames.push_back(Value.Name);
+            AStrings->Add(Value.Name);
 }
 
 bool TRegistry::ValueExists(const String& AName)

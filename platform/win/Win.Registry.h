@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Rtl.Objects.h"
+#include "Rtl.Strings.h"
 #include "Rtl.SysUtils.h"
 
 struct HKEY__;
@@ -58,8 +59,9 @@ public:
     bool DeleteKey(const String& AKey);
     bool KeyExists(const String& AKey);
     bool HasSubKeys();
-    void GetKeyNames(std::vector<String>& ANames);
-    void GetValueNames(std::vector<String>& ANames);
+    // Both clear AStrings first.
+    void GetKeyNames(TStrings* AStrings);
+    void GetValueNames(TStrings* AStrings);
 
     bool ValueExists(const String& AName);
     TRegDataType GetDataType(const String& AName);

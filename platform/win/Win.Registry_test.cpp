@@ -34,9 +34,9 @@ TEST_F(RegistryTest, KeysAndValuesIgnoreLetterCase)
     EXPECT_EQ(FReg->GetDataType("Missing"), rdUnknown);
     // Rewriting a value keeps its place and takes the new type.
     FReg->WriteString("lgid", "9");
-    std::vector<String> Names;
-    FReg->GetValueNames(Names);
-    EXPECT_EQ(Names, (std::vector<String>{"DataFolder", "LgID"}));
+    auto Names = Owned(TStringList::Create());
+    FReg->GetValueNames(Names.get());
+    EXPECT_EQ(Names->CommaText(), "DataFolder,LgID");
     EXPECT_EQ(FReg->ReadString("LgID"), "9");
     EXPECT_TRUE(FReg->KeyExists("\\SOFTWARE"));
     EXPECT_FALSE(FReg->OpenKey("\\Software\\Other", false));
@@ -47,9 +47,11 @@ TEST_F(RegistryTest, SubKeysListInTextOrderAndOpenRelatively)
     ASSERT_TRUE(FReg->OpenKey("Settings", true));
     for (const char* Name : {"Item2", "item10", "Item1", "Beta"})
         ASSERT_TRUE(FReg->CreateKey(Name));
-    std::vector<String> Names;
-    FReg->GetKeyNames(Names);
-    EXPECT_EQ(Names, (std::vector<String>{"Beta", "Item1", "item10", "Item2"}));
+    auto Names = Owned(TStringList::Create());
+    Names->Add("cleared first");
+    FReg->GetKeyNames(Names.get());
+    EXPECT_EQ(Names->CommaText(), "Beta,Item1,item10,Item2");
+    EXPECT_TRUE(FReg->HasSubKeys());
     ASSERT_TRUE(FReg->OpenKey("ITEM2", false));   // relative to the open key
     EXPECT_EQ(FReg->CurrentPath(), "Settings\\ITEM2");   // the path as it was asked for
 }

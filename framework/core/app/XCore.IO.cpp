@@ -166,33 +166,33 @@ bool DirExists(const String& AFolder)
     return DirectoryExists(AFolder);
 }
 
-void AddDirFiles(const String& AFolder, const String& AMask, std::vector<String>& AList, bool ARecursive)
+void AddDirFiles(const String& AFolder, const String& AMask, TStrings* AList, bool ARecursive)
 {
     if (!DirExists(AFolder))
         return;
     String Folder = AddPathDelimiter(AFolder);
     for (const String& Name : SortedNames(Folder, false, AMask))
-        AList.push_back(Folder + Name);
+        AList->Add(Folder + Name);
     if (ARecursive)
         for (const String& Name : SortedNames(Folder, true, "*"))
             AddDirFiles(Folder + Name, AMask, AList, true);
 }
 
-void GetDirFiles(const String& AFolder, const String& AMask, std::vector<String>& AList, bool ARecursive)
+void GetDirFiles(const String& AFolder, const String& AMask, TStrings* AList, bool ARecursive)
 {
-    AList.clear();
+    AList->Clear();
     AddDirFiles(AFolder, AMask, AList, ARecursive);
 }
 
-void AddSubDirs(const String& AFolder, std::vector<String>& AList)
+void AddSubDirs(const String& AFolder, TStrings* AList)
 {
     for (const String& Name : SortedNames(AFolder, true, "*"))
-        AList.push_back(Name + PathDelim);
+        AList->Add(Name + PathDelim);
 }
 
-void GetSubDirs(const String& AFolder, std::vector<String>& AList)
+void GetSubDirs(const String& AFolder, TStrings* AList)
 {
-    AList.clear();
+    AList->Clear();
     AddSubDirs(AFolder, AList);
 }
 

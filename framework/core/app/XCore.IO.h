@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Rtl.Methods.h"
+#include "Rtl.Strings.h"
 #include "Rtl.Types.h"
 
 // A method taking a text and answering it with its macros replaced.
@@ -36,11 +37,11 @@ bool IsDirectoryWritable(const String& AFolder);
 bool DirExists(const String& AFolder);
 // Appends the full names of the folder's files that match AMask, sorted by name; with
 // ARecursive, those of its sub-folders after them. Nothing for a missing folder.
-void AddDirFiles(const String& AFolder, const String& AMask, std::vector<String>& AList, bool ARecursive);
-void GetDirFiles(const String& AFolder, const String& AMask, std::vector<String>& AList, bool ARecursive);
+void AddDirFiles(const String& AFolder, const String& AMask, TStrings* AList, bool ARecursive);
+void GetDirFiles(const String& AFolder, const String& AMask, TStrings* AList, bool ARecursive);
 // Appends the names of the folder's sub-folders, each with a trailing delimiter, sorted.
-void AddSubDirs(const String& AFolder, std::vector<String>& AList);
-void GetSubDirs(const String& AFolder, std::vector<String>& AList);
+void AddSubDirs(const String& AFolder, TStrings* AList);
+void GetSubDirs(const String& AFolder, TStrings* AList);
 // Creates the file's folder; answers the name when it is free, else the first free of
 // name1.ext, name2.ext, ...; "" when every number is taken.
 String GetUniqueFileName(const String& AFileName);

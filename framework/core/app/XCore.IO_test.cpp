@@ -88,18 +88,17 @@ TEST_F(FileHelpersTest, WritabilityProbeLeavesNothingBehind)
     EXPECT_TRUE(IsDirectoryWritable(Path("w")));
     Touch("w/tmp.tmp");   // the probe takes a free name beside it
     EXPECT_TRUE(IsDirectoryWritable(Path("w")));
-    std::vector<String> Files;
-    GetDirFiles(Path("w"), "*", Files, false);
-    EXPECT_EQ(Files, (std::vector<String>{Path("w/tmp.tmp")}));
+    auto Files = Owned(TStringList::Create());
+    GetDirFiles(Path("w"), "*", Files.get(), false);
+    EXPECT_EQ(Files->Text(), Path("w/tmp.tmp") + "\r\n");
     ForceDirectories(Path("ro"));
     ::chmod(Path("ro").c_str(), 0500);
     if (::geteuid() != 0) {   // root writes anywhere
         EXPECT_FALSE(IsDirectoryWritable(Path("ro")));
     }
     ::chmod(Path("ro").c_str(), 0700);
-    Files.clear();
-    GetDirFiles(Path("ro"), "*", Files, false);
-    EXPECT_TRUE(Files.empty());
+    GetDirFiles(Path("ro"), "*", Files.get(), false);
+    EXPECT_EQ(Files->Count(), 0);
 }
 
 TEST_F(FileHelpersTest, ListingsOfFilesAndSubFolders)
@@ -108,17 +107,18 @@ TEST_F(FileHelpersTest, ListingsOfFilesAndSubFolders)
     ForceDirectories(Path("d/Another"));
     for (const char* Name : {"d/b.jpg", "d/a.JPG", "d/c.txt", "d/sub/s.jpg", "d/sub/deeper/t.jpg"})
         Touch(Name);
-    std::vector<String> Files{"kept"};
-    AddDirFiles(Path("d"), "*.jpg", Files, false);
-    EXPECT_EQ(Files, (std::vector<String>{"kept", Path("d/a.JPG"), Path("d/b.jpg")}));
-    GetDirFiles(Path("d\\"), "*.jpg", Files, true);   // the folder is used as it is written
-    EXPECT_EQ(Files, (std::vector<String>{Path("d\\a.JPG"), Path("d\\b.jpg"), Path("d\\sub/s.jpg"),
-                                          Path("d\\sub/deeper/t.jpg")}));
-    std::vector<String> Folders;
-    GetSubDirs(Path("d"), Folders);
-    EXPECT_EQ(Folders, (std::vector<String>{"Another/", "sub/"}));
-    GetDirFiles(Path("missing"), "*", Files, true);
-    EXPECT_TRUE(Files.empty());
+    auto Lines = [](TStrings* AList) { return std::vector<String>(AList->begin(), AList->end()); };
+    auto Files = Owned(TStringList::Create());
+    Files->Add("kept");
+    AddDirFiles(Path("d"), "*.jpg", Files.get(), false);
+    EXPECT_EQ(Lines(Files.get()), (std::vector<String>{"kept", Path("d/a.JPG"), Path("d/b.jpg")}));
+    GetDirFiles(Path("d\\"), "*.jpg", Files.get(), true);   // the folder is used as it is written
+    EXPECT_EQ(Lines(Files.get()), (std::vector<String>{Path("d\\a.JPG"), Path("d\\b.jpg"), Path("d\\sub/s.jpg"),
+                                                       Path("d\\sub/deeper/t.jpg")}));
+    GetSubDirs(Path("d"), Files.get());
+    EXPECT_EQ(Lines(Files.get()), (std::vector<String>{"Another/", "sub/"}));
+    GetDirFiles(Path("missing"), "*", Files.get(), true);
+    EXPECT_EQ(Files->Count(), 0);
 }
 
 TEST_F(FileHelpersTest, DeletingReadOnlyFilesAndFolders)
