@@ -74,6 +74,57 @@ void TXLocaleIDStringList::DeclareProperties(TPropertyDeclarer& P)
                &TXLocaleIDStringList::SetOnDefaultChanged);
 }
 
+// ---- TXFormatSettingsObject --------------------------------------------------------------
+
+void TXFormatSettingsObject::Assign(TPersistent* ASource)
+{
+    if (auto* Source = AsOrNull<TXFormatSettingsObject>(ASource)) {
+        FFormatSettings = Source->FFormatSettings;
+        return;
+    }
+    inherited::Assign(ASource);
+}
+
+template <auto AArray, size_t... AIndexes>
+void TXFormatSettingsObject::DeclareElements(TPropertyDeclarer& P, const String& AName,
+                                             std::index_sequence<AIndexes...>)
+{
+    (P.Property(AName + IntToStr(AIndexes + 1), &TXFormatSettingsObject::Element<AArray, AIndexes>,
+                &TXFormatSettingsObject::SetElement<AArray, AIndexes>),
+     ...);
+}
+
+void TXFormatSettingsObject::DeclareProperties(TPropertyDeclarer& P)
+{
+    using T = TXFormatSettingsObject;
+    using S = TXFormatSettings;
+#define X_FIELD(Name) P.Property(#Name, &T::Field<&S::Name>, &T::SetField<&S::Name>)
+    X_FIELD(FirstDay);
+    X_FIELD(CurrencyFormat);
+    X_FIELD(NegCurrFormat);
+    X_FIELD(ThousandSeparator);
+    X_FIELD(DecimalSeparator);
+    X_FIELD(CurrencyDecimals);
+    X_FIELD(DateSeparator);
+    X_FIELD(TimeSeparator);
+    X_FIELD(ListSeparator);
+    X_FIELD(CurrencyString);
+    X_FIELD(ShortDateFormat);
+    X_FIELD(LongDateFormat);
+    X_FIELD(TimeAMString);
+    X_FIELD(TimePMString);
+    X_FIELD(ShortTimeFormat);
+    X_FIELD(LongTimeFormat);
+#undef X_FIELD
+    DeclareElements<&S::ShortMonthNames>(P, "ShortMonthNames", std::make_index_sequence<12>());
+    DeclareElements<&S::LongMonthNames>(P, "LongMonthNames", std::make_index_sequence<12>());
+    DeclareElements<&S::ShortDayNames>(P, "ShortDayNames", std::make_index_sequence<7>());
+    DeclareElements<&S::LongDayNames>(P, "LongDayNames", std::make_index_sequence<7>());
+    DeclareElements<&S::UltraShortDayNames>(P, "UltraShortDayNames", std::make_index_sequence<7>());
+    P.Property("TwoDigitYearCenturyWindow", &T::Field<&S::TwoDigitYearCenturyWindow>,
+               &T::SetField<&S::TwoDigitYearCenturyWindow>);
+}
+
 // ---- TXNVLocale --------------------------------------------------------------------------
 
 void TXNVLocale::Initialize()

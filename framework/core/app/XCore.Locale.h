@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <type_traits>
+#include <utility>
 
 #include "Rtl.Strings.h"
 #include "Win.Locale.h"
@@ -126,6 +128,48 @@ struct TXFormatSettings {
     std::array<String, 7> LongDayNames;
     std::array<String, 7> UltraShortDayNames;
     uint16_t TwoDigitYearCenturyWindow = 0;
+};
+
+// The stored form of format settings: the record's fields as published properties, the arrays
+// as numbered ones (ShortMonthNames1 ... ShortMonthNames12, LongDayNames1 ... LongDayNames7).
+class TXFormatSettingsObject : public TPersistent {
+    X_CLASS(TXFormatSettingsObject, TPersistent)
+public:
+    TXFormatSettings& FormatSettings() { return FFormatSettings; }
+    void Assign(TPersistent* ASource) override;
+
+    static void DeclareProperties(TPropertyDeclarer& P);
+
+protected:
+    TXFormatSettingsObject() = default;
+
+private:
+    template <auto AField>
+    using TFieldType = std::remove_cvref_t<decltype(std::declval<TXFormatSettings&>().*AField)>;
+    template <auto AField>
+    TFieldType<AField> Field() const
+    {
+        return FFormatSettings.*AField;
+    }
+    template <auto AField>
+    void SetField(TFieldType<AField> AValue)
+    {
+        FFormatSettings.*AField = AValue;
+    }
+    template <auto AArray, size_t AIndex>
+    String Element() const
+    {
+        return (FFormatSettings.*AArray)[AIndex];
+    }
+    template <auto AArray, size_t AIndex>
+    void SetElement(String AValue)
+    {
+        (FFormatSettings.*AArray)[AIndex] = AValue;
+    }
+    template <auto AArray, size_t... AIndexes>
+    static void DeclareElements(TPropertyDeclarer& P, const String& AName, std::index_sequence<AIndexes...>);
+
+    TXFormatSettings FFormatSettings;
 };
 
 class TXNVLocale : public TXInitializableObject {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Rtl.TypInfo.h"
 #include "Win.TestEnvironment.h"
 
 namespace {
@@ -111,6 +112,28 @@ TEST(FileFormatSettingsTest, FixedWhateverTheLocale)
     EXPECT_EQ(FileFormatSettings().ThousandSeparator, ",");
     EXPECT_EQ(FileFormatSettings().CurrencyFormat, 3);
     EXPECT_EQ(FileFormatSettings().NegCurrFormat, 8);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FormatSettingsObjectTest, RecordFieldsArePublishedInOrder)
+{
+    auto Object = Owned(TXFormatSettingsObject::Create());
+    Object->FormatSettings().FirstDay = 7;
+    Object->FormatSettings().LongMonthNames[11] = "December";
+    Object->FormatSettings().UltraShortDayNames[6] = "S";
+    const TPropList& Props = GetPropList(Object.get());
+    ASSERT_EQ(Props.size(), 16u + 12 + 12 + 7 + 7 + 7 + 1);
+    EXPECT_EQ(Props.front()->Name(), "FirstDay");
+    EXPECT_EQ(Props[16]->Name(), "ShortMonthNames1");
+    EXPECT_EQ(Props.back()->Name(), "TwoDigitYearCenturyWindow");
+    EXPECT_EQ(GetOrdProp(Object.get(), "FirstDay"), 7);
+    EXPECT_EQ(GetStrProp(Object.get(), "LongMonthNames12"), "December");
+    EXPECT_EQ(GetStrProp(Object.get(), "ultrashortdaynames7"), "S");
+    SetStrProp(Object.get(), "DecimalSeparator", ",");
+    EXPECT_EQ(Object->FormatSettings().DecimalSeparator, ",");
 }
 
 }  // namespace
