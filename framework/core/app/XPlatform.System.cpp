@@ -116,7 +116,6 @@ TXNVSystem* NVSystem()
 void StartNVSystem()
 {
     GNVSystem = TXNVSystem::Create();
-    GNVSystem->Initialize();
 }
 
 void StopNVSystem()

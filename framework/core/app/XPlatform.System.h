@@ -9,11 +9,9 @@
 
 #include "XCore.Classes.h"
 
-class TXNVSystem : public TXObject {
-    X_CLASS(TXNVSystem, TXObject)
+class TXNVSystem : public TXInitializableObject {
+    X_CLASS(TXNVSystem, TXInitializableObject)
 public:
-    // Registers the macro expander, then fills the folders and names.
-    virtual void Initialize();
     // Replaces "<win>", "<sys>", "<tmp>", "<pf>", "<wpf>", "<home>", "<desk>", "<appdata>",
     // "<mydoc>", "<mymusic>", "<mypictures>", "<com>" and "<user>", letter case significant.
     String ExpandMacros(const String& AText);
@@ -43,6 +41,8 @@ public:
 protected:
     TXNVSystem() = default;
     ~TXNVSystem() override;
+    // Registers the macro expander, then fills the folders and names.
+    void Initialize() override;
 
 private:
     String FWindowsFolder, FSystemFolder, FTempFolder, FProgramFilesFolder, FSecondProgramFilesFolder;
