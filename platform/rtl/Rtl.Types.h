@@ -1,5 +1,5 @@
-// Rtl.Types.h: the runtime's basic value types: String, GUIDs, COM result codes, dates and
-// money. String is UTF-8 everywhere; a GUID parses from its registry text at compile time.
+// Rtl.Types.h: the runtime's basic value types: String, TBytes, GUIDs, COM result codes, dates
+// and money. String is UTF-8 everywhere; a GUID parses from its registry text at compile time.
 #pragma once
 
 #include <array>
@@ -8,8 +8,10 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using String = std::string;
+using TBytes = std::vector<uint8_t>;
 
 using HRESULT = int32_t;
 inline constexpr HRESULT S_OK = 0;
