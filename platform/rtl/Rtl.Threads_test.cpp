@@ -111,13 +111,16 @@ TEST(ThreadTest, ExceptionOfExecuteIsKeptAsFatalException)
 
 TEST(ThreadTest, FreeingARunningThreadTerminatesItAndWaits)
 {
+    std::promise<void> Running;
     bool Ended = false;
     TTestThread* Thread = MakeThread([&](TTestThread& AThread) {
+        Running.set_value();
         while (!AThread.Terminated())
             std::this_thread::yield();
         Ended = true;
     });
     Thread->Start();
+    Running.get_future().wait();
     Thread->Free();
     EXPECT_TRUE(Ended);
 }
