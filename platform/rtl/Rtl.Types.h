@@ -1,4 +1,4 @@
-// Rtl.Types.h: the runtime's basic value types: String, GUIDs and COM result codes.
+// Rtl.Types.h: the runtime's basic value types: String, TBytes, GUIDs and COM result codes.
 // String is UTF-8 everywhere; a GUID parses from its registry text at compile time.
 #pragma once
 
@@ -8,8 +8,10 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using String = std::string;
+using TBytes = std::vector<uint8_t>;
 
 using HRESULT = int32_t;
 inline constexpr HRESULT S_OK = 0;
