@@ -166,7 +166,6 @@ int64_t TXCustomBufStream::Write(const void* ABuffer, int64_t ACount)
 
 void TXCustomBufStream::FillBuffer()
 {
-    std::fill(FBuffer.begin(), FBuffer.end(), 0);
     FBadSectors.clear();
     FValid = 0;
     FBufferStart = FPosition - FPosition % FBufferSize;
@@ -181,8 +180,9 @@ void TXCustomBufStream::FillBuffer()
         if (IsVolumeGoneError(Errno))
             RaiseMissing(Errno);
         RetrySectors(Wanted);
+    } else {
+        std::fill(FBuffer.begin() + Got, FBuffer.end(), 0);   // past the source's end
     }
-    // Past the source's end the window holds zeros.
     FValid = Wanted > 0 ? static_cast<int32_t>(Wanted) : FBufferSize;
     if (FOnBufferFilled)
         FOnBufferFilled(this, FBufferStart);

@@ -53,12 +53,15 @@ String UnescapeXMLText(std::string_view AText)
 
 String OpenTagText(std::string_view AName)
 {
-    return "<" + String(AName) + ">";
+    // Appending, not "<" + name: GCC 12 warns wrongly (-Wrestrict) on that form at -O2.
+    String Tag = "<";
+    return Tag.append(AName).append(">");
 }
 
 String CloseTagText(std::string_view AName)
 {
-    return "</" + String(AName) + ">";
+    String Tag = "</";
+    return Tag.append(AName).append(">");
 }
 
 String WriteTagText(std::string_view AName, std::string_view AValue)
