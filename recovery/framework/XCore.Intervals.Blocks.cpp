@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "Rtl.Streams.h"
 #include "Rtl.SysUtils.h"
+#include "XCore.Errors.h"
 
 namespace {
 
@@ -156,6 +158,32 @@ int64_t TXBlocks::GetPhysicalOffset(int64_t AOffset) const
 bool TXBlocks::Equals(const TXBlocks* AOther) const
 {
     return AOther != nullptr && FItems == AOther->FItems;
+}
+
+bool TXBlocks::CopyData(TStream* ASource, TStream* ADestination) const
+{
+    ClearError();
+    try {
+        for (const TXBlock& Block : FItems) {
+            ASource->Seek(Block.Start, soBeginning);
+            ADestination->CopyFrom(ASource, Block.Size);
+        }
+        return true;
+    } catch (const std::exception&) {
+        CheckError();
+        return false;
+    }
+}
+
+bool TXBlocks::SaveToFile(TStream* ASource, const String& AFileName) const
+{
+    try {
+        TOwned<TFileStream> File = Owned(TFileStream::Create(AFileName, fmCreate | fmShareExclusive));
+        return CopyData(ASource, File.get());
+    } catch (const std::exception&) {
+        CheckError();
+        return false;
+    }
 }
 
 // ---- TXBlocksComparer --------------------------------------------------------------------

@@ -10,6 +10,8 @@
 #include "Rtl.Objects.h"
 #include "XCore.Intervals.h"
 
+class TStream;
+
 class TXBlocks : public TObject {
     X_CLASS(TXBlocks, TObject)
 public:
@@ -41,6 +43,12 @@ public:
     int64_t FindPhysicalOffset(int64_t AOffset, int& AIndex) const;
     int64_t GetPhysicalOffset(int64_t AOffset) const;
     bool Equals(const TXBlocks* AOther) const;
+
+    // Copies the blocks' bytes of ASource, in order, to ADestination's position. Clears the
+    // thread's error first; False (the error checked) when a read or write raises.
+    [[nodiscard]] bool CopyData(TStream* ASource, TStream* ADestination) const;
+    // CopyData into a new file.
+    [[nodiscard]] bool SaveToFile(TStream* ASource, const String& AFileName) const;
 
 protected:
     TXBlocks() = default;

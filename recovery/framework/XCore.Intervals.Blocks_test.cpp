@@ -5,7 +5,9 @@
 
 #include <vector>
 
+#include "Rtl.Streams.h"
 #include "Rtl.SysUtils.h"
+#include "XCore.Errors.h"
 
 namespace {
 
@@ -121,6 +123,21 @@ TEST(BlocksTest, ListsCompareByCountThenBlockByBlock)
     EXPECT_EQ(Order.Compare(A.get(), B.get()), -1);
     EXPECT_EQ(Order.Compare(B.get(), A.get()), 1);
     EXPECT_EQ(Order.Compare(A.get(), A.get()), 0);
+}
+
+TEST(BlocksTest, CopyDataConcatenatesTheBlocksBytes)
+{
+    TOwned<TMemoryStream> Source = Owned(TMemoryStream::Create());
+    for (int I = 0; I < 200; ++I) {
+        uint8_t Byte = static_cast<uint8_t>(I);
+        Source->WriteBuffer(&Byte, 1);
+    }
+    TOwned<TMemoryStream> Target = Owned(TMemoryStream::Create());
+    ASSERT_TRUE(MakeBlocks({{150, 3}, {10, 2}})->CopyData(Source.get(), Target.get()));
+    ASSERT_EQ(Target->Size(), 5);
+    EXPECT_EQ(std::vector<uint8_t>(Target->Memory(), Target->Memory() + 5), (std::vector<uint8_t>{150, 151, 152, 10, 11}));
+    // A block past the source's end cannot be copied whole.
+    EXPECT_FALSE(MakeBlocks({{198, 5}})->CopyData(Source.get(), Target.get()));
 }
 
 TEST(BlockCursorTest, WalksAcrossGapsAndStopsAtTheEnd)
