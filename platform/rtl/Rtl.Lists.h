@@ -48,6 +48,8 @@ public:
     {
         if (AValue < Count())
             ARaiseRangeError(AValue);
+        if (AValue == Capacity())
+            return;
         std::vector<T> Resized;
         Resized.reserve(static_cast<size_t>(AValue));
         std::move(FItems.begin(), FItems.end(), std::back_inserter(Resized));
@@ -209,12 +211,13 @@ public:
         return Index >= 0 ? this->ExtractAt(Index) : T{};
     }
 
-    // Stable, so equal items keep their order.
+    // Stable, so equal items keep their order. A null comparer stands for the list's own.
     void Sort() { Sort(FComparer); }
     void Sort(const TComparerRef<T>& AComparer)
     {
+        const IComparer<T>& Comparer = AComparer ? *AComparer : *FComparer;
         std::stable_sort(this->FItems.begin(), this->FItems.end(),
-                         [&](const T& A, const T& B) { return AComparer->Compare(A, B) < 0; });
+                         [&](const T& A, const T& B) { return Comparer.Compare(A, B) < 0; });
     }
 
 protected:

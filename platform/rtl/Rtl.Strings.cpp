@@ -537,8 +537,6 @@ void TStringList::Move(int ACurIndex, int ANewIndex)
 
 int TStringList::IndexOf(const String& AValue) const
 {
-    if (!FSorted)
-        return inherited::IndexOf(AValue);
     int Index = 0;
     return Find(AValue, Index) ? Index : -1;
 }
@@ -546,11 +544,10 @@ int TStringList::IndexOf(const String& AValue) const
 bool TStringList::Find(const String& AValue, int& AIndex) const
 {
     if (!FSorted) {
-        AIndex = inherited::IndexOf(AValue);
-        if (AIndex >= 0)
-            return true;
-        AIndex = Count();
-        return false;
+        auto Found = std::find_if(FList.begin(), FList.end(),
+                                  [&](const TStringItem& AItem) { return CompareStrings(AItem.Value, AValue) == 0; });
+        AIndex = static_cast<int>(Found - FList.begin());
+        return Found != FList.end();
     }
     auto First = std::lower_bound(FList.begin(), FList.end(), AValue, [&](const TStringItem& AItem, const String& S) {
         return CompareStrings(AItem.Value, S) < 0;
