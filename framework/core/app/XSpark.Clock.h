@@ -142,5 +142,5 @@ TXNVTimers* AppTimers();
 TXNVClock* AppClock();
 void StartAppClock();
 void StopAppClock();
-// The minute (0-59) of the clock's start time.
+// The minute (0-59) of the clock's start time; the clock must be running.
 int GetClockStartMinute();
