@@ -300,6 +300,26 @@ void TXCustomBlockStream::Construct(TStream* AStream, TStreamOwnership AOwnershi
 {
     inherited::Construct(AStream, AOwnership);
     FCursor.Init(ABlocks);
+    FBuffered = AsOrNull<TXCustomBufStream>(AStream);
+}
+
+void TXCustomBlockStream::MoveTo(int64_t APosition)
+{
+    if (APosition > FCursor.Logical && !FCursor.Eof())
+        FCursor.Advance(APosition - FCursor.Logical);
+    else
+        FCursor.SetLogical(APosition);
+}
+
+const uint8_t* TXCustomBlockStream::PeekAt(int64_t APosition, int64_t& ACount)
+{
+    ACount = 0;
+    if (FBuffered == nullptr || APosition < 0 || APosition >= Size())
+        return nullptr;
+    MoveTo(APosition);
+    const uint8_t* Data = FBuffered->PeekAt(FCursor.Physical, ACount);
+    ACount = std::min(ACount, FCursor.BlockRemaining());
+    return Data;
 }
 
 int64_t TXCustomBlockStream::Seek(int64_t AOffset, TSeekOrigin AOrigin)

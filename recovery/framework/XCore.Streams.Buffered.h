@@ -138,6 +138,11 @@ public:
     void SetSize(int64_t) override {}
     // The physical position of the logical one the stream is at.
     int64_t PhysicalPosition() const { return FCursor.Physical; }
+    // Over a buffered stream: the bytes from the logical APosition on, in place in its window,
+    // up to the window's or the block's end, whichever comes first; the stream moves there.
+    // nullptr (ACount 0) at or past the end and over any other stream. Raises as the buffered
+    // stream's PeekAt does.
+    const uint8_t* PeekAt(int64_t APosition, int64_t& ACount);
 
 protected:
     TXCustomBlockStream() = default;
@@ -145,7 +150,11 @@ protected:
     virtual void Construct(TStream* AStream, TStreamOwnership AOwnership, const TXBlocks* ABlocks);
 
 private:
+    // Forward moves walk from the current block; a list of many blocks is not searched again.
+    void MoveTo(int64_t APosition);
+
     TXBlockCursor FCursor;
+    TXCustomBufStream* FBuffered = nullptr;   // the inner stream, when it is one
 };
 
 class TXBlockStream : public TXCustomBlockStream {
