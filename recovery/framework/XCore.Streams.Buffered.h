@@ -80,6 +80,8 @@ private:
     // Raises (ReportErrors on) when [APosition, APosition + ACount) touches a bad sector.
     void CheckBadSectors(int64_t APosition, int64_t ACount);
     void RaiseMissing(int AErrno);
+    // A failed read's line in the trace list, while tracing is on.
+    void Trace(int64_t AOffset, int32_t ACode, int AErrno) const;
     void EnsureWindow(int64_t APosition);
 
     std::vector<uint8_t> FBuffer;
@@ -91,6 +93,7 @@ private:
     bool FReportErrors = true;
     String FFileName;
     int32_t FSectorSize = 512;
+    uint32_t FReadMs = 0;   // how long the last window read took
     // Offsets of the window's unreadable sectors, with the errno each failed with.
     std::vector<std::pair<int64_t, int>> FBadSectors;
     TXBufferFilledEvent FOnBufferFilled;
