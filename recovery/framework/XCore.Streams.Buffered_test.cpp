@@ -10,16 +10,16 @@
 #include <iterator>
 
 #include "../../tests/fixtures/CardImages.h"
+#include "../../tests/fixtures/ReadFaults.h"
 #include "Win.Volumes.h"
 #include "XCode.Trek.h"
 #include "XCore.App.h"
 #include "XCore.Errors.h"
 
-extern "C" int XReadFaultLoaded(void);
-
 namespace {
 
 using XTestFixtures::CardImage;
+using XTestFixtures::TReadFaults;
 using TBytes = std::vector<uint8_t>;
 
 TBytes FileBytes(const String& APath)
@@ -27,17 +27,6 @@ TBytes FileBytes(const String& APath)
     std::ifstream File(APath, std::ios::binary);
     return TBytes(std::istreambuf_iterator<char>(File), {});
 }
-
-// Read faults of the shim for the scope of a test.
-class TReadFaults {
-public:
-    TReadFaults(const String& APath, const String& AFaults)
-    {
-        EXPECT_EQ(XReadFaultLoaded(), 1);
-        ::setenv("X_READFAULT", (APath + ";" + AFaults).c_str(), 1);
-    }
-    ~TReadFaults() { ::unsetenv("X_READFAULT"); }
-};
 
 class BufStreamTest : public ::testing::Test {
 protected:
