@@ -24,7 +24,11 @@ public:
     // Starts a thread created suspended; raises EThread when it was started before.
     void Start();
     // Asks Execute to end; Execute polls Terminated and returns.
-    void Terminate() { FTerminated = true; }
+    void Terminate()
+    {
+        FTerminated = true;
+        TerminatedSet();
+    }
     bool Terminated() const { return FTerminated; }
     // Execute has returned (OnTerminate may still be running).
     bool Finished() const { return FFinished; }
@@ -63,6 +67,8 @@ protected:
     virtual void Execute() = 0;
     // Runs OnTerminate through Synchronize.
     virtual void DoTerminate();
+    // Runs in the thread that calls Terminate, after the flag is set.
+    virtual void TerminatedSet() {}
     void Synchronize(const TThreadProcedure& AProc) { Synchronize(this, AProc); }
     void Queue(TThreadProcedure AProc) { Queue(this, std::move(AProc)); }
     int ReturnValue() const { return FReturnValue; }

@@ -7,6 +7,27 @@
 #include "XCore.Errors.h"
 #include "XCore.Search.h"
 
+// ---- TXDiskAspect ------------------------------------------------------------------------
+
+void TXDiskAspect::Construct(const String& AName, uint8_t AImageFile, int64_t ASize)
+{
+    inherited::Construct();
+    Name = AName;
+    ImageFile = AImageFile;
+    Size = ASize;
+}
+
+bool TXDiskAspect::AssignFrom(TXObject* ASource)
+{
+    if (auto* Source = AsOrNull<TXDiskAspect>(ASource)) {
+        Name = Source->Name;
+        ImageFile = Source->ImageFile;
+        Size = Source->Size;
+        return true;
+    }
+    return inherited::AssignFrom(ASource);
+}
+
 namespace {
 
 constexpr int32_t kDiskBufferSize = 262144;

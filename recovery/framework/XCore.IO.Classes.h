@@ -6,8 +6,25 @@
 #include <cstdint>
 
 #include "Rtl.Classes.h"
+#include "XCore.Engine.Aspects.h"
 #include "XCore.IO.Disk.h"
 #include "XCore.Streams.Buffered.h"
+
+// The disk the user chose, as the disk page announces it.
+class TXDiskAspect : public TXCustomAspect {
+    X_CLASS(TXDiskAspect, TXCustomAspect)
+public:
+    String Name;            // the volume name or the image file's path
+    uint8_t ImageFile = 0;  // 1 for an image file
+    int64_t Size = 0;
+
+    bool AssignFrom(TXObject* ASource) override;
+
+protected:
+    TXDiskAspect() = default;
+    using TXCustomAspect::Construct;
+    void Construct(const String& AName, uint8_t AImageFile, int64_t ASize);
+};
 
 // Mode bits of a stream I/O object.
 inline constexpr uint8_t kIORead = 4;

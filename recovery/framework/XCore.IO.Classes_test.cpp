@@ -118,4 +118,14 @@ TEST(DiskIOTest, OpenFailuresAnswerFalseAndKeepTheirCode)
     EXPECT_EQ(GetErrorCode(), kErrFileNotFound);
 }
 
+TEST(DiskAspectTest, AssignFromCopiesTheChosenDisk)
+{
+    TOwned<TXDiskAspect> Chosen = Owned(TXDiskAspect::Create("/dev/sdb1", 0, int64_t(8) << 30));
+    TOwned<TXDiskAspect> Kept = Owned(TXDiskAspect::Create("card.bin", 1, 5));
+    EXPECT_TRUE(Kept->AssignFrom(Chosen.get()));
+    EXPECT_EQ(Kept->Name, "/dev/sdb1");
+    EXPECT_EQ(Kept->ImageFile, 0);
+    EXPECT_EQ(Kept->Size, int64_t(8) << 30);
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include "Rtl.SysUtils.h"
 #include "Win.Volumes.h"
 #include "XCore.Strings.Tags.h"
+#include "XCore.Strings.h"
 
 namespace {
 
@@ -101,23 +102,17 @@ bool ReadDriveGeometryInfo(TXDiskInfoRecord& AInfo, const String& ADevicePath)
     return true;
 }
 
-std::vector<String> DiskInfoToStrings(const TXDiskInfoRecord& AInfo)
+void DiskInfoToStrings(const TXDiskInfoRecord& AInfo, TStrings* AList)
 {
-    return {AInfo.RootPath,
-            AInfo.VolumeName,
-            AInfo.FileSystemName,
-            "Serial: " + UIntToStr(AInfo.Serial),
-            "Max length: " + UIntToStr(AInfo.MaxComponentLength),
-            FlagsText(AInfo.Flags),
-            "",
-            "Sector size: " + UIntToStr(AInfo.BytesPerSector),
-            "Cluster size: " + UIntToStr(AInfo.ClusterSize),
-            "Sectors per cluster: " + UIntToStr(AInfo.SectorsPerCluster),
-            "Total clusters: " + IntToStr(AInfo.TotalClusters),
-            SizeLine("Total space: ", AInfo.TotalBytes),
-            "Free clusters: " + IntToStr(AInfo.FreeClusters),
-            SizeLine("Free space: ", AInfo.FreeBytes),
-            SizeLine("DiskSize: ", AInfo.DiskSize)};
+    for (const String& Line : {AInfo.RootPath, AInfo.VolumeName, AInfo.FileSystemName,
+                               "Serial: " + UIntToStr(AInfo.Serial), "Max length: " + UIntToStr(AInfo.MaxComponentLength),
+                               FlagsText(AInfo.Flags), String(), "Sector size: " + UIntToStr(AInfo.BytesPerSector),
+                               "Cluster size: " + UIntToStr(AInfo.ClusterSize),
+                               "Sectors per cluster: " + UIntToStr(AInfo.SectorsPerCluster),
+                               "Total clusters: " + IntToStr(AInfo.TotalClusters), SizeLine("Total space: ", AInfo.TotalBytes),
+                               "Free clusters: " + IntToStr(AInfo.FreeClusters), SizeLine("Free space: ", AInfo.FreeBytes),
+                               SizeLine("DiskSize: ", AInfo.DiskSize)})
+        AList->Add(Line);
 }
 
 String WriteDiskInfoText(const TXDiskInfoRecord& AInfo)
@@ -137,8 +132,8 @@ void ReadDiskInfoText(TXDiskInfoRecord& AInfo, const String& AText)
     ClearDiskInfo(AInfo);
     AInfo.Serial = ReadSerial(AText);
     AInfo.MaxComponentLength = static_cast<uint32_t>(ReadTagInt32(AText, "volume_max_length"));
-    AInfo.VolumeName = UnescapeXMLText(ReadTagText(AText, "volume_name"));
-    AInfo.FileSystemName = UnescapeXMLText(ReadTagText(AText, "file_system"));
+    AInfo.VolumeName = UnescapeXMLText(ReadTag("volume_name", AText));
+    AInfo.FileSystemName = UnescapeXMLText(ReadTag("file_system", AText));
     AInfo.BytesPerSector = static_cast<uint32_t>(ReadTagInt32(AText, "sector_size"));
     AInfo.ClusterSize = static_cast<uint32_t>(ReadTagInt32(AText, "cluster_size"));
     AInfo.TotalClusters = ReadTagInt64(AText, "total_clusters");

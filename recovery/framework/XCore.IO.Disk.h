@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
+#include "Rtl.Strings.h"
 #include "Rtl.Types.h"
 
 struct TXDiskInfoRecord {
@@ -35,8 +35,8 @@ uint32_t DiskInfoClusterSize(const TXDiskInfoRecord& AInfo);
 // Fills the sector size, track size (as the cluster) and the size from the drive geometry.
 [[nodiscard]] bool ReadDriveGeometryInfo(TXDiskInfoRecord& AInfo, const String& ADevicePath);
 
-// Lines for the disk page's information box: paths, names, serial, flags and sizes.
-std::vector<String> DiskInfoToStrings(const TXDiskInfoRecord& AInfo);
+// Adds the lines of the disk page's information box to AList: paths, names, serial, flags and sizes.
+void DiskInfoToStrings(const TXDiskInfoRecord& AInfo, TStrings* AList);
 
 // The disk-info text: an element "xml" holding the identity and geometry elements.
 String WriteDiskInfoText(const TXDiskInfoRecord& AInfo);

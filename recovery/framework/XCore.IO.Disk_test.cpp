@@ -60,8 +60,13 @@ TEST(DiskInfoTextTest, ListsTheInformationForTheDiskPage)
     Info.RootPath = "/dev/sdb1";
     Info.Flags = 0x80006;
     Info.TotalBytes = 1536;
-    std::vector<String> Lines = DiskInfoToStrings(Info);
-    ASSERT_EQ(Lines.size(), 15u);
+    TOwned<TStringList> List = Owned(TStringList::Create());
+    List->Add("kept");
+    DiskInfoToStrings(Info, List.get());
+    ASSERT_EQ(List->Count(), 16);
+    EXPECT_EQ((*List)[0], "kept");
+    List->Delete(0);
+    const TStrings& Lines = *List;
     EXPECT_EQ(Lines[0], "/dev/sdb1");
     EXPECT_EQ(Lines[5], "Flags: 524294 , IsReadOnly, FilePreserveCase, SupportsUnicode");
     EXPECT_EQ(Lines[6], "");

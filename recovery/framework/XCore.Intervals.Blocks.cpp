@@ -20,44 +20,29 @@ bool Touches(const TXBlock& A, int64_t AStart)
 
 // ---- TXBlocks ----------------------------------------------------------------------------
 
-const TXBlock& TXBlocks::Items(int AIndex) const
+void TXBlocks::Notify(const TXBlock& AItem, TListNotification AAction)
 {
-    if (AIndex < 0 || AIndex >= Count())
-        throw EArgumentOutOfRangeException(SArgumentOutOfRange);
-    return FItems[static_cast<size_t>(AIndex)];
+    inherited::Notify(AItem, AAction);
+    FTotalSize += AAction == lnAdded ? AItem.Size : -AItem.Size;
 }
 
 void TXBlocks::Add(int64_t AStart, int64_t ASize)
 {
     if (ASize <= 0)
         return;
-    if (!FItems.empty() && Touches(FItems.back(), AStart)) {
-        TXBlock& Last = FItems.back();
-        FTotalSize -= Last.Size;
-        Last.Union(AStart, ASize);
-        FTotalSize += Last.Size;
+    if (Count() > 0 && Touches(Last(), AStart)) {
+        TXBlock Merged = Last();
+        Merged.Union(AStart, ASize);
+        SetItem(Count() - 1, Merged);
         return;
     }
-    FItems.push_back({AStart, ASize});
-    FTotalSize += ASize;
-}
-
-void TXBlocks::Delete(int AIndex)
-{
-    FTotalSize -= Items(AIndex).Size;
-    FItems.erase(FItems.begin() + AIndex);
-}
-
-void TXBlocks::Clear()
-{
-    FItems.clear();
-    FTotalSize = 0;
+    inherited::Add(TXBlock{AStart, ASize});
 }
 
 void TXBlocks::Assign(const TXBlocks* ASource)
 {
-    FItems = ASource->FItems;
-    UpdateTotalSize();
+    Clear();
+    AddRange(*ASource);
 }
 
 void TXBlocks::UpdateTotalSize()
@@ -87,15 +72,15 @@ void TXBlocks::SortAndMerge()
 void TXBlocks::AssignComplement(const TXBlocks* ASource, int64_t ALimit)
 {
     Clear();
-    if (ASource->FItems.empty()) {
+    if (ASource->Count() == 0) {
         Add(0, ALimit);
         return;
     }
-    const TXBlock& First = ASource->FItems.front();
+    const TXBlock& First = ASource->First();
     if (First.Start > 0)
         Add(0, std::min(First.Start, ALimit));
     int64_t Position = First.Start + First.Size;
-    for (const TXBlock& Block : ASource->FItems) {
+    for (const TXBlock& Block : *ASource) {
         if (Position >= ALimit)
             break;
         // A block past the limit still ends the gap at the limit.
@@ -104,7 +89,6 @@ void TXBlocks::AssignComplement(const TXBlocks* ASource, int64_t ALimit)
     }
     if (Position < ALimit)
         Add(Position, ALimit - Position);
-    UpdateTotalSize();
 }
 
 void TXBlocks::AssignClipped(const TXBlocks* ASource, int64_t AFrom, int64_t ATo)
@@ -113,8 +97,8 @@ void TXBlocks::AssignClipped(const TXBlocks* ASource, int64_t AFrom, int64_t ATo
     if (ATo < AFrom)
         return;
     bool Started = false;
-    for (size_t I = 0; I < ASource->FItems.size(); ++I) {
-        const TXBlock& Block = ASource->FItems[I];
+    for (int I = 0; I < ASource->Count(); ++I) {
+        const TXBlock& Block = ASource->Items(I);
         if (!Started) {
             if (AFrom < Block.Start)
                 break;   // AFrom lies in a gap
@@ -124,11 +108,10 @@ void TXBlocks::AssignClipped(const TXBlocks* ASource, int64_t AFrom, int64_t ATo
         }
         int64_t Last = std::min(Block.GetLastOffset(), ATo);
         Add(AFrom, Last - AFrom + 1);
-        if (Last >= ATo || I + 1 == ASource->FItems.size())
+        if (Last >= ATo || I + 1 == ASource->Count())
             break;
-        AFrom = ASource->FItems[I + 1].Start;
+        AFrom = ASource->Items(I + 1).Start;
     }
-    UpdateTotalSize();
 }
 
 int64_t TXBlocks::FindPhysicalOffset(int64_t AOffset, int& AIndex) const

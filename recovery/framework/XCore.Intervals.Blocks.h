@@ -8,27 +8,21 @@
 
 #include "Rtl.Comparers.h"
 #include "Rtl.Objects.h"
+#include "XCore.Collections.h"
 #include "XCore.Intervals.h"
 
 class TStream;
 
-class TXBlocks : public TObject {
-    X_CLASS(TXBlocks, TObject)
+class TXBlocks : public XCore::Collections::TXList<TXBlock> {
+    X_CLASS(TXBlocks, XCore::Collections::TXList<TXBlock>)
 public:
-    int Count() const { return static_cast<int>(FItems.size()); }
-    // Raises EArgumentOutOfRangeException outside 0..Count-1.
-    const TXBlock& Items(int AIndex) const;
-    const TXBlock& operator[](int AIndex) const { return Items(AIndex); }
-    std::vector<TXBlock>::const_iterator begin() const { return FItems.begin(); }
-    std::vector<TXBlock>::const_iterator end() const { return FItems.end(); }
     int64_t TotalSize() const { return FTotalSize; }
 
     // Merges with the last block when the range starts from one byte before it to its end,
     // otherwise appends (out of order when it lies before); sizes of 0 or less add nothing.
     void Add(int64_t AStart, int64_t ASize);
     void Add(const TXBlock& ABlock) { Add(ABlock.Start, ABlock.Size); }
-    void Delete(int AIndex);
-    void Clear();
+    // The same blocks in the same order, none merged.
     void Assign(const TXBlocks* ASource);
     void UpdateTotalSize();
     // Sorts by start and size and merges blocks that touch or overlap.
@@ -52,9 +46,12 @@ public:
 
 protected:
     TXBlocks() = default;
+    // Ordered by start, then size.
+    void Construct() { inherited::Construct(BlockComparer()); }
+    // Every change of the list passes here, so the total stays the sum of the sizes.
+    void Notify(const TXBlock& AItem, TListNotification AAction) override;
 
 private:
-    std::vector<TXBlock> FItems;
     int64_t FTotalSize = 0;
 };
 

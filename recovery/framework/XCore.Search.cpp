@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <functional>
 #include <limits>
 
@@ -12,14 +13,16 @@
 namespace {
 
 constexpr int64_t kWindowSize = 262144;
+constexpr int64_t kSectorSize = 512;
 
-// Hands out the stream's bytes window by window: in place from a buffered stream, through a
-// copy from any other. The cancel test runs at every new window, so a scan stops within one.
+// Hands out the stream's bytes window by window: in place from a buffered stream or a block
+// stream over one, through a copy from any other. The cancel test runs at every new window,
+// so a scan stops within one.
 class TWindowReader {
 public:
     TWindowReader(TStream* AStream, std::function<bool()> ACancelled)
-        : FStream(AStream), FBuffered(AsOrNull<TXCustomBufStream>(AStream)), FSize(AStream->Size()),
-          FCancelled(std::move(ACancelled))
+        : FStream(AStream), FBuffered(AsOrNull<TXCustomBufStream>(AStream)),
+          FBlocks(AsOrNull<TXCustomBlockStream>(AStream)), FSize(AStream->Size()), FCancelled(std::move(ACancelled))
     {
     }
 
@@ -68,15 +71,21 @@ private:
         if (APosition < 0 || APosition >= FSize || FCancelled())
             return false;
         FStart = APosition;
-        if (FBuffered != nullptr) {
-            try {
+        int64_t Wanted = kWindowSize - APosition % kWindowSize;
+        try {
+            if (FBuffered != nullptr)
                 FData = FBuffered->PeekAt(APosition, FCount);
-                return FCount > 0;
-            } catch (const std::exception&) {
-                CheckError();   // an unreadable sector: its bytes read as zeros below
-            }
+            else if (FBlocks != nullptr)
+                FData = FBlocks->PeekAt(APosition, FCount);
+            if (FCount > 0)
+                return true;
+        } catch (const std::exception&) {
+            // An unreadable sector: only the rest of it reads as zeros, the bytes after it
+            // come from the next window.
+            CheckError();
+            Wanted = kSectorSize - APosition % kSectorSize;
         }
-        FCount = std::min(kWindowSize - APosition % kWindowSize, FSize - APosition);
+        FCount = std::min(Wanted, FSize - APosition);
         FLocal.resize(static_cast<size_t>(kWindowSize));
         FData = FLocal.data();
         return StreamReadAt(FStream, FLocal.data(), FCount, APosition);
@@ -84,6 +93,7 @@ private:
 
     TStream* FStream;
     TXCustomBufStream* FBuffered;
+    TXCustomBlockStream* FBlocks;
     int64_t FSize;
     std::function<bool()> FCancelled;
     std::vector<uint8_t> FLocal;
@@ -134,6 +144,20 @@ TCandidate MatchCandidate(TWindowReader& AReader, const TXByteArrays& APatterns,
         if (!AnyMatched)
             return TCandidate::NoMatch;
     }
+}
+
+// A candidate whose bytes all lie in one window, up to the longest pattern's end: what the
+// byte-wise walk answers there is the lowest index that matches whole, so compare directly.
+TCandidate MatchInPlace(const TXByteArrays& APatterns, const uint8_t* AData, int& AIndex)
+{
+    for (size_t I = 0; I < APatterns.size(); ++I) {
+        const TXByteArray& Pattern = APatterns[I];
+        if (!Pattern.empty() && std::memcmp(AData, Pattern.data(), Pattern.size()) == 0) {
+            AIndex = static_cast<int>(I);
+            return TCandidate::Found;
+        }
+    }
+    return TCandidate::NoMatch;
 }
 
 int64_t FirstCandidate(int64_t AFrom, int64_t AOffset, int64_t AAlign)
@@ -223,6 +247,9 @@ int64_t TXSearch::FindAny(const TXByteArrays& APatterns, int& AIndex, int64_t AF
     for (const TXByteArray& Pattern : APatterns)
         if (!Pattern.empty())
             Starts[Pattern[0]] = true;
+    int64_t Longest = 0;
+    for (const TXByteArray& Pattern : APatterns)
+        Longest = std::max(Longest, static_cast<int64_t>(Pattern.size()));
     TWindowReader Reader(FStream, [this] { return IsCancelled(); });
     for (int64_t Candidate = FirstCandidate(AFrom, AOffset, AAlign); Candidate <= ATo;) {
         int64_t Count = 0;
@@ -237,7 +264,10 @@ int64_t TXSearch::FindAny(const TXByteArrays& APatterns, int& AIndex, int64_t AF
         Candidate += Step;
         if (Step >= Limit)
             continue;
-        switch (MatchCandidate(Reader, APatterns, Candidate, ATo, AIndex)) {
+        TCandidate Result = Count - Step >= Longest && ATo - Candidate >= Longest - 1
+                                ? MatchInPlace(APatterns, Data + Step, AIndex)
+                                : MatchCandidate(Reader, APatterns, Candidate, ATo, AIndex);
+        switch (Result) {
         case TCandidate::Found:
             if (IsCancelled())
                 break;

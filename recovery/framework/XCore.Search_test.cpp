@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "../../tests/fixtures/CardImages.h"
+#include "../../tests/fixtures/ReadFaults.h"
 #include "XCore.Streams.Buffered.h"
 
 namespace {
@@ -129,6 +130,26 @@ TEST(SearchTest, FindAnyOnACardImageAgreesWithAPlainScan)
         }
         EXPECT_GE(Hits, 4);   // the FAT, two photos and the video at least
     }
+}
+
+TEST(SearchTest, AnUnreadableSectorHidesNothingAfterIt)
+{
+    const std::string Image = (XTestFixtures::ScratchFolder() / "signatures.img").string();
+    std::vector<uint8_t> Bytes(262144, 0x55);
+    const int64_t Bad = 4096;
+    Bytes[Bad + 512] = 0xFF, Bytes[Bad + 513] = 0xD8;   // the sector just after the bad one
+    std::ofstream(Image, std::ios::binary).write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
+    XTestFixtures::TReadFaults Faults(Image, std::to_string(Bad) + "-" + std::to_string(Bad + 512) + "=EIO");
+    TOwned<TXBufDiskStream> Disk = Owned(TXBufDiskStream::Create(Image, 262144, 4));
+    TOwned<TXBlocks> Whole = Owned(TXBlocks::Create());
+    Whole->Add(0, static_cast<int64_t>(Bytes.size()));
+    TOwned<TXBlockStream> Blocks = Owned(TXBlockStream::Create(Disk.get(), Whole.get()));
+    for (TStream* Stream : {static_cast<TStream*>(Disk.get()), static_cast<TStream*>(Blocks.get())}) {
+        int Index = -1;
+        EXPECT_EQ(SearchOver(Stream)->FindAny({{0xFF, 0xD8}}, Index, Bad, kMax, 0, 512), Bad + 512);
+        EXPECT_EQ(Index, 0);
+    }
+    ClearError();
 }
 
 TEST(SearchTest, CancellationStopsWithinAWindow)

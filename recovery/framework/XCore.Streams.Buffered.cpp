@@ -3,11 +3,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 
 #include "Rtl.SysUtils.h"
 #include "Win.Volumes.h"
+#include "XCode.Trek.h"
+#include "XCore.App.h"
 #include "XCore.Errors.h"
 
 namespace {
@@ -22,6 +23,24 @@ int32_t FileOpenErrorCode(int AErrno)
     if (AErrno == EACCES || AErrno == EPERM || AErrno == EBUSY || AErrno == EROFS)
         return kErrFileAccessDenied;
     return kVolumeOpenFailed;
+}
+
+// Without a core application (a tool, a test) no read counts as slow.
+uint32_t TickStamp()
+{
+    uint32_t Stamp = 0;
+    if (TXNVCoreApp* App = NVCoreApp())
+        App->GetTickStamp(Stamp);
+    return Stamp;
+}
+
+uint32_t TickElapsed(uint32_t AStamp)
+{
+    TXNVCoreApp* App = NVCoreApp();
+    if (App == nullptr)
+        return 0;
+    App->GetTickElapsed(AStamp);
+    return AStamp;
 }
 
 String SectorText(const String& AFileName, int64_t AOffset)
@@ -171,11 +190,11 @@ void TXCustomBufStream::FillBuffer()
     FBufferStart = FPosition - FPosition % FBufferSize;
     int64_t Wanted = std::clamp<int64_t>(FSize - FBufferStart, 0, FBufferSize);
     int Errno = 0;
-    auto Started = std::chrono::steady_clock::now();
+    uint32_t Ticks = TickStamp();
     int64_t Got = ReadSource(FBufferStart, FBuffer.data(), Wanted, Errno);
-    auto Elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - Started);
-    if (Elapsed.count() > kSlowReadMs)
-        DoSlowRead(static_cast<uint32_t>(Elapsed.count()));
+    FReadMs = TickElapsed(Ticks);
+    if (FReadMs > kSlowReadMs)
+        DoSlowRead(FReadMs);
     if (Got < 0) {
         if (IsVolumeGoneError(Errno))
             RaiseMissing(Errno);
@@ -207,6 +226,7 @@ void TXCustomBufStream::RetrySectors(int64_t ACount)
 
 void TXCustomBufStream::MarkBadSector(int64_t AOffset, int32_t ASize, int AErrno)
 {
+    Trace(AOffset, kVolumeReadFailed, AErrno);
     FBadSectors.emplace_back(AOffset, AErrno);
     if (FOnBadSector)
         FOnBadSector(this, AOffset, ASize, AErrno);
@@ -229,8 +249,16 @@ void TXCustomBufStream::RaiseMissing(int AErrno)
 {
     FValid = 0;   // nothing of this window is served
     FBadSectors.clear();
+    Trace(FBufferStart, kVolumeMissing, AErrno);
     SetError(kVolumeMissing, AErrno, FFileName);
     RaiseError();
+}
+
+void TXCustomBufStream::Trace(int64_t AOffset, int32_t ACode, int AErrno) const
+{
+    if (IsTraceOn())
+        CodeTrek()->Add(IntToStr(AOffset) + " " + TXErrorData::Create(ACode, AErrno, FFileName).ToText() + " t:"
+                        + UIntToStr(FReadMs));
 }
 
 int64_t TXCustomBufStream::ReadSource(int64_t AOffset, uint8_t* ABuffer, int64_t ACount, int& AErrno)
@@ -300,6 +328,26 @@ void TXCustomBlockStream::Construct(TStream* AStream, TStreamOwnership AOwnershi
 {
     inherited::Construct(AStream, AOwnership);
     FCursor.Init(ABlocks);
+    FBuffered = AsOrNull<TXCustomBufStream>(AStream);
+}
+
+void TXCustomBlockStream::MoveTo(int64_t APosition)
+{
+    if (APosition > FCursor.Logical && !FCursor.Eof())
+        FCursor.Advance(APosition - FCursor.Logical);
+    else
+        FCursor.SetLogical(APosition);
+}
+
+const uint8_t* TXCustomBlockStream::PeekAt(int64_t APosition, int64_t& ACount)
+{
+    ACount = 0;
+    if (FBuffered == nullptr || APosition < 0 || APosition >= Size())
+        return nullptr;
+    MoveTo(APosition);
+    const uint8_t* Data = FBuffered->PeekAt(FCursor.Physical, ACount);
+    ACount = std::min(ACount, FCursor.BlockRemaining());
+    return Data;
 }
 
 int64_t TXCustomBlockStream::Seek(int64_t AOffset, TSeekOrigin AOrigin)

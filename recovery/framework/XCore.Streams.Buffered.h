@@ -80,6 +80,8 @@ private:
     // Raises (ReportErrors on) when [APosition, APosition + ACount) touches a bad sector.
     void CheckBadSectors(int64_t APosition, int64_t ACount);
     void RaiseMissing(int AErrno);
+    // A failed read's line in the trace list, while tracing is on.
+    void Trace(int64_t AOffset, int32_t ACode, int AErrno) const;
     void EnsureWindow(int64_t APosition);
 
     std::vector<uint8_t> FBuffer;
@@ -91,6 +93,7 @@ private:
     bool FReportErrors = true;
     String FFileName;
     int32_t FSectorSize = 512;
+    uint32_t FReadMs = 0;   // how long the last window read took
     // Offsets of the window's unreadable sectors, with the errno each failed with.
     std::vector<std::pair<int64_t, int>> FBadSectors;
     TXBufferFilledEvent FOnBufferFilled;
@@ -138,6 +141,11 @@ public:
     void SetSize(int64_t) override {}
     // The physical position of the logical one the stream is at.
     int64_t PhysicalPosition() const { return FCursor.Physical; }
+    // Over a buffered stream: the bytes from the logical APosition on, in place in its window,
+    // up to the window's or the block's end, whichever comes first; the stream moves there.
+    // nullptr (ACount 0) at or past the end and over any other stream. Raises as the buffered
+    // stream's PeekAt does.
+    const uint8_t* PeekAt(int64_t APosition, int64_t& ACount);
 
 protected:
     TXCustomBlockStream() = default;
@@ -145,7 +153,11 @@ protected:
     virtual void Construct(TStream* AStream, TStreamOwnership AOwnership, const TXBlocks* ABlocks);
 
 private:
+    // Forward moves walk from the current block; a list of many blocks is not searched again.
+    void MoveTo(int64_t APosition);
+
     TXBlockCursor FCursor;
+    TXCustomBufStream* FBuffered = nullptr;   // the inner stream, when it is one
 };
 
 class TXBlockStream : public TXCustomBlockStream {

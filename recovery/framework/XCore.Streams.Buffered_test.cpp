@@ -10,14 +10,16 @@
 #include <iterator>
 
 #include "../../tests/fixtures/CardImages.h"
+#include "../../tests/fixtures/ReadFaults.h"
 #include "Win.Volumes.h"
+#include "XCode.Trek.h"
+#include "XCore.App.h"
 #include "XCore.Errors.h"
-
-extern "C" int XReadFaultLoaded(void);
 
 namespace {
 
 using XTestFixtures::CardImage;
+using XTestFixtures::TReadFaults;
 using TBytes = std::vector<uint8_t>;
 
 TBytes FileBytes(const String& APath)
@@ -25,17 +27,6 @@ TBytes FileBytes(const String& APath)
     std::ifstream File(APath, std::ios::binary);
     return TBytes(std::istreambuf_iterator<char>(File), {});
 }
-
-// Read faults of the shim for the scope of a test.
-class TReadFaults {
-public:
-    TReadFaults(const String& APath, const String& AFaults)
-    {
-        EXPECT_EQ(XReadFaultLoaded(), 1);
-        ::setenv("X_READFAULT", (APath + ";" + AFaults).c_str(), 1);
-    }
-    ~TReadFaults() { ::unsetenv("X_READFAULT"); }
-};
 
 class BufStreamTest : public ::testing::Test {
 protected:
@@ -120,6 +111,25 @@ TEST_P(BufStreamKindTest, AnUnreadableSectorCostsExactlyThatSector)
     EXPECT_EQ(Reported, std::vector<int64_t>{Bad});
 }
 
+TEST_F(BufStreamTest, AFailedSectorIsTracedOnlyWhileTracingIsOn)
+{
+    const int64_t Bad = 3 * 262144 + 1024;
+    TReadFaults Faults(Image, std::to_string(Bad) + "-" + std::to_string(Bad + 512) + "=EIO");
+    CodeTrek()->Clear();
+    for (bool On : {false, true}) {
+        SetTraceOn(On);
+        TOwned<TXBufDiskStream> Stream = Owned(TXBufDiskStream::Create(Image, 262144, 4));
+        Stream->SetReportErrors(false);
+        uint8_t Byte = 0;
+        EXPECT_TRUE(StreamReadByteAt(Stream.get(), Byte, Bad));
+    }
+    SetTraceOn(false);
+    const TStrings& Lines = static_cast<TXCodeTrek*>(CodeTrek())->Lines();
+    ASSERT_EQ(Lines.Count(), 1);
+    EXPECT_EQ(Lines[0], std::to_string(Bad) + " 44 " + std::to_string(EIO) + " " + Image + " t:0");
+    CodeTrek()->Clear();
+}
+
 TEST_P(BufStreamKindTest, APulledCardFailsTheReadWithCodeElevenEveryTime)
 {
     TOwned<TXCustomBufStream> Stream = Owned(GetParam()(Image));
@@ -170,9 +180,22 @@ TEST_F(BufStreamTest, OpenFailuresRecordTheirCodes)
     }
 }
 
-TEST_F(BufStreamTest, ASlowReadIsReported)
+// Every tick stamp is 1500 ms after the one before.
+class TSlowClockApp : public TXNVCoreApp {
+    X_CLASS(TSlowClockApp, TXNVCoreApp)
+public:
+    void GetTickStamp(uint32_t& AStamp) override { AStamp = FTicks += 1500; }
+
+protected:
+    TSlowClockApp() = default;
+
+private:
+    uint32_t FTicks = 0;
+};
+
+TEST_F(BufStreamTest, ASlowReadIsReportedWithItsTime)
 {
-    TReadFaults Faults(Image, "0-512=SLOW1200");
+    SetNVCoreApp(TSlowClockApp::Create());
     TOwned<TXBufDiskStream> Stream = Owned(TXBufDiskStream::Create(Image, 262144, 4));
     struct TSink {
         uint32_t Elapsed = 0;
@@ -181,7 +204,8 @@ TEST_F(BufStreamTest, ASlowReadIsReported)
     Stream->SetOnSlowRead(TXSlowReadEvent::Bind<&TSink::SlowRead>(&Sink));
     uint8_t Byte = 0;
     EXPECT_TRUE(StreamReadByteAt(Stream.get(), Byte, 0));
-    EXPECT_GE(Sink.Elapsed, 1200u);
+    SetNVCoreApp(nullptr);
+    EXPECT_EQ(Sink.Elapsed, 1500u);
 }
 
 TEST_F(BufStreamTest, ABlockStreamReadsAcrossGaps)

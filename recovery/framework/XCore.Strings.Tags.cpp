@@ -2,21 +2,24 @@
 #include "XCore.Strings.Tags.h"
 
 #include <array>
-#include <cstdio>
 
 #include "Rtl.SysUtils.h"
+#include "Win.Locale.h"
+#include "XCore.Strings.h"
 
 namespace {
 
 constexpr std::array<std::string_view, 5> kXmlChars = {"<", ">", "&", "'", "\""};
 constexpr std::array<std::string_view, 5> kXmlEntities = {"&lt;", "&gt;", "&amp;", "&apos;", "&quot;"};
 
-// FIXME: the user's decimal separator once the locale layer is in the build; "." until then.
+// Two decimals with the user's decimal separator.
 String FormatNumber(const char* AFormat, double AValue)
 {
-    char Buffer[64];
-    std::snprintf(Buffer, sizeof Buffer, AFormat, AValue);
-    return Buffer;
+    String Text = SafeFormat(AFormat, {AValue});
+    String Separator = GetLocaleFormatSettings(LOCALE_USER_DEFAULT).DecimalSeparator;
+    if (!Separator.empty() && Separator != ".")
+        Text = ReplaceAll(".", Separator, Text);
+    return Text;
 }
 
 }  // namespace
@@ -51,52 +54,29 @@ String UnescapeXMLText(std::string_view AText)
     return ReplaceTexts(AText, kXmlEntities, kXmlChars);
 }
 
-String OpenTagText(std::string_view AName)
-{
-    // Appending, not "<" + name: GCC 12 warns wrongly (-Wrestrict) on that form at -O2.
-    String Tag = "<";
-    return Tag.append(AName).append(">");
-}
-
-String CloseTagText(std::string_view AName)
-{
-    String Tag = "</";
-    return Tag.append(AName).append(">");
-}
-
 String WriteTagText(std::string_view AName, std::string_view AValue)
 {
-    return OpenTagText(AName) + EscapeXMLText(AValue) + CloseTagText(AName);
+    return OpenTag(AName) + EscapeXMLText(AValue) + CloseTag(AName);
 }
 
 String WriteTagInt64(std::string_view AName, int64_t AValue)
 {
-    return OpenTagText(AName) + IntToStr(AValue) + CloseTagText(AName);
+    return OpenTag(AName) + IntToStr(AValue) + CloseTag(AName);
 }
 
 String WriteTagUInt(std::string_view AName, uint32_t AValue)
 {
-    return OpenTagText(AName) + UIntToStr(AValue) + CloseTagText(AName);
+    return OpenTag(AName) + UIntToStr(AValue) + CloseTag(AName);
 }
 
 String WriteTagBlock(std::string_view AName, std::string_view AText)
 {
-    return OpenTagText(AName) + "\r\n" + String(AText) + "\r\n" + CloseTagText(AName);
+    return OpenTag(AName) + "\r\n" + String(AText) + "\r\n" + CloseTag(AName);
 }
 
-String ReadTagText(std::string_view AText, std::string_view AName, size_t AStart)
+int64_t ReadTagInt64(std::string_view AText, std::string_view AName, int AStart)
 {
-    size_t Open = AText.find(OpenTagText(AName), AStart);
-    if (Open == std::string_view::npos)
-        return {};
-    size_t From = Open + AName.size() + 2;
-    size_t Close = AText.find(CloseTagText(AName), From);
-    return Close == std::string_view::npos ? String() : String(AText.substr(From, Close - From));
-}
-
-int64_t ReadTagInt64(std::string_view AText, std::string_view AName, size_t AStart)
-{
-    return StrToInt64Def(ReadTagText(AText, AName, AStart), 0);
+    return StrToInt64Def(ReadTag(AName, AText, AStart), 0);
 }
 
 String FormatQuotient(double AValue, double ADivisor)

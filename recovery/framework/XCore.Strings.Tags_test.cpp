@@ -20,8 +20,8 @@ TEST(TagTextTest, EscapingRoundTripsInOnePass)
     EXPECT_EQ(WriteTagBlock("x", "v"), "<x>\r\nv\r\n</x>");
     EXPECT_EQ(ReadTagInt64("<n>-42</n>", "n"), -42);
     EXPECT_EQ(ReadTagInt64("<n>4x</n>", "n"), 0);
-    EXPECT_EQ(ReadTagText("<n>1</n><n>2</n>", "n", 1), "2");
-    EXPECT_EQ(ReadTagText("<n>1", "n"), "");
+    EXPECT_EQ(ReadTagInt64("<n>1</n><n>2</n>", "n", 2), 2);
+    EXPECT_EQ(ReadTagInt64("<n>1", "n"), 0);
 }
 
 TEST(TagTextTest, ByteSizesPickTheirUnit)

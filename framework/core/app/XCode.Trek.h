@@ -2,6 +2,8 @@
 // It is filled only when a debug flag asks for it; nothing writes it out on its own.
 #pragma once
 
+#include <mutex>
+
 #include "Rtl.Classes.h"
 #include "Rtl.Strings.h"
 
@@ -15,8 +17,18 @@ class TXCodeTrek : public TInterfacedPersistent, public IXCodeTrek {
     X_CLASS(TXCodeTrek, TInterfacedPersistent)
     X_INTERFACES(IXCodeTrek)
 public:
-    void Clear() override { FLines->Clear(); }
-    void Add(const String& AText) override { FLines->Add(AText); }
+    // Worker threads add lines too.
+    void Clear() override
+    {
+        std::lock_guard Guard(FLock);
+        FLines->Clear();
+    }
+    void Add(const String& AText) override
+    {
+        std::lock_guard Guard(FLock);
+        FLines->Add(AText);
+    }
+    // Read it while nothing adds.
     const TStrings& Lines() const { return *FLines; }
 
     HRESULT QueryInterface(const TGUID& AIID, void** AObj) override { return inherited::QueryInterface(AIID, AObj); }
@@ -27,8 +39,12 @@ protected:
     TXCodeTrek() = default;
 
 private:
+    std::mutex FLock;
     TOwned<TStringList> FLines = Owned(TStringList::Create());
 };
 
 // The process's trace list.
 IXCodeTrek* CodeTrek();
+// The debug switch: code writes trace lines only while it is on. Off at start.
+bool IsTraceOn();
+void SetTraceOn(bool AValue);

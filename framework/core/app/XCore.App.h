@@ -5,6 +5,7 @@
 // follow them. The engine and its window belong to the thread that creates the application.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -59,7 +60,8 @@ public:
     virtual void GetTickElapsed(uint32_t& AStamp);
 
     TXAppEngine* Engine() const { return FEngine; }
-    bool Terminated() const { return FTerminated; }
+    // Worker threads poll it.
+    bool Terminated() const { return FTerminated.load(); }
     // Tells the engine's observers, once per run, that the application ends.
     void NotifyTerminated();
 
@@ -70,7 +72,7 @@ protected:
 
 private:
     TXAppEngine* FEngine = nullptr;   // owned
-    bool FTerminated = false;
+    std::atomic<bool> FTerminated{false};
 };
 
 // The process's core application; nullptr before start-up has made one.

@@ -241,6 +241,12 @@ void TXManagedPersistent::AssignInterface(IInterface* ASource)
     AssignInterfaceOf(this, FState, ASource);
 }
 
+void TXManagedPersistent::Construct(TXRefCountMode AMode)
+{
+    FRefCount.SetMode(AMode);
+    Construct();
+}
+
 void TXManagedPersistent::AfterConstruction()
 {
     FRefCount.ReleaseConstructionReference();

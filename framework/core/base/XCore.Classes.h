@@ -167,6 +167,9 @@ public:
 
 protected:
     TXManagedPersistent() = default;
+    using TXPersistent::Construct;
+    // Delphi's CreateRefCounted (Mode): the mode is set before the ordinary construction runs.
+    virtual void Construct(TXRefCountMode AMode);
 
 private:
     XCoreDetail::TXRefCount FRefCount;

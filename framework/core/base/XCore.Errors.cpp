@@ -23,6 +23,18 @@ TXErrorData TXErrorData::Create(int32_t ACode, int32_t AValue, const String& ATe
     return Result;
 }
 
+String TXErrorData::ToText() const
+{
+    return IntToStr(Code) + " " + IntToStr(Value) + " " + Text;
+}
+
+void TXErrorData::AssignCodeSets(const TXErrorCodeSets& ASets)
+{
+    RaiseSet = ASets.RaiseSet;
+    ReservedSet = ASets.ReservedSet;
+    SeenSet = ASets.SeenSet;
+}
+
 void TXErrorData::Clear()
 {
     Code = 0;
@@ -152,6 +164,11 @@ TXErrorData TXErrorStore::GetErrorData()
     return ReadCurrentEntry([](TXErrorData& E) { return E; }, TXErrorData::Create(kDefaultCode, 0, {}));
 }
 
+void TXErrorStore::SetErrorData(const TXErrorCodeSets& ASets)
+{
+    WithCurrentEntry([&](TXErrorData& E) { E.AssignCodeSets(ASets); });
+}
+
 void TXErrorStore::ClearError()
 {
     WithCurrentEntry([](TXErrorData& E) { E.Clear(); });
@@ -247,6 +264,11 @@ void SetError(int32_t ACode, int32_t AValue, const String& AText, bool ARaise)
 void SetFirstError(int32_t ACode, int32_t AValue, const String& AText, bool ARaise)
 {
     ErrorStore().SetFirstError(ACode, AValue, AText, ARaise);
+}
+
+void SetErrorData(const TXErrorCodeSets& ASets)
+{
+    ErrorStore().SetErrorData(ASets);
 }
 
 void RegisterErrorThread(TThreadID AThread) { ErrorStore().RegisterErrorThread(AThread); }

@@ -22,6 +22,13 @@ public:
 // Codes 0..63; code 0 in a raise set means every code.
 using TXErrorCodeSet = TSet<int32_t>;
 
+// The three code sets of an error record, in its order.
+struct TXErrorCodeSets {
+    TXErrorCodeSet RaiseSet;
+    TXErrorCodeSet ReservedSet;
+    TXErrorCodeSet SeenSet;
+};
+
 // One thread's last error.
 struct TXErrorData {
     int32_t Code = 0;     // 0: no error
@@ -32,6 +39,10 @@ struct TXErrorData {
     TXErrorCodeSet SeenSet;
 
     static TXErrorData Create(int32_t ACode, int32_t AValue, const String& AText);
+    static TXErrorData CreateFromCode(int32_t ACode) { return Create(ACode, 0, {}); }
+    // Code, value and text, separated by blanks.
+    String ToText() const;
+    void AssignCodeSets(const TXErrorCodeSets& ASets);
     void Clear();
     void SetError(int32_t ACode, int32_t AValue, const String& AText, bool ARaise);
     // Keeps a code already recorded; with ARaise, raises the code now recorded.
@@ -66,6 +77,8 @@ public:
     void ReportFirstError(bool AOK, int32_t ACode, int32_t AValue, const String& AText, bool ARaise);
     void SetError(int32_t ACode, int32_t AValue, const String& AText, bool ARaise);
     void SetFirstError(int32_t ACode, int32_t AValue, const String& AText, bool ARaise);
+    // Sets the calling thread's code sets (its raise set, say).
+    void SetErrorData(const TXErrorCodeSets& ASets);
     void RegisterErrorThread(TThreadID AThread);
     void UnregisterErrorThread(TThreadID AThread);
     // While set, what the main thread records goes to AThread's entry.
@@ -108,6 +121,7 @@ void ReportError(bool AOK, int32_t ACode, int32_t AValue = 0, const String& ATex
 void ReportFirstError(bool AOK, int32_t ACode, int32_t AValue = 0, const String& AText = {}, bool ARaise = false);
 void SetError(int32_t ACode, int32_t AValue = 0, const String& AText = {}, bool ARaise = false);
 void SetFirstError(int32_t ACode, int32_t AValue = 0, const String& AText = {}, bool ARaise = false);
+void SetErrorData(const TXErrorCodeSets& ASets);
 void RegisterErrorThread(TThreadID AThread);
 void UnregisterErrorThread(TThreadID AThread);
 void SetMainThreadErrorOwner(TThreadID AThread);

@@ -111,6 +111,20 @@ TEST_F(ErrorStoreTest, AfterShutDownEverythingIsInert)
     EXPECT_NO_THROW(Store.RaiseError());
 }
 
+TEST_F(ErrorStoreTest, CodeSetsAreSetOnTheCallingThreadsRecordOnly)
+{
+    Store.SetError(44, 5, "sector", false);
+    Store.SetErrorData({{1, 11}, {}, {}});
+    TXErrorData Data = Store.GetErrorData();
+    EXPECT_EQ(Data.ToText(), "44 5 sector");
+    EXPECT_EQ(Data.RaiseSet, (TXErrorCodeSet{1, 11}));
+    Store.SetError(11, 0, {}, false);
+    EXPECT_THROW(Store.CheckError(), EXError);   // 11 is in the raise set now
+    EXPECT_EQ(TXErrorData::CreateFromCode(1).ToText(), "1 0 ");
+    Store.ShutDown();
+    EXPECT_NO_THROW(Store.SetErrorData({{11}, {}, {}}));
+}
+
 struct TCheckCase {
     const char* Name;
     int32_t Code;

@@ -98,6 +98,9 @@ public:
     int32_t Data = 0;
     bool Refused = false;
 
+    // An observer's veto.
+    void Refuse() { Refused = true; }
+
 protected:
     TXRequestActionAspect() = default;
     void Construct(int32_t AAction, int32_t AData);

@@ -59,8 +59,13 @@ int32_t TXProgress::AbsoluteAt(uint64_t AStep) const
 void TXProgress::SetPosition(uint32_t AValue)
 {
     FPosition = std::min(AValue, FCount);
+    ReportAbsolute(AbsoluteAt(FPosition));
+}
+
+void TXProgress::ReportAbsolute(int32_t AValue)
+{
     if (FManager != nullptr)
-        FManager->SetPosition(AbsoluteAt(FPosition));
+        FManager->SetPosition(AValue);
 }
 
 void TXProgress::SetCountValue(uint32_t AValue)
@@ -89,16 +94,29 @@ void TXProgress::SetPercent(uint8_t APercent)
 TXProgress* TXProgress::BeginSubRange(uint8_t APercent)
 {
     CloseChild();
-    uint32_t Percent = PercentOf(APercent);
-    uint64_t Steps = static_cast<uint64_t>(RoundDiv(int64_t(Percent) * FCount, 100));
-    return OpenChild(ClampToUInt32(FPosition + Steps), static_cast<int32_t>(RoundDiv(int64_t(Percent) * FSpan, 100)));
+    TXProgress* Child = Create(this);
+    OpenSubRange(Child, PercentOf(APercent));
+    return Child;
 }
 
 TXProgress* TXProgress::BeginStepRange()
 {
     CloseChild();
+    TXProgress* Child = Create(this);
+    OpenStepRange(Child);
+    return Child;
+}
+
+void TXProgress::OpenSubRange(TXProgress* AChild, uint32_t APercent)
+{
+    uint64_t Steps = static_cast<uint64_t>(RoundDiv(int64_t(APercent) * FCount, 100));
+    OpenChild(AChild, ClampToUInt32(FPosition + Steps), static_cast<int32_t>(RoundDiv(int64_t(APercent) * FSpan, 100)));
+}
+
+void TXProgress::OpenStepRange(TXProgress* AChild)
+{
     uint64_t Next = uint64_t(FPosition) + 1;
-    return OpenChild(ClampToUInt32(Next), AbsoluteAt(Next) - AbsoluteAt(FPosition));
+    OpenChild(AChild, ClampToUInt32(Next), AbsoluteAt(Next) - AbsoluteAt(FPosition));
 }
 
 void TXProgress::CloseChild()
@@ -109,16 +127,14 @@ void TXProgress::CloseChild()
     FreeChild();
 }
 
-TXProgress* TXProgress::OpenChild(uint32_t AEndPosition, int32_t ASpan)
+void TXProgress::OpenChild(TXProgress* AChild, uint32_t AEndPosition, int32_t ASpan)
 {
-    TXProgress* Child = Create(this);
-    Child->FBase = AbsoluteAt(FPosition);
-    Child->FEndPosition = AEndPosition;
-    Child->FSpan = ASpan;
-    FChild = Child;
+    AChild->FBase = AbsoluteAt(FPosition);
+    AChild->FEndPosition = AEndPosition;
+    AChild->FSpan = ASpan;
+    FChild = AChild;
     if (FManager != nullptr)
-        FManager->FCurrent = Child;
-    return Child;
+        FManager->FCurrent = AChild;
 }
 
 void TXProgress::Finish()

@@ -4,6 +4,7 @@
 // thread. Ranges and the manager belong to the thread that runs the operation.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "XCore.Classes.h"
@@ -48,13 +49,23 @@ protected:
     ~TXProgress() override;
     void Construct(TXProgress* AParent);
 
+    // Where the absolute position goes: the manager, in this class.
+    virtual void ReportAbsolute(int32_t AValue);
+    void SetSpan(int32_t AValue) { FSpan = AValue; }
+    // Clamped to Count, without a report.
+    void SetPositionQuietly(uint32_t AValue) { FPosition = std::min(AValue, FCount); }
+    // Makes AChild, a new range whose parent is this one, the child covering APercent of this
+    // range from its position, or exactly its next step. The open child must be gone already.
+    void OpenSubRange(TXProgress* AChild, uint32_t APercent);
+    void OpenStepRange(TXProgress* AChild);
+    void FreeChild();
+
 private:
     friend class TXProgressManager;
 
     // Finishes and frees the open child, which moves this range to the child's end.
     void CloseChild();
-    TXProgress* OpenChild(uint32_t AEndPosition, int32_t ASpan);
-    void FreeChild();
+    void OpenChild(TXProgress* AChild, uint32_t AEndPosition, int32_t ASpan);
     // The absolute position of step AStep of this range.
     int32_t AbsoluteAt(uint64_t AStep) const;
 

@@ -1,0 +1,16 @@
+// XCore.App.Helpers.h: small application, date and list helpers of the recovery program.
+// IsApplicationTerminating may be called from any thread; the others are plain functions.
+#pragma once
+
+#include <initializer_list>
+#include <string_view>
+
+#include "Rtl.Types.h"
+
+// The core application's terminated flag; False while there is no core application.
+bool IsApplicationTerminating();
+bool SameDateTimeValue(TDateTime A, TDateTime B);
+// "2021-03-05T07:08:09": the year in plain decimal, the other parts with two digits.
+String DateTimeToISOText(TDateTime AValue);
+// The texts with "|" between them.
+String JoinWithPipe(std::initializer_list<std::string_view> ATexts);
