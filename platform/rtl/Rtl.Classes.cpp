@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "Rtl.SysUtils.h"
+#include "Rtl.TypInfo.h"
 
 namespace {
 
@@ -77,6 +78,12 @@ void TInterfacedPersistent::AfterConstruction()
 }
 
 // ---- TComponent --------------------------------------------------------------------------
+
+void TComponent::DeclareProperties(TPropertyDeclarer& P)
+{
+    P.Property("Name", &TComponent::Name, &TComponent::SetName).Stored(false);
+    P.Property("Tag", &TComponent::Tag, &TComponent::SetTag);
+}
 
 void TComponent::Construct(TComponent* AOwner)
 {

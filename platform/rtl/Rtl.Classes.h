@@ -120,6 +120,9 @@ public:
 
     void BeforeDestruction() override;
 
+    // Name (never stored: writers put it in the object's header) and Tag.
+    static void DeclareProperties(TPropertyDeclarer& P);
+
 protected:
     TComponent() = default;
     ~TComponent() override;

@@ -41,6 +41,8 @@ public:
 
     TMethod() = default;
     TMethod(std::nullptr_t) {}
+    // A method from its parts, as the type information layer hands them back.
+    TMethod(TCode ACode, void* AData) : FData(AData), FCode(ACode) {}
 
     // FOkButton->SetOnClick(TNotifyEvent::Bind<&TXWizardForm::OkClick>(this));
     // The thunk depends only on the member, so binding through a base or a derived pointer

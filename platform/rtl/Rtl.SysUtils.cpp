@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 void RaiseListIndexError(int64_t AIndex)
 {
@@ -102,6 +103,29 @@ bool TryParseInteger(std::string_view AText, T& AValue)
     throw EConvertError("'" + String(AText) + "' is not a valid integer value");
 }
 
+[[noreturn]] void RaiseNotFloat(std::string_view AText)
+{
+    throw EConvertError("'" + String(AText) + "' is not a valid floating point value");
+}
+
+// AValue (finite, not 0) as its 15 significant digits without trailing zeros and the decimal
+// exponent of the first digit.
+std::pair<String, int> SignificantDigits(double AValue)
+{
+    char Buffer[32];
+    auto Written = std::to_chars(Buffer, Buffer + sizeof Buffer, std::fabs(AValue), std::chars_format::scientific, 14);
+    std::string_view Text(Buffer, Written.ptr);   // "d.dddddddddddddde+XX"
+    size_t E = Text.find('e');
+    String Digits = String(1, Text[0]) + String(Text.substr(2, E - 2));
+    Digits.erase(Digits.find_last_not_of('0') + 1);
+    int Exponent = 0;
+    std::string_view ExponentText = Text.substr(E + 1);
+    if (ExponentText.front() == '+')
+        ExponentText.remove_prefix(1);
+    std::from_chars(ExponentText.data(), ExponentText.data() + ExponentText.size(), Exponent);
+    return {Digits, Exponent};
+}
+
 bool IsAsciiLetter(char C)
 {
     return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z');
@@ -160,6 +184,55 @@ int64_t StrToInt64Def(std::string_view AText, int64_t ADefault)
 {
     int64_t Value = 0;
     return TryParseInteger(AText, Value) ? Value : ADefault;
+}
+
+String FloatToStr(double AValue)
+{
+    if (std::isnan(AValue))
+        return "NAN";
+    if (std::isinf(AValue))
+        return AValue < 0 ? "-INF" : "INF";
+    if (AValue == 0)
+        return "0";
+    auto [Digits, Exponent] = SignificantDigits(AValue);
+    String Result = AValue < 0 ? "-" : "";
+    if (Exponent > 14 || Exponent < -4) {
+        Result += Digits.substr(0, 1);
+        if (Digits.size() > 1)
+            Result += "." + Digits.substr(1);
+        return Result + "E" + IntToStr(Exponent);
+    }
+    if (Exponent < 0)
+        return Result + "0." + String(static_cast<size_t>(-Exponent - 1), '0') + Digits;
+    auto IntegerDigits = static_cast<size_t>(Exponent) + 1;
+    if (Digits.size() <= IntegerDigits)
+        return Result + Digits + String(IntegerDigits - Digits.size(), '0');
+    return Result + Digits.substr(0, IntegerDigits) + "." + Digits.substr(IntegerDigits);
+}
+
+bool TryStrToFloat(std::string_view AText, double& AValue)
+{
+    std::string_view Text = AText;
+    bool Negative = !Text.empty() && Text[0] == '-';
+    if (!Text.empty() && (Text[0] == '-' || Text[0] == '+'))
+        Text.remove_prefix(1);
+    // from_chars would also take "inf" and "nan", which are no numbers in a file.
+    if (Text.empty() || !(Text[0] == '.' || (Text[0] >= '0' && Text[0] <= '9')))
+        return false;
+    double Value = 0;
+    auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
+    if (Error != std::errc() || End != Text.data() + Text.size())
+        return false;
+    AValue = Negative ? -Value : Value;
+    return true;
+}
+
+double StrToFloat(std::string_view AText)
+{
+    double Value = 0;
+    if (!TryStrToFloat(AText, Value))
+        RaiseNotFloat(AText);
+    return Value;
 }
 
 String UpperCase(std::string_view AText)

@@ -86,6 +86,15 @@ int64_t StrToInt64(std::string_view AText);
 int64_t StrToInt64Def(std::string_view AText, int64_t ADefault);
 bool TryStrToInt64(std::string_view AText, int64_t& AValue);
 
+// Floating point with "." as the decimal separator whatever the locale: the form numbers take
+// in files. FloatToStr gives up to 15 significant digits, in fixed notation unless the exponent
+// is above 14 or below -4 ("1E20", "1.5E-7"). StrToFloat accepts an optional sign, digits with
+// one optional ".", and an optional exponent; it raises EConvertError
+// "'X' is not a valid floating point value".
+String FloatToStr(double AValue);
+double StrToFloat(std::string_view AText);
+bool TryStrToFloat(std::string_view AText, double& AValue);
+
 String UpperCase(std::string_view AText);
 String LowerCase(std::string_view AText);
 // Case-insensitive for ASCII letters only, byte order otherwise: <0, 0 or >0.

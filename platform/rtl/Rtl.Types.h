@@ -1,5 +1,5 @@
-// Rtl.Types.h: the runtime's basic value types: String, GUIDs and COM result codes.
-// String is UTF-8 everywhere; a GUID parses from its registry text at compile time.
+// Rtl.Types.h: the runtime's basic value types: String, TBytes, GUIDs, COM result codes, dates
+// and money. String is UTF-8 everywhere; a GUID parses from its registry text at compile time.
 #pragma once
 
 #include <array>
@@ -8,8 +8,10 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using String = std::string;
+using TBytes = std::vector<uint8_t>;
 
 using HRESULT = int32_t;
 inline constexpr HRESULT S_OK = 0;
@@ -71,3 +73,40 @@ constexpr TGUID TGUID::Parse(std::string_view AText)
         G.D4[2 + I] = static_cast<uint8_t>(HexValue(AText, 25 + 2 * I, 2));
     return G;
 }
+
+// Days since 30 December 1899, the time of day as the fraction. A type of its own rather than
+// an alias of double, so that a published property knows it holds a date; it converts to and
+// from double both ways, so arithmetic on it reads as on a double.
+struct TDateTime {
+    double Value = 0;
+
+    constexpr TDateTime() = default;
+    constexpr TDateTime(double AValue) : Value(AValue) {}
+    constexpr operator double() const { return Value; }
+};
+
+// A fixed-point number with four decimals, held as a 64-bit count of ten-thousandths so that
+// sums of money stay exact. Only the conversion to double is explicit: with both directions
+// implicit, comparing with a double would be ambiguous.
+class Currency {
+public:
+    constexpr Currency() = default;
+    // Rounded to the nearest ten-thousandth, halves to even; a value outside the 64-bit range
+    // raises EConvertError.
+    Currency(double AValue);
+    static constexpr Currency FromScaled(int64_t AScaled)
+    {
+        Currency Result;
+        Result.FScaled = AScaled;
+        return Result;
+    }
+
+    constexpr int64_t Scaled() const { return FScaled; }
+    explicit constexpr operator double() const { return static_cast<double>(FScaled) / 10000; }
+
+    friend constexpr bool operator==(Currency, Currency) = default;
+    friend constexpr auto operator<=>(Currency, Currency) = default;
+
+private:
+    int64_t FScaled = 0;
+};

@@ -10,8 +10,9 @@
 #include "Rtl.Comparers.h"
 #include "Rtl.Interfaces.h"
 #include "Rtl.Methods.h"
+#include "Rtl.TypInfo.h"
 
-enum TXUnits : uint8_t { muPixels, muHiMetric, muHiEnglish, muMilimeters, muCenimeters, muInches, muTwips, muPoints, muScreen };
+X_ENUM(TXUnits, muPixels, muHiMetric, muHiEnglish, muMilimeters, muCenimeters, muInches, muTwips, muPoints, muScreen);
 // The subrange muPixels..muHiMetric.
 using TXDocumentUnits = TXUnits;
 
