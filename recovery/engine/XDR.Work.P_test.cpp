@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "XCore.Errors.h"
+#include "XDR.Work.Tiff.h"
 
 namespace {
 
@@ -236,5 +237,213 @@ TEST_P(DamageTest, GivesTheRulesAnswer)
 
 INSTANTIATE_TEST_SUITE_P(Damaged, DamageTest, ::testing::ValuesIn(kDamages),
                          [](const auto& AInfo) { return String(AInfo.param.Name); });
+
+// ---- Lookups -----------------------------------------------------------------------------
+
+TEST(FormatLookupTest, SignatureSetsFollowTheKindMask)
+{
+    TXDRPatterns Patterns;
+    std::array<int, kSignatureCount> IndexOfSignature;
+    BuildSignatureSet(Patterns, IndexOfSignature, TXDRKindSet{skJPG, skAVI});
+    EXPECT_EQ(Patterns, (TXDRPatterns{{0xFF, 0xD8}, {'R', 'I', 'F', 'F'}}));
+    EXPECT_EQ(IndexOfSignature, (std::array<int, kSignatureCount>{0, -1, -1, -1, -1, -1, 1, -1, -1, -1, -1}));
+    EXPECT_EQ(SignatureOfPattern(IndexOfSignature, 1), 6);
+    EXPECT_EQ(SignatureOfPattern(IndexOfSignature, 5), 0);
+    EXPECT_EQ(FormatKindOfSignature(6), skAVI);
+
+    BuildSignatureSet(Patterns, IndexOfSignature, AllFormatsMask());
+    ASSERT_EQ(Patterns.size(), size_t(kSignatureCount));
+    for (int I = 0; I < kSignatureCount; ++I) {
+        EXPECT_EQ(IndexOfSignature[I], I);
+        EXPECT_TRUE(std::ranges::equal(Patterns[I], SignatureBytes(I)));
+    }
+}
+
+TEST(FormatLookupTest, KindsClassesAndExtensions)
+{
+    const std::pair<int, TXDRScanKind> kSignatureKinds[] = {
+        {0, skJPG}, {1, skTIF}, {2, skTIF}, {3, skORF}, {4, skRW2}, {5, skMRW}, {6, skAVI}, {7, skMOV}, {10, skMOV}};
+    for (auto [Signature, Kind] : kSignatureKinds)
+        EXPECT_EQ(FormatKindOfSignature(Signature), Kind) << Signature;
+    EXPECT_EQ(FormatClassOfKind(200), TXDRScanFormatJPG::Info());   // low 7 bits: 72
+    EXPECT_EQ(FormatClassOfKind(0x80 | skNEF), TXDRScanFormatNEF::Info());
+    EXPECT_EQ(FormatClassOfExtension(".ARW"), TXDRScanFormatARW::Info());
+    EXPECT_EQ(FormatClassOfExtension(".mp4"), TXDRScanFormatMP4::Info());
+    EXPECT_EQ(FormatClassOfExtension(".png"), nullptr);
+    for (int Kind = 0; Kind < kScanKindCount; ++Kind) {
+        auto Format = Owned(FormatClassOfKind(static_cast<uint8_t>(Kind))->Create());
+        EXPECT_EQ(Format->Kind(), Kind);
+        EXPECT_EQ(Format->FormatClass()->Kind, Kind);
+    }
+}
+
+// ---- Hand-built structures ---------------------------------------------------------------
+
+// A source of ASize bytes of which only the first ones are stored: the rest read as zeros.
+class TSparseSource final : public TXDRScanSource {
+public:
+    TSparseSource(TBytes AHead, int64_t ASize) : FHead(std::move(AHead)), FSize(ASize) {}
+    int64_t Size() override { return FSize; }
+    bool ReadAt(int64_t APosition, void* ABuffer, int64_t ACount) override
+    {
+        if (APosition < 0 || ACount < 0 || APosition > FSize - ACount)
+            return false;
+        auto* Out = static_cast<uint8_t*>(ABuffer);
+        for (int64_t I = 0; I < ACount; ++I)
+            Out[I] = APosition + I < static_cast<int64_t>(FHead.size()) ? FHead[APosition + I] : 0;
+        return true;
+    }
+    int64_t FindPattern(std::span<const uint8_t> APattern, int64_t AStart) override
+    {
+        return TXDRMemoryScanSource(FHead).FindPattern(APattern, AStart);
+    }
+    bool Cancelled() override { return false; }
+
+private:
+    TBytes FHead;
+    int64_t FSize;
+};
+
+// Bytes written at fixed offsets, big- or little-endian.
+struct TLayout {
+    bool BigEndian = false;
+    TBytes Bytes;
+
+    TLayout& Put(size_t AAt, uint64_t AValue, int ASize)
+    {
+        if (Bytes.size() < AAt + ASize)
+            Bytes.resize(AAt + ASize);
+        for (int I = 0; I < ASize; ++I)
+            Bytes[AAt + I] = static_cast<uint8_t>(AValue >> (8 * (BigEndian ? ASize - 1 - I : I)));
+        return *this;
+    }
+    TLayout& Text(size_t AAt, std::string_view AText)
+    {
+        if (Bytes.size() < AAt + AText.size())
+            Bytes.resize(AAt + AText.size());
+        std::copy(AText.begin(), AText.end(), Bytes.begin() + AAt);
+        return *this;
+    }
+    // A TIFF header pointing at AFirstIfd.
+    static TLayout Tiff(bool ABigEndian, uint32_t AFirstIfd)
+    {
+        TLayout L{ABigEndian, {}};
+        L.Text(0, ABigEndian ? "MM" : "II").Put(2, 42, 2).Put(4, AFirstIfd, 4);
+        return L;
+    }
+    // A directory at AAt: entries of (tag, type, count, value), then the next IFD's offset.
+    TLayout& Ifd(size_t AAt, std::initializer_list<std::array<uint32_t, 4>> AEntries, uint32_t ANext = 0)
+    {
+        Put(AAt, AEntries.size(), 2);
+        size_t At = AAt + 2;
+        for (const auto& E : AEntries) {
+            Put(At, E[0], 2).Put(At + 2, E[1], 2).Put(At + 4, E[2], 4);
+            // A short stands at the start of the value field.
+            Put(At + 8, E[3], E[1] == 3 && E[2] == 1 ? 2 : 4);
+            At += 12;
+        }
+        return Put(At, ANext, 4);
+    }
+};
+
+constexpr uint32_t kShort = 3, kLong = 4;
+
+struct TStructureCase {
+    const char* Name;
+    std::function<TLayout()> Build;
+    int64_t StreamSize;   // 0: the built bytes and nothing after them
+    int64_t End;          // from the structure's first byte, -1 for none
+    const char* Extension;
+};
+
+const TStructureCase kStructures[] = {
+    {"JpegEndsAtItsEndMarker",
+     [] {
+         TLayout L{true, {}};
+         L.Put(0, 0xFFD8, 2).Put(2, 0xFFE0, 2).Put(4, 16, 2).Text(6, "JFIF");
+         L.Put(20, 0xFFDB, 2).Put(22, 4, 2).Put(26, 0xFFC0, 2).Put(28, 11, 2).Put(30, 8, 1).Put(31, 1601, 2).Put(33, 2001, 2);
+         return L.Put(39, 0xFFDA, 2).Put(41, 12, 2).Put(60, 0xFF00, 2).Put(70, 0xFFD9, 2);
+     },
+     200, 71, ".jpg"},
+    {"JpegScanAtOnce", [] { return TLayout{true, {}}.Put(0, 0xFFD8FFDA, 4).Put(4, 8, 2).Put(30, 0xFFD9, 2); }, 0, 31, ".jpg"},
+    {"JpegTablesFirst", [] { return TLayout{true, {}}.Put(0, 0xFFD8FFDB, 4).Put(4, 4, 2).Put(30, 0xFFD9, 2); }, 0, -1, ".jpg"},
+    {"AviOfRiffSize1000", [] { return TLayout{}.Text(0, "RIFF").Put(4, 1000, 4).Text(8, "AVI "); }, 2000, 1007, ".avi"},
+    {"MrwOf12BitSamples",
+     [] { return TLayout{true, {}}.Put(0, 0x004D524D, 4).Put(4, 65536, 4).Put(24, 2000, 2).Put(26, 3000, 2).Put(32, 12, 1); },
+     0, 8 + 65536 + 9000000 - 1, ".mrw"},
+    {"MrwOf16BitSamples",
+     [] { return TLayout{true, {}}.Put(0, 0x004D524D, 4).Put(4, 100, 4).Put(24, 10, 2).Put(26, 20, 2).Put(32, 16, 1); },
+     0, 8 + 100 + 400 - 1, ".mrw"},
+    {"QuickTimeWith64BitMediaData",
+     [] {
+         TLayout L{true, {}};
+         L.Put(0, 24, 4).Text(4, "ftypqt  ").Put(24, 1000, 4).Text(28, "moov");
+         return L.Put(1024, 1, 4).Text(1028, "mdat").Put(1032, 0x140000000ull, 8);
+     },
+     1024 + 0x140000000ll + 4096, 1024 + 0x140000000ll - 1, ".mov"},
+    {"Mp4BrandInFileType",
+     [] { return TLayout{true, {}}.Put(0, 24, 4).Text(4, "ftypmp42").Put(24, 16, 4).Text(28, "free"); }, 40, 39, ".mp4"},
+    {"QuickTime64BitSizePastTheSource",
+     [] { return TLayout{true, {}}.Put(0, 24, 4).Text(4, "ftypqt  ").Put(24, 1, 4).Text(28, "mdat").Put(32, ~0ull, 8); },
+     4096, 23, ".mov"},
+    {"TiffSingleStrip",
+     [] { return TLayout::Tiff(false, 8).Ifd(8, {{256, kShort, 1, 100}, {273, kLong, 1, 1000}, {279, kLong, 1, 5000}}); },
+     0, 5999, ".tif"},
+    {"TiffBigEndianShortStrip",
+     [] { return TLayout::Tiff(true, 8).Ifd(8, {{273, kShort, 1, 1000}, {279, kShort, 1, 300}}); }, 0, 1299, ".tif"},
+    {"TiffFirstDirectoryPastTheEnd", [] { return TLayout::Tiff(true, 5000); }, 0, -1, ".tif"},
+    // Offsets of all ones are ignored; a byte count without offsets then adds to the extent.
+    {"TiffStripOffsetsOfAllOnes",
+     [] { return TLayout::Tiff(false, 8).Ifd(8, {{273, kLong, 1, 0xFFFFFFFF}, {279, kLong, 1, 10}}); }, 0, 8 + 30 + 10 - 1, ".tif"},
+    {"TiffSubIfdPointingAtItsParent",
+     [] { return TLayout::Tiff(false, 8).Ifd(8, {{330, kLong, 1, 8}, {273, kLong, 1, 100}, {279, kLong, 1, 50}}); },
+     0, 149, ".tif"},
+    {"TiffSubIfdChainDeeperThanTheBound",
+     [] {
+         TLayout L = TLayout::Tiff(false, 8);
+         for (uint32_t I = 0; I < 40; ++I)
+             L.Ifd(8 + 18 * I, {{330, kLong, 1, 8 + 18 * (I + 1)}});
+         return L;
+     },
+     0, 8 + 18 * (TXDRTiffWalk::kMaxDepth + 1) - 1, ".tif"},
+};
+
+class StructureTest : public ErrorStoreTest, public ::testing::WithParamInterface<TStructureCase> {};
+
+TEST_P(StructureTest, EndsWhereTheRulesSay)
+{
+    const TStructureCase& Case = GetParam();
+    TLayout Layout = Case.Build();
+    constexpr int64_t kAt = 4096;
+    TBytes Head = Filler(kAt, 3);
+    Head.insert(Head.end(), Layout.Bytes.begin(), Layout.Bytes.end());
+    int64_t Size = Case.StreamSize != 0 ? kAt + Case.StreamSize : static_cast<int64_t>(Head.size());
+    TSparseSource Source(Head, Size);
+    TDetection Found = Detect(Source, kAt);
+    EXPECT_EQ(Found.End, Case.End < 0 ? -1 : kAt + Case.End);
+    EXPECT_EQ(Found.Extension, Case.Extension);
+}
+
+INSTANTIATE_TEST_SUITE_P(Structures, StructureTest, ::testing::ValuesIn(kStructures),
+                         [](const auto& AInfo) { return String(AInfo.param.Name); });
+
+TEST(FormatDimensionsTest, JpegFrameHeaderGivesThePictureSize)
+{
+    TLayout L = kStructures[0].Build();
+    TSparseSource Source(L.Bytes, 200);
+    auto Format = Owned(TXDRScanFormatJPG::Create());
+    EXPECT_TRUE(Format->Validate(Source, 0));
+    EXPECT_EQ(Format->Dimensions(), (TXDRDimensions{2001, 1601}));
+}
+
+TEST(FormatCancelTest, CancelledScanFindsNoFile)
+{
+    for (const char* File : {"photo.jpg", "nikon.nef", "camera.mov"}) {
+        TBytes Stream = Embed(ReadFile(SamplesDir() / File));
+        TXDRMemoryScanSource Source(Stream);
+        Source.SetCancelled(true);
+        EXPECT_EQ(Detect(Source, kOffset).End, -1) << File;
+    }
+}
 
 }  // namespace
