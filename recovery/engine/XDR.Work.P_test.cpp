@@ -159,6 +159,41 @@ INSTANTIATE_TEST_SUITE_P(Samples, SampleTest, ::testing::ValuesIn(kSamples), [](
     return Name;
 });
 
+// ---- Camera files ------------------------------------------------------------------------
+
+// Files written by cameras and camera software, with their image data cut short: their kinds
+// follow the maker tags, and only the JPEGs are whole.
+struct TCameraCase {
+    const char* File;
+    const char* Extension;
+    bool Whole;
+};
+
+const TCameraCase kCameraFiles[] = {
+    {"Canon.jpg", ".jpg", true},    {"Nikon.jpg", ".jpg", true},     {"Olympus.jpg", ".jpg", true},
+    {"Pentax.jpg", ".jpg", true},   {"Sony.jpg", ".jpg", true},      {"CanonRaw.cr2", ".cr2", false},
+    {"Nikon.nef", ".nef", false},   {"DNG.dng", ".dng", false},      {"Panasonic.rw2", ".rw2", false},
+    // A plain TIFF with a Canon camera's maker tag is taken for a CR2.
+    {"ExifTool.tif", ".cr2", false}, {"Minolta.mrw", ".mrw", false}, {"RIFF.avi", ".avi", false},
+    {"Pentax.avi", ".avi", false},
+};
+
+TEST(CameraFileTest, KindsAreTheCamerasAndWholeFilesEndAtTheirLastByte)
+{
+    const char* Source = std::getenv("X_SOURCE_DIR");
+    fs::path Dir = fs::path(Source ? Source : X_SOURCE_FALLBACK) / "../shared/testdata/camera";
+    if (!fs::is_directory(Dir))
+        GTEST_SKIP() << "no camera files at " << Dir;
+    for (const TCameraCase& Case : kCameraFiles) {
+        TBytes File = ReadFile(Dir / Case.File);
+        TDetection Found = Detect(Embed(File));
+        EXPECT_EQ(Found.Extension, Case.Extension) << Case.File;
+        if (Case.Whole) {
+            EXPECT_EQ(Found.End, kOffset + static_cast<int64_t>(File.size()) - 1) << Case.File;
+        }
+    }
+}
+
 // ---- Cut and damaged samples -------------------------------------------------------------
 
 size_t FindBytes(const TBytes& AData, std::string_view AText)
