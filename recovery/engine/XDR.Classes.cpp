@@ -24,7 +24,8 @@ const TXDRGroupTable kGroups[] = {
 // The published switch of an extension: ".jpg" is "_jpg".
 String SwitchName(const char* AExtension)
 {
-    return "_" + String(AExtension + 1);
+    String Name = "_";
+    return Name.append(AExtension + 1);
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST_F(FileTypesTest, PublishesGroupSwitchesThenOneSwitchPerExtension)
     std::vector<String> Expected = {"Images", "Video", "Audio"};
     for (auto Table : {PhotoExtensions(), VideoExtensions(), AudioExtensions()})
         for (const char* Extension : Table)
-            Expected.push_back("_" + String(Extension + 1));
+            Expected.push_back(String("_").append(Extension + 1));
     std::vector<String> Names;
     for (const TPropInfo* Prop : GetPropList(FTypes))
         Names.push_back(Prop->Name());

@@ -25,7 +25,7 @@ const fs::path& SamplesDir()
         const char* Source = std::getenv("X_SOURCE_DIR");
         fs::path Script = fs::path(Source ? Source : X_SOURCE_FALLBACK) / "tests/fixtures/make-samples";
         fs::path Out = fs::current_path() / "samples";
-        String Command = "\"" + Script.string() + "\" \"" + Out.string() + "\"";
+        String Command = String("\"").append(Script.string()).append("\" \"").append(Out.string()).append("\"");
         if (std::system(Command.c_str()) != 0)
             throw std::runtime_error("make-samples failed: " + Command);
         return Out;
@@ -56,10 +56,8 @@ constexpr int64_t kOffset = 8192;
 // The sample at kOffset inside a larger stream, with ATail bytes of other data after it.
 TBytes Embed(const TBytes& ASample, size_t ATail = 65536)
 {
-    TBytes Stream = Filler(kOffset, 1);
-    Stream.insert(Stream.end(), ASample.begin(), ASample.end());
-    TBytes Tail = Filler(ATail, 2);
-    Stream.insert(Stream.end(), Tail.begin(), Tail.end());
+    TBytes Stream = Filler(kOffset + ASample.size() + ATail, 1);
+    std::copy(ASample.begin(), ASample.end(), Stream.begin() + kOffset);
     return Stream;
 }
 

@@ -36,6 +36,8 @@ constexpr int kErrReadBeyondEnd = 39;
 constexpr uint64_t kEntrySize = 12;
 // Tags of a maker's text are short; a damaged count must not become an allocation.
 constexpr uint64_t kMaxTextLength = 256;
+// Array elements read per source read.
+constexpr int64_t kChunkElements = 4096;
 
 int TypeSize(uint16_t AType)
 {
@@ -269,15 +271,36 @@ int64_t TXDRTiffWalk::DataExtent(const TValues& AOffsets, const TValues& ACounts
             Count = ADefaultCount;
         return AOffsets.Single != 0 ? static_cast<int64_t>(AOffsets.Single + Count) : 0;
     }
+    int64_t Total = std::min(AOffsets.Count, FElementBudget);
+    FElementBudget -= Total;
     int64_t Extent = 0;
-    for (int64_t I = 0; I < AOffsets.Count; ++I) {
-        uint64_t Offset = Element(AOffsets, I);
-        bool HasCount = ACounts.Present && (ACounts.Count > 0 ? I < ACounts.Count : I == 0);
-        uint64_t Count = HasCount ? Element(ACounts, I) : 0;
-        if (Offset != 0)
-            Extent = std::max(Extent, static_cast<int64_t>(Offset + Count));
+    std::vector<uint64_t> Offsets, Counts;
+    for (int64_t First = 0; First < Total; First += kChunkElements) {
+        int64_t Chunk = std::min(kChunkElements, Total - First);
+        ReadElements(AOffsets, First, Chunk, Offsets);
+        ReadElements(ACounts, First, Chunk, Counts);
+        for (int64_t I = 0; I < Chunk; ++I)
+            if (Offsets[I] != 0)
+                Extent = std::max(Extent, static_cast<int64_t>(Offsets[I] + Counts[I]));
     }
     return Extent;
+}
+
+void TXDRTiffWalk::ReadElements(const TValues& AValues, int64_t AFirst, int64_t ACount, std::vector<uint64_t>& AElements)
+{
+    AElements.assign(static_cast<size_t>(ACount), 0);
+    if (!AValues.Present)
+        return;
+    if (AValues.Count == 0) {
+        if (AFirst == 0 && ACount > 0)
+            AElements[0] = AValues.Single;
+        return;
+    }
+    int64_t Available = std::clamp<int64_t>(AValues.Count - AFirst, 0, ACount);
+    std::vector<uint8_t> Bytes(static_cast<size_t>(Available * AValues.ElementSize));
+    Read(AValues.Offset + uint64_t(AFirst) * AValues.ElementSize, Bytes.data(), static_cast<int64_t>(Bytes.size()));
+    for (int64_t I = 0; I < Available; ++I)
+        AElements[I] = Unsigned(Bytes.data() + I * AValues.ElementSize, AValues.ElementSize);
 }
 
 uint64_t TXDRTiffWalk::Element(const TValues& AValues, int64_t AIndex)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <set>
+#include <vector>
 
 #include "XDR.Work.P.h"
 
@@ -22,10 +23,11 @@ public:
     const String& Model() const { return FModel; }
     int64_t JpegOffset() const { return FJpegOffset; }
 
-    // Some raws keep only thousands of directories' worth of structure; anything past these
-    // bounds is damage, not data.
+    // Raws hold a few dozen directories and strips or tiles in the thousands; anything past
+    // these bounds is damage, and the walk does not spend time or memory on it.
     static constexpr int kMaxIfds = 1024;
     static constexpr int kMaxDepth = 8;
+    static constexpr int64_t kMaxArrayElements = int64_t(1) << 22;
 
     struct TEntry;
     struct TValues;
@@ -37,7 +39,11 @@ private:
     void ReadEntry(const uint8_t* ABytes, TEntry& AEntry);
     void ApplyEntry(const TEntry& AEntry, TIfdData& AData, int64_t& AExtent);
     void ReadSubIfds(const TEntry& AEntry, TIfdData& AData);
+    // The largest offset + byte count of the pairs; ADefaultCount stands for a missing count of
+    // a single offset.
     int64_t DataExtent(const TValues& AOffsets, const TValues& ACounts, uint64_t ADefaultCount);
+    // Elements AFirst .. AFirst + ACount - 1; those past the values' end are 0.
+    void ReadElements(const TValues& AValues, int64_t AFirst, int64_t ACount, std::vector<uint64_t>& AElements);
     // Element AIndex of a value list (the inline value for a single one).
     uint64_t Element(const TValues& AValues, int64_t AIndex);
     uint64_t ReadTiffFirstValue(const TEntry& AEntry);
@@ -63,4 +69,6 @@ private:
     uint64_t FGpsIfd = 0;
     uint64_t FInteropIfd = 0;
     std::set<uint64_t> FVisited;
+    // Array elements that may still be read; the rest are left out of the extent.
+    int64_t FElementBudget = kMaxArrayElements;
 };
