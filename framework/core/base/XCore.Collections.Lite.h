@@ -62,7 +62,7 @@ public:
     using TPairType = TXPair<K, V>;
     int ComparePairs(const TPairType& ALeft, const TPairType& ARight) const
     {
-        return ComparePairsWith(*FKeyComparer, *FValueComparer, ALeft, ARight);
+        return this->Comparer()->Compare(ALeft, ARight);
     }
     const TComparerRef<K>& KeyComparer() const { return FKeyComparer; }
     const TComparerRef<V>& ValueComparer() const { return FValueComparer; }
@@ -73,20 +73,10 @@ protected:
     {
         FKeyComparer = AKeyComparer ? AKeyComparer : DefaultComparer<K>();
         FValueComparer = AValueComparer ? AValueComparer : DefaultComparer<V>();
-        inherited::Construct(MakeComparer<TPairType>(
-            [Keys = FKeyComparer, Values = FValueComparer](const TPairType& A, const TPairType& B) {
-                return ComparePairsWith(*Keys, *Values, A, B);
-            }));
+        inherited::Construct(MakePairComparer(FKeyComparer, FValueComparer));
     }
 
 private:
-    static int ComparePairsWith(const IComparer<K>& AKeys, const IComparer<V>& AValues, const TPairType& ALeft,
-                                const TPairType& ARight)
-    {
-        int Result = AKeys.Compare(ALeft.Key, ARight.Key);
-        return Result != 0 ? Result : AValues.Compare(ALeft.Value, ARight.Value);
-    }
-
     TComparerRef<K> FKeyComparer;
     TComparerRef<V> FValueComparer;
 };

@@ -71,11 +71,7 @@ protected:
     {
         FKeyComparer = AKeyComparer ? std::move(AKeyComparer) : DefaultComparer<K>();
         FValueComparer = AValueComparer ? std::move(AValueComparer) : DefaultComparer<V>();
-        inherited::Construct(MakeComparer<TPairType>(
-            [Keys = FKeyComparer, Values = FValueComparer](const TPairType& A, const TPairType& B) {
-                int Result = Keys->Compare(A.Key, B.Key);
-                return Result != 0 ? Result : Values->Compare(A.Value, B.Value);
-            }));
+        inherited::Construct(MakePairComparer(FKeyComparer, FValueComparer));
     }
 
 private:

@@ -64,6 +64,16 @@ struct TXPair {
     static TXPair Create(const K& AKey, const V& AValue) { return TXPair{AKey, AValue}; }
 };
 
+// Orders pairs by key and, on equal keys, by value.
+template <class K, class V>
+TComparerRef<TXPair<K, V>> MakePairComparer(TComparerRef<K> AKeys, TComparerRef<V> AValues)
+{
+    return MakeComparer<TXPair<K, V>>([AKeys, AValues](const TXPair<K, V>& A, const TXPair<K, V>& B) {
+        int Result = AKeys->Compare(A.Key, B.Key);
+        return Result != 0 ? Result : AValues->Compare(A.Value, B.Value);
+    });
+}
+
 // Delphi's Supports with the object's own QueryInterface honoured: see Supports.
 template <class I>
 bool SupportsInterface(TObject* AObject, TIntf<I>& AIntf)
