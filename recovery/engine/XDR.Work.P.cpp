@@ -139,7 +139,8 @@ bool TXDRMemoryScanSource::ReadAt(int64_t APosition, void* ABuffer, int64_t ACou
 {
     if (APosition < 0 || ACount < 0 || APosition > Size() || ACount > Size() - APosition)
         return false;
-    std::memcpy(ABuffer, FData.data() + APosition, static_cast<size_t>(ACount));
+    if (ACount > 0)
+        std::memcpy(ABuffer, FData.data() + APosition, static_cast<size_t>(ACount));
     return true;
 }
 

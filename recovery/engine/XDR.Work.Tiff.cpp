@@ -45,6 +45,14 @@ int TypeSize(uint16_t AType)
     return AType >= 1 && AType <= 13 ? kSizes[AType - 1] : 0;
 }
 
+// Offset + count of a data block. Array elements may be 8 bytes wide, so the sum saturates far
+// below where adding the file's position could overflow.
+int64_t Reach(uint64_t AOffset, uint64_t ACount)
+{
+    constexpr uint64_t kLimit = uint64_t(1) << 62;
+    return static_cast<int64_t>(AOffset > kLimit || ACount > kLimit - AOffset ? kLimit : AOffset + ACount);
+}
+
 bool Contains(const String& AText, const char* APart)
 {
     return AText.find(APart) != String::npos;
@@ -171,7 +179,9 @@ int64_t TXDRTiffWalk::WalkIfd(uint64_t AOffset, int ADepth, uint64_t& ANext)
         ReadEntry(Entries.data() + I * kEntrySize, Entry);
         ApplyEntry(Entry, Data, Extent);
     }
-    uint64_t Rw2Count = FormatIsRW2() ? Data.SensorWidth * Data.SensorHeight * 2 : 0;
+    // Sensor sizes are 16-bit in practice; the clamp only keeps the product from wrapping.
+    constexpr uint64_t kSide = uint64_t(1) << 31;
+    uint64_t Rw2Count = FormatIsRW2() ? std::min(Data.SensorWidth, kSide) * std::min(Data.SensorHeight, kSide) * 2 : 0;
     Extent = std::max(Extent, DataExtent(Data.StripOffsets, Data.StripCounts, Rw2Count));
     Extent = std::max(Extent, DataExtent(Data.TileOffsets, Data.TileCounts, 0));
     Extent = std::max(Extent, DataExtent(Data.JpegOffsets, Data.JpegCounts, 0));
@@ -269,7 +279,7 @@ int64_t TXDRTiffWalk::DataExtent(const TValues& AOffsets, const TValues& ACounts
         uint64_t Count = ACounts.Present ? Element(ACounts, 0) : 0;
         if (Count == 0)
             Count = ADefaultCount;
-        return AOffsets.Single != 0 ? static_cast<int64_t>(AOffsets.Single + Count) : 0;
+        return AOffsets.Single != 0 ? Reach(AOffsets.Single, Count) : 0;
     }
     int64_t Total = std::min(AOffsets.Count, FElementBudget);
     FElementBudget -= Total;
@@ -281,7 +291,7 @@ int64_t TXDRTiffWalk::DataExtent(const TValues& AOffsets, const TValues& ACounts
         ReadElements(ACounts, First, Chunk, Counts);
         for (int64_t I = 0; I < Chunk; ++I)
             if (Offsets[I] != 0)
-                Extent = std::max(Extent, static_cast<int64_t>(Offsets[I] + Counts[I]));
+                Extent = std::max(Extent, Reach(Offsets[I], Counts[I]));
     }
     return Extent;
 }
@@ -297,6 +307,8 @@ void TXDRTiffWalk::ReadElements(const TValues& AValues, int64_t AFirst, int64_t 
         return;
     }
     int64_t Available = std::clamp<int64_t>(AValues.Count - AFirst, 0, ACount);
+    if (Available == 0)
+        return;
     std::vector<uint8_t> Bytes(static_cast<size_t>(Available * AValues.ElementSize));
     Read(AValues.Offset + uint64_t(AFirst) * AValues.ElementSize, Bytes.data(), static_cast<int64_t>(Bytes.size()));
     for (int64_t I = 0; I < Available; ++I)
