@@ -10,6 +10,11 @@ if(X_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(X_FUZZ)
+  # Coverage for libFuzzer in every library; the fuzz targets add -fsanitize=fuzzer themselves.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 
 # x_folder_library(<target> [DEPS <targets...>] [TEST_DEPS <targets...>])
 function(x_folder_library target)

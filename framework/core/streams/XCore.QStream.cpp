@@ -1,0 +1,425 @@
+// XCore.QStream.cpp: chain walk, appending, entries and the compacting copy.
+// FIXME: progress ranges are taken but not reported to until XCore.Progress exists.
+#include "XCore.QStream.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "XCore.Errors.h"
+#include "XCore.Streams.h"
+
+namespace {
+
+bool Report(bool AOK, int32_t ACode, bool ARaise)
+{
+    ReportFirstError(AOK, ACode, 0, {}, ARaise);
+    return AOK;
+}
+
+bool Fail(int32_t ACode)
+{
+    SetFirstError(ACode);
+    return false;
+}
+
+// A link must lead forward past its own slot and at least a record's tag and CRC, and stay in
+// the stream: so a walk can neither loop nor read outside the container.
+bool LinkFits(int64_t ASlot, int64_t ANext, int64_t ASize)
+{
+    return ANext >= ASlot + kXRSlotSize + 8 && ANext <= ASize;
+}
+
+}  // namespace
+
+// ---- Records -----------------------------------------------------------------------------
+
+bool TXQHeaderObject::ReadTable(TStream* AStream)
+{
+    SetValid(false);
+    std::vector<uint8_t> Bytes(static_cast<size_t>(TableSize()));
+    if (!Guarded([&] { AStream->ReadBuffer(Bytes.data(), TableSize()); }))
+        return Fail(kErrRead);
+    if (UpdateCrc32(0, Bytes.data(), Bytes.size()) != Body().TableCrc)
+        return Fail(kErrCrcMismatch);
+    DecodeTable(Bytes.data());
+    SetValid(true);
+    return true;
+}
+
+bool TXQHeaderObject::WriteTable(TStream* AStream)
+{
+    std::vector<uint8_t> Bytes = EncodeTable();
+    return Guarded([&] { AStream->WriteBuffer(Bytes.data(), TableSize()); });
+}
+
+bool TXQGroupObject::ReadData(TStream* AStream, int64_t AStart)
+{
+    bool OK = KeepingFirstError([&] {
+        return ReadStreamBlockCrc(AStream, Body().DataCrc, Data(), true, AStart + Offset() + kXRGroupRecordSize,
+                                  Body().StoredSize, nullptr, false);
+    });
+    if (!OK)
+        Data()->Clear();
+    SetValid(OK);
+    return Report(OK, kErrRead, false);
+}
+
+bool TXQGroupObject::WriteData(TStream* AStream, int64_t AStart, uint32_t ATag)
+{
+    auto Packed = Owned(TMemoryStream::Create());
+    int64_t Offset = 0;
+    if (!WriteMemoryBlockCrc(Packed.get(), Offset, Body().StoredSize, Body().DataCrc, Data(), zlDefault, nullptr,
+                             false))
+        return false;
+    uint8_t Record[kXRGroupRecordSize];
+    EncodeRecord(Record, ATag);
+    return Guarded([&] {
+        AStream->SetPosition(AStart + this->Offset());
+        AStream->WriteBuffer(Record, sizeof Record);
+        Packed->SaveToStream(AStream);
+    });
+}
+
+// ---- Walking the chain -------------------------------------------------------------------
+
+void TXQStream::Init()
+{
+    inherited::Init();
+    Groups()->SetClasses(TXQGroupObject::StaticClass(), TXQHeaderObject::StaticClass());
+}
+
+bool TXQStream::ReadContents(TXProgress*)
+{
+    ClearError();
+    bool MetEnd = false;
+    bool OK = false;
+    try {
+        OK = WalkChain(MetEnd);
+    } catch (const std::exception&) {
+        SetFirstError(kErrWalk);
+        SetDamaged(true);
+        OK = false;
+    }
+    if (!MetEnd)
+        SetFirstError(kErrNoEnd);
+    return OK;
+}
+
+bool TXQStream::WalkChain(bool& AMetEnd)
+{
+    if (!ReadFileHead())
+        return Fail(kErrIdentity);
+    SetEndOffset(kXRHeadSize);
+    int64_t Size = Stream()->Size() - StartOffset();
+    int64_t GroupData = 0;
+    bool OK = true;
+    while (EndOffset() < Size) {
+        uint32_t SlotTag = 0;
+        int64_t Next = 0;
+        bool CrcOK = false;
+        ReadSlot(EndOffset(), SlotTag, Next, CrcOK);
+        if (SlotTag == Tag(kXREndTag)) {
+            AMetEnd = true;
+            return OK;
+        }
+        if (SlotTag != Tag(kXRLinkTag))
+            return Fail(kErrCrcMismatch);
+        if (Next == 0)
+            return OK;
+        if (!CrcOK || !LinkFits(EndOffset(), Next, Size))
+            return Fail(kErrCrcMismatch);
+        OK = ReadLinkedRecord(Next, GroupData) && OK;
+        // Every group is held inflated: a file of many small groups that inflate well must not
+        // fill memory either.
+        if (GroupData > kXZInflateLimit)
+            return Fail(kErrRead);
+        SetEndOffset(Next);
+    }
+    return OK;
+}
+
+bool TXQStream::ReadLinkedRecord(int64_t ANext, int64_t& AGroupData)
+{
+    int64_t RecordOffset = EndOffset() + kXRSlotSize;
+    TXRGroupObject* Group = nullptr;
+    TXRHeaderObject* Header = nullptr;
+    if (!Groups()->ReadRecord(this, RecordOffset, ANext, Group, Header))
+        return false;
+    if (Group != nullptr) {
+        bool Read = Group->ReadData(Stream(), StartOffset());
+        AGroupData += Group->Data()->Size();
+        return Read;
+    }
+    if (Header == nullptr)
+        return true;
+    Stream()->SetPosition(StartOffset() + RecordOffset + kXRHeaderRecordSize);
+    if (!Header->ReadTable(Stream()))
+        return false;
+    if (Header->EntriesFit(ANext - RecordOffset))
+        return true;
+    Header->SetValid(false);
+    return Fail(kErrCrcMismatch);
+}
+
+// ---- Opening for appending ---------------------------------------------------------------
+
+bool TXQStream::OpenStream(TXROpenMode AMode, TStream* AStream, bool ARaise, TXProgress*, int64_t AStart)
+{
+    ClearError();
+    Clear();
+    bool OK = AStream != nullptr && OpenForAppend(AMode, AStream, AStart);
+    return Report(OK, kErrRead, ARaise);
+}
+
+bool TXQStream::OpenFile(TXROpenMode AMode, const String& AFileName, bool ARaise, TXProgress*, int64_t AStart)
+{
+    ClearError();
+    Clear();
+    TOwned<TFileStream> File = OpenContainerFile(AMode, AFileName, AStart);
+    bool OK = File != nullptr && OpenForAppend(AMode, File.get(), AStart);
+    if (OK)
+        TakeFile(std::move(File));
+    else
+        Close();
+    return Report(OK, kErrRead, ARaise);
+}
+
+bool TXQStream::OpenForAppend(TXROpenMode AMode, TStream* AStream, int64_t AStart)
+{
+    Attach(AMode, AStream, AStart);
+    int64_t Size = 0;
+    if (!Guarded([&] { Size = AStream->Size() - AStart; }))
+        return false;
+    if ((AMode & rmCreate) != 0 || ((AMode & rmCreateWhenEmpty) != 0 && Size == 0))
+        return WriteFileHead();
+    SetOpenedExisting(true);
+    SetEndOffset(Size);
+    // The last slot is the end record, or a link whose end record was never written. Never
+    // step back into the file head.
+    (void)Guarded([&] {
+        uint32_t SlotTag = 0;
+        int64_t Next = 0;
+        bool CrcOK = false;
+        if (Size - kXRSlotSize < kXRHeadSize)
+            return;
+        ReadSlot(Size - kXRSlotSize, SlotTag, Next, CrcOK);
+        if (SlotTag == Tag(kXREndTag) || SlotTag == Tag(kXRLinkTag))
+            SetEndOffset(Size - kXRSlotSize);
+    });
+    if (!ReadFileHead())
+        return false;
+    ReserveStoredIds();
+    return true;
+}
+
+// A new group must not take an id the file already holds: a reader keeps the first group of
+// an id and would hang the new group's headers on the old one. Only the group records are
+// looked at; damage is left for a reader's walk to report, so the thread's error is kept.
+void TXQStream::ReserveStoredIds()
+{
+    TXErrorData Before = GetErrorData();
+    auto Scratch = Owned(TXRGroupList::Create());
+    Scratch->SetClasses(TXQGroupObject::StaticClass(), TXQHeaderObject::StaticClass());
+    (void)Guarded([&] {
+        int64_t Size = Stream()->Size() - StartOffset();
+        for (int64_t Slot = kXRHeadSize; Slot < EndOffset() && Slot + kXRSlotSize <= Size;) {
+            uint32_t SlotTag = 0;
+            int64_t Next = 0;
+            bool CrcOK = false;
+            ReadSlot(Slot, SlotTag, Next, CrcOK);
+            if (SlotTag != Tag(kXRLinkTag) || !CrcOK || !LinkFits(Slot, Next, Size))
+                return;
+            TXRGroupObject* Group = nullptr;
+            TXRHeaderObject* Header = nullptr;
+            if (Scratch->ReadRecord(this, Slot + kXRSlotSize, Next, Group, Header) && Group != nullptr)
+                Groups()->ReserveId(Group->Body().Id);
+            Slot = Next;
+        }
+    });
+    if (Before.Code == 0)
+        ClearError();
+    else
+        SetError(Before.Code, Before.Value, Before.Text);
+}
+
+// ---- Writing -----------------------------------------------------------------------------
+
+bool TXQStream::WriteGroup(int32_t AId, const String& AName, TXProgress*, TStream* ASource)
+{
+    if (!CanWrite())
+        return false;
+    ClearError();
+    TOwned<TXRGroupObject> Group = Owned(Groups()->NewGroup());
+    int64_t After = 0;
+    bool OK = WriteEndRecord() && Guarded([&] {
+        Group->SetOffset(EndOffset() + kXRSlotSize);
+        Group->Body().Id = AId;
+        Group->Body().Name = ToStoredName(AName);
+        if (ASource != nullptr)
+            Group->Data()->LoadFromStream(ASource);
+    }) && Group->WriteData(Stream(), StartOffset(), Tag(kXRGroupTag))
+              && Guarded([&] { After = Stream()->Position() - StartOffset(); }) && MoveEnd(After);
+    if (OK) {
+        Group->SetValid(true);
+        Groups()->Add(Group.release());
+    }
+    return Report(OK, kErrWrite, false);
+}
+
+bool TXQStream::WriteHeaderBegin(int32_t AGroupId, int32_t AKind, TXProgress*, uint16_t ACount)
+{
+    FreeWriting();
+    TXRGroupObject* Group = Groups()->FindById(AGroupId);
+    if (!CanWrite() || Group == nullptr)
+        return false;
+    TOwned<TXRHeaderObject> Header = Owned(Groups()->NewHeader());
+    Header->SetOffset(EndOffset() + kXRSlotSize);
+    Header->Body() = {0, AGroupId, AKind, 0, ACount};
+    Header->Table().assign(ACount, TXRResRec{});
+    std::vector<uint8_t> Table = Header->EncodeTable();
+    Header->Body().TableCrc = UpdateCrc32(0, Table.data(), Table.size());
+    uint8_t Record[kXRHeaderRecordSize];
+    Header->EncodeRecord(Record, Tag(kXRHeaderTag));
+    bool OK = WriteEndRecord() && Guarded([&] {
+        Stream()->SetPosition(StartOffset() + Header->Offset());
+        Stream()->WriteBuffer(Record, sizeof Record);
+    }) && Header->WriteTable(Stream());
+    if (!OK)
+        return false;
+    FNextEntry = Header->Offset() + kXRHeaderRecordSize + Header->TableSize();
+    FWriting = std::move(Header);
+    FWritingGroup = Group;
+    FEntryCounter = 0;
+    return true;
+}
+
+bool TXQStream::WriteNextEntry(int32_t AId, TStream* ASource, const void* ABuffer, int64_t AStart, int64_t ACount,
+                               TXProgress* AProgress)
+{
+    if (!CanWrite() || !FWriting || FEntryCounter >= FWriting->Body().Count)
+        return false;
+    TXZLevel Level = AId < 0 ? CompressionMode() : zlNone;
+    int64_t Offset = 0, Stored = 0;
+    uint32_t Crc = 0;
+    // Entries go one after the other whatever was read from the stream in between.
+    bool OK = Guarded([&] { Stream()->SetPosition(StartOffset() + FNextEntry); })
+              && (ASource != nullptr
+                      ? WriteStreamBlockCrc(Stream(), Offset, Stored, Crc, ASource, AStart, ACount, Level, AProgress,
+                                            false)
+                      : WriteDataBlockCrc(Stream(), Offset, Stored, Crc, false, AProgress, Level, ACount, ABuffer));
+    if (!OK)
+        return false;
+    FWriting->Table()[FEntryCounter++] = {Crc, AId, Stored};
+    FNextEntry += Stored;
+    return true;
+}
+
+bool TXQStream::WriteEntryBuffer(int32_t AId, const void* ABuffer, TXProgress* AProgress, int64_t ACount)
+{
+    return WriteNextEntry(AId, nullptr, ABuffer, 0, ACount, AProgress);
+}
+
+bool TXQStream::WriteEntryStream(int32_t AId, TStream* ASource, TXProgress* AProgress, int64_t AStart,
+                                 int64_t ACount)
+{
+    return ASource != nullptr && WriteNextEntry(AId, ASource, nullptr, AStart, ACount, AProgress);
+}
+
+bool TXQStream::WriteHeaderEnd()
+{
+    if (!CanWrite() || !FWriting)
+        return false;
+    std::vector<uint8_t> Table = FWriting->EncodeTable();
+    FWriting->Body().TableCrc = UpdateCrc32(0, Table.data(), Table.size());
+    uint8_t Record[kXRHeaderRecordSize];
+    FWriting->EncodeRecord(Record, Tag(kXRHeaderTag));
+    bool OK = Guarded([&] {
+        Stream()->SetPosition(StartOffset() + FWriting->Offset());
+        Stream()->WriteBuffer(Record, sizeof Record);
+    }) && FWriting->WriteTable(Stream()) && MoveEnd(FNextEntry);
+    if (OK) {
+        FWriting->SetValid(true);
+        FWritingGroup->Headers()->Add(FWriting.release());
+    }
+    FreeWriting();
+    return OK;
+}
+
+// ---- Reading entries ---------------------------------------------------------------------
+
+bool TXQStream::ReadEntryStream(TXRHeaderObject* AHeader, int AIndex, TXProgress* AProgress, TStream* ADest)
+{
+    SetLastEntryCount(0);
+    if (!CanRead() || AHeader == nullptr || !AHeader->Valid() || AIndex < 0 || AIndex >= AHeader->Body().Count)
+        return false;
+    SetLastEntryCount(AHeader->Body().Count);
+    const TXRResRec& Entry = AHeader->Table()[static_cast<size_t>(AIndex)];
+    bool OK = ReadStreamBlockCrc(Stream(), Entry.Crc, ADest, Entry.Id < 0, StartOffset() + AHeader->EntryOffset(AIndex),
+                                 Entry.Size, AProgress, false);
+    if (!OK)
+        SetLastEntryCount(0);
+    return OK;
+}
+
+// A raw entry must fit in the buffer whole; a compressed one is inflated up to ACapacity, and
+// one that would not fit fails its CRC.
+bool TXQStream::ReadEntryBuffer(TXRHeaderObject* AHeader, int AIndex, TXProgress* AProgress, void* ABuffer,
+                                int64_t ACapacity)
+{
+    SetLastEntryCount(0);
+    if (!CanRead() || AHeader == nullptr || !AHeader->Valid() || AIndex < 0 || AIndex >= AHeader->Body().Count)
+        return false;
+    const TXRResRec& Entry = AHeader->Table()[static_cast<size_t>(AIndex)];
+    bool Compressed = Entry.Id < 0;
+    if (!Compressed && Entry.Size > ACapacity)
+        return Fail(kErrRead);
+    SetLastEntryCount(AHeader->Body().Count);
+    bool OK = ReadDataBlockCrc(Stream(), Entry.Crc, ABuffer, Compressed, StartOffset() + AHeader->EntryOffset(AIndex),
+                               Compressed ? ACapacity : Entry.Size, AProgress, false);
+    if (!OK)
+        SetLastEntryCount(0);
+    return OK;
+}
+
+// ---- The compacting copy -----------------------------------------------------------------
+
+void TXQStream::CopyRange(TStream* ADest, int64_t AOffset, int64_t ACount)
+{
+    Stream()->SetPosition(StartOffset() + AOffset);
+    if (ACount > 0)
+        ADest->CopyFrom(Stream(), ACount);
+}
+
+bool TXQStream::CopyTo(TStream* ADest, TXProgress*, bool ARaise)
+{
+    if (!CanRead())
+        SetFirstError(kErrRead);
+    bool OK = CanRead() && Guarded([&] {
+        ADest->SetPosition(0);
+        CopyRange(ADest, 0, kXRHeadSize);
+        for (int G = 0; G < Groups()->Count(); ++G) {
+            TXRGroupObject* Group = Groups()->Items(G);
+            if (!Group->Valid() || Group->Body().Removed != 0)
+                continue;
+            // A group made for headers whose group record was lost has no record to copy; its
+            // headers are still kept.
+            if (Group->Offset() != 0) {
+                int64_t Extent = kXRGroupRecordSize + Group->Body().StoredSize;
+                WriteLink(ADest, ADest->Position() + kXRSlotSize + Extent);
+                CopyRange(ADest, Group->Offset(), Extent);
+            }
+            for (int H = 0; H < Group->Headers()->Count(); ++H) {
+                TXRHeaderObject* Header = Group->Headers()->Items(H);
+                if (!Header->Valid() || Header->Body().Removed != 0)
+                    continue;
+                WriteLink(ADest, ADest->Position() + kXRSlotSize + Header->RecordExtent());
+                CopyRange(ADest, Header->Offset(), Header->RecordExtent());
+            }
+        }
+        WriteEndSlot(ADest);
+        // Appending finds the end from the stream's tail: bytes of an older, longer content
+        // left after the end record would hide it.
+        ADest->SetSize(ADest->Position());
+    });
+    return Report(OK, kErrWrite, ARaise);
+}

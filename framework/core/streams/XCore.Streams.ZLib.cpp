@@ -1,0 +1,338 @@
+// XCore.Streams.ZLib.cpp: zlib streams and data blocks.
+// FIXME: the progress ranges are taken but not reported to until XCore.Progress exists.
+#include "XCore.Streams.ZLib.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "Rtl.Encoding.h"
+#include "Rtl.SysUtils.h"
+#include "XCore.Errors.h"
+#include "XCore.Streams.h"
+
+namespace {
+
+constexpr int64_t kBufferSize = 65536;
+// zlib counts in unsigned int; larger requests go in pieces of this size.
+constexpr int64_t kMaxZChunk = int64_t(1) << 30;
+
+int ZLibLevel(TXZLevel ALevel)
+{
+    switch (ALevel) {
+    case zlNone:
+        return Z_NO_COMPRESSION;
+    case zlFastest:
+        return Z_BEST_SPEED;
+    case zlDefault:
+        return Z_DEFAULT_COMPRESSION;
+    default:
+        return Z_BEST_COMPRESSION;
+    }
+}
+
+bool Report(bool AOK, int32_t ACode, bool ARaise)
+{
+    ReportError(AOK, ACode, 0, "", ARaise);
+    return AOK;
+}
+
+// Inflates ASize stored bytes at AOffset of ASrc into ADest, read through a window so that
+// the inflater cannot read into the next block.
+int64_t InflateWindow(TStream* ASrc, TStream* ADest, int64_t AOffset, int64_t ASize, TXProgress* AProgress)
+{
+    auto Window = Owned(TXSubStream::Create(ASrc, soReference, AOffset, ASize));
+    Window->SetPosition(0);
+    auto Inflater = Owned(TXZDecompressionStream::Create(Window.get()));
+    return Inflater->CopyTo(ADest, AProgress, ASize);
+}
+
+}  // namespace
+
+// ---- TXZCompressionStream ----------------------------------------------------------------
+
+TXZCompressionStream::TXZCompressionStream() : FZ(std::make_unique<z_stream_s>()) {}
+
+TXZCompressionStream::~TXZCompressionStream()
+{
+    deflateEnd(FZ.get());
+}
+
+void TXZCompressionStream::Construct(TStream* ADest, TXZLevel ALevel)
+{
+    FDest = ADest;
+    if (deflateInit2(FZ.get(), ZLibLevel(ALevel), Z_DEFLATED, MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw EOutOfMemory(SOutOfMemory);
+}
+
+void TXZCompressionStream::Deflate(const void* ABuffer, int64_t ACount, int AFlush)
+{
+    if (FFinished)
+        throw EWriteError("Stream write error");
+    uint8_t Output[kBufferSize];
+    FZ->next_in = static_cast<Bytef*>(const_cast<void*>(ABuffer));
+    int64_t Left = ACount;
+    do {
+        int64_t Chunk = std::min(Left, kMaxZChunk);
+        FZ->avail_in = static_cast<uInt>(Chunk);
+        Left -= Chunk;
+        int Flush = Left == 0 ? AFlush : Z_NO_FLUSH;
+        int Result = Z_OK;
+        do {
+            FZ->next_out = Output;
+            FZ->avail_out = sizeof Output;
+            Result = deflate(FZ.get(), Flush);
+            if (Result == Z_STREAM_ERROR)
+                throw EWriteError("Stream write error");
+            FDest->WriteBuffer(Output, static_cast<int64_t>(sizeof Output - FZ->avail_out));
+        } while (FZ->avail_out == 0 || (Flush == Z_FINISH && Result != Z_STREAM_END));
+    } while (Left > 0);
+    FFinished = AFlush == Z_FINISH;
+}
+
+int64_t TXZCompressionStream::WriteBuffer(const void* ABuffer, int64_t ACount, TXProgress*)
+{
+    if (ACount > 0)
+        Deflate(ABuffer, ACount, Z_NO_FLUSH);
+    return std::max<int64_t>(ACount, 0);
+}
+
+int64_t TXZCompressionStream::CopyFrom(TStream* ASource, TXProgress* AProgress, int64_t ACount)
+{
+    if (ACount == 0) {
+        ASource->SetPosition(0);
+        ACount = ASource->Size();
+    }
+    std::vector<uint8_t> Buffer(static_cast<size_t>(std::clamp<int64_t>(ACount, 0, kBufferSize)));
+    for (int64_t Left = ACount; Left > 0;) {
+        int64_t Chunk = std::min(Left, kBufferSize);
+        ASource->ReadBuffer(Buffer.data(), Chunk);
+        WriteBuffer(Buffer.data(), Chunk, AProgress);
+        Left -= Chunk;
+    }
+    return std::max<int64_t>(ACount, 0);
+}
+
+void TXZCompressionStream::Finish()
+{
+    Deflate(nullptr, 0, Z_FINISH);
+}
+
+// ---- TXZDecompressionStream --------------------------------------------------------------
+
+TXZDecompressionStream::TXZDecompressionStream()
+    : FZ(std::make_unique<z_stream_s>()), FInput(std::make_unique<uint8_t[]>(kBufferSize))
+{
+}
+
+TXZDecompressionStream::~TXZDecompressionStream()
+{
+    inflateEnd(FZ.get());
+}
+
+void TXZDecompressionStream::Construct(TStream* ASource)
+{
+    FSource = ASource;
+    if (inflateInit2(FZ.get(), MAX_WBITS) != Z_OK)
+        throw EOutOfMemory(SOutOfMemory);
+}
+
+int64_t TXZDecompressionStream::ReadBuffer(void* ABuffer, int64_t ACount, TXProgress*)
+{
+    auto* Target = static_cast<uint8_t*>(ABuffer);
+    int64_t Done = 0;
+    while (Done < ACount && !FEnded) {
+        if (FZ->avail_in == 0) {
+            int64_t Got = FSource->Read(FInput.get(), kBufferSize);
+            if (Got <= 0)
+                break;   // the data ends early: deliver what there is
+            FZ->next_in = FInput.get();
+            FZ->avail_in = static_cast<uInt>(Got);
+        }
+        FZ->next_out = Target + Done;
+        FZ->avail_out = static_cast<uInt>(std::min(ACount - Done, kMaxZChunk));
+        uInt Room = FZ->avail_out;
+        int Result = inflate(FZ.get(), Z_NO_FLUSH);
+        Done += Room - FZ->avail_out;
+        if (Result == Z_STREAM_END)
+            FEnded = true;
+        else if (Result != Z_OK && Result != Z_BUF_ERROR)
+            throw EReadError("Invalid compressed data");
+    }
+    return Done;
+}
+
+int64_t TXZDecompressionStream::CopyTo(TStream* ADest, TXProgress* AProgress, int64_t, int64_t ALimit)
+{
+    std::vector<uint8_t> Buffer(kBufferSize);
+    int64_t Total = 0;
+    while (int64_t Got = ReadBuffer(Buffer.data(), kBufferSize, AProgress)) {
+        if (Got > ALimit - Total)
+            throw EReadError("Decompressed data exceeds its limit");
+        ADest->WriteBuffer(Buffer.data(), Got);
+        Total += Got;
+    }
+    return Total;
+}
+
+// ---- Block writers -----------------------------------------------------------------------
+
+bool WriteDataBlock(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, bool ARaise, TXProgress* AProgress,
+                    TXZLevel ALevel, int64_t ACount, const void* ABuffer)
+{
+    bool OK = Guarded([&] {
+        AOffset = ADest->Position();
+        if (ALevel > zlNone) {
+            auto Deflater = Owned(TXZCompressionStream::Create(ADest, ALevel));
+            Deflater->WriteBuffer(ABuffer, ACount, AProgress);
+            Deflater->Finish();
+            AStoredSize = ADest->Position() - AOffset;
+        } else {
+            ADest->WriteBuffer(ABuffer, ACount);
+            AStoredSize = ACount;
+        }
+    });
+    return Report(OK, kErrWrite, ARaise);
+}
+
+bool WriteStreamBlock(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, TStream* ASource, int64_t AStart,
+                      int64_t ACount, TXZLevel ALevel, TXProgress* AProgress, bool ARaise)
+{
+    bool OK = Guarded([&] {
+        AOffset = ADest->Position();
+        AStoredSize = 0;
+        if (ACount <= 0)
+            return;
+        ASource->SetPosition(AStart);
+        if (ALevel > zlNone) {
+            auto Deflater = Owned(TXZCompressionStream::Create(ADest, ALevel));
+            Deflater->CopyFrom(ASource, AProgress, ACount);
+            Deflater->Finish();
+            AStoredSize = ADest->Position() - AOffset;
+        } else {
+            AStoredSize = ADest->CopyFrom(ASource, ACount);
+        }
+    });
+    return Report(OK, kErrWrite, ARaise);
+}
+
+bool WriteMemoryBlock(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, TMemoryStream* ASource,
+                      TXZLevel ALevel, TXProgress* AProgress, bool ARaise)
+{
+    return WriteStreamBlock(ADest, AOffset, AStoredSize, ASource, 0, ASource->Size(), ALevel, AProgress, ARaise);
+}
+
+bool WriteDataBlockCrc(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, uint32_t& ACrc, bool ARaise,
+                       TXProgress* AProgress, TXZLevel ALevel, int64_t ACount, const void* ABuffer)
+{
+    if (!CrcOfBuffer(ACrc, ABuffer, ACount))
+        return Report(false, kErrWrite, ARaise);
+    return WriteDataBlock(ADest, AOffset, AStoredSize, ARaise, AProgress, ALevel, ACount, ABuffer);
+}
+
+bool WriteStreamBlockCrc(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, uint32_t& ACrc, TStream* ASource,
+                         int64_t AStart, int64_t ACount, TXZLevel ALevel, TXProgress* AProgress, bool ARaise)
+{
+    if (!CrcOfStreamRange(ACrc, ASource, false, AStart, ACount))
+        return Report(false, kErrWrite, ARaise);
+    return WriteStreamBlock(ADest, AOffset, AStoredSize, ASource, AStart, ACount, ALevel, AProgress, ARaise);
+}
+
+bool WriteMemoryBlockCrc(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, uint32_t& ACrc,
+                         TMemoryStream* ASource, TXZLevel ALevel, TXProgress* AProgress, bool ARaise)
+{
+    return WriteStreamBlockCrc(ADest, AOffset, AStoredSize, ACrc, ASource, 0, ASource->Size(), ALevel, AProgress,
+                               ARaise);
+}
+
+// ---- Block readers -----------------------------------------------------------------------
+
+bool ReadDataBlock(TStream* ASrc, void* ABuffer, bool ACompressed, int64_t AOffset, int64_t ACount,
+                   TXProgress* AProgress, bool ARaise, int64_t* ARead)
+{
+    int64_t Read = 0;
+    bool OK = Guarded([&] {
+        if (ACount < 0)
+            throw EReadError("Stream read error");
+        ASrc->SetPosition(AOffset);
+        if (ACompressed) {
+            Read = Owned(TXZDecompressionStream::Create(ASrc))->ReadBuffer(ABuffer, ACount, AProgress);
+        } else {
+            ASrc->ReadBuffer(ABuffer, ACount);
+            Read = ACount;
+        }
+    });
+    if (ARead != nullptr)
+        *ARead = Read;
+    return Report(OK, kErrRead, ARaise);
+}
+
+bool ReadStreamBlock(TStream* ASrc, TStream* ADest, bool ACompressed, int64_t AOffset, int64_t ASize,
+                     TXProgress* AProgress, bool ARaise)
+{
+    bool OK = Guarded([&] {
+        ADest->SetPosition(0);
+        if (ASize > 0) {
+            ASrc->SetPosition(AOffset);
+            if (ACompressed)
+                InflateWindow(ASrc, ADest, AOffset, ASize, AProgress);
+            else
+                ADest->CopyFrom(ASrc, ASize);
+        }
+        ADest->SetSize(ADest->Position());
+    });
+    return Report(OK, kErrRead, ARaise);
+}
+
+bool ReadTextBlock(TStream* ASrc, String& AText, bool ACompressed, int64_t AOffset, int64_t ASize,
+                   TXProgress* AProgress, bool ARaise)
+{
+    AText.clear();
+    bool OK = Guarded([&] {
+        if (ASize <= 0)
+            return;
+        // The size comes from the file: it must fit in the stream before it sizes anything.
+        if (AOffset < 0 || ASize > ASrc->Size() - AOffset)
+            throw EReadError("Stream read error");
+        auto Bytes = Owned(TStringStream::Create(String(), ACompressed ? TEncoding::ANSI() : TEncoding::UTF8()));
+        if (ACompressed) {
+            InflateWindow(ASrc, Bytes.get(), AOffset, ASize, AProgress);
+        } else {
+            ASrc->SetPosition(AOffset);
+            Bytes->CopyFrom(ASrc, ASize);
+        }
+        AText = Bytes->DataString();
+    });
+    if (!OK)
+        AText.clear();
+    return Report(OK, kErrRead, ARaise);
+}
+
+bool ReadWholeTextBlock(TStream* ASrc, String& AText, bool ACompressed, TXProgress* AProgress, bool ARaise)
+{
+    int64_t Size = 0;
+    if (!Guarded([&] { Size = ASrc->Size(); })) {
+        AText.clear();
+        return Report(false, kErrRead, ARaise);
+    }
+    return ReadTextBlock(ASrc, AText, ACompressed, 0, Size, AProgress, ARaise);
+}
+
+bool ReadDataBlockCrc(TStream* ASrc, uint32_t AExpected, void* ABuffer, bool ACompressed, int64_t AOffset,
+                      int64_t ACount, TXProgress* AProgress, bool ARaise, int64_t* ARead)
+{
+    int64_t Read = 0;
+    bool OK = ReadDataBlock(ASrc, ABuffer, ACompressed, AOffset, ACount, AProgress, ARaise, &Read)
+              && CheckBufferCrc(AExpected, ABuffer, Read, ARaise);
+    if (ARead != nullptr)
+        *ARead = Read;
+    return OK;
+}
+
+bool ReadStreamBlockCrc(TStream* ASrc, uint32_t AExpected, TStream* ADest, bool ACompressed, int64_t AOffset,
+                        int64_t ASize, TXProgress* AProgress, bool ARaise)
+{
+    return ReadStreamBlock(ASrc, ADest, ACompressed, AOffset, ASize, AProgress, ARaise)
+           && CheckStreamCrc(AExpected, ADest, ARaise);
+}
