@@ -148,9 +148,15 @@ int64_t TXDRMemoryScanSource::FindPattern(std::span<const uint8_t> APattern, int
 {
     if (FCancelled || APattern.empty() || AStart < 0 || AStart >= Size())
         return -1;
-    auto Begin = FData.begin() + AStart;
-    auto Found = std::search(Begin, FData.end(), APattern.begin(), APattern.end());
-    return Found == FData.end() ? -1 : static_cast<int64_t>(Found - FData.begin());
+    const uint8_t* End = FData.data() + FData.size();
+    for (const uint8_t* At = FData.data() + AStart; At < End; ++At) {
+        At = static_cast<const uint8_t*>(std::memchr(At, APattern[0], static_cast<size_t>(End - At)));
+        if (At == nullptr || static_cast<size_t>(End - At) < APattern.size())
+            return -1;
+        if (std::memcmp(At, APattern.data(), APattern.size()) == 0)
+            return At - FData.data();
+    }
+    return -1;
 }
 
 // ---- Lookups -----------------------------------------------------------------------------
