@@ -166,10 +166,12 @@ int64_t TXDRTiffWalk::WalkIfd(uint64_t AOffset, int ADepth, uint64_t& ANext)
     uint8_t CountBytes[2];
     Read(AOffset, CountBytes, 2);
     uint64_t EntryCount = Unsigned(CountBytes, 2);
+    // The link after the entries is read first, so a directory that runs past the end of the
+    // source fails before its entries are allocated.
+    uint8_t NextBytes[4];
+    Read(AOffset + 2 + EntryCount * kEntrySize, NextBytes, 4);
     std::vector<uint8_t> Entries(EntryCount * kEntrySize);
     Read(AOffset + 2, Entries.data(), static_cast<int64_t>(Entries.size()));
-    uint8_t NextBytes[4];
-    Read(AOffset + 2 + Entries.size(), NextBytes, 4);
     ANext = Unsigned(NextBytes, 4);
     // The directory itself is part of the file: it may well be its last structure.
     int64_t Extent = static_cast<int64_t>(AOffset + 2 + Entries.size() + 4);
