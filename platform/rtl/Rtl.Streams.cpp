@@ -12,22 +12,12 @@
 #include <limits>
 
 #include "Rtl.Encoding.h"
+#include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
 
 namespace {
 
 constexpr int64_t kCopyBufferSize = 65536;
-
-String NativePath(String AFileName)
-{
-    std::replace(AFileName.begin(), AFileName.end(), '\\', '/');
-    return AFileName;
-}
-
-String SystemErrorText(int AError)
-{
-    return std::strerror(AError);
-}
 
 int OpenFlags(uint16_t AMode)
 {
@@ -181,8 +171,7 @@ void TMemoryStream::SaveToStream(TStream* AStream)
 
 void TMemoryStream::SaveToFile(const String& AFileName)
 {
-    TOwned<TFileStream> File = Owned(TFileStream::Create(AFileName, fmCreate));
-    SaveToStream(File.get());
+    SafeWriteFileBytes(AFileName, FData);
 }
 
 // ---- TStringStream -----------------------------------------------------------------------

@@ -11,6 +11,8 @@
 #include "Rtl.Encoding.h"
 #include "Rtl.Methods.h"
 
+class TStream;
+
 class TStrings : public TPersistent {
     X_CLASS(TStrings, TPersistent)
 public:
@@ -85,6 +87,10 @@ public:
     void SaveToFile(const String& AFileName, const TEncoding* AEncoding = nullptr) const;
     void LoadFromBytes(std::span<const uint8_t> ABytes, const TEncoding* AEncoding = nullptr);
     TBytes SaveToBytes(const TEncoding* AEncoding = nullptr) const;
+    // From the stream's position to its end.
+    void LoadFromStream(TStream* AStream, const TEncoding* AEncoding = nullptr);
+    // At the stream's position.
+    void SaveToStream(TStream* AStream, const TEncoding* AEncoding = nullptr) const;
 
     TIterator begin() const;
     TIterator end() const;

@@ -2,6 +2,8 @@
 // objects, encodings and files.
 #include "Rtl.Strings.h"
 
+#include "Rtl.Streams.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -380,6 +382,19 @@ TEST_F(StringsFileTest, FailuresRaiseAndLeaveNothingBehind)
     std::filesystem::create_directory(FFolder / "taken");
     EXPECT_THROW(List->SaveToFile((FFolder / "taken").string()), EFCreateError);
     EXPECT_EQ(FolderEntries(), (std::vector<String>{"taken"}));
+}
+
+TEST(StringsStreamTest, LoadsFromThePositionAndSavesAtIt)
+{
+    TOwned<TMemoryStream> Stream = Owned(TMemoryStream::Create());
+    Stream->WriteBuffer("skip", 4);
+    TOwned<TStringList> List = NewList({"x", "y"});
+    List->SaveToStream(Stream.get(), TEncoding::Unicode());
+    Stream->SetPosition(4);
+    TOwned<TStringList> Loaded = NewList();
+    Loaded->LoadFromStream(Stream.get());
+    EXPECT_EQ(Lines(*Loaded), (TLines{"x", "y"}));
+    EXPECT_EQ(Loaded->Encoding(), TEncoding::Unicode());
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "Rtl.Encoding.h"
+#include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
 #include "XCore.Errors.h"
 #include "XCore.Streams.h"
@@ -74,14 +74,6 @@ bool Report(bool AOK, int32_t ACode, bool ARaise)
 {
     ReportFirstError(AOK, ACode, 0, {}, ARaise);
     return AOK;
-}
-
-bool FileExists(const String& AFileName)
-{
-    String Path = AFileName;
-    std::replace(Path.begin(), Path.end(), '\\', '/');
-    struct stat Info {};
-    return ::stat(Path.c_str(), &Info) == 0;
 }
 
 uint16_t FileModeFor(TXROpenMode AMode, const String& AFileName, int64_t AStart)

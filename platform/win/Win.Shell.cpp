@@ -1,0 +1,151 @@
+// Win.Shell.cpp: starting programs and the desktop's opener with posix_spawn.
+#include "Win.Shell.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "Rtl.Files.h"
+#include "Rtl.SysUtils.h"
+
+extern char** environ;
+
+namespace {
+
+std::mutex GOpenerLock;
+String GOpener = "xdg-open";
+
+String Opener()
+{
+    std::lock_guard Guard(GOpenerLock);
+    return GOpener;
+}
+
+// "http://...", "mailto:...": a scheme of two or more letters (one letter is a drive).
+bool IsAddress(const String& AText)
+{
+    size_t Colon = AText.find(':');
+    if (Colon == String::npos || Colon < 2)
+        return false;
+    for (size_t I = 0; I < Colon; ++I)
+        if (!std::isalnum(static_cast<unsigned char>(AText[I])) && AText[I] != '+' && AText[I] != '-'
+            && AText[I] != '.')
+            return false;
+    return true;
+}
+
+String Unquoted(const String& AText)
+{
+    if (AText.size() >= 2 && AText.front() == '"' && AText.back() == '"')
+        return AText.substr(1, AText.size() - 2);
+    return AText;
+}
+
+// Starts AArguments[0] (searched in PATH when it has no "/") and reaps it in the background.
+intptr_t Spawn(const std::vector<String>& AArguments, const String& ADirectory)
+{
+    std::vector<char*> Argv;
+    for (const String& Argument : AArguments)
+        Argv.push_back(const_cast<char*>(Argument.c_str()));
+    Argv.push_back(nullptr);
+    posix_spawn_file_actions_t Actions;
+    posix_spawn_file_actions_init(&Actions);
+    if (!ADirectory.empty())
+        posix_spawn_file_actions_addchdir_np(&Actions, ADirectory.c_str());
+    pid_t Child = 0;
+    int Error = posix_spawnp(&Child, Argv[0], &Actions, nullptr, Argv.data(), environ);
+    posix_spawn_file_actions_destroy(&Actions);
+    if (Error != 0)
+        return Error == EACCES ? SE_ERR_ACCESSDENIED : SE_ERR_FNF;
+    std::thread([Child] { ::waitpid(Child, nullptr, 0); }).detach();
+    return SE_SUCCESS;
+}
+
+}  // namespace
+
+void SetShellOpener(const String& AProgram)
+{
+    std::lock_guard Guard(GOpenerLock);
+    GOpener = AProgram.empty() ? String("xdg-open") : AProgram;
+}
+
+std::vector<String> SplitCommandLine(const String& ACommandLine)
+{
+    std::vector<String> Result;
+    String Current;
+    bool InArgument = false, Quoted = false;
+    for (size_t I = 0; I < ACommandLine.size(); ++I) {
+        char C = ACommandLine[I];
+        if ((C == ' ' || C == '\t') && !Quoted) {
+            if (InArgument)
+                Result.push_back(std::move(Current));
+            Current.clear();
+            InArgument = false;
+            continue;
+        }
+        InArgument = true;
+        if (C == '\\') {
+            size_t End = ACommandLine.find_first_not_of('\\', I);
+            size_t Run = (End == String::npos ? ACommandLine.size() : End) - I;
+            if (I + Run < ACommandLine.size() && ACommandLine[I + Run] == '"') {
+                // 2n backslashes and a quote: n backslashes, the quote toggles; 2n+1: a literal quote.
+                Current.append(Run / 2, '\\');
+                if (Run % 2 == 1)
+                    Current += '"';
+                I += Run - (Run % 2 == 1 ? 0 : 1);
+            } else {
+                Current.append(Run, '\\');
+                I += Run - 1;
+            }
+        } else if (C == '"') {
+            if (Quoted && I + 1 < ACommandLine.size() && ACommandLine[I + 1] == '"') {
+                Current += '"';   // "" inside quotes is a quote
+                ++I;
+            } else {
+                Quoted = !Quoted;
+            }
+        } else {
+            Current += C;
+        }
+    }
+    if (InArgument)
+        Result.push_back(std::move(Current));
+    return Result;
+}
+
+intptr_t ShellExecute(const String& AVerb, const String& AFile, const String& AParameters, const String& ADirectory,
+                      int /*AShowCmd*/)
+{
+    bool Open = AVerb.empty() || SameText(AVerb, "open");
+    if (!Open && !SameText(AVerb, "explore"))
+        return SE_ERR_NOASSOC;
+    String Target = Unquoted(Trim(AFile));
+    String Directory = ADirectory.empty() ? String() : NativePath(ADirectory);
+    if (IsAddress(Target))
+        return Open ? Spawn({Opener(), Target}, String()) : SE_ERR_NOASSOC;
+    String Path = NativePath(!Directory.empty() && !IsPathDelimiter(Target.empty() ? '/' : Target.front())
+                                 ? IncludeTrailingPathDelimiter(Directory) + Target
+                                 : Target);
+    struct stat Info;
+    if (Target.empty() || ::stat(Path.c_str(), &Info) != 0)
+        return SE_ERR_FNF;
+    if (S_ISDIR(Info.st_mode))
+        return Spawn({Opener(), Path}, String());
+    if (!Open)
+        return SE_ERR_NOASSOC;
+    if (S_ISREG(Info.st_mode) && ::access(Path.c_str(), X_OK) == 0) {
+        std::vector<String> Arguments = SplitCommandLine(AParameters);
+        // An absolute path, so that the working folder cannot change which file runs.
+        if (!IsPathDelimiter(Path.front()))
+            Path = IncludeTrailingPathDelimiter(std::filesystem::current_path().string()) + Path;
+        Arguments.insert(Arguments.begin(), Path);
+        return Spawn(Arguments, Directory);
+    }
+    return Spawn({Opener(), Path}, String());
+}
