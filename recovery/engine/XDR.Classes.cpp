@@ -157,3 +157,18 @@ void TXDRFileTypes::DoClear()
     inherited::DoClear();
     SetAll();
 }
+
+// ---- Aspects -----------------------------------------------------------------------------
+
+bool TXDRSelectedActionAspect::AssignFrom(TXObject* ASource)
+{
+    if (auto* Source = AsOrNull<TXDRSelectedActionAspect>(ASource))
+        Value = Source->Value;
+    return inherited::AssignFrom(ASource);
+}
+
+void TXDRSelectedActionAspect::Construct(uint8_t AValue)
+{
+    inherited::Construct();
+    Value = AValue;
+}

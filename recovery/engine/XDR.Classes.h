@@ -1,5 +1,6 @@
 // XDR.Classes.h: what the recovery engine knows of found files: their status, the program's
-// vocabulary of file types (three extension tables) and the user's choice among them.
+// vocabulary of file types (three extension tables), the user's choice among them, and the
+// aspects and actions that travel between the worker, the engine and the wizard pages.
 // Extensions carry their dot (".jpg"); the file-type switches are named after them ("_jpg").
 #pragma once
 
@@ -9,6 +10,7 @@
 #include "Rtl.Strings.h"
 #include "Rtl.TypInfo.h"
 #include "XCore.Classes.h"
+#include "XCore.Engine.Aspects.h"
 
 // ---- Status of a found file --------------------------------------------------------------
 
@@ -75,3 +77,27 @@ private:
     XDR_AUDIO_TYPES(XDR_FILE_TYPE_FIELD)
 #undef XDR_FILE_TYPE_FIELD
 };
+
+// ---- Aspects and actions -----------------------------------------------------------------
+
+// Asks views to read the files' selection again.
+X_SIGNAL_ASPECT(TXDRRefreshSelectedFilesAspect, TXCustomAspect);
+
+// The action the user chose on the action page.
+class TXDRSelectedActionAspect : public TXCustomAspect {
+    X_CLASS(TXDRSelectedActionAspect, TXCustomAspect)
+public:
+    uint8_t Value = 0;
+
+    bool AssignFrom(TXObject* ASource) override;
+
+protected:
+    TXDRSelectedActionAspect() = default;
+    void Construct(uint8_t AValue);
+};
+
+// Requests to the engine, which dispatches on the class.
+X_SIGNAL_ASPECT(TXDRAction, TXCustomAspect);
+X_SIGNAL_ASPECT(TXDRActionImageFile, TXDRAction);      // create a card image
+X_SIGNAL_ASPECT(TXDRActionDeepScan, TXDRAction);       // scan a disk or a card image
+X_SIGNAL_ASPECT(TXDRActionRestoreFiles, TXDRAction);   // restore the selected files

@@ -121,4 +121,12 @@ TEST_F(FileTypesTest, AssignCopiesEverySwitch)
         EXPECT_EQ(GetOrdProp(FTypes, Prop), GetOrdProp(Source.get(), Prop)) << Prop->Name();
 }
 
+TEST(RecoveryAspectsTest, SelectedActionCopiesItsValue)
+{
+    auto Chosen = Owned(TXDRSelectedActionAspect::Create(uint8_t(2)));
+    auto Copy = Owned(TXDRSelectedActionAspect::Create(uint8_t(0)));
+    EXPECT_TRUE(Copy->AssignFrom(Chosen.get()));
+    EXPECT_EQ(Copy->Value, 2);
+}
+
 }  // namespace
