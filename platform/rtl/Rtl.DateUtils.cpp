@@ -170,3 +170,16 @@ TDateTime UnixToDateTime(int64_t ASeconds, int32_t AMSec)
 {
     return UnixDateDelta + (static_cast<double>(ASeconds) * 1000 + AMSec) / MSecsPerDay;
 }
+
+TDateTime SystemTimeToDateTime(const TSystemTime& ATime)
+{
+    return EncodeDate(ATime.wYear, ATime.wMonth, ATime.wDay)
+           + EncodeTime(ATime.wHour, ATime.wMinute, ATime.wSecond, ATime.wMilliseconds);
+}
+
+TDateTime Now()
+{
+    TSystemTime Local;
+    GetLocalTime(Local);
+    return SystemTimeToDateTime(Local);
+}

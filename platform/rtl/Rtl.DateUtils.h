@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "Rtl.System.h"
 #include "Rtl.Types.h"
 
 inline constexpr double HoursPerDay = 24;
@@ -44,3 +45,9 @@ bool IsSameDay(TDateTime A, TDateTime B);
 
 // Seconds since 1 January 1970 (UTC) and back; milliseconds are kept.
 TDateTime UnixToDateTime(int64_t ASeconds, int32_t AMSec = 0);
+
+// The date plus the time of day, milliseconds kept.
+TDateTime SystemTimeToDateTime(const TSystemTime& ATime);
+// The local date and time from the system clock. Framework code asks the core application
+// instead, so that tests can set the time.
+TDateTime Now();

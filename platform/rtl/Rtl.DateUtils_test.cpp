@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "Rtl.SysUtils.h"
 
 namespace {
@@ -61,6 +63,18 @@ TEST(DateUtilsTest, TimeRoundsToTheMillisecondAndCarriesIntoTheNextDay)
     EXPECT_TRUE(IsSameDay(EncodeDate(2021, 5, 11) + 0.1, EncodeDate(2021, 5, 11) + 0.9));
     EXPECT_EQ(CompareDate(EncodeDate(2021, 5, 11) + 0.9, EncodeDate(2021, 5, 12)), -1);
     EXPECT_EQ(double(UnixToDateTime(86400, 500)), UnixDateDelta + 1 + 500 / MSecsPerDay);
+}
+
+TEST(RtlDateUtilsTest, SystemClockFieldsAgreeWithTheCalendar)
+{
+    TSystemTime Utc;
+    GetSystemTime(Utc);
+    std::time_t Seconds = std::time(nullptr);
+    // Days since 1 January 1970 from the fields, against the C library's count.
+    double Days = double(EncodeDate(Utc.wYear, Utc.wMonth, Utc.wDay)) - UnixDateDelta;
+    EXPECT_NEAR(Days, double(Seconds / 86400), 1);
+    EXPECT_EQ(Utc.wDayOfWeek, (static_cast<int64_t>(Days) + 4) % 7);   // 1 January 1970 was a Thursday
+    EXPECT_LT(Utc.wMilliseconds, 1000);
 }
 
 }  // namespace

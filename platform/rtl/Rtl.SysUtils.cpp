@@ -9,6 +9,8 @@
 #include <limits>
 #include <utility>
 
+#include <sys/random.h>
+
 void RaiseListIndexError(int64_t AIndex)
 {
     throw EListError("List index out of bounds (" + IntToStr(AIndex) + ")");
@@ -315,4 +317,206 @@ String QuotedStr(std::string_view AText)
     }
     Result += '\'';
     return Result;
+}
+
+bool CreateGUID(TGUID& AGuid)
+{
+    uint8_t Bytes[16];
+    if (getrandom(Bytes, sizeof Bytes, 0) != static_cast<ssize_t>(sizeof Bytes))
+        return false;
+    // RFC 4122: version 4 in the high nibble of byte 6, variant 10 in the top bits of byte 8.
+    Bytes[6] = static_cast<uint8_t>((Bytes[6] & 0x0F) | 0x40);
+    Bytes[8] = static_cast<uint8_t>((Bytes[8] & 0x3F) | 0x80);
+    AGuid.D1 = (uint32_t(Bytes[0]) << 24) | (uint32_t(Bytes[1]) << 16) | (uint32_t(Bytes[2]) << 8) | Bytes[3];
+    AGuid.D2 = static_cast<uint16_t>((Bytes[4] << 8) | Bytes[5]);
+    AGuid.D3 = static_cast<uint16_t>((Bytes[6] << 8) | Bytes[7]);
+    std::copy(Bytes + 8, Bytes + 16, AGuid.D4.begin());
+    return true;
+}
+
+namespace {
+
+// Parses and renders one Format specifier after its "%".
+class TFormatter {
+public:
+    TFormatter(std::string_view AFormat, const std::vector<TVarRec>& AArgs) : FFormat(AFormat), FArgs(AArgs) {}
+
+    String Run()
+    {
+        String Result;
+        for (FPos = 0; FPos < FFormat.size();) {
+            char C = FFormat[FPos++];
+            if (C != '%')
+                Result += C;
+            else if (FPos < FFormat.size() && FFormat[FPos] == '%')
+                Result += FFormat[FPos++];
+            else
+                Result += Specifier();
+        }
+        return Result;
+    }
+
+private:
+    [[noreturn]] void Fail() const
+    {
+        throw EConvertError("Format '" + String(FFormat) + "' invalid or incompatible with argument");
+    }
+
+    const TVarRec& NextArg()
+    {
+        if (FArgIndex >= FArgs.size())
+            Fail();
+        return FArgs[FArgIndex++];
+    }
+
+    // A number of the specifier, "*" for the next argument, or -1 when there is none.
+    int64_t Number()
+    {
+        if (FPos < FFormat.size() && FFormat[FPos] == '*') {
+            ++FPos;
+            const auto* Value = std::get_if<int64_t>(&NextArg());
+            if (Value == nullptr)
+                Fail();
+            return *Value;
+        }
+        int64_t Value = -1;
+        while (FPos < FFormat.size() && FFormat[FPos] >= '0' && FFormat[FPos] <= '9')
+            Value = (Value < 0 ? 0 : Value * 10) + (FFormat[FPos++] - '0');
+        return Value;
+    }
+
+    String Specifier()
+    {
+        int64_t First = Number();
+        if (FPos < FFormat.size() && FFormat[FPos] == ':') {
+            ++FPos;
+            FArgIndex = static_cast<size_t>(First < 0 ? 0 : First);
+            First = Number();
+        }
+        bool Left = false;
+        if (First < 0 && FPos < FFormat.size() && FFormat[FPos] == '-') {
+            Left = true;
+            ++FPos;
+            First = Number();
+        }
+        int64_t Precision = -1;
+        if (FPos < FFormat.size() && FFormat[FPos] == '.') {
+            ++FPos;
+            Precision = std::max<int64_t>(Number(), 0);
+        }
+        if (FPos >= FFormat.size())
+            Fail();
+        String Text = Render(FFormat[FPos++], Precision);
+        return Pad(Text, First, Left);
+    }
+
+    String Render(char AType, int64_t APrecision)
+    {
+        const TVarRec& Arg = NextArg();
+        switch (AType | 0x20) {
+        case 'd': case 'u': case 'x': {
+            const auto* Value = std::get_if<int64_t>(&Arg);
+            if (Value == nullptr)
+                Fail();
+            return Integer(*Value, AType | 0x20, APrecision);
+        }
+        case 'e': case 'f': case 'g': case 'n': {
+            double Value = 0;
+            if (const auto* Float = std::get_if<double>(&Arg))
+                Value = *Float;
+            else if (const auto* Int = std::get_if<int64_t>(&Arg))
+                Value = static_cast<double>(*Int);
+            else
+                Fail();
+            return Float(Value, AType | 0x20, APrecision);
+        }
+        case 's': {
+            const auto* Value = std::get_if<String>(&Arg);
+            if (Value == nullptr)
+                Fail();
+            return APrecision < 0 ? *Value : Value->substr(0, CharsToBytes(*Value, APrecision));
+        }
+        default:
+            Fail();
+        }
+    }
+
+    static String Integer(int64_t AValue, char AType, int64_t APrecision)
+    {
+        // u and x show a negative 32-bit value by its bits, as the 32-bit platform did.
+        uint64_t Bits = AValue < 0 && AValue >= INT32_MIN ? uint32_t(AValue) : uint64_t(AValue);
+        String Digits = AType == 'd' ? std::to_string(AValue < 0 ? 0 - uint64_t(AValue) : uint64_t(AValue))
+                        : AType == 'u' ? std::to_string(Bits) : IntToHex(Bits, 1);
+        if (APrecision > static_cast<int64_t>(Digits.size()))
+            Digits.insert(0, static_cast<size_t>(APrecision) - Digits.size(), '0');
+        return (AType == 'd' && AValue < 0 ? "-" : "") + Digits;
+    }
+
+    static String Float(double AValue, char AType, int64_t APrecision)
+    {
+        char Buffer[512];
+        if (AType == 'e') {
+            std::snprintf(Buffer, sizeof Buffer, "%.*E", int(APrecision < 0 ? 14 : std::max<int64_t>(APrecision - 1, 0)),
+                          AValue);
+            // The exponent has at least three digits ("1.5E+003").
+            String Text = Buffer;
+            size_t Exponent = Text.find('E');
+            if (Exponent != String::npos && Text.size() - Exponent - 2 < 3)
+                Text.insert(Exponent + 2, 3 - (Text.size() - Exponent - 2), '0');
+            return Text;
+        }
+        if (AType == 'g') {
+            std::snprintf(Buffer, sizeof Buffer, "%.*G", int(APrecision < 0 ? 15 : std::min<int64_t>(APrecision, 17)), AValue);
+            return Buffer;
+        }
+        std::snprintf(Buffer, sizeof Buffer, "%.*f", int(std::min<int64_t>(APrecision < 0 ? 2 : APrecision, 18)), AValue);
+        String Text = Buffer;
+        if (AType == 'n')
+            GroupThousands(Text);
+        return Text;
+    }
+
+    static void GroupThousands(String& AText)
+    {
+        size_t Start = AText[0] == '-' ? 1 : 0;
+        size_t End = AText.find('.');
+        if (End == String::npos)
+            End = AText.size();
+        for (size_t At = End; At > Start + 3; At -= 3)
+            AText.insert(At - 3, 1, ',');
+    }
+
+    // The bytes of the first ACount characters of AText.
+    static size_t CharsToBytes(const String& AText, int64_t ACount)
+    {
+        size_t Pos = 0;
+        for (int64_t Chars = 0; Pos < AText.size() && Chars < ACount; ++Chars)
+            do
+                ++Pos;
+            while (Pos < AText.size() && (static_cast<unsigned char>(AText[Pos]) & 0xC0) == 0x80);
+        return Pos;
+    }
+
+    static String Pad(const String& AText, int64_t AWidth, bool ALeft)
+    {
+        int64_t Chars = 0;
+        for (char C : AText)
+            Chars += (static_cast<unsigned char>(C) & 0xC0) != 0x80;
+        if (AWidth <= Chars)
+            return AText;
+        String Fill(static_cast<size_t>(AWidth - Chars), ' ');
+        return ALeft ? AText + Fill : Fill + AText;
+    }
+
+    std::string_view FFormat;
+    const std::vector<TVarRec>& FArgs;
+    size_t FPos = 0;
+    size_t FArgIndex = 0;
+};
+
+}  // namespace
+
+String Format(std::string_view AFormat, const std::vector<TVarRec>& AArgs)
+{
+    return TFormatter(AFormat, AArgs).Run();
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <exception>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 #include "Rtl.Types.h"
 
@@ -112,3 +114,22 @@ String TrimRight(std::string_view AText);
 bool IsValidIdent(std::string_view AText);
 // The text between single quotes, with every quote inside doubled.
 String QuotedStr(std::string_view AText);
+
+// ---- Formatting --------------------------------------------------------------------------
+
+// One argument of Format: an integer, a floating-point number or a text.
+using TVarRec = std::variant<int64_t, double, String>;
+
+// Delphi's Format. Each specifier is %[index:][-][width][.precision]type, "%%" a percent sign;
+// "*" as width or precision takes it from the next argument. Types: d (integer; the precision
+// is the least number of digits), u (unsigned), x (upper-case hexadecimal), e, f, g and n
+// (floating point: scientific, fixed, the shorter, fixed with "," between thousands; "." is the
+// decimal separator) and s (text; the precision is the most characters). The width counts
+// characters; "-" aligns left. A specifier that is malformed, lacks its argument or does not fit
+// its type raises EConvertError "Format 'F' invalid or incompatible with argument".
+String Format(std::string_view AFormat, const std::vector<TVarRec>& AArgs);
+
+// ---- GUIDs -------------------------------------------------------------------------------
+
+// A new random (version 4) GUID; False when the system has no randomness to give.
+[[nodiscard]] bool CreateGUID(TGUID& AGuid);

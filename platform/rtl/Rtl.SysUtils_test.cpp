@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 TEST(SysUtilsTest, RoundTiesToEvenAndMulDivAwayFromZero)
@@ -110,6 +112,34 @@ TEST(SysUtilsTest, StrToFloatTakesDecimalTextOnly)
     } catch (const EConvertError& E) {
         EXPECT_EQ(E.Message(), "'1,5' is not a valid floating point value");
     }
+}
+
+TEST(SysUtilsTest, FormatRendersEachSpecifier)
+{
+    const struct {
+        const char* Format;
+        std::vector<TVarRec> Args;
+        const char* Expected;
+    } Cases[] = {
+        {"%d%%", {int64_t(42)}, "42%"},
+        {"%.4d|%5d|%-5d|", {int64_t(-7), int64_t(12), int64_t(12)}, "-0007|   12|12   |"},
+        {"%x %u", {int64_t(-1), int64_t(-1)}, "FFFFFFFF 4294967295"},
+        {"%1:s %0:s", {String("a"), String("b")}, "b a"},
+        {"%*d", {int64_t(4), int64_t(5)}, "   5"},
+        {"%.2f %.0f %f", {1.005, 2.5, 3.0}, "1.00 2 3.00"},
+        {"%n", {1234567.891}, "1,234,567.89"},
+        {"%.3e", {1500.0}, "1.50E+003"},
+        {"%g", {0.5}, "0.5"},
+        {"%.2s|%4s", {String("Жук"), String("ü")}, "Жу|   ü"},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(Format(Case.Format, Case.Args), Case.Expected) << Case.Format;
+}
+
+TEST(SysUtilsTest, FormatRejectsWhatDoesNotFit)
+{
+    for (const char* Bad : {"%d", "%s %s", "%", "%q"})
+        EXPECT_THROW(Format(Bad, {String("x")}), EConvertError) << Bad;
 }
 
 }  // namespace

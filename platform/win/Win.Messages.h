@@ -20,6 +20,7 @@ using LRESULT = intptr_t;
 inline constexpr UINT WM_NULL = 0x0000;
 inline constexpr UINT WM_QUIT = 0x0012;
 inline constexpr UINT WM_TIMER = 0x0113;
+inline constexpr UINT WM_TIMECHANGE = 0x001E;
 inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT WM_APP = 0x8000;
 

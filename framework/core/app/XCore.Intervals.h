@@ -10,6 +10,12 @@ struct TXBlock {
     int64_t Start = 0;
     int64_t Size = 0;
 
+    int64_t GetLastOffset() const { return Start + Size - 1; }
+    // Becomes the hull of both ranges, gaps between them included; the size is 0 when the last
+    // byte lies before the new start.
+    void Union(int64_t AStart, int64_t ASize);
+    void Union(const TXBlock& ABlock) { Union(ABlock.Start, ABlock.Size); }
+
     friend bool operator==(const TXBlock&, const TXBlock&) = default;
 };
 

@@ -1,0 +1,626 @@
+// XCore.Strings.cpp: text helpers over UTF-8.
+#include "XCore.Strings.h"
+
+#include <clocale>
+#include <locale.h>
+#include <wctype.h>
+
+#include <algorithm>
+
+#include "Rtl.Encoding.h"
+#include "Rtl.Strings.h"
+#include "Rtl.SysUtils.h"
+
+namespace {
+
+// The radix coding's digits: a digit's value is its place here.
+constexpr std::string_view kRadixDigits = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+// ---- UTF-8 characters ----
+
+// The length of the character at APos; 1 for a malformed or cut sequence, so that a walk never
+// stalls and never splits a well-formed character.
+size_t CharLength(std::string_view AText, size_t APos)
+{
+    auto Lead = static_cast<unsigned char>(AText[APos]);
+    size_t Length = Lead < 0x80 ? 1 : (Lead >> 5) == 0x6 ? 2 : (Lead >> 4) == 0xE ? 3 : (Lead >> 3) == 0x1E ? 4 : 1;
+    if (APos + Length > AText.size())
+        return 1;
+    for (size_t I = 1; I < Length; ++I)
+        if ((static_cast<unsigned char>(AText[APos + I]) & 0xC0) != 0x80)
+            return 1;
+    return Length;
+}
+
+// The code point of the character at APos that is ALength bytes long; a malformed byte is itself.
+char32_t CharAt(std::string_view AText, size_t APos, size_t ALength)
+{
+    auto Lead = static_cast<unsigned char>(AText[APos]);
+    if (ALength == 1)
+        return Lead;
+    char32_t Code = Lead & (0x7F >> ALength);
+    for (size_t I = 1; I < ALength; ++I)
+        Code = (Code << 6) | (static_cast<unsigned char>(AText[APos + I]) & 0x3F);
+    return Code;
+}
+
+// The characters of AText as (code point, byte length) in order.
+template <class TVisit>
+void ForEachChar(std::string_view AText, TVisit AVisit)
+{
+    for (size_t Pos = 0; Pos < AText.size();) {
+        size_t Length = CharLength(AText, Pos);
+        AVisit(CharAt(AText, Pos, Length), std::string_view(AText.data() + Pos, Length));
+        Pos += Length;
+    }
+}
+
+String CharToUtf8(char32_t AChar)
+{
+    char16_t Units[2] = {static_cast<char16_t>(AChar), 0};
+    size_t Count = 1;
+    if (AChar > 0xFFFF) {
+        Units[0] = static_cast<char16_t>(0xD800 + ((AChar - 0x10000) >> 10));
+        Units[1] = static_cast<char16_t>(0xDC00 + ((AChar - 0x10000) & 0x3FF));
+        Count = 2;
+    }
+    return Utf16ToUtf8(std::u16string_view(Units, Count));
+}
+
+// ---- Case ----
+
+// Case mapping of the whole Unicode range, independent of the process's locale.
+locale_t CaseLocale()
+{
+    static const locale_t Locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return Locale;
+}
+
+char32_t ToUpperChar(char32_t AChar)
+{
+    if (locale_t Locale = CaseLocale())
+        return static_cast<char32_t>(towupper_l(static_cast<wint_t>(AChar), Locale));
+    return AChar >= 'a' && AChar <= 'z' ? AChar - 'a' + 'A' : AChar;
+}
+
+char32_t ToLowerChar(char32_t AChar)
+{
+    if (locale_t Locale = CaseLocale())
+        return static_cast<char32_t>(towlower_l(static_cast<wint_t>(AChar), Locale));
+    return AChar >= 'A' && AChar <= 'Z' ? AChar - 'A' + 'a' : AChar;
+}
+
+bool SameCharIgnoreCase(char32_t AChar, char32_t APattern)
+{
+    return AChar == APattern || AChar == ToUpperChar(APattern) || AChar == ToLowerChar(APattern);
+}
+
+// The bytes of AText from APos that match APattern ignoring case, or npos. The lengths can
+// differ from the pattern's when a character and its other case differ in size.
+size_t MatchIgnoreCase(std::string_view AText, size_t APos, std::string_view APattern)
+{
+    size_t Pos = APos;
+    for (size_t At = 0; At < APattern.size();) {
+        if (Pos >= AText.size())
+            return std::string_view::npos;
+        size_t PatternLength = CharLength(APattern, At);
+        size_t TextLength = CharLength(AText, Pos);
+        if (!SameCharIgnoreCase(CharAt(AText, Pos, TextLength), CharAt(APattern, At, PatternLength)))
+            return std::string_view::npos;
+        At += PatternLength;
+        Pos += TextLength;
+    }
+    return Pos - APos;
+}
+
+// The 0-based start for a 1-based AStart, or npos when it lies past the text.
+size_t StartIndex(std::string_view AText, int AStart)
+{
+    size_t Index = AStart < 1 ? 0 : static_cast<size_t>(AStart) - 1;
+    return Index < AText.size() ? Index : std::string_view::npos;
+}
+
+int ToPosition(size_t AIndex)
+{
+    return AIndex == std::string_view::npos ? 0 : static_cast<int>(AIndex) + 1;
+}
+
+// ---- Radix ----
+
+void CheckRadix(int ARadix)
+{
+    if (ARadix < 2 || ARadix > static_cast<int>(kRadixDigits.size()))
+        throw EArgumentOutOfRangeException(SArgumentOutOfRange);
+}
+
+int DigitValue(char16_t AUnit)
+{
+    size_t At = AUnit < 0x80 ? kRadixDigits.find(static_cast<char>(AUnit)) : std::string_view::npos;
+    return At == std::string_view::npos ? -1 : static_cast<int>(At);
+}
+
+int32_t RadixUnitsToInt(std::u16string_view ADigits, int ARadix)
+{
+    // Unsigned, so that a long digit string wraps as the 32-bit sum does instead of overflowing.
+    uint32_t Result = 0;
+    uint32_t Weight = 1;
+    for (size_t I = ADigits.size(); I-- > 0;) {
+        Result += static_cast<uint32_t>(DigitValue(ADigits[I])) * Weight;
+        Weight *= static_cast<uint32_t>(ARadix);
+    }
+    return static_cast<int32_t>(Result);
+}
+
+bool PassesThroughRadixText(char16_t AUnit)
+{
+    return AUnit == u'\b' || AUnit == u'\n' || AUnit == u'\r' || AUnit == u' ';
+}
+
+}  // namespace
+
+// ---- Search and extraction ----------------------------------------------------------------
+
+int PosFrom(std::string_view ASubStr, std::string_view AText, int AStart)
+{
+    size_t From = StartIndex(AText, AStart);
+    if (ASubStr.empty() || From == std::string_view::npos)
+        return 0;
+    return ToPosition(AText.find(ASubStr, From));
+}
+
+int PosFromIgnoreCase(std::string_view ASubStr, std::string_view AText, int AStart)
+{
+    size_t From = StartIndex(AText, AStart);
+    if (ASubStr.empty() || From == std::string_view::npos)
+        return 0;
+    for (size_t Pos = From; Pos < AText.size(); Pos += CharLength(AText, Pos))
+        if (MatchIgnoreCase(AText, Pos, ASubStr) != std::string_view::npos)
+            return ToPosition(Pos);
+    return 0;
+}
+
+int RawLastPos(std::string_view ASubStr, std::string_view AText, int ACount)
+{
+    if (ACount >= 0 && static_cast<size_t>(ACount) < AText.size())
+        AText = AText.substr(0, static_cast<size_t>(ACount));
+    if (ASubStr.empty())
+        return 0;
+    return ToPosition(AText.rfind(ASubStr));
+}
+
+String ExtractBetween(std::string_view AStartTag, std::string_view AEndTag, std::string_view AText, int AStart)
+{
+    int StartPos = PosFrom(AStartTag, AText, AStart);
+    if (StartPos == 0)
+        return {};
+    int TextStart = StartPos + static_cast<int>(AStartTag.size());
+    int EndPos = PosFrom(AEndTag, AText, TextStart);
+    if (EndPos == 0)
+        return {};
+    return String(AText.substr(static_cast<size_t>(TextStart) - 1, static_cast<size_t>(EndPos - TextStart)));
+}
+
+String ExtractBetweenIgnoreCase(std::string_view AStartTag, std::string_view AEndTag, std::string_view AText,
+                                int AStart)
+{
+    size_t From = StartIndex(AText, AStart);
+    if (AStartTag.empty() || From == std::string_view::npos)
+        return {};
+    for (size_t Pos = From; Pos < AText.size(); Pos += CharLength(AText, Pos)) {
+        size_t TagLength = MatchIgnoreCase(AText, Pos, AStartTag);
+        if (TagLength == std::string_view::npos)
+            continue;
+        int TextStart = ToPosition(Pos + TagLength);
+        int EndPos = PosFromIgnoreCase(AEndTag, AText, TextStart);
+        if (EndPos == 0)
+            return {};
+        return String(AText.substr(Pos + TagLength, static_cast<size_t>(EndPos - TextStart)));
+    }
+    return {};
+}
+
+String RawExtractBetweenLast(std::string_view AStartTag, std::string_view AEndTag, std::string_view AText,
+                             int AStart)
+{
+    int StartPos = PosFrom(AStartTag, AText, AStart);
+    int EndPos = RawLastPos(AEndTag, AText);
+    int TextStart = StartPos + static_cast<int>(AStartTag.size());
+    if (StartPos == 0 || EndPos == 0 || EndPos < TextStart)
+        return {};
+    return String(AText.substr(static_cast<size_t>(TextStart) - 1, static_cast<size_t>(EndPos - TextStart)));
+}
+
+void SplitAtFirst(std::string_view AText, String& ABefore, String& AAfter, std::string_view ASeparator)
+{
+    size_t At = ASeparator.empty() ? std::string_view::npos : AText.find(ASeparator);
+    if (At == std::string_view::npos) {
+        ABefore = String(AText);
+        AAfter.clear();
+        return;
+    }
+    ABefore = String(AText.substr(0, At));
+    AAfter = String(AText.substr(At + ASeparator.size()));
+}
+
+String TextBefore(std::string_view AText, std::string_view ASeparator)
+{
+    String Before, After;
+    SplitAtFirst(AText, Before, After, ASeparator);
+    return Before;
+}
+
+String TextAfter(std::string_view AText, std::string_view ASeparator)
+{
+    String Before, After;
+    SplitAtFirst(AText, Before, After, ASeparator);
+    return After;
+}
+
+// ---- Replacement --------------------------------------------------------------------------
+
+String ReplaceAll(std::string_view AOldPattern, std::string_view ANewPattern, std::string_view AText)
+{
+    if (AOldPattern.empty())
+        return String(AText);
+    String Result;
+    size_t From = 0;
+    for (size_t At; (At = AText.find(AOldPattern, From)) != std::string_view::npos; From = At + AOldPattern.size()) {
+        Result.append(AText.substr(From, At - From));
+        Result.append(ANewPattern);
+    }
+    Result.append(AText.substr(From));
+    return Result;
+}
+
+String ReplaceAllIgnoreCase(std::string_view AOldPattern, std::string_view ANewPattern, std::string_view AText)
+{
+    if (AOldPattern.empty())
+        return String(AText);
+    String Result;
+    for (size_t Pos = 0; Pos < AText.size();) {
+        size_t Matched = MatchIgnoreCase(AText, Pos, AOldPattern);
+        if (Matched != std::string_view::npos) {
+            Result.append(ANewPattern);
+            Pos += Matched;
+        } else {
+            size_t Length = CharLength(AText, Pos);
+            Result.append(AText.substr(Pos, Length));
+            Pos += Length;
+        }
+    }
+    return Result;
+}
+
+String ReplaceBetween(std::string_view AStartTag, std::string_view AEndTag, std::string_view ANewText,
+                      std::string_view AText, int AStart)
+{
+    String Result(AText);
+    int Pos = AStart;
+    for (;;) {
+        int StartPos = PosFrom(AStartTag, Result, Pos);
+        if (StartPos == 0)
+            break;
+        int TextStart = StartPos + static_cast<int>(AStartTag.size());
+        int EndPos = PosFrom(AEndTag, Result, TextStart);
+        if (EndPos == 0)
+            break;
+        Result.replace(static_cast<size_t>(TextStart) - 1, static_cast<size_t>(EndPos - TextStart), ANewText);
+        Pos = TextStart + static_cast<int>(ANewText.size() + AEndTag.size());
+    }
+    return Result;
+}
+
+String ReplaceEnclosed(std::string_view AStartTag, std::string_view AEndTag, std::string_view ANewText,
+                       std::string_view AText, int AStart)
+{
+    String Result(AText);
+    int Pos = AStart;
+    for (;;) {
+        int StartPos = PosFrom(AStartTag, Result, Pos);
+        if (StartPos == 0)
+            break;
+        int EndPos = PosFrom(AEndTag, Result, StartPos + static_cast<int>(AStartTag.size()));
+        if (EndPos == 0)
+            break;
+        size_t BlockEnd = static_cast<size_t>(EndPos) - 1 + AEndTag.size();
+        Result.replace(static_cast<size_t>(StartPos) - 1, BlockEnd - (static_cast<size_t>(StartPos) - 1), ANewText);
+        Pos = StartPos + static_cast<int>(ANewText.size());
+    }
+    return Result;
+}
+
+String RawReplaceMulti(std::string_view AText, const std::vector<String>& APatterns,
+                       const std::vector<String>& AReplacements)
+{
+    if (APatterns.size() != AReplacements.size())
+        throw EArgumentException("Patterns and replacements differ in number");
+    String Result;
+    Result.reserve(AText.size());
+    for (size_t Pos = 0; Pos < AText.size();) {
+        auto Match = std::find_if(APatterns.begin(), APatterns.end(), [&](const String& APattern) {
+            return !APattern.empty() && AText.substr(Pos).starts_with(APattern);
+        });
+        if (Match == APatterns.end()) {
+            Result += AText[Pos++];
+            continue;
+        }
+        Result += AReplacements[static_cast<size_t>(Match - APatterns.begin())];
+        Pos += Match->size();
+    }
+    return Result;
+}
+
+String UnescapeXMLEntities(std::string_view AText)
+{
+    static const std::vector<String> Entities = {"&lt;", "&gt;", "&amp;", "&apos;", "&quot;"};
+    static const std::vector<String> Characters = {"<", ">", "&", "'", "\""};
+    return RawReplaceMulti(AText, Entities, Characters);
+}
+
+// ---- Quoting and identifiers --------------------------------------------------------------
+
+String EnsureQuoted(std::string_view AText, char AQuote)
+{
+    if (AText.empty() || AText.front() == AQuote)
+        return String(AText);
+    String Result(1, AQuote);
+    for (char C : AText) {
+        Result += C;
+        if (C == AQuote)
+            Result += AQuote;
+    }
+    Result += AQuote;
+    return Result;
+}
+
+String UnquoteStr(std::string_view AText, char AQuote)
+{
+    if (AText.size() < 2 || AText.front() != AQuote)
+        return String(AText);
+    String Result;
+    for (size_t Pos = 1; Pos < AText.size(); ++Pos) {
+        if (AText[Pos] != AQuote) {
+            Result += AText[Pos];
+            continue;
+        }
+        if (Pos + 1 < AText.size() && AText[Pos + 1] == AQuote) {
+            Result += AQuote;
+            ++Pos;
+            continue;
+        }
+        return Result;   // the closing quote; anything after it is not part of the value
+    }
+    return String(AText);   // no closing quote: not a quoted text
+}
+
+String SanitizeIdentifier(std::string_view AText)
+{
+    auto Allowed = [](char32_t C) {
+        return (C >= '0' && C <= ':') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z')
+               || std::u32string_view(U" !#*-._").find(C) != std::u32string_view::npos;
+    };
+    String Result;
+    ForEachChar(Trim(AText), [&](char32_t AChar, std::string_view ABytes) {
+        if (Allowed(AChar))
+            Result.append(ABytes);
+        else
+            Result += '_';
+    });
+    return Result;
+}
+
+String JoinStrings(std::string_view ASeparator, const TStrings* ALines)
+{
+    String Result;
+    for (int I = 0; I < ALines->Count(); ++I) {
+        String Line = ALines->Strings(I);
+        if (Line.empty())
+            continue;
+        if (!Result.empty())
+            Result.append(ASeparator);
+        Result += Line;
+    }
+    return Result;
+}
+
+String CreateGUIDText()
+{
+    TGUID Guid;
+    if (!CreateGUID(Guid))
+        return {};
+    String Text = Guid.ToString();
+    return Text.substr(1, Text.size() - 2);
+}
+
+// ---- Tags ---------------------------------------------------------------------------------
+
+String OpenTag(std::string_view AName)
+{
+    return "<" + String(AName) + ">";
+}
+
+String CloseTag(std::string_view AName)
+{
+    return "</" + String(AName) + ">";
+}
+
+String RawOpenTagNamed(std::string_view ATag, std::string_view AValue)
+{
+    if (AValue.empty())
+        return OpenTag(ATag);
+    return "<" + String(ATag) + " name=\"" + String(AValue) + "\">";
+}
+
+String ReadTag(std::string_view AName, std::string_view AText, int AStart)
+{
+    return ExtractBetween(OpenTag(AName), CloseTag(AName), AText, AStart);
+}
+
+int32_t ReadTagInt(std::string_view AName, std::string_view AText, int AStart)
+{
+    return ReadTagIntDef(AName, AText, 0, AStart);
+}
+
+int32_t ReadTagIntDef(std::string_view AName, std::string_view AText, int32_t ADefault, int AStart)
+{
+    return StrToIntDef(ReadTag(AName, AText, AStart), ADefault);
+}
+
+String RawReadTagToLast(std::string_view AName, std::string_view AText, int AStart)
+{
+    return RawExtractBetweenLast(OpenTag(AName), CloseTag(AName), AText, AStart);
+}
+
+String RawWriteTag(std::string_view AName, std::string_view AValue)
+{
+    return OpenTag(AName) + "\r\n" + String(AValue) + "\r\n" + CloseTag(AName);
+}
+
+String RawWriteTagNamed(std::string_view ATag, std::string_view ANameValue, std::string_view AText)
+{
+    return RawOpenTagNamed(ATag, ANameValue) + "\r\n" + String(AText) + "\r\n" + CloseTag(ATag);
+}
+
+// ---- Radix coding -------------------------------------------------------------------------
+
+String IntToRadix(uint32_t AValue, int ARadix, int AWidth)
+{
+    CheckRadix(ARadix);
+    String Result;
+    for (; AValue > 0; AValue /= static_cast<uint32_t>(ARadix))
+        Result.insert(Result.begin(), kRadixDigits[AValue % static_cast<uint32_t>(ARadix)]);
+    if (static_cast<int>(Result.size()) < AWidth)
+        Result.insert(0, static_cast<size_t>(AWidth) - Result.size(), kRadixDigits[0]);
+    return Result.empty() ? String(1, kRadixDigits[0]) : Result;
+}
+
+int32_t RadixToInt(std::string_view ADigits, int ARadix)
+{
+    CheckRadix(ARadix);
+    return RadixUnitsToInt(Utf8ToUtf16(ADigits), ARadix);
+}
+
+int RadixDigitWidth(int ARadix)
+{
+    CheckRadix(ARadix);
+    return ARadix >= 16 ? 2 : (32 + ARadix - 1) / ARadix;
+}
+
+String EncodeRadix(std::string_view AData, int ARadix)
+{
+    int Width = RadixDigitWidth(ARadix);
+    String Result;
+    Result.reserve(AData.size() * static_cast<size_t>(Width));
+    for (char Byte : AData)
+        Result += IntToRadix(static_cast<unsigned char>(Byte), ARadix, Width);
+    return Result;
+}
+
+String DecodeRadix(std::string_view AText, int ARadix)
+{
+    auto Width = static_cast<size_t>(RadixDigitWidth(ARadix));
+    std::u16string Units = Utf8ToUtf16(AText);
+    String Result;
+    // A group starts only where at least two units remain: a lone last unit is no byte.
+    for (size_t Pos = 0; Pos + 1 < Units.size(); Pos += Width)
+        Result += static_cast<char>(RadixUnitsToInt(std::u16string_view(Units).substr(Pos, Width), ARadix));
+    return Result;
+}
+
+String DecodeRadixText(std::string_view AText, int ARadix)
+{
+    auto Width = static_cast<size_t>(RadixDigitWidth(ARadix));
+    std::u16string Units = Utf8ToUtf16(AText);
+    std::u16string Decoded;
+    for (size_t Pos = 0; Pos + 1 < Units.size();) {
+        if (PassesThroughRadixText(Units[Pos])) {
+            Decoded += Units[Pos++];
+            continue;
+        }
+        Decoded += static_cast<char16_t>(RadixUnitsToInt(std::u16string_view(Units).substr(Pos, Width), ARadix));
+        Pos += Width;
+    }
+    return Utf16ToUtf8(Decoded);
+}
+
+// ---- Padding ------------------------------------------------------------------------------
+
+String SafeFormat(std::string_view AFormat, const std::vector<TVarRec>& AArgs)
+{
+    try {
+        return Format(AFormat, AArgs);
+    } catch (const EConvertError&) {
+        return String(AFormat);
+    }
+}
+
+String CharString(char32_t AChar, int ACount)
+{
+    String One = CharToUtf8(AChar);
+    String Result;
+    for (int I = 0; I < ACount; ++I)
+        Result += One;
+    return Result;
+}
+
+String RawCharString(char AChar, int ACount)
+{
+    return ACount > 0 ? String(static_cast<size_t>(ACount), AChar) : String();
+}
+
+String PadInt(int64_t AValue, char32_t APadChar, int AWidth)
+{
+    String Digits = IntToStr(AValue);
+    return CharString(APadChar, AWidth - static_cast<int>(Digits.size())) + Digits;
+}
+
+String RawPadLeft(std::string_view AText, char APadChar, int AWidth)
+{
+    return RawCharString(APadChar, AWidth - static_cast<int>(AText.size())) + String(AText);
+}
+
+// ---- TXStrFields --------------------------------------------------------------------------
+
+String TXStrFields::GetField(int AIndex) const
+{
+    return AIndex >= 0 && static_cast<size_t>(AIndex) < Fields.size() ? Fields[static_cast<size_t>(AIndex)] : String();
+}
+
+void TXStrFields::SetField(int AIndex, const String& AValue)
+{
+    if (AIndex < 0)
+        return;
+    if (static_cast<size_t>(AIndex) >= Fields.size())
+        Fields.resize(static_cast<size_t>(AIndex) + 1);
+    Fields[static_cast<size_t>(AIndex)] = AValue;
+}
+
+void TXStrFields::Split(std::string_view AText, std::string_view ASeparators)
+{
+    Fields.clear();
+    if (AText.empty())
+        return;
+    std::u32string Separators;
+    ForEachChar(ASeparators, [&](char32_t AChar, std::string_view) { Separators += AChar; });
+    Fields.emplace_back();
+    ForEachChar(AText, [&](char32_t AChar, std::string_view ABytes) {
+        if (Separators.find(AChar) != std::u32string::npos)
+            Fields.emplace_back();
+        else
+            Fields.back().append(ABytes);
+    });
+}
+
+void TXStrFields::SplitFixed(std::string_view AText, int AWidth)
+{
+    Fields.clear();
+    if (AWidth <= 0)
+        return;
+    int InField = 0;
+    ForEachChar(AText, [&](char32_t, std::string_view ABytes) {
+        if (InField == 0)
+            Fields.emplace_back();
+        Fields.back().append(ABytes);
+        InField = (InField + 1) % AWidth;
+    });
+}

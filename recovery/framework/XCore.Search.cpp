@@ -1,0 +1,255 @@
+// XCore.Search.cpp: pattern searches over windows of the stream.
+#include "XCore.Search.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <limits>
+
+#include "XCore.Errors.h"
+#include "XCore.Streams.Buffered.h"
+
+namespace {
+
+constexpr int64_t kWindowSize = 262144;
+
+// Hands out the stream's bytes window by window: in place from a buffered stream, through a
+// copy from any other. The cancel test runs at every new window, so a scan stops within one.
+class TWindowReader {
+public:
+    TWindowReader(TStream* AStream, std::function<bool()> ACancelled)
+        : FStream(AStream), FBuffered(AsOrNull<TXCustomBufStream>(AStream)), FSize(AStream->Size()),
+          FCancelled(std::move(ACancelled))
+    {
+    }
+
+    // The bytes from APosition to the window's end; nullptr past the end or when cancelled.
+    const uint8_t* From(int64_t APosition, int64_t& ACount)
+    {
+        if (APosition < FStart || APosition >= FStart + FCount) {
+            if (!Load(APosition)) {
+                ACount = 0;
+                return nullptr;
+            }
+        }
+        ACount = FStart + FCount - APosition;
+        return FData + (APosition - FStart);
+    }
+
+    bool ByteAt(int64_t APosition, uint8_t& AByte)
+    {
+        int64_t Count = 0;
+        const uint8_t* Data = From(APosition, Count);
+        if (Data != nullptr)
+            AByte = *Data;
+        return Data != nullptr;
+    }
+
+    // Copies up to ACount bytes from APosition; fewer at the end or when cancelled.
+    int64_t Copy(int64_t APosition, uint8_t* ATarget, int64_t ACount)
+    {
+        int64_t Done = 0;
+        while (Done < ACount) {
+            int64_t Count = 0;
+            const uint8_t* Data = From(APosition + Done, Count);
+            if (Data == nullptr)
+                break;
+            Count = std::min(Count, ACount - Done);
+            std::copy_n(Data, Count, ATarget + Done);
+            Done += Count;
+        }
+        return Done;
+    }
+
+private:
+    bool Load(int64_t APosition)
+    {
+        FCount = 0;
+        if (APosition < 0 || APosition >= FSize || FCancelled())
+            return false;
+        FStart = APosition;
+        if (FBuffered != nullptr) {
+            try {
+                FData = FBuffered->PeekAt(APosition, FCount);
+                return FCount > 0;
+            } catch (const std::exception&) {
+                CheckError();   // an unreadable sector: its bytes read as zeros below
+            }
+        }
+        FCount = std::min(kWindowSize - APosition % kWindowSize, FSize - APosition);
+        FLocal.resize(static_cast<size_t>(kWindowSize));
+        FData = FLocal.data();
+        return StreamReadAt(FStream, FLocal.data(), FCount, APosition);
+    }
+
+    TStream* FStream;
+    TXCustomBufStream* FBuffered;
+    int64_t FSize;
+    std::function<bool()> FCancelled;
+    std::vector<uint8_t> FLocal;
+    const uint8_t* FData = nullptr;
+    int64_t FStart = 0;
+    int64_t FCount = 0;
+};
+
+enum class TCandidate { Found, NoMatch, End };
+
+// One candidate, byte by byte as the patterns part: the first pattern to complete wins unless
+// a lower-indexed one still alive also matches in full.
+TCandidate MatchCandidate(TWindowReader& AReader, const TXByteArrays& APatterns, int64_t ACandidate, int64_t ATo,
+                          int& AIndex)
+{
+    std::vector<bool> Alive(APatterns.size(), true);
+    auto MatchesRest = [&](const TXByteArray& APattern, size_t AFrom) {
+        for (size_t J = AFrom; J < APattern.size(); ++J) {
+            uint8_t Byte = 0;
+            if (ACandidate + int64_t(J) > ATo || !AReader.ByteAt(ACandidate + int64_t(J), Byte) || Byte != APattern[J])
+                return false;
+        }
+        return true;
+    };
+    for (size_t J = 0;; ++J) {
+        uint8_t Byte = 0;
+        if (ACandidate + int64_t(J) > ATo || !AReader.ByteAt(ACandidate + int64_t(J), Byte))
+            return TCandidate::End;
+        bool AnyMatched = false;
+        for (size_t I = 0; I < APatterns.size(); ++I) {
+            if (!Alive[I] || APatterns[I].size() <= J)
+                continue;
+            if (APatterns[I][J] != Byte) {
+                Alive[I] = false;
+                continue;
+            }
+            AnyMatched = true;
+            if (J + 1 < APatterns[I].size())
+                continue;
+            AIndex = static_cast<int>(I);
+            for (size_t K = 0; K < I; ++K)
+                if (Alive[K] && MatchesRest(APatterns[K], J + 1)) {
+                    AIndex = static_cast<int>(K);
+                    break;
+                }
+            return TCandidate::Found;
+        }
+        if (!AnyMatched)
+            return TCandidate::NoMatch;
+    }
+}
+
+int64_t FirstCandidate(int64_t AFrom, int64_t AOffset, int64_t AAlign)
+{
+    int64_t Distance = AFrom - AOffset;
+    int64_t Steps = Distance / AAlign + (Distance % AAlign > 0 ? 1 : 0);
+    return AOffset + Steps * AAlign;
+}
+
+}  // namespace
+
+bool TXSearch::IsCancelled() const
+{
+    return FTerminated && FTerminated();
+}
+
+bool TXSearch::ReadByte(uint8_t& AByte, int64_t APosition)
+{
+    return !IsCancelled() && StreamReadByteAt(FStream, AByte, APosition);
+}
+
+bool TXSearch::MatchAt(const TXByteArray& APattern, int32_t AHigh, int64_t APosition)
+{
+    if (AHigh < 0)
+        return true;
+    TXByteArray Bytes(static_cast<size_t>(AHigh) + 1);
+    if (APosition < 0 || AHigh >= static_cast<int32_t>(APattern.size()) || APosition + AHigh >= FStream->Size())
+        return false;
+    return StreamReadAt(FStream, Bytes.data(), AHigh + 1, APosition) && std::equal(Bytes.begin(), Bytes.end(), APattern.begin());
+}
+
+bool TXSearch::MatchRun(uint8_t AValue, int64_t ACount, int64_t APosition)
+{
+    if (ACount <= 0)
+        return true;
+    if (APosition < 0 || APosition + ACount > FStream->Size())
+        return false;
+    TWindowReader Reader(FStream, [] { return false; });
+    for (int64_t Done = 0; Done < ACount;) {
+        int64_t Count = 0;
+        const uint8_t* Data = Reader.From(APosition + Done, Count);
+        Count = std::min(Count, ACount - Done);
+        if (Data == nullptr || std::any_of(Data, Data + Count, [&](uint8_t B) { return B != AValue; }))
+            return false;
+        Done += Count;
+    }
+    return true;
+}
+
+int64_t TXSearch::FindPattern(const TXByteArray& APattern, int64_t ALimit, int64_t AStart)
+{
+    const int64_t Length = static_cast<int64_t>(APattern.size());
+    const int64_t Last = std::min(ALimit, FStream->Size() - 1);   // the match's last byte at most
+    if (Length == 0)
+        return AStart;
+    if (AStart < 0)
+        return -1;
+    TWindowReader Reader(FStream, [this] { return IsCancelled(); });
+    std::vector<uint8_t> Chunk;
+    const std::boyer_moore_horspool_searcher Searcher(APattern.begin(), APattern.end());
+    // Chunks overlap by Length - 1 bytes, so a match across their border is still seen.
+    for (int64_t Position = AStart; Position + Length - 1 <= Last;) {
+        int64_t Wanted = std::min(kWindowSize + Length - 1, Last - Position + 1);
+        Chunk.resize(static_cast<size_t>(Wanted));
+        int64_t Got = Reader.Copy(Position, Chunk.data(), Wanted);
+        auto Found = std::search(Chunk.begin(), Chunk.begin() + Got, Searcher);
+        if (Found != Chunk.begin() + Got)
+            return Position + (Found - Chunk.begin());
+        if (Got < Wanted)
+            return -1;   // cancelled
+        Position += Wanted - Length + 1;
+    }
+    return -1;
+}
+
+int64_t TXSearch::FindPattern(std::initializer_list<uint8_t> APattern, int64_t AStart)
+{
+    return FindPattern(TXByteArray(APattern), std::numeric_limits<int64_t>::max(), AStart);
+}
+
+int64_t TXSearch::FindAny(const TXByteArrays& APatterns, int& AIndex, int64_t AFrom, int64_t ATo, int64_t AOffset,
+                          int64_t AAlign)
+{
+    AIndex = -1;
+    AAlign = std::max<int64_t>(AAlign, 1);
+    std::array<bool, 256> Starts{};
+    for (const TXByteArray& Pattern : APatterns)
+        if (!Pattern.empty())
+            Starts[Pattern[0]] = true;
+    TWindowReader Reader(FStream, [this] { return IsCancelled(); });
+    for (int64_t Candidate = FirstCandidate(AFrom, AOffset, AAlign); Candidate <= ATo;) {
+        int64_t Count = 0;
+        const uint8_t* Data = Reader.From(Candidate, Count);
+        if (Data == nullptr)
+            return -1;
+        // Most candidates fail on their first byte: skip them inside the window.
+        int64_t Limit = ATo - Candidate >= Count ? Count : ATo - Candidate + 1;
+        int64_t Step = 0;
+        while (Step < Limit && !Starts[Data[Step]])
+            Step += AAlign;
+        Candidate += Step;
+        if (Step >= Limit)
+            continue;
+        switch (MatchCandidate(Reader, APatterns, Candidate, ATo, AIndex)) {
+        case TCandidate::Found:
+            if (IsCancelled())
+                break;
+            return Candidate;
+        case TCandidate::End:
+            break;
+        case TCandidate::NoMatch:
+            Candidate += AAlign;
+            continue;
+        }
+        AIndex = -1;
+        return -1;
+    }
+    return -1;
+}
