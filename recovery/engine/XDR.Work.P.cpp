@@ -7,6 +7,9 @@
 
 #include "Rtl.SysUtils.h"
 #include "XCore.Errors.h"
+#include "XCore.Intervals.Blocks.h"
+#include "XCore.Search.h"
+#include "XCore.Streams.Buffered.h"
 #include "XDR.Work.Tiff.h"
 
 namespace {
@@ -110,7 +113,7 @@ private:
 
 // A finder's answer when its walk raised: the error stays recorded for the scan.
 template <class TFinder>
-int64_t Guarded(TFinder AFinder)
+int64_t EndOrNone(TFinder AFinder)
 {
     try {
         return AFinder();
@@ -131,6 +134,31 @@ bool IsFrameHeader(uint8_t ACode)
 std::span<const uint8_t> SignatureBytes(int AIndex)
 {
     return AIndex >= 0 && AIndex < kSignatureCount ? kSignatures[AIndex] : std::span<const uint8_t>();
+}
+
+// ---- Search source -----------------------------------------------------------------------
+
+int64_t TXDRSearchSource::Size()
+{
+    return FSearch->Stream()->Size();
+}
+
+bool TXDRSearchSource::ReadAt(int64_t APosition, void* ABuffer, int64_t ACount)
+{
+    if (APosition < 0 || ACount < 0 || APosition > Size() - ACount)
+        return false;
+    return ACount == 0 || StreamReadAt(FSearch->Stream(), ABuffer, ACount, APosition);
+}
+
+int64_t TXDRSearchSource::FindPattern(std::span<const uint8_t> APattern, int64_t AStart)
+{
+    return FSearch->FindPattern(TXByteArray(APattern.begin(), APattern.end()), INT64_MAX, AStart);
+}
+
+bool TXDRSearchSource::Cancelled()
+{
+    TXTerminatedTest Terminated = FSearch->Terminated();
+    return Terminated && Terminated();
 }
 
 // ---- Memory source -----------------------------------------------------------------------
@@ -181,7 +209,7 @@ TXDRKindSet AllFormatsMask()
     return TXDRKindSet::FromBits((uint64_t(1) << kScanKindCount) - 1);
 }
 
-void BuildSignatureSet(TXDRPatterns& APatterns, std::array<int, kSignatureCount>& APatternIndexOfSignature,
+void BuildSignatureSet(TXByteArrays& APatterns, std::array<int, kSignatureCount>& APatternIndexOfSignature,
                        TXDRKindSet AKindMask)
 {
     APatternIndexOfSignature.fill(-1);
@@ -236,11 +264,24 @@ bool TXDRScanFormat::Validate(TXDRScanSource&, int64_t)
     return true;
 }
 
+bool TXDRScanFormat::ValidateBlocks(TStream* AStream, const TXBlocks* ABlocks)
+{
+    try {
+        auto Blocks = Owned(TXBlockStream::Create(AStream, ABlocks));
+        auto Search = Owned(TXSearch::Create(static_cast<TComponent*>(nullptr)));
+        Search->SetStream(Blocks.get());
+        TXDRSearchSource Source(Search.get());
+        return Validate(Source, 0);
+    } catch (...) {
+        return false;
+    }
+}
+
 // ---- JPEG --------------------------------------------------------------------------------
 
 int64_t TXDRScanFormatJPG::FindScanStart(TXDRScanSource& ASource, int64_t APosition)
 {
-    return Guarded([&]() -> int64_t {
+    return EndOrNone([&]() -> int64_t {
         TXDRFieldReader Reader(ASource, APosition);
         if (!Reader.Match(0, kSignature0))
             return -1;
@@ -272,7 +313,7 @@ int64_t TXDRScanFormatJPG::FindEnd(TXDRScanSource& ASource, int64_t APosition)
     int64_t ScanStart = FindScanStart(ASource, APosition);
     if (ScanStart < 0)
         return -1;
-    return Guarded([&]() -> int64_t {
+    return EndOrNone([&]() -> int64_t {
         static constexpr uint8_t kEndOfImage[] = {0xFF, 0xD9};
         int64_t Found = ASource.FindPattern(kEndOfImage, APosition + ScanStart);
         return Found < 0 ? -1 : Found + 1;
@@ -288,7 +329,7 @@ bool TXDRScanFormatJPG::Validate(TXDRScanSource& ASource, int64_t APosition)
 
 int64_t TXDRScanFormatTIF::FindEnd(TXDRScanSource& ASource, int64_t APosition)
 {
-    int64_t End = Guarded([&]() -> int64_t {
+    int64_t End = EndOrNone([&]() -> int64_t {
         FKind = skTIF;
         FPreviewOffset = 0;
         TXDRTiffWalk Walk(ASource, APosition, *this);
@@ -309,7 +350,7 @@ bool TXDRScanFormatTIF::Validate(TXDRScanSource& ASource, int64_t APosition)
 
 int64_t TXDRScanFormatMRW::FindEnd(TXDRScanSource& ASource, int64_t APosition)
 {
-    return Guarded([&]() -> int64_t {
+    return EndOrNone([&]() -> int64_t {
         TXDRFieldReader Reader(ASource, APosition);
         uint64_t HeaderLength, SensorHeight, SensorWidth;
         uint8_t BitsPerSample;
@@ -335,7 +376,7 @@ bool TXDRScanFormatMRW::Validate(TXDRScanSource& ASource, int64_t APosition)
 
 int64_t TXDRScanFormatAVI::FindEnd(TXDRScanSource& ASource, int64_t APosition)
 {
-    return Guarded([&]() -> int64_t {
+    return EndOrNone([&]() -> int64_t {
         static constexpr uint8_t kAvi[] = {'A', 'V', 'I', ' '};
         TXDRFieldReader Reader(ASource, APosition);
         uint64_t Size;
@@ -357,7 +398,7 @@ bool TXDRScanFormatAVI::Validate(TXDRScanSource& ASource, int64_t APosition)
 
 int64_t TXDRScanFormatMOV::FindEnd(TXDRScanSource& ASource, int64_t APosition)
 {
-    return Guarded([&]() -> int64_t {
+    return EndOrNone([&]() -> int64_t {
         FKind = skMOV;
         TXDRFieldReader Reader(ASource, APosition);
         bool Matched = false;

@@ -11,6 +11,11 @@
 
 #include "Rtl.Sets.h"
 #include "XCore.Classes.h"
+#include "XCore.Types.Bytes.h"
+
+class TStream;
+class TXBlocks;
+class TXSearch;
 
 // ---- Signatures and kinds ----------------------------------------------------------------
 
@@ -25,9 +30,6 @@ inline constexpr int kScanKindCount = 17;
 
 using TXDRSignatureSet = TSet<uint8_t>;   // signature indices 0..10
 using TXDRKindSet = TSet<uint8_t>;        // kinds 0..16
-// One byte pattern per element; the patterns of a search in search order.
-using TXDRPatterns = std::vector<std::vector<uint8_t>>;
-
 // The bytes of signature AIndex (0..10).
 std::span<const uint8_t> SignatureBytes(int AIndex);
 
@@ -45,6 +47,20 @@ public:
     virtual int64_t FindPattern(std::span<const uint8_t> APattern, int64_t AStart) = 0;
     // The application is ending or the scan's worker was terminated.
     virtual bool Cancelled() = 0;
+};
+
+// The source of a carving search: its stream (read tolerantly: unreadable bytes read as zeros),
+// its pattern search and its worker's cancel test.
+class TXDRSearchSource final : public TXDRScanSource {
+public:
+    explicit TXDRSearchSource(TXSearch* ASearch) : FSearch(ASearch) {}
+    int64_t Size() override;
+    bool ReadAt(int64_t APosition, void* ABuffer, int64_t ACount) override;
+    int64_t FindPattern(std::span<const uint8_t> APattern, int64_t AStart) override;
+    bool Cancelled() override;
+
+private:
+    TXSearch* FSearch;   // not owned
 };
 
 // A source over bytes in memory (a copied file, a test stream, a fuzzer's input).
@@ -83,7 +99,7 @@ TXDRScanFormatClass FormatClassOfExtension(const String& AExtension);
 TXDRKindSet AllFormatsMask();
 // The patterns of every signature some kind of AKindMask claims, in signature order;
 // APatternIndexOfSignature[i] is signature i's pattern index, -1 when it is not searched.
-void BuildSignatureSet(TXDRPatterns& APatterns, std::array<int, kSignatureCount>& APatternIndexOfSignature,
+void BuildSignatureSet(TXByteArrays& APatterns, std::array<int, kSignatureCount>& APatternIndexOfSignature,
                        TXDRKindSet AKindMask);
 // The first kind whose signature set holds ASignature; 0 for none.
 TXDRScanKind FormatKindOfSignature(int ASignature);
@@ -123,6 +139,9 @@ public:
     // The offset of the file's last byte for a file that starts at APosition, or -1.
     virtual int64_t FindEnd(TXDRScanSource& ASource, int64_t APosition);
     virtual bool Validate(TXDRScanSource& ASource, int64_t APosition);
+    // Validate on the bytes of ABlocks in AStream, as one stream from position 0; False when
+    // anything raises.
+    bool ValidateBlocks(TStream* AStream, const TXBlocks* ABlocks);
 
 protected:
     TXDRScanFormat() = default;

@@ -11,6 +11,9 @@
 #include <iterator>
 
 #include "XCore.Errors.h"
+#include "XCore.Intervals.Blocks.h"
+#include "XCore.Search.h"
+#include "XCore.Streams.Buffered.h"
 #include "XDR.Work.Tiff.h"
 
 namespace {
@@ -151,11 +154,65 @@ TEST_P(SampleTest, EndsAtItsLastByteInsideALargerStream)
     EXPECT_EQ(Found.PreviewOffset != 0, Case.Preview == pvSome);
 }
 
+// The carving loop's path: a search over a block stream over the buffered file. The sample's
+// two halves lie in two blocks, with a gap full of JPEG end markers between them on disk.
+TEST_P(SampleTest, EndsTheSameThroughASearchOverBlocksWithAGap)
+{
+    const TSampleCase& Case = GetParam();
+    TBytes Sample = ReadFile(SamplesDir() / Case.File);
+    TBytes Logical = Embed(Sample);
+    size_t Split = kOffset + Sample.size() / 2;
+    TBytes Gap(4096);
+    for (size_t I = 0; I < Gap.size(); ++I)
+        Gap[I] = I % 2 == 0 ? 0xFF : 0xD9;
+    fs::path Path = fs::current_path() / (String("gap-") + Case.File);
+    {
+        std::ofstream File(Path, std::ios::binary);
+        File.write(reinterpret_cast<const char*>(Logical.data()), static_cast<std::streamsize>(Split));
+        File.write(reinterpret_cast<const char*>(Gap.data()), static_cast<std::streamsize>(Gap.size()));
+        File.write(reinterpret_cast<const char*>(Logical.data() + Split), static_cast<std::streamsize>(Logical.size() - Split));
+    }
+    auto Blocks = Owned(TXBlocks::Create());
+    Blocks->Add(0, static_cast<int64_t>(Split));
+    Blocks->Add(static_cast<int64_t>(Split + Gap.size()), static_cast<int64_t>(Logical.size() - Split));
+    auto File = Owned(TXBufFileStream::Create(Path.string(), fmOpenRead | fmShareDenyWrite, 262144));
+    auto Stream = Owned(TXBlockStream::Create(File.get(), Blocks.get()));
+    auto Search = Owned(TXSearch::Create(static_cast<TComponent*>(nullptr)));
+    Search->SetStream(Stream.get());
+    TXDRSearchSource Source(Search.get());
+    TDetection Found = Detect(Source, kOffset);
+    int64_t Last = Case.End != 0 ? Case.End : static_cast<int64_t>(Sample.size()) - 1;
+    EXPECT_EQ(Found.End, kOffset + Last);
+    EXPECT_EQ(Found.Extension, Case.Extension);
+    fs::remove(Path);
+}
+
 INSTANTIATE_TEST_SUITE_P(Samples, SampleTest, ::testing::ValuesIn(kSamples), [](const auto& AInfo) {
     String Name = AInfo.param.File;
     std::replace_if(Name.begin(), Name.end(), [](char C) { return !std::isalnum(static_cast<unsigned char>(C)); }, '_');
     return Name;
 });
+
+TEST(ValidateBlocksTest, ValidatesTheBytesOfABlockList)
+{
+    TBytes Sample = ReadFile(SamplesDir() / "photo.jpg");
+    // The file's first 100 bytes, 100 bytes of other data, then the rest of the file.
+    auto Memory = Owned(TMemoryStream::Create());
+    TBytes Other = Filler(100, 5);
+    Memory->WriteBuffer(Sample.data(), 100);
+    Memory->WriteBuffer(Other.data(), 100);
+    Memory->WriteBuffer(Sample.data() + 100, static_cast<int64_t>(Sample.size()) - 100);
+    auto Blocks = Owned(TXBlocks::Create());
+    Blocks->Add(0, 100);
+    Blocks->Add(200, static_cast<int64_t>(Sample.size()) - 100);
+    auto Jpeg = Owned(TXDRScanFormatJPG::Create());
+    EXPECT_TRUE(Jpeg->ValidateBlocks(Memory.get(), Blocks.get()));
+    auto Tiff = Owned(TXDRScanFormatTIF::Create());
+    EXPECT_FALSE(Tiff->ValidateBlocks(Memory.get(), Blocks.get()));
+    Blocks->Clear();
+    Blocks->Add(2, 1000);
+    EXPECT_FALSE(Jpeg->ValidateBlocks(Memory.get(), Blocks.get()));
+}
 
 // ---- Camera files ------------------------------------------------------------------------
 
@@ -275,10 +332,10 @@ INSTANTIATE_TEST_SUITE_P(Damaged, DamageTest, ::testing::ValuesIn(kDamages),
 
 TEST(FormatLookupTest, SignatureSetsFollowTheKindMask)
 {
-    TXDRPatterns Patterns;
+    TXByteArrays Patterns;
     std::array<int, kSignatureCount> IndexOfSignature;
     BuildSignatureSet(Patterns, IndexOfSignature, TXDRKindSet{skJPG, skAVI});
-    EXPECT_EQ(Patterns, (TXDRPatterns{{0xFF, 0xD8}, {'R', 'I', 'F', 'F'}}));
+    EXPECT_EQ(Patterns, (TXByteArrays{{0xFF, 0xD8}, {'R', 'I', 'F', 'F'}}));
     EXPECT_EQ(IndexOfSignature, (std::array<int, kSignatureCount>{0, -1, -1, -1, -1, -1, 1, -1, -1, -1, -1}));
     EXPECT_EQ(SignatureOfPattern(IndexOfSignature, 1), 6);
     EXPECT_EQ(SignatureOfPattern(IndexOfSignature, 5), 0);
