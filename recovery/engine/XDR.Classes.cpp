@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "Rtl.SysUtils.h"
+#include "XCore.Intervals.Blocks.h"
 
 namespace {
 
@@ -156,6 +157,89 @@ void TXDRFileTypes::DoClear()
 {
     inherited::DoClear();
     SetAll();
+}
+
+// ---- Found files -------------------------------------------------------------------------
+
+bool TXDRFileItem::IsType(const String& AType) const
+{
+    return AType == FFileType || LowerCase(AType) == LowerCase(FFileType);
+}
+
+bool TXDRFileItem::IsOneOfTypes(std::span<const String> ATypes) const
+{
+    return std::ranges::any_of(ATypes, [this](const String& AType) { return IsType(AType); });
+}
+
+bool TXDRFileItem::AssignFrom(TPersistent* ASource)
+{
+    if (auto* Source = AsOrNull<TXDRFileItem>(ASource)) {
+        FStatus = Source->FStatus;
+        FSelected = Source->FSelected;
+        FName = Source->FName;
+        FFileType = Source->FFileType;
+        FCreated = Source->FCreated;
+        FModified = Source->FModified;
+        FAccessed = Source->FAccessed;
+    }
+    return inherited::AssignFrom(ASource);
+}
+
+void TXDRFileItem::DoClear()
+{
+    inherited::DoClear();
+    FStatus = {};
+    FSelected = true;
+    FName.clear();
+    FFileType.clear();
+    FCreated = FModified = FAccessed = TDateTime();
+}
+
+bool TXDRFileCollection::AnySelected() const
+{
+    for (int I = 0; I < Count(); ++I)
+        if (Items(I)->Selected())
+            return true;
+    return false;
+}
+
+bool TXDRFileCollection::AnySelectedOfTypes(std::span<const String> ATypes) const
+{
+    for (int I = 0; I < Count(); ++I)
+        if (Items(I)->Selected() && Items(I)->IsOneOfTypes(ATypes))
+            return true;
+    return false;
+}
+
+void TXDRFileCollection::SelectByTypes(std::span<const String> ATypes, bool AValue)
+{
+    for (int I = 0; I < Count(); ++I)
+        if (Items(I)->IsOneOfTypes(ATypes) && Items(I)->Selected() != AValue)
+            Items(I)->SetSelected(AValue);
+}
+
+int64_t TXDRFileCollection::SelectedSize() const
+{
+    int64_t Size = 0;
+    for (int I = 0; I < Count(); ++I)
+        if (Items(I)->Selected())
+            Size += Items(I)->GetSize();
+    return Size;
+}
+
+int TXDRFileCollection::IndexOfBlocks(const TXBlocks* ABlocks) const
+{
+    const IComparer<const TXBlocks*>& Comparer = *BlocksComparer();
+    for (int I = 0; I < Count(); ++I)
+        if (Comparer.Compare(Items(I)->Blocks(), ABlocks) == 0)
+            return I;
+    return -1;
+}
+
+void TXDRAddFileAspect::Construct(TXDRFileItem* AItem)
+{
+    inherited::Construct();
+    Item = AItem;
 }
 
 // ---- Aspects -----------------------------------------------------------------------------

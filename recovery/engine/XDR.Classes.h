@@ -10,7 +10,9 @@
 #include "Rtl.Strings.h"
 #include "Rtl.TypInfo.h"
 #include "XCore.Classes.h"
+#include "XCore.Collections.h"
 #include "XCore.Engine.Aspects.h"
+#include "XCore.Streams.Split.h"
 
 // ---- Status of a found file --------------------------------------------------------------
 
@@ -76,6 +78,91 @@ private:
     XDR_VIDEO_TYPES(XDR_FILE_TYPE_FIELD)
     XDR_AUDIO_TYPES(XDR_FILE_TYPE_FIELD)
 #undef XDR_FILE_TYPE_FIELD
+};
+
+// ---- Found files -------------------------------------------------------------------------
+
+// One found file: its bytes on the source (the split item's blocks), what it is and whether
+// the user wants it back.
+class TXDRFileItem : public TXSplitItem {
+    X_CLASS(TXDRFileItem, TXSplitItem)
+public:
+    // The state pairs change through SetThumbnailState and its neighbours.
+    TXDRFileStatusSet& Status() { return FStatus; }
+    TXDRFileStatusSet Status() const { return FStatus; }
+    bool Selected() const { return FSelected; }
+    void SetSelected(bool AValue) { FSelected = AValue; }
+    const String& Name() const { return FName; }
+    void SetName(const String& AValue) { FName = AValue; }
+    // The extension with its dot (".jpg").
+    const String& FileType() const { return FFileType; }
+    void SetFileType(const String& AValue) { FFileType = AValue; }
+    TDateTime Created() const { return FCreated; }
+    void SetCreated(TDateTime AValue) { FCreated = AValue; }
+    TDateTime Modified() const { return FModified; }
+    void SetModified(TDateTime AValue) { FModified = AValue; }
+    TDateTime Accessed() const { return FAccessed; }
+    void SetAccessed(TDateTime AValue) { FAccessed = AValue; }
+
+    // Equal to the item's type exactly or ignoring letter case.
+    bool IsType(const String& AType) const;
+    bool IsOneOfTypes(std::span<const String> ATypes) const;
+    bool AssignFrom(TPersistent* ASource) override;
+
+protected:
+    TXDRFileItem() = default;
+    void DoClear() override;
+
+private:
+    TXDRFileStatusSet FStatus;
+    bool FSelected = true;
+    String FName;
+    String FFileType;
+    TDateTime FCreated;
+    TDateTime FModified;
+    TDateTime FAccessed;
+};
+
+// The found files of a job; owns its items.
+class TXDRFileCollection : public XCore::Collections::TXCollection<TXDRFileItem> {
+    X_CLASS(TXDRFileCollection, XCore::Collections::TXCollection<TXDRFileItem>)
+public:
+    bool AnySelected() const;
+    bool AnySelectedOfTypes(std::span<const String> ATypes) const;
+    // Items of one of ATypes get the selection AValue.
+    void SelectByTypes(std::span<const String> ATypes, bool AValue);
+    // The total size of the selected items.
+    int64_t SelectedSize() const;
+    // The first item whose blocks equal ABlocks, in the same order; -1 for none. This is the
+    // finders' duplicate test.
+    int IndexOfBlocks(const TXBlocks* ABlocks) const;
+
+protected:
+    TXDRFileCollection() = default;
+};
+
+// A file a finder found: the aspect owns a fresh item that the finder fills.
+class TXDRFoundFileAspect : public TXCustomAspect {
+    X_CLASS(TXDRFoundFileAspect, TXCustomAspect)
+public:
+    TXDRFileItem* Item() const { return FItem.get(); }
+
+protected:
+    TXDRFoundFileAspect() = default;
+
+private:
+    TOwned<TXDRFileItem> FItem = Owned(TXDRFileItem::Create(static_cast<TCollection*>(nullptr)));
+};
+
+// A found file now in the job's collection (not owned).
+class TXDRAddFileAspect : public TXCustomAspect {
+    X_CLASS(TXDRAddFileAspect, TXCustomAspect)
+public:
+    TXDRFileItem* Item = nullptr;
+
+protected:
+    TXDRAddFileAspect() = default;
+    void Construct(TXDRFileItem* AItem);
 };
 
 // ---- Aspects and actions -----------------------------------------------------------------

@@ -121,6 +121,90 @@ TEST_F(FileTypesTest, AssignCopiesEverySwitch)
         EXPECT_EQ(GetOrdProp(FTypes, Prop), GetOrdProp(Source.get(), Prop)) << Prop->Name();
 }
 
+// ---- Found files -------------------------------------------------------------------------
+
+class FileCollectionTest : public ::testing::Test {
+protected:
+    void TearDown() override { FFiles->Free(); }
+    TXDRFileItem* AddFile(const char* AType, std::initializer_list<TXBlock> ABlocks, bool ASelected = true)
+    {
+        TXDRFileItem* Item = FFiles->Add();
+        Item->SetFileType(AType);
+        Item->SetSelected(ASelected);
+        for (const TXBlock& Block : ABlocks)
+            Item->Blocks()->Add(Block);
+        return Item;
+    }
+
+    TXDRFileCollection* FFiles = TXDRFileCollection::Create(static_cast<TPersistent*>(nullptr));
+};
+
+TEST_F(FileCollectionTest, NewItemsAreSelectedAndTypesCompareInAnyCase)
+{
+    TXDRFileItem* Item = AddFile(".jpg", {});
+    EXPECT_TRUE(FFiles->Add()->Selected());
+    EXPECT_TRUE(Item->IsType(".JPG"));
+    EXPECT_FALSE(Item->IsType(".png"));
+    const String kTypes[] = {".png", ".Jpg"};
+    EXPECT_TRUE(Item->IsOneOfTypes(kTypes));
+    EXPECT_FALSE(Item->IsOneOfTypes({}));
+}
+
+TEST_F(FileCollectionTest, SelectionBySizeAndType)
+{
+    AddFile(".jpg", {{0, 100}, {500, 50}});
+    AddFile(".NEF", {{1000, 400}});
+    AddFile(".mov", {{2000, 7}}, false);
+    EXPECT_EQ(FFiles->SelectedSize(), 550);
+    const String kRaws[] = {".nef", ".cr2"};
+    const String kMovies[] = {".mov"};
+    EXPECT_TRUE(FFiles->AnySelectedOfTypes(kRaws));
+    EXPECT_FALSE(FFiles->AnySelectedOfTypes(kMovies));
+    FFiles->SelectByTypes(kRaws, false);
+    FFiles->SelectByTypes(kMovies, true);
+    EXPECT_EQ(FFiles->SelectedSize(), 157);
+    const String kAll[] = {".jpg", ".nef", ".mov"};
+    FFiles->SelectByTypes(kAll, false);
+    EXPECT_FALSE(FFiles->AnySelected());
+    EXPECT_EQ(FFiles->SelectedSize(), 0);
+}
+
+TEST_F(FileCollectionTest, DuplicatesHaveTheSameBlocksInTheSameOrder)
+{
+    AddFile(".jpg", {{0, 100}});
+    AddFile(".jpg", {{1000, 10}, {3000, 10}});
+    auto Blocks = Owned(TXBlocks::Create());
+    Blocks->Add(1000, 10);
+    Blocks->Add(3000, 10);
+    EXPECT_EQ(FFiles->IndexOfBlocks(Blocks.get()), 1);
+    Blocks->Clear();
+    Blocks->Add(3000, 10);
+    Blocks->Add(1000, 10);
+    EXPECT_EQ(FFiles->IndexOfBlocks(Blocks.get()), -1);
+}
+
+TEST_F(FileCollectionTest, FoundFilesAreCopiedWithTheirBlocks)
+{
+    auto Found = Owned(TXDRFoundFileAspect::Create());
+    TXDRFileItem* Item = Found->Item();
+    EXPECT_TRUE(Item->Selected());
+    Item->SetName("000001.jpg");
+    Item->SetFileType(".jpg");
+    Item->SetModified(TDateTime(45000.5));
+    SetScanValidState(Item->Status());
+    Item->Blocks()->Add(4096, 8192);
+    TXDRFileItem* Copy = FFiles->Add();
+    Copy->Assign(Item);
+    EXPECT_EQ(Copy->Name(), "000001.jpg");
+    EXPECT_EQ(Copy->FileType(), ".jpg");
+    EXPECT_EQ(Copy->Modified().Value, 45000.5);
+    EXPECT_EQ(Copy->Status(), TXDRFileStatusSet{drScanValid});
+    EXPECT_TRUE(Copy->Blocks()->Equals(Item->Blocks()));
+    EXPECT_EQ(Copy->GetSize(), 8192);
+    auto Added = Owned(TXDRAddFileAspect::Create(Copy));
+    EXPECT_EQ(Added->Item, Copy);
+}
+
 TEST(RecoveryAspectsTest, SelectedActionCopiesItsValue)
 {
     auto Chosen = Owned(TXDRSelectedActionAspect::Create(uint8_t(2)));
