@@ -1,7 +1,8 @@
 // XDR.Work.P.h: the carving formats: the signature table, one class per file kind, the lookups
 // between kinds, classes, extensions and signatures, and the end finders.
-// End finders read only through a TXDRScanSource and never trust a size they read: a file that
-// does not fit the source, or damaged structure, gives -1 ("no file of this kind starts here").
+// End finders read only through a TXDRScanSource and check every offset they read before using
+// it; -1 means "no file of this kind starts here". Ends computed from header fields (MRW, the
+// data a TIFF points to) may lie past the source; the carving loop clips the file's blocks.
 #pragma once
 
 #include <array>
