@@ -8,6 +8,7 @@
 
 #include "Rtl.DateUtils.h"
 #include "Rtl.SysUtils.h"
+#include "XCore.App.h"
 
 namespace {
 
@@ -202,6 +203,12 @@ TDateTime EncodeDateDef(int AYear, int AMonth, int ADay, TDateTime ADefault)
 {
     TDateTime Result;
     return TryEncodeDate(AYear, AMonth, ADay, Result) ? Result : ADefault;
+}
+
+TDateTime EncodeDateOrToday(int AYear, int AMonth, int ADay)
+{
+    TDateTime Result;
+    return TryEncodeDate(AYear, AMonth, ADay, Result) ? Result : NVCoreApp()->Date();
 }
 
 TDateTime EncodeTimeDef(int AHour, int AMinute, int ASecond, int AMSec, TDateTime ADefault)

@@ -71,6 +71,8 @@ TDateTime ParseISOTime(const String& AText);
 // Date and time split at the first "T"; 0 for the empty text.
 TDateTime ParseISODateTime(const String& AText);
 TDateTime EncodeDateDef(int AYear, int AMonth, int ADay, TDateTime ADefault);
+// Today (the core application's date) when the numbers are no valid date.
+TDateTime EncodeDateOrToday(int AYear, int AMonth, int ADay);
 TDateTime EncodeTimeDef(int AHour, int AMinute, int ASecond, int AMSec, TDateTime ADefault);
 // The day of AWeekday (1 Monday ... 7 Sunday) in the ISO week of ADate.
 TDateTime WeekdayInWeek(int AWeekday, TDateTime ADate);

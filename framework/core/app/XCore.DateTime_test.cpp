@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Rtl.DateUtils.h"
+#include "XCore.TestClock.h"
 
 namespace {
 
@@ -148,6 +149,16 @@ TEST(DateTimeRecordTest, RecordParts)
     EXPECT_EQ(SystemTimeToSecondOfDay(Record), 37230);
     EXPECT_EQ(double(EncodeDateDef(2021, 2, 30, 7)), 7.0);
     EXPECT_EQ(double(EncodeTimeDef(24, 0, 0, 0, 0.5)), 0.5);
+}
+
+TEST(DateTimeRecordTest, InvalidDatesFallBackOnTheApplicationsToday)
+{
+    auto* Clock = TXTestClockApp::Create();
+    SetNVCoreApp(Clock);
+    Clock->SetLocal(D(2024, 2, 29) + 0.25);
+    EXPECT_EQ(double(EncodeDateOrToday(2021, 2, 28)), double(D(2021, 2, 28)));
+    EXPECT_EQ(double(EncodeDateOrToday(2021, 2, 29)), double(D(2024, 2, 29)));
+    SetNVCoreApp(nullptr);
 }
 
 }  // namespace

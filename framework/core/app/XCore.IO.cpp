@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <climits>
 #include <mutex>
 #include <sstream>
@@ -12,6 +13,8 @@
 #include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
 #include "Rtl.System.h"
+#include "XCore.App.h"
+#include "XCore.Strings.h"
 
 namespace {
 
@@ -56,6 +59,17 @@ String ConvertLinesAfter(const String& AText, std::string_view AMacro, TConvert 
     return Trim(Result);
 }
 
+// The core application's date and time as days, ".", and ten-thousandths of the day, neither
+// padded: midday of day 41000 is "41000.5000", 00:30 of it "41000.208". Names made with it
+// may be stored, so the form stays.
+String NowText()
+{
+    TXNVCoreApp* App = NVCoreApp();
+    double Time = App->Time();
+    return IntToStr(static_cast<int64_t>(std::trunc(double(App->Date())))) + "."
+           + IntToStr(static_cast<int64_t>((Time - std::trunc(Time)) * 10000));
+}
+
 std::vector<String> SortedNames(const String& AFolder, bool ADirectories, const String& AMask)
 {
     std::vector<String> Names;
@@ -88,12 +102,17 @@ String ExpandPathMacros(const String& AText)
         Result = Expander(Result);
     if (Result.find('<') == String::npos)
         return Result;
+    // Before start-up there is no core application, hence no "now": the macro stays.
+    if (Result.find("<now>") != String::npos && NVCoreApp() != nullptr)
+        Result = ReplaceAll("<now>", NowText(), Result);
     if (RemoveMacro(Result, "<low>"))
         Result = LowerCase(Result);
     if (RemoveMacro(Result, "<up>"))
         Result = UpperCase(Result);
     if (Result.find("<short>") != String::npos)
         Result = ConvertLinesAfter(Result, "<short>", [](const String& APath) { return ExtractShortPathName(APath); });
+    if (Result.find("<reg>") != String::npos)
+        Result = ConvertLinesAfter(Result, "<reg>", [](const String& AName) { return SanitizeIdentifier(AName); });
     return Result;
 }
 

@@ -17,7 +17,8 @@ using TXPathMacroExpander = TMethod<String(const String&)>;
 // Appends the expander unless the same method (code and object) is registered.
 void RegisterPathMacroExpander(TXPathMacroExpander AExpander);
 void UnregisterPathMacroExpander(TXPathMacroExpander AExpander);
-// The registered expanders in order, then "<now>", "<low>", "<up>", "<short>" and "<reg>".
+// The registered expanders in order, then "<now>" (the core application's time; it stays
+// before start-up), "<low>", "<up>", "<short>" and "<reg>".
 String ExpandPathMacros(const String& AText);
 
 // Equal as the file system sees them: "\" and "/" alike, letter case significant as it is

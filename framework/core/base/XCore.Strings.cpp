@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "Rtl.Encoding.h"
+#include "Rtl.Files.h"
 #include "Rtl.Strings.h"
 #include "Rtl.SysUtils.h"
 
@@ -154,6 +155,24 @@ int32_t RadixUnitsToInt(std::u16string_view ADigits, int ARadix)
 bool PassesThroughRadixText(char16_t AUnit)
 {
     return AUnit == u'\b' || AUnit == u'\n' || AUnit == u'\r' || AUnit == u' ';
+}
+
+// ---- Streams ----
+
+// ACount bytes from AStream's position, -1 for all that is left. A count the stream cannot
+// give raises before anything is allocated for it: counts often come from files.
+String ReadStreamBytes(TStream* AStream, int64_t ACount)
+{
+    int64_t Left = AStream->Size() - AStream->Position();
+    if (ACount == -1)
+        ACount = std::max<int64_t>(Left, 0);
+    if (ACount <= 0)
+        return {};
+    if (ACount > Left)
+        throw EReadError("Stream read error");
+    String Bytes(static_cast<size_t>(ACount), '\0');
+    AStream->ReadBuffer(Bytes.data(), ACount);
+    return Bytes;
 }
 
 }  // namespace
@@ -432,6 +451,33 @@ String CreateGUIDText()
     return Text.substr(1, Text.size() - 2);
 }
 
+// ---- Streams and files -------------------------------------------------------------------
+
+String ReadStreamString(TStream* AStream, int64_t ACount)
+{
+    try {
+        String Bytes = ReadStreamBytes(AStream, ACount);
+        return TEncoding::ANSI()->GetString({reinterpret_cast<const uint8_t*>(Bytes.data()), Bytes.size()});
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+String ReadStreamUTF8(TStream* AStream, int64_t ACount)
+{
+    return ReadStreamBytes(AStream, ACount);
+}
+
+void WriteRawToStream(TStream* AStream, std::string_view AData)
+{
+    AStream->WriteBuffer(AData.data(), static_cast<int64_t>(AData.size()));
+}
+
+void SaveRawToFile(const String& AFileName, std::string_view AData)
+{
+    SafeWriteFileBytes(AFileName, TBytes(AData.begin(), AData.end()));
+}
+
 // ---- Tags ---------------------------------------------------------------------------------
 
 String OpenTag(std::string_view AName)
@@ -623,4 +669,54 @@ void TXStrFields::SplitFixed(std::string_view AText, int AWidth)
         Fields.back().append(ABytes);
         InField = (InField + 1) % AWidth;
     });
+}
+
+// ---- TXRawStringStream --------------------------------------------------------------------
+
+void TXRawStringStream::Construct(const String& AData)
+{
+    FData = AData;
+}
+
+void TXRawStringStream::Clear()
+{
+    FData.clear();
+    FPosition = 0;
+}
+
+int64_t TXRawStringStream::Read(void* ABuffer, int64_t ACount)
+{
+    int64_t Count = std::clamp<int64_t>(ACount, 0, Size() - FPosition);
+    FData.copy(static_cast<char*>(ABuffer), static_cast<size_t>(Count), static_cast<size_t>(FPosition));
+    FPosition += Count;
+    return Count;
+}
+
+int64_t TXRawStringStream::Write(const void* ABuffer, int64_t ACount)
+{
+    if (ACount <= 0)
+        return 0;
+    if (FPosition + ACount > Size())
+        SetSize(FPosition + ACount);
+    FData.replace(static_cast<size_t>(FPosition), static_cast<size_t>(ACount), static_cast<const char*>(ABuffer),
+                  static_cast<size_t>(ACount));
+    FPosition += ACount;
+    return ACount;
+}
+
+int64_t TXRawStringStream::Seek(int64_t AOffset, TSeekOrigin AOrigin)
+{
+    int64_t From = AOrigin == soBeginning ? 0 : AOrigin == soCurrent ? FPosition : Size();
+    // Offsets are clamped before they are added, so that no sum can overflow.
+    FPosition = From + std::clamp<int64_t>(AOffset, -From, Size() - From);
+    return FPosition;
+}
+
+void TXRawStringStream::SetSize(int64_t ANewSize)
+{
+    ANewSize = std::max<int64_t>(ANewSize, 0);
+    if (static_cast<uint64_t>(ANewSize) > FData.max_size())
+        throw EOutOfMemory(SOutOfMemory);
+    FData.resize(static_cast<size_t>(ANewSize));
+    FPosition = std::min(FPosition, Size());
 }

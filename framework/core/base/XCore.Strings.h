@@ -1,5 +1,6 @@
 // XCore.Strings.h: text helpers: search and extraction from a start position, replacement
-// between markers, quoting, tag texts, the radix coding, padding and a fixed-width splitter.
+// between markers, quoting, tag texts, the radix coding, padding, a fixed-width splitter, and
+// byte strings read from, written to and kept in streams.
 // Texts are UTF-8. Positions are 1-based byte positions (0: not found), so a position found by
 // one helper is a valid Start for another; a match never begins inside a character.
 // The "Raw" forms name the byte-string variants; with UTF-8 throughout they are the same.
@@ -9,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Rtl.Streams.h"
 #include "Rtl.SysUtils.h"
 #include "Rtl.Types.h"
 
@@ -77,6 +79,19 @@ String JoinStrings(std::string_view ASeparator, const TStrings* ALines);
 // A new GUID as 36 upper-case characters without braces; empty when none can be made.
 String CreateGUIDText();
 
+// ---- Streams and files -------------------------------------------------------------------
+
+// ACount bytes from the position (-1: up to the end) as text in the system ANSI code page.
+// Any failure, a short stream among them, gives the empty text.
+String ReadStreamString(TStream* AStream, int64_t ACount);
+// ACount bytes from the position (-1: up to the end) as they are. Raises EReadError when the
+// stream holds fewer than a positive ACount; other counts give the empty string.
+String ReadStreamUTF8(TStream* AStream, int64_t ACount);
+void WriteRawToStream(TStream* AStream, std::string_view AData);
+// Saved through a temporary file, so a failure leaves an existing file as it was; raises
+// EFCreateError or EWriteError.
+void SaveRawToFile(const String& AFileName, std::string_view AData);
+
 // ---- Tags ---------------------------------------------------------------------------------
 
 String OpenTag(std::string_view AName);
@@ -143,4 +158,32 @@ struct TXStrFields {
     void Split(std::string_view AText, std::string_view ASeparators);
     // Pieces of AWidth characters, the last one shorter; no fields for a width of 0 or less.
     void SplitFixed(std::string_view AText, int AWidth);
+};
+
+// ---- A stream over a byte string ----------------------------------------------------------
+
+// The position stays within 0..length: seeks are clamped, so a read never meets a gap.
+// A write overwrites in place and grows the string only past its end.
+class TXRawStringStream : public TStream {
+    X_CLASS(TXRawStringStream, TStream)
+public:
+    static TXRawStringStream* CreateFromData(const String& AData) { return Create(AData); }
+
+    const String& Data() const { return FData; }
+    void Clear();
+
+    int64_t Read(void* ABuffer, int64_t ACount) override;
+    int64_t Write(const void* ABuffer, int64_t ACount) override;
+    // From the end counts like every stream: length + AOffset.
+    int64_t Seek(int64_t AOffset, TSeekOrigin AOrigin) override;
+    int64_t Size() override { return static_cast<int64_t>(FData.size()); }
+    void SetSize(int64_t ANewSize) override;
+
+protected:
+    TXRawStringStream() = default;
+    void Construct(const String& AData = {});
+
+private:
+    String FData;
+    int64_t FPosition = 0;
 };

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "Rtl.Files.h"
 #include "Rtl.Strings.h"
 #include "Rtl.SysUtils.h"
 
@@ -233,6 +238,93 @@ TEST(XCoreStringsTest, FieldsSplitAndGrow)
     EXPECT_EQ(Fields.GetField(2), "c");
     EXPECT_EQ(Fields.GetField(3), "");
     EXPECT_EQ(Fields.GetField(-1), "");
+}
+
+// ---- Streams ----
+
+TEST(XCoreStringsTest, RawStringStreamWritesInPlaceAndKeepsWhatFollows)
+{
+    auto Stream = Owned(TXRawStringStream::CreateFromData("abcde"));
+    Stream->SetPosition(1);
+    EXPECT_EQ(Stream->Write("XY", 2), 2);
+    EXPECT_EQ(Stream->Data(), "aXYde");
+    EXPECT_EQ(Stream->Position(), 3);
+    Stream->Seek(0, soEnd);
+    Stream->WriteBuffer("Жук", 6);   // past the end it grows
+    EXPECT_EQ(Stream->Data(), "aXYdeЖук");
+    Stream->SetSize(2);
+    EXPECT_EQ(Stream->Position(), 2);
+    EXPECT_EQ(Stream->Write("", 0), 0);
+    Stream->Clear();
+    EXPECT_EQ(Stream->Data(), "");
+    EXPECT_EQ(Stream->Position(), 0);
+}
+
+TEST(XCoreStringsTest, RawStringStreamSeeksLikeEveryStreamAndStaysInsideItsData)
+{
+    const struct {
+        int64_t Offset;
+        TSeekOrigin Origin;
+        int64_t Expected;
+    } Cases[] = {
+        {-2, soEnd, 8},   // from the end: length + offset
+        {2, soEnd, 10},
+        {-20, soEnd, 0},
+        {3, soBeginning, 3},
+        {-1, soBeginning, 0},
+        {11, soBeginning, 10},
+        {2, soCurrent, 6},   // from 4
+        {-9, soCurrent, 0},
+        {INT64_MAX, soCurrent, 10},
+        {INT64_MIN, soEnd, 0},
+    };
+    auto Stream = Owned(TXRawStringStream::CreateFromData("0123456789"));
+    for (auto Case : Cases) {
+        Stream->SetPosition(4);
+        EXPECT_EQ(Stream->Seek(Case.Offset, Case.Origin), Case.Expected) << Case.Offset << " from " << Case.Origin;
+    }
+    Stream->Seek(-3, soEnd);
+    char Buffer[8] = {};
+    EXPECT_EQ(Stream->Read(Buffer, sizeof Buffer), 3);
+    EXPECT_STREQ(Buffer, "789");
+    EXPECT_EQ(Stream->Read(Buffer, sizeof Buffer), 0);
+}
+
+TEST(XCoreStringsTest, ReadingStreamStrings)
+{
+    auto Stream = Owned(TXRawStringStream::CreateFromData("ab\xE9\xC3\xA9"));   // "é" in 1252, then in UTF-8
+    EXPECT_EQ(ReadStreamString(Stream.get(), 0), "");
+    EXPECT_EQ(ReadStreamString(Stream.get(), 2), "ab");
+    EXPECT_EQ(ReadStreamString(Stream.get(), 1), "é");
+    EXPECT_EQ(ReadStreamString(Stream.get(), 5), "");   // short: no text, and no exception
+    Stream->SetPosition(1);
+    EXPECT_EQ(ReadStreamString(Stream.get(), -1), "bé\u00C3\u00A9");
+
+    Stream->SetPosition(3);
+    EXPECT_EQ(ReadStreamUTF8(Stream.get(), 2), "é");
+    EXPECT_EQ(ReadStreamUTF8(Stream.get(), -1), "");
+    Stream->SetPosition(1);
+    EXPECT_THROW(ReadStreamUTF8(Stream.get(), 5), EReadError);
+    EXPECT_THROW(ReadStreamUTF8(Stream.get(), INT64_MAX), EReadError);   // a count from a damaged file
+    EXPECT_EQ(ReadStreamUTF8(Stream.get(), -1), "b\xE9\xC3\xA9");
+}
+
+TEST(XCoreStringsTest, RawBytesGoToStreamsAndFiles)
+{
+    auto Stream = Owned(TXRawStringStream::Create());
+    WriteRawToStream(Stream.get(), "Жук");
+    WriteRawToStream(Stream.get(), "");
+    EXPECT_EQ(Stream->Data(), "Жук");
+
+    char Template[] = "/tmp/xcore_strings_XXXXXX";
+    String Folder = ::mkdtemp(Template);
+    String File = Folder + "/raw.bin";
+    SaveRawToFile(File, String("longer old content"));
+    SaveRawToFile(File, String("\0Жук", 7));
+    TBytes Saved = ReadFileBytes(File);
+    EXPECT_EQ(String(Saved.begin(), Saved.end()), String("\0Жук", 7));
+    EXPECT_THROW(SaveRawToFile(Folder + "/missing/raw.bin", "x"), EFCreateError);
+    std::filesystem::remove_all(Folder);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 // XCore.QStream.cpp: chain walk, appending, entries and the compacting copy.
-// FIXME: progress ranges are taken but not reported to until XCore.Progress exists.
 #include "XCore.QStream.h"
 
 #include <cstdlib>
 #include <vector>
 
 #include "XCore.Errors.h"
+#include "XCore.Progress.h"
 #include "XCore.Streams.h"
 
 namespace {
@@ -20,6 +20,19 @@ bool Fail(int32_t ACode)
 {
     SetFirstError(ACode);
     return false;
+}
+
+// Whether the compacting copy keeps a group or a header.
+template <class TRecord>
+bool IsKept(TRecord* ARecord)
+{
+    return ARecord->Valid() && ARecord->Body().Removed == 0;
+}
+
+void StepIt(TXProgress* AProgress)
+{
+    if (AProgress != nullptr)
+        AProgress->StepIt();
 }
 
 // A link must lead forward past its own slot and at least a record's tag and CRC, and stay in
@@ -64,11 +77,11 @@ bool TXQGroupObject::ReadData(TStream* AStream, int64_t AStart)
     return Report(OK, kErrRead, false);
 }
 
-bool TXQGroupObject::WriteData(TStream* AStream, int64_t AStart, uint32_t ATag)
+bool TXQGroupObject::WriteData(TStream* AStream, int64_t AStart, uint32_t ATag, TXProgress* AProgress)
 {
     auto Packed = Owned(TMemoryStream::Create());
     int64_t Offset = 0;
-    if (!WriteMemoryBlockCrc(Packed.get(), Offset, Body().StoredSize, Body().DataCrc, Data(), zlDefault, nullptr,
+    if (!WriteMemoryBlockCrc(Packed.get(), Offset, Body().StoredSize, Body().DataCrc, Data(), zlDefault, AProgress,
                              false))
         return false;
     uint8_t Record[kXRGroupRecordSize];
@@ -244,7 +257,7 @@ void TXQStream::ReserveStoredIds()
 
 // ---- Writing -----------------------------------------------------------------------------
 
-bool TXQStream::WriteGroup(int32_t AId, const String& AName, TXProgress*, TStream* ASource)
+bool TXQStream::WriteGroup(int32_t AId, const String& AName, TXProgress* AProgress, TStream* ASource)
 {
     if (!CanWrite())
         return false;
@@ -257,7 +270,7 @@ bool TXQStream::WriteGroup(int32_t AId, const String& AName, TXProgress*, TStrea
         Group->Body().Name = ToStoredName(AName);
         if (ASource != nullptr)
             Group->Data()->LoadFromStream(ASource);
-    }) && Group->WriteData(Stream(), StartOffset(), Tag(kXRGroupTag))
+    }) && Group->WriteData(Stream(), StartOffset(), Tag(kXRGroupTag), AProgress)
               && Guarded([&] { After = Stream()->Position() - StartOffset(); }) && MoveEnd(After);
     if (OK) {
         Group->SetValid(true);
@@ -390,16 +403,30 @@ void TXQStream::CopyRange(TStream* ADest, int64_t AOffset, int64_t ACount)
         ADest->CopyFrom(Stream(), ACount);
 }
 
-bool TXQStream::CopyTo(TStream* ADest, TXProgress*, bool ARaise)
+uint32_t TXQStream::HeadersOfKeptGroups() const
+{
+    uint32_t Count = 0;
+    for (int G = 0; G < Groups()->Count(); ++G)
+        if (IsKept(Groups()->Items(G)))
+            Count += static_cast<uint32_t>(Groups()->Items(G)->Headers()->Count());
+    return Count;
+}
+
+bool TXQStream::CopyTo(TStream* ADest, TXProgress* AProgress, bool ARaise)
 {
     if (!CanRead())
         SetFirstError(kErrRead);
     bool OK = CanRead() && Guarded([&] {
         ADest->SetPosition(0);
         CopyRange(ADest, 0, kXRHeadSize);
+        StepIt(AProgress);
+        // The head and the count are two steps, each header of a kept group one, the end one.
+        if (AProgress != nullptr)
+            AProgress->SetStepCount(HeadersOfKeptGroups() + 3);
+        StepIt(AProgress);
         for (int G = 0; G < Groups()->Count(); ++G) {
             TXRGroupObject* Group = Groups()->Items(G);
-            if (!Group->Valid() || Group->Body().Removed != 0)
+            if (!IsKept(Group))
                 continue;
             // A group made for headers whose group record was lost has no record to copy; its
             // headers are still kept.
@@ -410,16 +437,19 @@ bool TXQStream::CopyTo(TStream* ADest, TXProgress*, bool ARaise)
             }
             for (int H = 0; H < Group->Headers()->Count(); ++H) {
                 TXRHeaderObject* Header = Group->Headers()->Items(H);
-                if (!Header->Valid() || Header->Body().Removed != 0)
-                    continue;
-                WriteLink(ADest, ADest->Position() + kXRSlotSize + Header->RecordExtent());
-                CopyRange(ADest, Header->Offset(), Header->RecordExtent());
+                if (IsKept(Header)) {
+                    WriteLink(ADest, ADest->Position() + kXRSlotSize + Header->RecordExtent());
+                    CopyRange(ADest, Header->Offset(), Header->RecordExtent());
+                }
+                StepIt(AProgress);
             }
         }
         WriteEndSlot(ADest);
         // Appending finds the end from the stream's tail: bytes of an older, longer content
         // left after the end record would hide it.
         ADest->SetSize(ADest->Position());
+        if (AProgress != nullptr)
+            AProgress->Finish();
     });
     return Report(OK, kErrWrite, ARaise);
 }

@@ -22,7 +22,7 @@ class TXQGroupObject : public TXRGroupObject {
 public:
     bool ReadData(TStream* AStream, int64_t AStart) override;
     // Writes the record at S + Offset, then the compressed data after it.
-    bool WriteData(TStream* AStream, int64_t AStart, uint32_t ATag) override;
+    bool WriteData(TStream* AStream, int64_t AStart, uint32_t ATag, TXProgress* AProgress) override;
 
 protected:
     TXQGroupObject() = default;
@@ -48,6 +48,8 @@ public:
     bool OpenFile(TXROpenMode AMode, const String& AFileName, bool ARaise, TXProgress* AProgress,
                   int64_t AStart = 0) override;
     // A copy without removed groups and headers, relinked: ADest ends up holding just it.
+    // AProgress steps after the head, after counting the headers and per header of each kept
+    // group, and is finished at the end.
     bool CopyTo(TStream* ADest, TXProgress* AProgress, bool ARaise = false) override;
 
 protected:
@@ -67,6 +69,7 @@ private:
     bool WriteNextEntry(int32_t AId, TStream* ASource, const void* ABuffer, int64_t AStart, int64_t ACount,
                         TXProgress* AProgress);
     void CopyRange(TStream* ADest, int64_t AOffset, int64_t ACount);
+    uint32_t HeadersOfKeptGroups() const;
 
     // Where the next entry of the header being written goes, relative to S.
     int64_t FNextEntry = 0;

@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "XCore.Engine.Notifications.h"
 #include "XCore.Errors.h"
+#include "XCore.Progress.h"
 
 namespace {
 
@@ -613,6 +616,97 @@ TEST_F(ContainerFileTest, FilesAreCreatedReadAndGuarded)
     EXPECT_FALSE(FContainer->DoOpenFile(rmRead, FDir + "/missing.xq", false, nullptr));
     EXPECT_EQ(GetErrorCode(), kErrRead);
     EXPECT_NE(GetErrorText().find("missing.xq"), String::npos);
+}
+
+// ---- Progress ----
+
+// A progress gear without an engine, so positions arrive at once, in order.
+class ContainerProgressTest : public ContainerTest {
+protected:
+    void SetUp() override
+    {
+        ContainerTest::SetUp();
+        Gear = TXProgressGear::Create(TIntf<IXEngine>());
+        Gear->Subscribe(TXProgressChangedAspect::StaticClass(),
+                        TXNotificationHandler::Bind<&ContainerProgressTest::Hear>(this));
+        Root = Gear->Manager()->Start("Container");
+    }
+    void TearDown() override { Gear->Free(); }
+
+    void Hear(IXNotification* ANotification)
+    {
+        Positions.push_back(AspectOf<TXProgressChangedAspect>(ANotification)->Position);
+    }
+
+    // 1 MiB that compresses well, so the compressed size says little about the inflated one.
+    static String Compressible()
+    {
+        String Data(1 << 20, ' ');
+        for (size_t I = 0; I < Data.size(); ++I)
+            Data[I] = "block data "[I % 11] + static_cast<char>(I / 997 % 3);
+        return Data;
+    }
+
+    TXProgressGear* Gear = nullptr;
+    TXProgress* Root = nullptr;
+    std::vector<int32_t> Positions;
+};
+
+// The header's start, the entry and its end take 10, 80 and 10 percent; the entry reports the
+// share of its input compressed after each 64 KiB, rounded halves to even.
+TEST_F(ContainerProgressTest, ASingleEntryWriteReportsItsShares)
+{
+    auto Stream = Owned(TMemoryStream::Create());
+    auto Writer = Owned(TXQStream::Create());
+    ASSERT_TRUE(Writer->DoOpenStream(rmCreate | rmWrite, Stream.get(), false, nullptr));
+    ASSERT_TRUE(Writer->AddGroupText("Pack", ""));
+    ASSERT_TRUE(Writer->WriteSingleEntry("Pack", 3, false, Root, StreamOf(Compressible()).get(), -2));
+    Root->Finish();
+    // 6.25 % of the entry per 64 KiB: 12.5 rounds to 12, 37.5 to 38, 62.5 to 62, 87.5 to 88.
+    EXPECT_EQ(Positions, (std::vector<int32_t>{100, 148, 196, 252, 300, 348, 404, 452, 500, 548, 596, 652, 700, 748,
+                                               804, 852, 900, 1000}));
+}
+
+// Inflating reports the share of the stored bytes consumed, so a well-compressed entry moves the
+// display along its whole read instead of filling it with the first 64 KiB.
+TEST_F(ContainerProgressTest, AnEntryReadReportsAsItInflates)
+{
+    auto Stream = Owned(TMemoryStream::Create());
+    {
+        auto Writer = Owned(TXQStream::Create());
+        ASSERT_TRUE(Writer->DoOpenStream(rmCreate | rmWrite, Stream.get(), false, nullptr));
+        ASSERT_TRUE(Writer->AddGroupText("Pack", ""));
+        ASSERT_TRUE(Writer->WriteSingleEntry("Pack", 3, false, nullptr, StreamOf(Compressible()).get(), -2));
+    }
+    ASSERT_TRUE(Open(BytesOf(Stream.get())));
+    Root->BeginSubRange(40);
+    auto Dest = Owned(TMemoryStream::Create());
+    ASSERT_TRUE(FContainer->ReadEntry("Pack", 0, false, Root->BeginSubRange(50), Dest.get(), 0));
+    EXPECT_EQ(TextOf(Dest.get()), Compressible());
+    ASSERT_GE(Positions.size(), 8u);   // one report for each 64 KiB inflated, rounding aside
+    EXPECT_EQ(Positions.front(), 400);   // the first share closed
+    EXPECT_TRUE(std::is_sorted(Positions.begin(), Positions.end()));
+    EXPECT_EQ(std::adjacent_find(Positions.begin(), Positions.end()), Positions.end());
+    EXPECT_EQ(Positions.back(), 900);
+}
+
+// Steps: the head, the count of headers, the three headers, and the end.
+TEST_F(ContainerProgressTest, TheCompactingCopyStepsThroughItsHeaders)
+{
+    auto Stream = Owned(TMemoryStream::Create());
+    {
+        auto Writer = Owned(TXQStream::Create());
+        ASSERT_TRUE(Writer->DoOpenStream(rmCreate | rmWrite, Stream.get(), false, nullptr));
+        ASSERT_TRUE(Writer->AddGroupText("One", "1"));
+        ASSERT_TRUE(Writer->AddGroupText("Two", "2"));
+        for (const char* Group : {"One", "One", "Two"})
+            ASSERT_TRUE(Writer->WriteSingleEntry(Group, 5, false, nullptr, StreamOf(String(Group)).get(), 1));
+    }
+    ASSERT_TRUE(Open(BytesOf(Stream.get())));
+    auto Copy = Owned(TMemoryStream::Create());
+    ASSERT_TRUE(FContainer->CopyTo(Copy.get(), Root));
+    EXPECT_EQ(Positions, (std::vector<int32_t>{1, 333, 500, 667, 833, 1000}));
+    EXPECT_EQ(Gear->Manager()->Current(), nullptr);   // the root was finished
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
 #include "XCore.Errors.h"
+#include "XCore.Progress.h"
 #include "XCore.Streams.h"
 
 namespace {
@@ -74,6 +75,12 @@ bool Report(bool AOK, int32_t ACode, bool ARaise)
 {
     ReportFirstError(AOK, ACode, 0, {}, ARaise);
     return AOK;
+}
+
+// APercent of the caller's range; none when the caller reports nowhere.
+TXProgress* SubRange(TXProgress* AProgress, uint8_t APercent)
+{
+    return AProgress != nullptr ? AProgress->BeginSubRange(APercent) : nullptr;
 }
 
 uint16_t FileModeFor(TXROpenMode AMode, const String& AFileName, int64_t AStart)
@@ -668,8 +675,8 @@ bool TXRStream::WriteEntryText(int32_t AId, const String& AText, bool ARaise, TX
 bool TXRStream::WriteSingleEntry(const String& AGroupName, int32_t AKind, bool ARaise, TXProgress* AProgress,
                                  TStream* AStream, int32_t AId)
 {
-    bool OK = BeginHeader(AGroupName, AKind, false, AProgress, 1) && WriteEntry(AId, AStream, false, AProgress)
-              && EndHeader(AProgress, false);
+    bool OK = BeginHeader(AGroupName, AKind, false, SubRange(AProgress, 10), 1)
+              && WriteEntry(AId, AStream, false, SubRange(AProgress, 80)) && EndHeader(SubRange(AProgress, 10), false);
     return Report(OK, kErrWrite, ARaise);
 }
 

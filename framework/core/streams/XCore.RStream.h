@@ -166,7 +166,8 @@ public:
     [[nodiscard]] bool DecodeBody(const uint8_t* ABody);
 
     virtual bool ReadData(TStream* AStream, int64_t AStart) = 0;
-    virtual bool WriteData(TStream* AStream, int64_t AStart, uint32_t ATag) = 0;
+    // The compression of the data reports to AProgress.
+    virtual bool WriteData(TStream* AStream, int64_t AStart, uint32_t ATag, TXProgress* AProgress) = 0;
 
 protected:
     TXRGroupObject() = default;
@@ -290,6 +291,8 @@ public:
     bool EndHeader(TXProgress* AProgress = nullptr, bool ARaise = false);
     bool WriteEntry(int32_t AId, TStream* AStream, bool ARaise = false, TXProgress* AProgress = nullptr);
     bool WriteEntryText(int32_t AId, const String& AText, bool ARaise = false, TXProgress* AProgress = nullptr);
+    // A header of one entry. The header's start, the entry and the header's end take 10, 80 and
+    // 10 percent of AProgress; the last share stays open for the caller to close.
     bool WriteSingleEntry(const String& AGroupName, int32_t AKind, bool ARaise, TXProgress* AProgress, TStream* AStream,
                           int32_t AId);
     bool ReadEntry(const String& AGroupName, int AHeaderIndex, bool ARaise, TXProgress* AProgress, TStream* ADest,

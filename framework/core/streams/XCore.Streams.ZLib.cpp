@@ -1,5 +1,4 @@
 // XCore.Streams.ZLib.cpp: zlib streams and data blocks.
-// FIXME: the progress ranges are taken but not reported to until XCore.Progress exists.
 #include "XCore.Streams.ZLib.h"
 
 #include <zlib.h>
@@ -10,6 +9,7 @@
 #include "Rtl.Encoding.h"
 #include "Rtl.SysUtils.h"
 #include "XCore.Errors.h"
+#include "XCore.Progress.h"
 #include "XCore.Streams.h"
 
 namespace {
@@ -29,6 +29,17 @@ int ZLibLevel(TXZLevel ALevel)
         return Z_DEFAULT_COMPRESSION;
     default:
         return Z_BEST_COMPRESSION;
+    }
+}
+
+// ADone of ATotal as a percentage of the range. A display that fails must not fail the data.
+void ReportPercent(TXProgress* AProgress, int64_t ADone, int64_t ATotal)
+{
+    if (AProgress == nullptr || ATotal <= 0)
+        return;
+    try {
+        AProgress->SetPercent(static_cast<uint8_t>(std::clamp<int64_t>(Round(100.0 * ADone / ATotal), 0, 100)));
+    } catch (const std::exception&) {
     }
 }
 
@@ -86,13 +97,16 @@ void TXZCompressionStream::Deflate(const void* ABuffer, int64_t ACount, int AFlu
             if (Result == Z_STREAM_ERROR)
                 throw EWriteError("Stream write error");
             FDest->WriteBuffer(Output, static_cast<int64_t>(sizeof Output - FZ->avail_out));
+            ReportPercent(FProgress, static_cast<int64_t>(FZ->total_in), FExpected);
         } while (FZ->avail_out == 0 || (Flush == Z_FINISH && Result != Z_STREAM_END));
     } while (Left > 0);
     FFinished = AFlush == Z_FINISH;
 }
 
-int64_t TXZCompressionStream::WriteBuffer(const void* ABuffer, int64_t ACount, TXProgress*)
+int64_t TXZCompressionStream::WriteBuffer(const void* ABuffer, int64_t ACount, TXProgress* AProgress)
 {
+    FExpected = ACount;
+    FProgress = AProgress;
     if (ACount > 0)
         Deflate(ABuffer, ACount, Z_NO_FLUSH);
     return std::max<int64_t>(ACount, 0);
@@ -104,11 +118,13 @@ int64_t TXZCompressionStream::CopyFrom(TStream* ASource, TXProgress* AProgress, 
         ASource->SetPosition(0);
         ACount = ASource->Size();
     }
+    FExpected = ACount;
+    FProgress = AProgress;
     std::vector<uint8_t> Buffer(static_cast<size_t>(std::clamp<int64_t>(ACount, 0, kBufferSize)));
     for (int64_t Left = ACount; Left > 0;) {
         int64_t Chunk = std::min(Left, kBufferSize);
         ASource->ReadBuffer(Buffer.data(), Chunk);
-        WriteBuffer(Buffer.data(), Chunk, AProgress);
+        Deflate(Buffer.data(), Chunk, Z_NO_FLUSH);
         Left -= Chunk;
     }
     return std::max<int64_t>(ACount, 0);
@@ -138,9 +154,23 @@ void TXZDecompressionStream::Construct(TStream* ASource)
         throw EOutOfMemory(SOutOfMemory);
 }
 
-int64_t TXZDecompressionStream::ReadBuffer(void* ABuffer, int64_t ACount, TXProgress*)
+int64_t TXZDecompressionStream::ReadBuffer(void* ABuffer, int64_t ACount, TXProgress* AProgress)
 {
     auto* Target = static_cast<uint8_t*>(ABuffer);
+    int64_t Done = 0;
+    // In buffer-sized pieces, so that a large read reports as it goes.
+    while (Done < ACount) {
+        int64_t Got = Inflate(Target + Done, std::min(ACount - Done, kBufferSize));
+        if (Got == 0)
+            break;
+        Done += Got;
+        ReportPercent(AProgress, static_cast<int64_t>(FZ->total_out), ACount);
+    }
+    return Done;
+}
+
+int64_t TXZDecompressionStream::Inflate(uint8_t* ABuffer, int64_t ACount)
+{
     int64_t Done = 0;
     while (Done < ACount && !FEnded) {
         if (FZ->avail_in == 0) {
@@ -150,8 +180,8 @@ int64_t TXZDecompressionStream::ReadBuffer(void* ABuffer, int64_t ACount, TXProg
             FZ->next_in = FInput.get();
             FZ->avail_in = static_cast<uInt>(Got);
         }
-        FZ->next_out = Target + Done;
-        FZ->avail_out = static_cast<uInt>(std::min(ACount - Done, kMaxZChunk));
+        FZ->next_out = ABuffer + Done;
+        FZ->avail_out = static_cast<uInt>(ACount - Done);
         uInt Room = FZ->avail_out;
         int Result = inflate(FZ.get(), Z_NO_FLUSH);
         Done += Room - FZ->avail_out;
@@ -163,15 +193,16 @@ int64_t TXZDecompressionStream::ReadBuffer(void* ABuffer, int64_t ACount, TXProg
     return Done;
 }
 
-int64_t TXZDecompressionStream::CopyTo(TStream* ADest, TXProgress* AProgress, int64_t, int64_t ALimit)
+int64_t TXZDecompressionStream::CopyTo(TStream* ADest, TXProgress* AProgress, int64_t AExpected, int64_t ALimit)
 {
     std::vector<uint8_t> Buffer(kBufferSize);
     int64_t Total = 0;
-    while (int64_t Got = ReadBuffer(Buffer.data(), kBufferSize, AProgress)) {
+    while (int64_t Got = Inflate(Buffer.data(), kBufferSize)) {
         if (Got > ALimit - Total)
             throw EReadError("Decompressed data exceeds its limit");
         ADest->WriteBuffer(Buffer.data(), Got);
         Total += Got;
+        ReportPercent(AProgress, static_cast<int64_t>(FZ->total_in), AExpected);
     }
     return Total;
 }

@@ -24,10 +24,11 @@ inline constexpr int64_t kXZInflateLimit = int64_t(256) << 20;
 // Compresses into Dest (not owned) at its position. Finish writes the end of the zlib stream;
 // one freed without Finish leaves Dest without it. Raises EWriteError when Dest takes less
 // than it is given.
+// Progress: the percentage of the expected input taken so far goes to the range as it runs.
 class TXZCompressionStream : public TObject {
     X_CLASS(TXZCompressionStream, TObject)
 public:
-    // The bytes taken, ACount.
+    // The bytes taken, ACount, which is the expected input.
     int64_t WriteBuffer(const void* ABuffer, int64_t ACount, TXProgress* AProgress = nullptr);
     // ACount bytes of ASource from its position; ACount 0 is the whole of ASource from its start.
     int64_t CopyFrom(TStream* ASource, TXProgress* AProgress, int64_t ACount);
@@ -44,17 +45,22 @@ private:
     TStream* FDest = nullptr;
     std::unique_ptr<z_stream_s> FZ;
     bool FFinished = false;
+    int64_t FExpected = 0;
+    TXProgress* FProgress = nullptr;
 };
 
 // Decompresses from Source (not owned), reading on from its position; it may read past the
 // end of the zlib stream. Data that is not a zlib stream raises EReadError; a stream that
 // ends early is not an error, it just gives fewer bytes.
+// Progress goes to the range as a percentage, of what the caller knows in advance: the bytes
+// asked for by ReadBuffer, the compressed bytes consumed by CopyTo.
 class TXZDecompressionStream : public TObject {
     X_CLASS(TXZDecompressionStream, TObject)
 public:
     // Up to ACount bytes into ABuffer; answers the bytes produced.
     int64_t ReadBuffer(void* ABuffer, int64_t ACount, TXProgress* AProgress = nullptr);
-    // Everything into ADest at its position; raises EReadError past ALimit bytes.
+    // Everything into ADest at its position; raises EReadError past ALimit bytes. AExpected is
+    // the compressed size: callers know the stored size of a block, not what it inflates to.
     int64_t CopyTo(TStream* ADest, TXProgress* AProgress, int64_t AExpected, int64_t ALimit = kXZInflateLimit);
 
 protected:
@@ -63,6 +69,9 @@ protected:
     virtual void Construct(TStream* ASource);
 
 private:
+    // Up to ACount bytes (at most a copy buffer's worth); fewer only at the end of the data.
+    int64_t Inflate(uint8_t* ABuffer, int64_t ACount);
+
     TStream* FSource = nullptr;
     std::unique_ptr<z_stream_s> FZ;
     std::unique_ptr<uint8_t[]> FInput;

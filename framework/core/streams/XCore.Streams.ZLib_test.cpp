@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <stdexcept>
 #include <vector>
 
+#include "XCore.Engine.Notifications.h"
 #include "XCore.Errors.h"
+#include "XCore.Progress.h"
 #include "XCore.Streams.h"
 
 namespace {
@@ -206,6 +209,45 @@ TEST_F(BlockTest, TextBlocksDecodeRawAsUtf8AndCompressedAsAnsi)
     EXPECT_FALSE(ReadTextBlock(Container.get(), Text, false, RawOffset, int64_t(1) << 40, nullptr, false));
     EXPECT_EQ(Text, "");
     EXPECT_EQ(GetErrorCode(), kErrRead);
+}
+
+struct TProgressDisplay {
+    std::vector<int32_t> Positions;
+    bool Fails = false;
+
+    void Hear(IXNotification* ANotification)
+    {
+        if (Fails)
+            throw std::runtime_error("display gone");
+        Positions.push_back(AspectOf<TXProgressChangedAspect>(ANotification)->Position);
+    }
+};
+
+// A buffer read reports the share of the bytes asked for after each 64 KiB it inflates; a
+// display that fails does not fail the read.
+TEST_F(BlockTest, BufferReadsReportTheirShareAndSurviveAFailingDisplay)
+{
+    TBuffer Data = Sample(4 << 16);
+    auto Container = Owned(TMemoryStream::Create());
+    int64_t Offset, Stored;
+    ASSERT_TRUE(WriteDataBlock(Container.get(), Offset, Stored, false, nullptr, zlDefault, 4 << 16, Data.data()));
+
+    auto* Gear = TXProgressGear::Create(TIntf<IXEngine>());
+    TProgressDisplay Display;
+    Gear->Subscribe(TXProgressChangedAspect::StaticClass(),
+                    TXNotificationHandler::Bind<&TProgressDisplay::Hear>(&Display));
+    TBuffer Back(Data.size());
+    ASSERT_TRUE(ReadDataBlock(Container.get(), Back.data(), true, Offset, 4 << 16, Gear->Manager()->Start("Read"),
+                              false));
+    EXPECT_EQ(Display.Positions, (std::vector<int32_t>{250, 500, 750, 1000}));
+
+    TXProgress* Again = Gear->Manager()->Start("Again");
+    Gear->Manager()->SetPosition(0);
+    Display.Fails = true;
+    Back.assign(Back.size(), 0);
+    EXPECT_TRUE(ReadDataBlock(Container.get(), Back.data(), true, Offset, 4 << 16, Again, false));
+    EXPECT_EQ(Back, Data);
+    Gear->Free();
 }
 
 }  // namespace
