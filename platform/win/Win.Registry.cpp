@@ -403,7 +403,8 @@ bool TRegistry::HasSubKeys()
     return Names->Count() > 0;
 }
 
-void TRegistry::GetKeyNames(TStrings* AStrings)
+template <class TAddNames>
+void TRegistry::ListCurrentKey(TStrings* AStrings, TAddNames AAddNames)
 {
     AStrings->Clear();
     if (FRootKey != HKEY_CURRENT_USER)
@@ -411,20 +412,23 @@ void TRegistry::GetKeyNames(TStrings* AStrings)
     std::lock_guard Guard(Hive().Mutex);
     Hive().Refresh();
     if (TRegKey* Key = FindPath(Hive().Root, SplitKeyPath(FCurrentPath)))
-        for (const auto& Sub : Key->Keys)
+        AAddNames(*Key);
+}
+
+void TRegistry::GetKeyNames(TStrings* AStrings)
+{
+    ListCurrentKey(AStrings, [AStrings](const TRegKey& AKey) {
+        for (const auto& Sub : AKey.Keys)
             AStrings->Add(Sub->Name);
+    });
 }
 
 void TRegistry::GetValueNames(TStrings* AStrings)
 {
-    AStrings->Clear();
-    if (FRootKey != HKEY_CURRENT_USER)
-        return;
-    std::lock_guard Guard(Hive().Mutex);
-    Hive().Refresh();
-    if (TRegKey* Key = FindPath(Hive().Root, SplitKeyPath(FCurrentPath)))
-        for (const TRegValue& Value : Key->Values)
+    ListCurrentKey(AStrings, [AStrings](const TRegKey& AKey) {
+        for (const TRegValue& Value : AKey.Values)
             AStrings->Add(Value.Name);
+    });
 }
 
 bool TRegistry::ValueExists(const String& AName)

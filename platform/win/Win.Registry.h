@@ -83,6 +83,9 @@ private:
     bool Open(const String& AKey, bool ACanCreate, bool AWritable);
     String FullPath(const String& AKey) const;
     void CheckWritable(const String& AName) const;
+    // Clears AStrings, then lets AAddNames fill it from the current key when that exists.
+    template <class TAddNames>
+    void ListCurrentKey(TStrings* AStrings, TAddNames AAddNames);
 
     HKEY FRootKey = HKEY_CURRENT_USER;
     REGSAM FAccess = KEY_ALL_ACCESS;

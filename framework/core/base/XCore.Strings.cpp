@@ -310,8 +310,14 @@ String ReplaceAllIgnoreCase(std::string_view AOldPattern, std::string_view ANewP
     return Result;
 }
 
-String ReplaceBetween(std::string_view AStartTag, std::string_view AEndTag, std::string_view ANewText,
-                      std::string_view AText, int AStart)
+namespace {
+
+enum TMarkers { mkKeep, mkReplace };
+
+// Replaces each block from AStartTag to the next AEndTag after it: the text between the tags
+// (mkKeep) or the whole block, tags included (mkReplace). Scanning resumes after the new text.
+String ReplaceMarkedBlocks(std::string_view AStartTag, std::string_view AEndTag, std::string_view ANewText,
+                           std::string_view AText, int AStart, TMarkers AMarkers)
 {
     String Result(AText);
     int Pos = AStart;
@@ -323,29 +329,26 @@ String ReplaceBetween(std::string_view AStartTag, std::string_view AEndTag, std:
         int EndPos = PosFrom(AEndTag, Result, TextStart);
         if (EndPos == 0)
             break;
-        Result.replace(static_cast<size_t>(TextStart) - 1, static_cast<size_t>(EndPos - TextStart), ANewText);
-        Pos = TextStart + static_cast<int>(ANewText.size() + AEndTag.size());
+        int From = AMarkers == mkKeep ? TextStart : StartPos;
+        int To = AMarkers == mkKeep ? EndPos : EndPos + static_cast<int>(AEndTag.size());
+        Result.replace(static_cast<size_t>(From) - 1, static_cast<size_t>(To - From), ANewText);
+        Pos = From + static_cast<int>(ANewText.size()) + (AMarkers == mkKeep ? static_cast<int>(AEndTag.size()) : 0);
     }
     return Result;
+}
+
+}  // namespace
+
+String ReplaceBetween(std::string_view AStartTag, std::string_view AEndTag, std::string_view ANewText,
+                      std::string_view AText, int AStart)
+{
+    return ReplaceMarkedBlocks(AStartTag, AEndTag, ANewText, AText, AStart, mkKeep);
 }
 
 String ReplaceEnclosed(std::string_view AStartTag, std::string_view AEndTag, std::string_view ANewText,
                        std::string_view AText, int AStart)
 {
-    String Result(AText);
-    int Pos = AStart;
-    for (;;) {
-        int StartPos = PosFrom(AStartTag, Result, Pos);
-        if (StartPos == 0)
-            break;
-        int EndPos = PosFrom(AEndTag, Result, StartPos + static_cast<int>(AStartTag.size()));
-        if (EndPos == 0)
-            break;
-        size_t BlockEnd = static_cast<size_t>(EndPos) - 1 + AEndTag.size();
-        Result.replace(static_cast<size_t>(StartPos) - 1, BlockEnd - (static_cast<size_t>(StartPos) - 1), ANewText);
-        Pos = StartPos + static_cast<int>(ANewText.size());
-    }
-    return Result;
+    return ReplaceMarkedBlocks(AStartTag, AEndTag, ANewText, AText, AStart, mkReplace);
 }
 
 String RawReplaceMulti(std::string_view AText, const std::vector<String>& APatterns,
