@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "Rtl.Types.h"
+#include "XPlatform.System.h"
 
 // The core application's terminated flag; False while there is no core application.
 bool IsApplicationTerminating();
@@ -14,3 +15,12 @@ bool SameDateTimeValue(TDateTime A, TDateTime B);
 String DateTimeToISOText(TDateTime AValue);
 // The texts with "|" between them.
 String JoinWithPipe(std::initializer_list<std::string_view> ATexts);
+
+// The recovery program's system object: "<wpf>" names the user's own programs folder, the home
+// folder followed by "Programs\". Started with StartAppSingletons(nullptr, StaticClass()).
+class TXRecoverySystem : public TXNVSystem {
+    X_CLASS(TXRecoverySystem, TXNVSystem)
+protected:
+    TXRecoverySystem() = default;
+    String GetUserProgramsFolder() override { return HomeFolder() + "Programs\\"; }
+};

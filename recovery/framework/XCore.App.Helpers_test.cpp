@@ -7,6 +7,9 @@
 #include "Rtl.TypInfo.h"
 #include "XCore.App.h"
 #include "XCore.Classes.Props.h"
+#include "XCore.IO.h"
+#include "XSpark.App.h"
+#include "Win.TestEnvironment.h"
 
 namespace {
 
@@ -81,6 +84,15 @@ TEST(PropsByNameTest, ReadAndWriteAsTextWithoutRaising)
     EXPECT_TRUE(Deep);
     EXPECT_TRUE(GetBoolPropByName(Options.get(), "Folder", Deep));
     EXPECT_FALSE(Deep);   // "/media/card" is not a Boolean
+}
+
+TEST(AppHelpersTest, TheRecoverySystemNamesTheUsersProgramsFolder)
+{
+    TTestHome Home;
+    StartAppSingletons(nullptr, TXRecoverySystem::StaticClass());
+    EXPECT_EQ(NVSystem()->ClassType(), TXRecoverySystem::StaticClass());
+    EXPECT_EQ(ExpandPathMacros("<wpf>x.exe"), Home.Root() + "/Programs\\x.exe");
+    StopAppSingletons();
 }
 
 }  // namespace

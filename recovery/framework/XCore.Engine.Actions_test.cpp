@@ -1,7 +1,9 @@
-// The wizard's action aspects carry their fixed ids; a cancel request can be refused.
+// The wizard's action aspects carry their fixed ids and data; a cancel request can be refused.
 #include "XCore.Engine.Actions.h"
 
 #include <gtest/gtest.h>
+
+#include "XSpark.Dlgs.h"
 
 namespace {
 
@@ -22,6 +24,9 @@ TEST(ActionAspectTest, EachActionCarriesItsId)
     EXPECT_FALSE(Request->Refused);
     Request->Refuse();
     EXPECT_TRUE(Request->Refused);
+
+    TOwned<TXDialogInitFolderAspect> InitFolder = Owned(TXDialogInitFolderAspect::Create("/media/card/"));
+    EXPECT_EQ(InitFolder->Folder, "/media/card/");
 }
 
 }  // namespace

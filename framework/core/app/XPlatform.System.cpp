@@ -67,6 +67,7 @@ void TXNVSystem::Initialize()
         FMyPicturesFolder = FMyDocumentsFolder + "My Pictures\\";
     FComputerName = GetComputerName();
     FUserName = GetUserName();
+    FSecondProgramFilesFolder = GetUserProgramsFolder();
 }
 
 TXNVSystem::~TXNVSystem()
@@ -113,9 +114,9 @@ TXNVSystem* NVSystem()
     return GNVSystem;
 }
 
-void StartNVSystem()
+void StartNVSystem(TClass ASystemClass)
 {
-    GNVSystem = TXNVSystem::Create();
+    GNVSystem = ASystemClass != nullptr ? XCreateFromClass<TXNVSystem>(ASystemClass) : TXNVSystem::Create();
 }
 
 void StopNVSystem()

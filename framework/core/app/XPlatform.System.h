@@ -26,7 +26,7 @@ public:
     const String& SystemFolder() const { return FSystemFolder; }
     const String& TempFolder() const { return FTempFolder; }
     const String& ProgramFilesFolder() const { return FProgramFilesFolder; }
-    // No folder is named here: it stays empty.
+    // "<wpf>": what GetUserProgramsFolder answers, empty here.
     const String& SecondProgramFilesFolder() const { return FSecondProgramFilesFolder; }
     const String& HomeFolder() const { return FHomeFolder; }
     const String& DesktopFolder() const { return FDesktopFolder; }
@@ -43,6 +43,8 @@ protected:
     ~TXNVSystem() override;
     // Registers the macro expander, then fills the folders and names.
     void Initialize() override;
+    // The per-user programs folder behind "<wpf>", asked for after the other folders are known.
+    virtual String GetUserProgramsFolder() { return String(); }
 
 private:
     String FWindowsFolder, FSystemFolder, FTempFolder, FProgramFilesFolder, FSecondProgramFilesFolder;
@@ -52,7 +54,8 @@ private:
 
 // The singleton (see XSpark.App for the start-up order); nullptr outside it.
 TXNVSystem* NVSystem();
-void StartNVSystem();
+// ASystemClass: a program's own descendant of TXNVSystem, or nullptr for TXNVSystem.
+void StartNVSystem(TClass ASystemClass = nullptr);
 void StopNVSystem();
 
 bool IsWindows8OrLater();

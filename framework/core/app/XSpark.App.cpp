@@ -173,11 +173,11 @@ String TXAppVersionService::GetVersion()
 
 // The expander list, the file format settings and the trace list are made on first use, so
 // they need no step of their own here.
-void StartAppSingletons(TXNVCoreApp* ACoreApp)
+void StartAppSingletons(TXNVCoreApp* ACoreApp, TClass ASystemClass)
 {
     StartNVVersion();
     SetNVCoreApp(ACoreApp != nullptr ? ACoreApp : TXNVCoreApp::Create());
-    StartNVSystem();
+    StartNVSystem(ASystemClass);
     NVMActivateApplication();
     TaskbarCreatedMessage();
     GAppServices = TXServiceManager::Create();
