@@ -244,15 +244,3 @@ void TXDRAddFileAspect::Construct(TXDRFileItem* AItem)
 
 // ---- Aspects -----------------------------------------------------------------------------
 
-bool TXDRSelectedActionAspect::AssignFrom(TXObject* ASource)
-{
-    if (auto* Source = AsOrNull<TXDRSelectedActionAspect>(ASource))
-        Value = Source->Value;
-    return inherited::AssignFrom(ASource);
-}
-
-void TXDRSelectedActionAspect::Construct(uint8_t AValue)
-{
-    inherited::Construct();
-    Value = AValue;
-}

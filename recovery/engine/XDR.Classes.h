@@ -13,6 +13,7 @@
 #include "XCore.Collections.h"
 #include "XCore.Engine.Aspects.h"
 #include "XCore.Streams.Split.h"
+#include "XSpark.Dlgs.h"
 
 // ---- Status of a found file --------------------------------------------------------------
 
@@ -170,18 +171,35 @@ protected:
 // Asks views to read the files' selection again.
 X_SIGNAL_ASPECT(TXDRRefreshSelectedFilesAspect, TXCustomAspect);
 
-// The action the user chose on the action page.
-class TXDRSelectedActionAspect : public TXCustomAspect {
-    X_CLASS(TXDRSelectedActionAspect, TXCustomAspect)
+// An aspect carrying one byte for its receiver; assigning copies the byte.
+template <class TBase>
+class TXDRByteAspect : public TBase {
+    X_CLASS(TXDRByteAspect, TBase)
 public:
     uint8_t Value = 0;
 
-    bool AssignFrom(TXObject* ASource) override;
+    bool AssignFrom(TXObject* ASource) override
+    {
+        if (auto* Source = AsOrNull<TXDRByteAspect>(ASource))
+            Value = Source->Value;
+        return inherited::AssignFrom(ASource);
+    }
 
 protected:
-    TXDRSelectedActionAspect() = default;
-    void Construct(uint8_t AValue);
+    TXDRByteAspect() = default;
+    using TBase::Construct;
+    void Construct(uint8_t AValue)
+    {
+        inherited::Construct();
+        Value = AValue;
+    }
 };
+
+// The action the user chose on the action page.
+X_SIGNAL_ASPECT(TXDRSelectedActionAspect, TXDRByteAspect<TXCustomAspect>);
+// What the preview and save pages are given when they are entered.
+X_SIGNAL_ASPECT(TXDRDialogInitPageDataPreviewAspect, TXDRByteAspect<TXDialogInitPageDataAspect>);
+X_SIGNAL_ASPECT(TXDRDialogInitPageDataSaveAspect, TXDRByteAspect<TXDialogInitPageDataAspect>);
 
 // Requests to the engine, which dispatches on the class.
 X_SIGNAL_ASPECT(TXDRAction, TXCustomAspect);

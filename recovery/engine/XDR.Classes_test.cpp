@@ -205,12 +205,17 @@ TEST_F(FileCollectionTest, FoundFilesAreCopiedWithTheirBlocks)
     EXPECT_EQ(Added->Item, Copy);
 }
 
-TEST(RecoveryAspectsTest, SelectedActionCopiesItsValue)
+TEST(RecoveryAspectsTest, ByteAspectsCopyTheirValue)
 {
     auto Chosen = Owned(TXDRSelectedActionAspect::Create(uint8_t(2)));
     auto Copy = Owned(TXDRSelectedActionAspect::Create(uint8_t(0)));
     EXPECT_TRUE(Copy->AssignFrom(Chosen.get()));
     EXPECT_EQ(Copy->Value, 2);
+
+    auto Preview = Owned(TXDRDialogInitPageDataPreviewAspect::Create(uint8_t(5)));
+    EXPECT_TRUE(Preview->Is<TXDialogInitPageDataAspect>());
+    EXPECT_EQ(Preview->ClassName(), "TXDRDialogInitPageDataPreviewAspect");
+    EXPECT_EQ(Preview->Value, 5);
 }
 
 }  // namespace
