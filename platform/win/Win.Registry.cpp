@@ -223,19 +223,13 @@ private:
 
     bool Save()
     {
-        String Temp = FFileName + ".tmp";
-        {
-            std::ofstream Out(Temp, std::ios::trunc);
-            Out << kHeader << '\n';
-            WriteKey(Out, Root, String());
-            Out.flush();
-            if (!Out) {
-                ::unlink(Temp.c_str());
-                return false;
-            }
-        }
-        if (::rename(Temp.c_str(), FFileName.c_str()) != 0) {
-            ::unlink(Temp.c_str());
+        std::ostringstream Out;
+        Out << kHeader << '\n';
+        WriteKey(Out, Root, String());
+        const String Text = Out.str();
+        try {
+            SafeWriteFileBytes(FFileName, TBytes(Text.begin(), Text.end()));
+        } catch (const Exception&) {
             return false;
         }
         FStamp = StampOf(FFileName);
