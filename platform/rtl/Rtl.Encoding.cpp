@@ -288,3 +288,15 @@ size_t CodePointCount(std::string_view AText)
         NextUtf8(From, End);
     return Count;
 }
+
+size_t Utf8CharLength(std::string_view AText, size_t APos)
+{
+    auto Lead = static_cast<unsigned char>(AText[APos]);
+    size_t Length = Lead < 0x80 ? 1 : (Lead >> 5) == 0x6 ? 2 : (Lead >> 4) == 0xE ? 3 : (Lead >> 3) == 0x1E ? 4 : 1;
+    if (APos + Length > AText.size())
+        return 1;
+    for (size_t I = 1; I < Length; ++I)
+        if ((static_cast<unsigned char>(AText[APos + I]) & 0xC0) != 0x80)
+            return 1;
+    return Length;
+}

@@ -53,3 +53,6 @@ std::u16string Utf8ToUtf16(std::string_view AText);
 String Utf16ToUtf8(std::u16string_view AText);
 // The number of characters (code points) of a UTF-8 text; each malformed sequence counts as one.
 size_t CodePointCount(std::string_view AText);
+// The byte length of the UTF-8 character at APos (below AText's size); 1 for a malformed or cut
+// sequence, so that a walk never stalls and never splits a well-formed character.
+size_t Utf8CharLength(std::string_view AText, size_t APos);

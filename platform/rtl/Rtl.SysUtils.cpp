@@ -1,6 +1,8 @@
 // Rtl.SysUtils.cpp: number and string routines of the runtime.
 #include "Rtl.SysUtils.h"
 
+#include <sys/random.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -9,7 +11,7 @@
 #include <limits>
 #include <utility>
 
-#include <sys/random.h>
+#include "Rtl.Encoding.h"
 
 void RaiseListIndexError(int64_t AIndex)
 {
@@ -491,9 +493,7 @@ private:
     {
         size_t Pos = 0;
         for (int64_t Chars = 0; Pos < AText.size() && Chars < ACount; ++Chars)
-            do
-                ++Pos;
-            while (Pos < AText.size() && (static_cast<unsigned char>(AText[Pos]) & 0xC0) == 0x80);
+            Pos += Utf8CharLength(AText, Pos);
         return Pos;
     }
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "Rtl.Encoding.h"
 #include "Rtl.SysUtils.h"
 #include "Rtl.TypInfo.h"
 
@@ -20,12 +21,7 @@ String Hex4(unsigned AValue)
 // The first character of a UTF-8 text, whole.
 String FirstCharacter(const String& AText)
 {
-    if (AText.empty())
-        return String();
-    size_t Length = 1;
-    while (Length < AText.size() && (static_cast<unsigned char>(AText[Length]) & 0xC0) == 0x80)
-        ++Length;
-    return AText.substr(0, Length);
+    return AText.empty() ? String() : AText.substr(0, Utf8CharLength(AText, 0));
 }
 
 }  // namespace

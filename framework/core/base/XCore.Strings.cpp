@@ -19,20 +19,6 @@ constexpr std::string_view kRadixDigits = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"
 
 // ---- UTF-8 characters ----
 
-// The length of the character at APos; 1 for a malformed or cut sequence, so that a walk never
-// stalls and never splits a well-formed character.
-size_t CharLength(std::string_view AText, size_t APos)
-{
-    auto Lead = static_cast<unsigned char>(AText[APos]);
-    size_t Length = Lead < 0x80 ? 1 : (Lead >> 5) == 0x6 ? 2 : (Lead >> 4) == 0xE ? 3 : (Lead >> 3) == 0x1E ? 4 : 1;
-    if (APos + Length > AText.size())
-        return 1;
-    for (size_t I = 1; I < Length; ++I)
-        if ((static_cast<unsigned char>(AText[APos + I]) & 0xC0) != 0x80)
-            return 1;
-    return Length;
-}
-
 // The code point of the character at APos that is ALength bytes long; a malformed byte is itself.
 char32_t CharAt(std::string_view AText, size_t APos, size_t ALength)
 {
@@ -50,7 +36,7 @@ template <class TVisit>
 void ForEachChar(std::string_view AText, TVisit AVisit)
 {
     for (size_t Pos = 0; Pos < AText.size();) {
-        size_t Length = CharLength(AText, Pos);
+        size_t Length = Utf8CharLength(AText, Pos);
         AVisit(CharAt(AText, Pos, Length), std::string_view(AText.data() + Pos, Length));
         Pos += Length;
     }
@@ -104,8 +90,8 @@ size_t MatchIgnoreCase(std::string_view AText, size_t APos, std::string_view APa
     for (size_t At = 0; At < APattern.size();) {
         if (Pos >= AText.size())
             return std::string_view::npos;
-        size_t PatternLength = CharLength(APattern, At);
-        size_t TextLength = CharLength(AText, Pos);
+        size_t PatternLength = Utf8CharLength(APattern, At);
+        size_t TextLength = Utf8CharLength(AText, Pos);
         if (!SameCharIgnoreCase(CharAt(AText, Pos, TextLength), CharAt(APattern, At, PatternLength)))
             return std::string_view::npos;
         At += PatternLength;
@@ -192,7 +178,7 @@ int PosFromIgnoreCase(std::string_view ASubStr, std::string_view AText, int ASta
     size_t From = StartIndex(AText, AStart);
     if (ASubStr.empty() || From == std::string_view::npos)
         return 0;
-    for (size_t Pos = From; Pos < AText.size(); Pos += CharLength(AText, Pos))
+    for (size_t Pos = From; Pos < AText.size(); Pos += Utf8CharLength(AText, Pos))
         if (MatchIgnoreCase(AText, Pos, ASubStr) != std::string_view::npos)
             return ToPosition(Pos);
     return 0;
@@ -225,7 +211,7 @@ String ExtractBetweenIgnoreCase(std::string_view AStartTag, std::string_view AEn
     size_t From = StartIndex(AText, AStart);
     if (AStartTag.empty() || From == std::string_view::npos)
         return {};
-    for (size_t Pos = From; Pos < AText.size(); Pos += CharLength(AText, Pos)) {
+    for (size_t Pos = From; Pos < AText.size(); Pos += Utf8CharLength(AText, Pos)) {
         size_t TagLength = MatchIgnoreCase(AText, Pos, AStartTag);
         if (TagLength == std::string_view::npos)
             continue;
@@ -302,7 +288,7 @@ String ReplaceAllIgnoreCase(std::string_view AOldPattern, std::string_view ANewP
             Result.append(ANewPattern);
             Pos += Matched;
         } else {
-            size_t Length = CharLength(AText, Pos);
+            size_t Length = Utf8CharLength(AText, Pos);
             Result.append(AText.substr(Pos, Length));
             Pos += Length;
         }
