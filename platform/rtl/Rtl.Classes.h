@@ -10,6 +10,9 @@
 #include "Rtl.Sets.h"
 
 class TFiler;
+class TReader;
+class TWriter;
+class TStream;
 class TComponent;
 class TCollection;
 class TCollectionItem;
@@ -51,6 +54,35 @@ protected:
 
 private:
     IInterface* FOwnerInterface = nullptr;
+};
+
+// ---- TFiler ------------------------------------------------------------------------------
+
+// What DefineProperties is handed while an object is written or read: a persistent object
+// declares its non-published data there (binary blobs, computed values). A writer calls the
+// write procedure of each property whose HasData is True; a reader calls the read procedure
+// of the one it meets in the stream.
+using TReaderProc = TMethod<void(TReader*)>;
+using TWriterProc = TMethod<void(TWriter*)>;
+using TStreamProc = TMethod<void(TStream*)>;
+
+class TFiler : public TObject {
+    X_CLASS(TFiler, TObject)
+public:
+    virtual void DefineProperty(const String& AName, TReaderProc AReadData, TWriterProc AWriteData,
+                                bool AHasData) = 0;
+    // AWriteData fills the stream it is given; AReadData is given a stream holding the bytes.
+    virtual void DefineBinaryProperty(const String& AName, TStreamProc AReadData, TStreamProc AWriteData,
+                                      bool AHasData) = 0;
+    // The object the one being written inherits its values from (forms); nullptr here.
+    TPersistent* Ancestor() const { return FAncestor; }
+    void SetAncestor(TPersistent* AValue) { FAncestor = AValue; }
+
+protected:
+    TFiler() = default;
+
+private:
+    TPersistent* FAncestor = nullptr;
 };
 
 // ---- TComponent --------------------------------------------------------------------------
