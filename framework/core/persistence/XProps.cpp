@@ -239,12 +239,14 @@ TObject* ResolvePropertyPath(TObject* ARoot, String& APath)
 bool GetPropTextByPath(TObject* ARoot, const String& APath, String& AText)
 {
     AText.clear();
-    return WithFinalProperty(ARoot, APath, [&](TObject* AObj, const TPropInfo* AInfo) { AText = GetPropText(AObj, AInfo); });
+    return WithFinalProperty(ARoot, APath,
+                             [&](TObject* AObj, const TPropInfo* AInfo) { AText = GetPropText(AObj, AInfo); });
 }
 
 bool SetPropTextByPath(TObject* ARoot, const String& APath, const String& AText)
 {
-    return WithFinalProperty(ARoot, APath, [&](TObject* AObj, const TPropInfo* AInfo) { SetPropText(AObj, AInfo, AText); });
+    return WithFinalProperty(ARoot, APath,
+                             [&](TObject* AObj, const TPropInfo* AInfo) { SetPropText(AObj, AInfo, AText); });
 }
 
 bool SetEventByPath(TObject* ARoot, const String& APath, const TMethodValue& AHandler)

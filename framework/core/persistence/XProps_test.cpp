@@ -34,7 +34,10 @@ class TTestItem : public TCollectionItem {
     X_CLASS(TTestItem, TCollectionItem)
 public:
     String Caption;
-    static void DeclareProperties(TPropertyDeclarer& P) { P.Property("Caption", &TTestItem::Caption, &TTestItem::Caption); }
+    static void DeclareProperties(TPropertyDeclarer& P)
+    {
+        P.Property("Caption", &TTestItem::Caption, &TTestItem::Caption);
+    }
 
 protected:
     TTestItem() = default;
