@@ -6,7 +6,48 @@
 #include <cstdint>
 #include <functional>
 
+#include "XCore.Classes.h"
 #include "XMedia.Classes.h"
+
+// One object held behind a counted interface, so that a cache can drop it while a caller
+// still uses it.
+template <class T>
+struct IXManagedContainer : IInterface {
+    X_INTERFACE_ID(IInterface, "{3B0E6F0C-8A51-4C0B-9D55-2E7B1C4A9F63}");
+    virtual T* Content() = 0;
+};
+
+// Counted with interlocked operations; the last reference frees the container and, when it
+// owns it, the content.
+template <class T>
+class TXManagedContainer : public TXManagedObject, public IXManagedContainer<T> {
+    X_CLASS(TXManagedContainer, TXManagedObject)
+    X_INTERFACES(IXManagedContainer<T>)
+public:
+    T* Content() override { return FContent; }
+
+    HRESULT QueryInterface(const TGUID& AIID, void** AObj) override { return inherited::QueryInterface(AIID, AObj); }
+    int32_t _AddRef() override { return inherited::_AddRef(); }
+    int32_t _Release() override { return inherited::_Release(); }
+
+protected:
+    TXManagedContainer() = default;
+    ~TXManagedContainer() override
+    {
+        if (FOwns && FContent != nullptr)
+            FContent->Free();
+    }
+    void Construct(T* AContent, bool AOwns = true)
+    {
+        inherited::Construct(rcmInterlocked);
+        FContent = AContent;
+        FOwns = AOwns;
+    }
+
+private:
+    T* FContent = nullptr;
+    bool FOwns = true;
+};
 
 // Row ARow of a picture's pixels; the row must hold at least as many pixels as the maps read.
 using TXSourceRow32 = std::function<const TXRGBAColor*(int32_t ARow)>;

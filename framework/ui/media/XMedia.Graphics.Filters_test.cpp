@@ -148,4 +148,32 @@ TEST_F(ResampleTest, AlphaIsWeighedAndTransparentColoursStillCount)
     EXPECT_LT(Dest.At(9, 8).Alpha, 150);
 }
 
+// ---- Containers --------------------------------------------------------------------------
+
+class TProbe : public TXPersistent {
+    X_CLASS(TProbe, TXPersistent)
+public:
+    static inline int GFreed = 0;
+
+protected:
+    TProbe() = default;
+    ~TProbe() override { ++GFreed; }
+};
+
+TEST(ManagedContainerTest, LastReferenceFreesWhatTheContainerOwns)
+{
+    TProbe::GFreed = 0;
+    TProbe* Kept = TProbe::Create();
+    {
+        TIntf<IXManagedContainer<TProbe>> Owning(TXManagedContainer<TProbe>::Create(TProbe::Create()));
+        TIntf<IXManagedContainer<TProbe>> Borrowing(TXManagedContainer<TProbe>::Create(Kept, false));
+        TIntf<IXManagedContainer<TProbe>> Second = Owning;
+        Owning.Reset();
+        EXPECT_EQ(TProbe::GFreed, 0);
+        EXPECT_EQ(Borrowing->Content(), Kept);
+    }
+    EXPECT_EQ(TProbe::GFreed, 1);
+    Kept->Free();
+}
+
 }  // namespace
