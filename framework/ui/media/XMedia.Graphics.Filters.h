@@ -1,11 +1,17 @@
 // XMedia.Graphics.Filters.h: scaling pictures with a separable filter: each row through the
 // column weight map into a buffer, then each column of the buffer through the row weight map.
-// Pixels are blue, green, red, then the fourth byte; a 24-bit picture carries alpha in its own rows.
+// Weight maps are cached process-wide by their two lengths, without a lock: UI thread only.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
+#include "Vcl.Graphics.h"
+#include "Vcl.Imaging.PngImage.h"
+#include "XCore.Cache.h"
 #include "XCore.Classes.h"
 #include "XMedia.Classes.h"
 
@@ -67,3 +73,114 @@ void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows,
 void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, int32_t ASourceHeight,
                     const TXSourceRowRGB& ASource, const TXSourceRowAlpha& ASourceAlpha, const TXDestRowRGB& ADest,
                     const TXDestRowAlpha& ADestAlpha);
+
+// ---- The object cache --------------------------------------------------------------------
+
+// Values made by a factory on a miss and kept per key. A full cache sorts its entries with the
+// algorithm comparer and gives the last one's place to a new value only when the comparer
+// does not put the new one after it; the new value is returned either way.
+template <class K, class V>
+class TXObjectCache : public TXManagedObject {
+    X_CLASS(TXObjectCache, TXManagedObject)
+public:
+    using TFactory = void (*)(const K& AKey, V& AValue);
+    struct TEntry {
+        K Key;
+        TXCacheAlgorithm Algorithm;
+        V Value;
+    };
+
+    int32_t Capacity() const { return FCapacity; }
+    // 0 or less: unlimited. A smaller capacity drops the entries the comparer puts last.
+    void SetCapacity(int32_t AValue);
+    const std::vector<TEntry>& Entries() const { return FEntries; }
+    void GetValue(const K& AKey, V& AValue);
+
+protected:
+    TXObjectCache() = default;
+    void Construct(int32_t ACapacity, TFactory AFactory, TComparerRef<TXCacheAlgorithm> AAlgorithmComparer)
+    {
+        inherited::Construct();
+        FFactory = AFactory;
+        FAlgorithmComparer = std::move(AAlgorithmComparer);
+        SetCapacity(ACapacity);
+    }
+
+private:
+    void SortForExpiry();
+
+    int32_t FCapacity = 0;
+    TFactory FFactory = nullptr;
+    TComparerRef<TXCacheAlgorithm> FAlgorithmComparer;
+    TComparerRef<K> FKeyComparer = DefaultComparer<K>();
+    std::vector<TEntry> FEntries;
+};
+
+template <class K, class V>
+void TXObjectCache<K, V>::SetCapacity(int32_t AValue)
+{
+    if (AValue == FCapacity)
+        return;
+    FCapacity = AValue;
+    if (AValue <= 0 || size_t(AValue) >= FEntries.size())
+        return;
+    SortForExpiry();
+    FEntries.resize(AValue);
+    FEntries.shrink_to_fit();
+}
+
+template <class K, class V>
+void TXObjectCache<K, V>::GetValue(const K& AKey, V& AValue)
+{
+    for (TEntry& Entry : FEntries)
+        if (FKeyComparer->Compare(Entry.Key, AKey) == 0) {
+            Entry.Algorithm.Touch();
+            AValue = Entry.Value;
+            return;
+        }
+    auto Start = std::chrono::steady_clock::now();
+    FFactory(AKey, AValue);
+    TEntry Entry{AKey, TXCacheAlgorithm::Create((std::chrono::steady_clock::now() - Start).count(), 0), AValue};
+    Entry.Algorithm.Touch();
+    if (FCapacity <= 0 || FEntries.size() != size_t(FCapacity)) {
+        FEntries.push_back(std::move(Entry));
+        return;
+    }
+    SortForExpiry();
+    if (FAlgorithmComparer->Compare(FEntries.back().Algorithm, Entry.Algorithm) >= 0)
+        FEntries.back() = std::move(Entry);
+}
+
+template <class K, class V>
+void TXObjectCache<K, V>::SortForExpiry()
+{
+    std::stable_sort(FEntries.begin(), FEntries.end(), [this](const TEntry& A, const TEntry& B) {
+        return FAlgorithmComparer->Compare(A.Algorithm, B.Algorithm) < 0;
+    });
+}
+
+// ---- Resampling --------------------------------------------------------------------------
+
+using TXWeightMapCache = TXObjectCache<TXSize, TIntf<IXManagedContainer<TXPixWeightMap>>>;
+
+// The weight-map cache's factory.
+class xFilters {
+public:
+    xFilters() = delete;
+    // The map for AKey (destination length, source length), built with the kernel of the
+    // resampling call that asked for it.
+    static void NewWeightMap(const TXSize& AKey, TIntf<IXManagedContainer<TXPixWeightMap>>& AValue);
+};
+
+// The process's weight maps: six, keeping those that took longest to build. The kernel is not
+// part of the key: a map built for one kernel serves later calls with another.
+TXWeightMapCache* WeightMapCache();
+
+// ADest becomes a 32-bit ACX x ACY bitmap holding ASource scaled with AKernel. Below 4
+// pixels on any side the canvas's plain stretch draws it instead. A source that is not
+// 32-bit, or is ADest itself, is read from a 32-bit copy.
+void ResampleBitmap(TBitmap* ASource, TBitmap* ADest, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel);
+// The same for PNG images, alpha weighed like the colours (not premultiplied): ADest is
+// resized and given an alpha channel. A source without an alpha channel (opaque, or with one
+// transparent colour) is read from a copy that has one.
+void ResampleToPngImage(TPngImage* ASource, TPngImage* ADest, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel);
