@@ -55,25 +55,6 @@ private:
     bool FOwns = true;
 };
 
-// Row ARow of a picture's pixels; the row must hold at least as many pixels as the maps read.
-using TXSourceRow32 = std::function<const TXRGBAColor*(int32_t ARow)>;
-using TXDestRow32 = std::function<TXRGBAColor*(int32_t ARow)>;
-using TXSourceRowRGB = std::function<const TXRGBColor*(int32_t ARow)>;
-using TXDestRowRGB = std::function<TXRGBColor*(int32_t ARow)>;
-using TXSourceRowAlpha = std::function<const uint8_t*(int32_t ARow)>;
-using TXDestRowAlpha = std::function<uint8_t*(int32_t ARow)>;
-
-// Scales ASourceHeight rows to AColumns' width by ARows' width. AColumns must be built for the
-// source's width and ARows for ASourceHeight. Colours are weighed and rounded to bytes; the
-// fourth byte is not weighed but copied from the last source pixel each sum reads.
-void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, int32_t ASourceHeight,
-                    const TXSourceRow32& ASource, const TXDestRow32& ADest);
-// The same for 24-bit rows with alpha rows beside them: alpha is weighed like the colours,
-// and the colours are not premultiplied, so a transparent pixel still lends its colour.
-void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, int32_t ASourceHeight,
-                    const TXSourceRowRGB& ASource, const TXSourceRowAlpha& ASourceAlpha, const TXDestRowRGB& ADest,
-                    const TXDestRowAlpha& ADestAlpha);
-
 // ---- The object cache --------------------------------------------------------------------
 
 // Values made by a factory on a miss and kept per key. A full cache sorts its entries with the
@@ -159,7 +140,7 @@ void TXObjectCache<K, V>::SortForExpiry()
     });
 }
 
-// ---- Resampling --------------------------------------------------------------------------
+// ---- Weight maps and resampling ---------------------------------------------------------
 
 using TXWeightMapCache = TXObjectCache<TXSize, TIntf<IXManagedContainer<TXPixWeightMap>>>;
 
@@ -171,6 +152,14 @@ public:
     // resampling call that asked for it.
     static void NewWeightMap(const TXSize& AKey, TIntf<IXManagedContainer<TXPixWeightMap>>& AValue);
 };
+
+// Row ARow of a picture's pixels; the row must hold at least as many pixels as the maps read.
+using TXSourceRow32 = std::function<const TXRGBAColor*(int32_t ARow)>;
+using TXDestRow32 = std::function<TXRGBAColor*(int32_t ARow)>;
+using TXSourceRowRGB = std::function<const TXRGBColor*(int32_t ARow)>;
+using TXDestRowRGB = std::function<TXRGBColor*(int32_t ARow)>;
+using TXSourceRowAlpha = std::function<const uint8_t*(int32_t ARow)>;
+using TXDestRowAlpha = std::function<uint8_t*(int32_t ARow)>;
 
 // The process's weight maps: six, keeping those that took longest to build. The kernel is not
 // part of the key: a map built for one kernel serves later calls with another.
@@ -184,3 +173,14 @@ void ResampleBitmap(TBitmap* ASource, TBitmap* ADest, int32_t ACX, int32_t ACY, 
 // resized and given an alpha channel. A source without an alpha channel (opaque, or with one
 // transparent colour) is read from a copy that has one.
 void ResampleToPngImage(TPngImage* ASource, TPngImage* ADest, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel);
+
+// Scales ASourceHeight rows to AColumns' width by ARows' width. AColumns must be built for the
+// source's width and ARows for ASourceHeight. Colours are weighed and rounded to bytes; the
+// fourth byte is not weighed but copied from the last source pixel each sum reads.
+void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, int32_t ASourceHeight,
+                    const TXSourceRow32& ASource, const TXDestRow32& ADest);
+// The same for 24-bit rows with alpha rows beside them: alpha is weighed like the colours,
+// and the colours are not premultiplied, so a transparent pixel still lends its colour.
+void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, int32_t ASourceHeight,
+                    const TXSourceRowRGB& ASource, const TXSourceRowAlpha& ASourceAlpha, const TXDestRowRGB& ADest,
+                    const TXDestRowAlpha& ADestAlpha);
