@@ -376,7 +376,7 @@ class TBitmap : public TGraphic {
 public:
     int Width() const override { return FWidth; }
     int Height() const override { return FHeight; }
-    // New pixels are black (zero); kept pixels keep their place. Sizes are checked like decoded ones.
+    // Kept pixels keep their place; new ones are white. Sizes are checked like decoded ones.
     void SetSize(int AWidth, int AHeight) override;
     bool Empty() const override { return FWidth == 0 || FHeight == 0; }
     TPixelFormat PixelFormat() const { return FPixelFormat; }
