@@ -553,19 +553,16 @@ cairo_t* MeasuringContext()
 
 cairo_antialias_t TextAntialias(TFontQuality AQuality)
 {
-    switch (AQuality) {
-    case fqNonAntialiased:
-    case fqDraft: return CAIRO_ANTIALIAS_NONE;
-    default: return CAIRO_ANTIALIAS_GRAY;
-    }
+    return AQuality == fqNonAntialiased ? CAIRO_ANTIALIAS_NONE : CAIRO_ANTIALIAS_GRAY;
 }
 
 TFontDescriptionPtr DescribeFont(TFont* AFont, int APixels)
 {
     TFontDescriptionPtr Description(pango_font_description_new(), &pango_font_description_free);
     PangoFontDescription* D = Description.get();
-    pango_font_description_set_family(D, AFont->Pitch() == fpFixed && AFont->Name().empty() ? "Monospace"
-                                                                                            : AFont->Name().c_str());
+    // Without a name the pitch chooses fontconfig's generic family.
+    const char* Generic = AFont->Pitch() == fpFixed ? "Monospace" : "Sans";
+    pango_font_description_set_family(D, AFont->Name().empty() ? Generic : AFont->Name().c_str());
     pango_font_description_set_absolute_size(D, std::max(1, APixels) * double(PANGO_SCALE));
     pango_font_description_set_weight(D, AFont->Style().Contains(fsBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_style(D, AFont->Style().Contains(fsItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);

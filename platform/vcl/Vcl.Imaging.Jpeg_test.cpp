@@ -136,6 +136,16 @@ TEST(JpegTest, DamagedFilesRaiseButACutScanKeepsWhatDecodes)
         EXPECT_TRUE(Jpeg->Empty()) << Name;
     }
 
+    // Too many pixels at full size, which a smaller scale still decodes.
+    TBytes Large = File;   // 12000 x 12000
+    Large[Frame + 5] = Large[Frame + 7] = 0x2E;
+    Large[Frame + 6] = Large[Frame + 8] = 0xE0;
+    auto Poster = LoadJpeg(Large);
+    EXPECT_EQ(Poster->Width(), 12000);
+    EXPECT_THROW(Poster->Bitmap(), EInvalidGraphic);
+    Poster->SetScale(jsEighth);
+    EXPECT_EQ(Poster->Bitmap()->Width(), 1500);
+
     // A card's photo cut in its scan: the top still shows, the rest is grey.
     auto Cut = LoadJpeg(TBytes(File.begin(), File.begin() + std::ptrdiff_t(Scan + (File.size() - Scan) / 3)));
     EXPECT_LE(ChannelDelta(PixelAt(Cut->Bitmap(), 2, 2), clRed), 24);
