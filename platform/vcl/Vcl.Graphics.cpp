@@ -180,6 +180,8 @@ public:
         FAcquired = true;
         FSurface = SurfaceOn(FTarget.Bits, FTarget.Width, FTarget.Height, FTarget.Stride);
         FCr.reset(cairo_create(FSurface.get()));
+        // A target cairo cannot take (too large, a bad stride) draws nothing.
+        FUsable = cairo_status(Cr()) == CAIRO_STATUS_SUCCESS;
         cairo_translate(Cr(), FTarget.Origin.X, FTarget.Origin.Y);
         const TRect& C = FTarget.Clip;
         cairo_rectangle(Cr(), C.Left, C.Top, std::max(0, C.Width()), std::max(0, C.Height()));
@@ -198,7 +200,7 @@ public:
     TDrawContext(const TDrawContext&) = delete;
     TDrawContext& operator=(const TDrawContext&) = delete;
 
-    explicit operator bool() const { return FAcquired; }
+    explicit operator bool() const { return FAcquired && FUsable; }
     cairo_t* Cr() const { return FCr.get(); }
     const TCanvasTarget& Target() const { return FTarget; }
     void Fill() { cairo_fill(Cr()); FChanged = true; }
@@ -210,6 +212,7 @@ private:
     TCanvas* FCanvas;
     TCanvasTarget FTarget;
     bool FAcquired = false;
+    bool FUsable = false;
     bool FChanged = false;
     TSurfacePtr FSurface{nullptr, &cairo_surface_destroy};
     TCairoPtr FCr{nullptr, &cairo_destroy};
@@ -776,7 +779,8 @@ namespace {
 // at the same size, a smoothing filter otherwise.
 void PaintSurface(TDrawContext& AContext, cairo_surface_t* ASource, const TRect& ASourceRect, const TRect& ADest)
 {
-    if (ADest.Width() == 0 || ADest.Height() == 0 || ASourceRect.Width() <= 0 || ASourceRect.Height() <= 0)
+    if (ADest.Width() == 0 || ADest.Height() == 0 || ASourceRect.Width() <= 0 || ASourceRect.Height() <= 0
+        || cairo_surface_status(ASource) != CAIRO_STATUS_SUCCESS)
         return;
     cairo_t* Cr = AContext.Cr();
     cairo_save(Cr);

@@ -352,8 +352,9 @@ private:
 using TGraphicClass = TClass;
 
 // The largest picture any decoder here accepts: bigger headers are hostile or corrupt, and
-// refusing them keeps a few bytes from asking for gigabytes.
-inline constexpr int32_t MaxGraphicSide = 65500;
+// refusing them keeps a few bytes from asking for gigabytes. A side is at most what cairo
+// can draw.
+inline constexpr int32_t MaxGraphicSide = 32767;
 inline constexpr int64_t MaxGraphicPixels = int64_t(1) << 26;
 // Raises EInvalidGraphic "<AKind> image has an invalid size (W x H)" unless both sides are
 // 1..MaxGraphicSide and the area is at most MaxGraphicPixels.

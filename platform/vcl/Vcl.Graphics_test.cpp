@@ -284,6 +284,7 @@ TEST(BitmapTest, DamagedBmpFilesRaiseAndLeaveTheBitmapAsItWas)
         {"HugeWidth", Patched(18, {0xFF, 0xFF, 0xFF, 0x7F})},
         {"NegativeWidth", Patched(18, {0xFF, 0xFF, 0xFF, 0xFF})},
         {"HugeArea", Patched(18, {0xDC, 0xFF, 0, 0, 0xDC, 0xFF, 0, 0})},
+        {"WiderThanDrawable", Patched(18, {0x40, 0x9C, 0, 0, 1, 0, 0, 0})},
         {"RunLengthEncoded", Patched(30, {1})},
         {"TwoBitsPerPixel", Patched(28, {2})},
         {"PixelsPastTheEnd", Patched(10, {0xF0, 0xFF, 0, 0})},
