@@ -11,6 +11,7 @@
 #include "XCore.Locale.h"
 #include "XCore.Strings.h"
 #include "XCore.Version.h"
+#include "XPlatform.System.Metrics.h"
 #include "XPlatform.System.h"
 
 namespace {
@@ -177,6 +178,7 @@ void StartAppSingletons(TXNVCoreApp* ACoreApp, TClass ASystemClass)
 {
     StartNVVersion();
     SetNVCoreApp(ACoreApp != nullptr ? ACoreApp : TXNVCoreApp::Create());
+    ReadScreenMetrics();
     StartNVSystem(ASystemClass);
     NVMActivateApplication();
     TaskbarCreatedMessage();

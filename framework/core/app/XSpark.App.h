@@ -110,9 +110,9 @@ private:
 
 // Makes the framework singletons in their fixed order: the version reader, the core
 // application (ACoreApp when given, else a TXNVCoreApp; owned from here on) with its engine,
-// the system folders, the registered messages, the service manager with the application object
-// and the version service, the command line, and the locale. ASystemClass chooses a program's
-// own system class (see StartNVSystem).
+// the screen metrics, the system folders, the registered messages, the service manager with
+// the application object and the version service, the command line, and the locale.
+// ASystemClass chooses a program's own system class (see StartNVSystem).
 void StartAppSingletons(TXNVCoreApp* ACoreApp = nullptr, TClass ASystemClass = nullptr);
 // Frees them in the reverse order.
 void StopAppSingletons();
