@@ -5,6 +5,7 @@
 #include "Rtl.CommandLine.h"
 #include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
+#include "Win.Display.h"
 #include "XCore.Engine.Aspects.h"
 #include "XCore.Engine.Notifications.h"
 #include "XCore.IO.h"
@@ -82,6 +83,20 @@ bool TXNVApp::CheckSingleInstance(const String& ATitle)
     } catch (...) {
         return false;
     }
+}
+
+bool TXNVApp::BringToFront()
+{
+    HWND AppWnd = Application->Handle();
+    if (IsIconic(AppWnd)) {
+        SendMessageW(AppWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+        return true;
+    }
+    HWND Popup = GetLastActivePopup(AppWnd);
+    if (Popup == AppWnd || !IsWindowVisible(Popup) || !IsWindowEnabled(Popup))
+        return false;
+    SetForegroundWindow(Popup);
+    return true;
 }
 
 void TXNVApp::AddForm(TComponent* AForm)
@@ -252,6 +267,11 @@ void NotifyAppTerminated()
 bool CheckSingleInstance(const String& ATitle)
 {
     return NVApp()->CheckSingleInstance(ATitle);
+}
+
+bool BringAppToFront()
+{
+    return NVApp()->BringToFront();
 }
 
 String GetAppVersion()

@@ -22,6 +22,9 @@ public:
     // Takes the lock "Local\" + ATitle for the rest of the run. False when another instance
     // holds it, when the lock cannot be made, or once the application is ending.
     bool CheckSingleInstance(const String& ATitle);
+    // Restores the application when it is minimised, else brings forward the window it last
+    // popped up when that is visible and enabled. False when it did neither.
+    bool BringToFront();
     // Forms are listed once; a form freed elsewhere drops out of the list by itself.
     void AddForm(TComponent* AForm);
     void RemoveForm(TComponent* AForm);
@@ -133,4 +136,5 @@ TDateTime AppNow();
 TDateTime AppDate();
 void NotifyAppTerminated();
 bool CheckSingleInstance(const String& ATitle);
+bool BringAppToFront();
 String GetAppVersion();
