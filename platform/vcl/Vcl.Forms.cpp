@@ -1,7 +1,9 @@
-// Vcl.Forms.cpp: the application's message loop.
+// Vcl.Forms.cpp: the application's message loop and window, and the screen.
 #include "Vcl.Forms.h"
 
 #include <iostream>
+
+#include "Rtl.SysUtils.h"
 
 #include "Rtl.Threads.h"
 
@@ -16,6 +18,7 @@ void WakeMainThread()
 }  // namespace
 
 TApplication* Application = TApplication::Create(nullptr);
+TScreen* Screen = TScreen::Create(nullptr);
 
 void TApplication::Construct(TComponent* AOwner)
 {
@@ -29,6 +32,24 @@ void TApplication::Construct(TComponent* AOwner)
 TApplication::~TApplication()
 {
     SetWakeMainThread(nullptr);
+    if (FHandle != nullptr)
+        DestroyWindow(FHandle);
+}
+
+HWND TApplication::Handle()
+{
+    if (FHandle == nullptr)
+        FHandle = CreateTopLevelWindow("TApplication", String(), nullptr, TRect(),
+                                       TWndMethod::Bind<&TApplication::WndProc>(this));
+    return FHandle;
+}
+
+void TApplication::WndProc(TMessage& AMessage)
+{
+    if (AMessage.Msg == WM_SYSCOMMAND && (AMessage.WParam & 0xFFF0) == SC_RESTORE)
+        ShowWindow(FHandle, SW_RESTORE);
+    else
+        AMessage.Result = DefWindowProcW(FHandle, AMessage.Msg, AMessage.WParam, AMessage.LParam);
 }
 
 bool TApplication::ProcessMessage(TMsg& AMsg)
@@ -100,4 +121,80 @@ void TApplication::HandleException(TObject*)
     } catch (...) {
         std::cerr << "Exception of an unknown type\n";
     }
+}
+
+// ---- TMonitor -----------------------------------------------------------------------------
+
+void TMonitor::Construct(HMONITOR AHandle, int AMonitorNum, const TXMonitor& AInfo)
+{
+    FHandle = AHandle;
+    FMonitorNum = AMonitorNum;
+    FInfo = AInfo;
+}
+
+// ---- TScreen ------------------------------------------------------------------------------
+
+void TScreen::Construct(TComponent* AOwner)
+{
+    inherited::Construct(AOwner);
+    FPixelsPerInch = GetScreenLogicalDpi().Y;
+}
+
+TScreen::~TScreen()
+{
+    ClearMonitors();
+}
+
+int TScreen::Width()
+{
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+
+int TScreen::Height()
+{
+    return GetSystemMetrics(SM_CYSCREEN);
+}
+
+int TScreen::MonitorCount()
+{
+    UpdateMonitors();
+    return static_cast<int>(FMonitors.size());
+}
+
+TMonitor* TScreen::Monitors(int AIndex)
+{
+    UpdateMonitors();
+    if (AIndex < 0 || AIndex >= static_cast<int>(FMonitors.size()))
+        RaiseListIndexError(AIndex);
+    return FMonitors[AIndex];
+}
+
+TMonitor* TScreen::PrimaryMonitor()
+{
+    UpdateMonitors();
+    for (TMonitor* Monitor : FMonitors)
+        if (Monitor->Primary())
+            return Monitor;
+    return nullptr;
+}
+
+void TScreen::UpdateMonitors()
+{
+    std::vector<HMONITOR> Handles = EnumDisplayMonitors();
+    std::vector<TXMonitor> Infos(Handles.size());
+    for (size_t I = 0; I < Handles.size(); ++I)
+        GetMonitorInfoW(Handles[I], Infos[I]);
+    if (Infos == FMonitorInfos && !FMonitors.empty())
+        return;
+    ClearMonitors();
+    FMonitorInfos = Infos;
+    for (size_t I = 0; I < Handles.size(); ++I)
+        FMonitors.push_back(TMonitor::Create(Handles[I], static_cast<int>(I), Infos[I]));
+}
+
+void TScreen::ClearMonitors()
+{
+    for (TMonitor* Monitor : FMonitors)
+        Monitor->Free();
+    FMonitors.clear();
 }

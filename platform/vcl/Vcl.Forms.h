@@ -1,9 +1,12 @@
-// Vcl.Forms.h: the application object and the main thread's message loop.
+// Vcl.Forms.h: the application object with the main thread's message loop, and the screen.
 // There is one loop: modal loops and windows of later units pump through HandleMessage and
 // ProcessMessages, which also serve the calls that workers hand over with Synchronize and Queue.
 #pragma once
 
+#include <vector>
+
 #include "Rtl.Classes.h"
+#include "Win.Display.h"
 #include "Win.Messages.h"
 
 // Sees a message before it is dispatched; setting AHandled keeps it from its window.
@@ -27,6 +30,9 @@ public:
     void SetOnMessage(TMessageEvent AValue) { FOnMessage = AValue; }
     // Call from a catch block: an EAbort passes silently, anything else is reported on stderr.
     void HandleException(TObject* ASender);
+    // The application's own hidden top-level window, made at the first call: the owner of the
+    // program's windows. WM_SYSCOMMAND with SC_RESTORE ends its minimised state.
+    HWND Handle();
 
 protected:
     TApplication() = default;
@@ -36,6 +42,9 @@ protected:
 private:
     bool ProcessMessage(TMsg& AMsg);
     void Idle();
+    void WndProc(TMessage& AMessage);
+
+    HWND FHandle = nullptr;
 
     TMessageEvent FOnMessage;
     bool FTerminated = false;
@@ -44,3 +53,66 @@ private:
 
 // Made on the main thread before main() runs; it lives as long as the process.
 extern TApplication* Application;
+
+// One monitor of the screen, as it was when the screen last listed them.
+class TMonitor : public TObject {
+    X_CLASS(TMonitor, TObject)
+public:
+    HMONITOR Handle() const { return FHandle; }
+    // The index in the screen's list.
+    int MonitorNum() const { return FMonitorNum; }
+    int Left() const { return FInfo.Bounds.Left; }
+    int Top() const { return FInfo.Bounds.Top; }
+    int Width() const { return FInfo.Bounds.Width(); }
+    int Height() const { return FInfo.Bounds.Height(); }
+    const TRect& BoundsRect() const { return FInfo.Bounds; }
+    const TRect& WorkareaRect() const { return FInfo.WorkArea; }
+    bool Primary() const { return FInfo.Primary; }
+    // The monitor's effective DPI.
+    int PixelsPerInch() const { return FInfo.EffectiveDpi; }
+
+protected:
+    TMonitor() = default;
+    void Construct(HMONITOR AHandle, int AMonitorNum, const TXMonitor& AInfo);
+
+private:
+    HMONITOR FHandle = nullptr;
+    int FMonitorNum = 0;
+    TXMonitor FInfo;
+};
+
+// The screen: its logical DPI, which user-interface sizes are scaled to, and its monitors.
+class TScreen : public TComponent {
+    X_CLASS(TScreen, TComponent)
+public:
+    // The vertical logical DPI at creation until set otherwise (a program that scales to its
+    // primary monitor's DPI sets it at start).
+    int PixelsPerInch() const { return FPixelsPerInch; }
+    void SetPixelsPerInch(int AValue) { FPixelsPerInch = AValue; }
+    // The primary monitor's size.
+    int Width();
+    int Height();
+    // The monitor list is taken again whenever the display's monitors have changed, which
+    // frees the TMonitor objects handed out before.
+    int MonitorCount();
+    // Raises EListError for an index out of range.
+    TMonitor* Monitors(int AIndex);
+    // nullptr when there is no monitor.
+    TMonitor* PrimaryMonitor();
+
+protected:
+    TScreen() = default;
+    ~TScreen() override;
+    void Construct(TComponent* AOwner) override;
+
+private:
+    void UpdateMonitors();
+    void ClearMonitors();
+
+    int FPixelsPerInch = 96;
+    std::vector<TXMonitor> FMonitorInfos;
+    std::vector<TMonitor*> FMonitors;   // owned
+};
+
+// Made on the main thread before main() runs; it lives as long as the process.
+extern TScreen* Screen;

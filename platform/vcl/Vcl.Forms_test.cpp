@@ -1,10 +1,13 @@
-// The application's loop: quit and exit code, the message hook, handed-over calls, exceptions.
+// The application's loop: quit and exit code, the message hook, handed-over calls, exceptions;
+// the application's window; the screen's monitors on the headless display.
 #include "Vcl.Forms.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "Display.Headless.h"
+#include "Rtl.SysUtils.h"
 #include "Rtl.Threads.h"
 
 namespace {
@@ -70,6 +73,51 @@ TEST(ApplicationTest, RunServesWhatWorkersHandOver)
     EXPECT_EQ(Application->Run(), 0);
     Thread->Free();
     EXPECT_EQ(Log, (std::vector<String>{"synchronized", "queued"}));
+}
+
+TEST(ApplicationTest, SystemRestoreCommandEndsTheMinimisedState)
+{
+    HWND Wnd = Application->Handle();
+    EXPECT_EQ(Application->Handle(), Wnd);
+    EXPECT_EQ(GetClassNameW(Wnd, 301), "TApplication");
+    ShowWindow(Wnd, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(Wnd));
+    SendMessageW(Wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(IsIconic(Wnd));
+    ShowWindow(Wnd, SW_HIDE);
+}
+
+TEST(ScreenTest, MonitorsFollowTheDisplayAndThePrimaryIsFound)
+{
+    TXHeadlessDisplay* Display = HeadlessDisplay();
+    ASSERT_NE(Display, nullptr);
+    EXPECT_EQ(Screen->PixelsPerInch(), 96);
+    ASSERT_EQ(Screen->MonitorCount(), 1);
+    EXPECT_EQ(Screen->PrimaryMonitor(), Screen->Monitors(0));
+    EXPECT_EQ(Screen->Width(), 1920);
+
+    Display->SetMonitors({
+        TXMonitor{"A", "Card", Rect(0, 0, 1280, 1024), Rect(0, 0, 1280, 984), false, 96},
+        TXMonitor{"B", "Card", Rect(1280, 0, 3840, 1440), Rect(1280, 0, 3840, 1440), true, 144},
+    });
+    ASSERT_EQ(Screen->MonitorCount(), 2);
+    TMonitor* Primary = Screen->PrimaryMonitor();
+    ASSERT_NE(Primary, nullptr);
+    EXPECT_EQ(Primary->MonitorNum(), 1);
+    EXPECT_EQ(Primary->Left(), 1280);
+    EXPECT_EQ(Primary->Width(), 2560);
+    EXPECT_EQ(Primary->PixelsPerInch(), 144);
+    EXPECT_EQ(Screen->Monitors(0)->WorkareaRect(), Rect(0, 0, 1280, 984));
+    EXPECT_EQ(Screen->Monitors(0)->Handle(), MonitorFromPoint(Point(10, 10), MONITOR_DEFAULTTONULL));
+    EXPECT_EQ(Screen->Width(), 2560);
+    EXPECT_EQ(Screen->Monitors(1), Primary);   // unchanged monitors keep their objects
+    EXPECT_THROW(Screen->Monitors(2), EListError);
+
+    Screen->SetPixelsPerInch(120);
+    EXPECT_EQ(Screen->PixelsPerInch(), 120);
+    Screen->SetPixelsPerInch(96);
+    Display->Reset();
+    EXPECT_EQ(Screen->MonitorCount(), 1);
 }
 
 }  // namespace

@@ -184,6 +184,11 @@ int PosFromIgnoreCase(std::string_view ASubStr, std::string_view AText, int ASta
     return 0;
 }
 
+bool SameTextIgnoreCase(std::string_view A, std::string_view B)
+{
+    return MatchIgnoreCase(A, 0, B) == A.size();
+}
+
 int RawLastPos(std::string_view ASubStr, std::string_view AText, int ACount)
 {
     if (ACount >= 0 && static_cast<size_t>(ACount) < AText.size())

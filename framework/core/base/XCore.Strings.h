@@ -22,6 +22,8 @@ class TStrings;
 int PosFrom(std::string_view ASubStr, std::string_view AText, int AStart = 1);
 // As PosFrom; a character of AText matches the pattern's character, its upper- or lower-case form.
 int PosFromIgnoreCase(std::string_view ASubStr, std::string_view AText, int AStart = 1);
+// Equal texts, each character matching the other's in either case (any script, not only ASCII).
+bool SameTextIgnoreCase(std::string_view A, std::string_view B);
 inline int RawPosFrom(std::string_view ASubStr, std::string_view AText, int AStart = 1)
 {
     return PosFrom(ASubStr, AText, AStart);

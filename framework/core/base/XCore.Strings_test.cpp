@@ -49,6 +49,15 @@ TEST(XCoreStringsTest, PosFromIgnoreCaseMatchesEitherCaseOfThePattern)
         EXPECT_EQ(PosFromIgnoreCase(Case.SubStr, Case.Text, Case.Start), Case.Expected) << Case.SubStr;
 }
 
+TEST(XCoreStringsTest, SameTextIgnoreCaseComparesWholeTextsInAnyScript)
+{
+    EXPECT_TRUE(SameTextIgnoreCase("Ärger", "äRGER"));
+    EXPECT_TRUE(SameTextIgnoreCase("", ""));
+    EXPECT_FALSE(SameTextIgnoreCase("Name", "Names"));
+    EXPECT_FALSE(SameTextIgnoreCase("Names", "Name"));
+    EXPECT_FALSE(SameTextIgnoreCase("", "a"));
+}
+
 TEST(XCoreStringsTest, RawLastPosStaysWithinTheCount)
 {
     EXPECT_EQ(RawLastPos("ab", "abab"), 3);

@@ -1,0 +1,40 @@
+// Display.Backend.cpp: the choice of the backend.
+#include "Display.Backend.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "Display.Headless.h"
+#include "Display.X11.h"
+
+namespace {
+
+std::unique_ptr<TXDisplayBackend>& Backend()
+{
+    static std::unique_ptr<TXDisplayBackend> Instance;
+    return Instance;
+}
+
+std::unique_ptr<TXDisplayBackend> ChooseBackend()
+{
+    const char* Forced = std::getenv("NV_DISPLAY");
+    if (Forced == nullptr || std::strcmp(Forced, "headless") != 0)
+        if (std::unique_ptr<TXDisplayBackend> X11 = OpenX11Display(nullptr))
+            return X11;
+    return std::make_unique<TXHeadlessDisplay>();
+}
+
+}  // namespace
+
+TXDisplayBackend& DisplayBackend()
+{
+    std::unique_ptr<TXDisplayBackend>& Instance = Backend();
+    if (!Instance)
+        Instance = ChooseBackend();
+    return *Instance;
+}
+
+void SetDisplayBackend(std::unique_ptr<TXDisplayBackend> ABackend)
+{
+    Backend() = std::move(ABackend);
+}

@@ -1,0 +1,49 @@
+// Display.Headless.h: the display of tests and of machines without a screen. Windows live in
+// memory; the screen is one 1920x1080 monitor at 96 DPI until a test sets others, and other
+// programs' windows are the ones a test adds.
+#pragma once
+
+#include <cstdint>
+
+#include "Display.Backend.h"
+
+class TXHeadlessDisplay : public TXDisplayBackend {
+public:
+    TXHeadlessDisplay();
+    const char* Name() const override { return "headless"; }
+
+    std::vector<TXMonitor> Monitors() override { return FMonitors; }
+    TXDpi LogicalDpi() override { return FLogicalDpi; }
+    // An empty list, or one without a primary monitor, makes the first monitor primary.
+    void SetMonitors(std::vector<TXMonitor> AMonitors);
+    void SetLogicalDpi(TXDpi AValue) { FLogicalDpi = AValue; }
+    // Back to one 1920x1080 monitor at 96 DPI, no foreign windows.
+    void Reset();
+
+    void WindowCreated(HWND, const TXWindowState&) override {}
+    void WindowChanged(HWND, const TXWindowState&) override {}
+    void WindowDestroyed(HWND) override {}
+    bool Activate(HWND AWnd) override;
+
+    // Another program's window, placed in front of the other foreign ones.
+    HWND AddForeignWindow(const String& AClassName, const String& ACaption);
+    void RemoveForeignWindow(HWND AWnd);
+    std::vector<HWND> ForeignWindows() override;
+    bool ForeignWindowText(HWND AWnd, String& AClassName, String& ACaption) override;
+
+private:
+    std::vector<TXMonitor> FMonitors;
+    TXDpi FLogicalDpi;
+    struct TForeignWindow {
+        HWND Handle;
+        String ClassName;
+        String Caption;
+    };
+    std::vector<TForeignWindow>::iterator FindForeign(HWND AWnd);
+
+    std::vector<TForeignWindow> FForeign;   // front first
+    uintptr_t FLastForeign;
+};
+
+// The running backend when it is the headless one, else nullptr.
+TXHeadlessDisplay* HeadlessDisplay();

@@ -1,0 +1,392 @@
+// Display.X11.cpp: the X server through Xlib and RandR.
+//
+// Other programs' windows may go at any moment between listing and reading them, so every X
+// error is ignored (Xlib's default handler would end the process on that BadWindow) and a read
+// that failed simply finds nothing.
+#include "Display.X11.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xresource.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <optional>
+
+namespace {
+
+// A foreign handle is the X window id with this bit set; ours count up from 1 in Win.Messages.
+constexpr uintptr_t kForeignTag = uintptr_t(1) << 62;
+// Longest property read, in 32-bit units.
+constexpr long kMaxPropertyLength = 1 << 16;
+
+int IgnoreXError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+HWND ForeignHandle(Window AWindow)
+{
+    return reinterpret_cast<HWND>(kForeignTag | AWindow);
+}
+
+TRect Intersection(const TRect& A, const TRect& B)
+{
+    TRect R{std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right), std::min(A.Bottom, B.Bottom)};
+    return R.Right > R.Left && R.Bottom > R.Top ? R : TRect{};
+}
+
+class TX11Display : public TXDisplayBackend {
+public:
+    explicit TX11Display(Display* ADisplay) : FDisplay(ADisplay), FRoot(DefaultRootWindow(ADisplay))
+    {
+        int EventBase, ErrorBase, Major = 0, Minor = 0;
+        FRandrVersion = XRRQueryExtension(FDisplay, &EventBase, &ErrorBase) && XRRQueryVersion(FDisplay, &Major, &Minor)
+                            ? Major * 100 + Minor
+                            : 0;
+    }
+    ~TX11Display() override
+    {
+        for (const auto& [Wnd, Window] : FOwn)
+            XDestroyWindow(FDisplay, Window);
+        XCloseDisplay(FDisplay);
+    }
+    TX11Display(const TX11Display&) = delete;
+    TX11Display& operator=(const TX11Display&) = delete;
+
+    const char* Name() const override { return "x11"; }
+    std::vector<TXMonitor> Monitors() override;
+    TXDpi LogicalDpi() override;
+
+    void WindowCreated(HWND AWnd, const TXWindowState& AState) override;
+    void WindowChanged(HWND AWnd, const TXWindowState& AState) override;
+    void WindowDestroyed(HWND AWnd) override;
+    bool Activate(HWND AWnd) override;
+
+    std::vector<HWND> ForeignWindows() override;
+    bool ForeignWindowText(HWND AWnd, String& AClassName, String& ACaption) override;
+
+private:
+    Atom Intern(const char* AName) { return XInternAtom(FDisplay, AName, False); }
+    std::vector<unsigned long> LongProperty(Window AWindow, const char* AProperty, Atom AType);
+    std::optional<String> TextProperty(Window AWindow, const char* AProperty, Atom AType);
+    String Caption(Window AWindow);
+    void SetCaption(Window AWindow, const String& ACaption);
+    std::optional<Window> XWindowOf(HWND AWnd);
+    bool Exists(Window AWindow);
+    std::vector<TXMonitor> RandrMonitors();
+    std::optional<TRect> DesktopWorkArea();
+    String AdapterName();
+
+    Display* FDisplay;
+    Window FRoot;
+    int FRandrVersion = 0;   // major * 100 + minor; 0 without RandR
+    std::map<HWND, Window> FOwn;
+};
+
+std::vector<unsigned long> TX11Display::LongProperty(Window AWindow, const char* AProperty, Atom AType)
+{
+    Atom Type;
+    int Format;
+    unsigned long Count, After;
+    unsigned char* Data = nullptr;
+    std::vector<unsigned long> Items;
+    if (XGetWindowProperty(FDisplay, AWindow, Intern(AProperty), 0, kMaxPropertyLength, False, AType, &Type, &Format,
+                           &Count, &After, &Data) == Success
+        && Data != nullptr && Type == AType && Format == 32) {
+        // Xlib hands 32-bit items over as longs.
+        auto* Longs = reinterpret_cast<unsigned long*>(Data);
+        Items.assign(Longs, Longs + Count);
+    }
+    if (Data != nullptr)
+        XFree(Data);
+    return Items;
+}
+
+std::optional<String> TX11Display::TextProperty(Window AWindow, const char* AProperty, Atom AType)
+{
+    Atom Type;
+    int Format;
+    unsigned long Count, After;
+    unsigned char* Data = nullptr;
+    std::optional<String> Text;
+    if (XGetWindowProperty(FDisplay, AWindow, Intern(AProperty), 0, kMaxPropertyLength, False, AType, &Type, &Format,
+                           &Count, &After, &Data) == Success
+        && Data != nullptr && Type == AType && Format == 8)
+        Text = String(reinterpret_cast<char*>(Data), Count);
+    if (Data != nullptr)
+        XFree(Data);
+    return Text;
+}
+
+// The UTF-8 title of EWMH window managers first, then the ICCCM name in whatever encoding it
+// was set.
+String TX11Display::Caption(Window AWindow)
+{
+    if (std::optional<String> Name = TextProperty(AWindow, "_NET_WM_NAME", Intern("UTF8_STRING")))
+        return *Name;
+    XTextProperty Property{};
+    String Result;
+    if (XGetWMName(FDisplay, AWindow, &Property) && Property.value != nullptr) {
+        char** List = nullptr;
+        int Count = 0;
+        if (Xutf8TextPropertyToTextList(FDisplay, &Property, &List, &Count) >= Success && Count > 0)
+            Result = List[0];
+        if (List != nullptr)
+            XFreeStringList(List);
+    }
+    if (Property.value != nullptr)
+        XFree(Property.value);
+    return Result;
+}
+
+void TX11Display::SetCaption(Window AWindow, const String& ACaption)
+{
+    auto* Text = reinterpret_cast<const unsigned char*>(ACaption.data());
+    auto Length = static_cast<int>(ACaption.size());
+    XChangeProperty(FDisplay, AWindow, Intern("_NET_WM_NAME"), Intern("UTF8_STRING"), 8, PropModeReplace, Text, Length);
+    XChangeProperty(FDisplay, AWindow, XA_WM_NAME, Intern("UTF8_STRING"), 8, PropModeReplace, Text, Length);
+}
+
+std::optional<Window> TX11Display::XWindowOf(HWND AWnd)
+{
+    auto Own = FOwn.find(AWnd);
+    if (Own != FOwn.end())
+        return Own->second;
+    auto Handle = reinterpret_cast<uintptr_t>(AWnd);
+    if ((Handle & kForeignTag) == 0)
+        return std::nullopt;
+    return static_cast<Window>(Handle & ~kForeignTag);
+}
+
+bool TX11Display::Exists(Window AWindow)
+{
+    XWindowAttributes Attributes;
+    return XGetWindowAttributes(FDisplay, AWindow, &Attributes) != 0;
+}
+
+// ---- Screen ------------------------------------------------------------------------------
+
+std::vector<TXMonitor> TX11Display::Monitors()
+{
+    std::vector<TXMonitor> Monitors = RandrMonitors();
+    if (Monitors.empty()) {
+        int Screen = DefaultScreen(FDisplay);
+        TRect Bounds = Rect(0, 0, DisplayWidth(FDisplay, Screen), DisplayHeight(FDisplay, Screen));
+        Monitors.push_back(TXMonitor{"Screen-" + std::to_string(Screen), String(), Bounds, Bounds, true, 96});
+    }
+    if (std::none_of(Monitors.begin(), Monitors.end(), [](const TXMonitor& M) { return M.Primary; }))
+        Monitors.front().Primary = true;
+    std::optional<TRect> WorkArea = DesktopWorkArea();
+    String Adapter = AdapterName();
+    int Dpi = LogicalDpi().Y;
+    for (TXMonitor& Monitor : Monitors) {
+        Monitor.AdapterName = Adapter;
+        // There is no scale per monitor under X: every one shows the logical DPI.
+        Monitor.EffectiveDpi = Dpi;
+        TRect Area = WorkArea ? Intersection(Monitor.Bounds, *WorkArea) : TRect{};
+        Monitor.WorkArea = Area == TRect{} ? Monitor.Bounds : Area;
+    }
+    return Monitors;
+}
+
+std::vector<TXMonitor> TX11Display::RandrMonitors()
+{
+    std::vector<TXMonitor> Monitors;
+    if (FRandrVersion < 105)
+        return Monitors;
+    int Count = 0;
+    XRRMonitorInfo* Infos = XRRGetMonitors(FDisplay, FRoot, True, &Count);
+    for (int I = 0; I < Count; ++I) {
+        const XRRMonitorInfo& Info = Infos[I];
+        char* Name = XGetAtomName(FDisplay, Info.name);
+        TRect Bounds = Rect(Info.x, Info.y, Info.x + Info.width, Info.y + Info.height);
+        Monitors.push_back(TXMonitor{Name != nullptr ? Name : String(), String(), Bounds, Bounds, Info.primary != 0, 96});
+        if (Name != nullptr)
+            XFree(Name);
+    }
+    if (Infos != nullptr)
+        XRRFreeMonitors(Infos);
+    return Monitors;
+}
+
+// The work area of the current desktop, which panels and docks leave free.
+std::optional<TRect> TX11Display::DesktopWorkArea()
+{
+    std::vector<unsigned long> Areas = LongProperty(FRoot, "_NET_WORKAREA", XA_CARDINAL);
+    std::vector<unsigned long> Current = LongProperty(FRoot, "_NET_CURRENT_DESKTOP", XA_CARDINAL);
+    size_t Desktop = Current.empty() ? 0 : Current.front();
+    if (Areas.size() < (Desktop + 1) * 4)
+        return std::nullopt;
+    const unsigned long* Area = &Areas[Desktop * 4];
+    auto Left = static_cast<int32_t>(Area[0]), Top = static_cast<int32_t>(Area[1]);
+    return Rect(Left, Top, Left + static_cast<int32_t>(Area[2]), Top + static_cast<int32_t>(Area[3]));
+}
+
+// The first RandR provider's name ("modesetting"); the display's own name without one.
+String TX11Display::AdapterName()
+{
+    String Name = DisplayString(FDisplay);
+    if (FRandrVersion < 104)
+        return Name;
+    XRRScreenResources* Resources = XRRGetScreenResourcesCurrent(FDisplay, FRoot);
+    if (Resources == nullptr)
+        return Name;
+    if (XRRProviderResources* Providers = XRRGetProviderResources(FDisplay, FRoot)) {
+        if (Providers->nproviders > 0)
+            if (XRRProviderInfo* Info = XRRGetProviderInfo(FDisplay, Resources, Providers->providers[0])) {
+                if (Info->name != nullptr && Info->nameLen > 0)
+                    Name.assign(Info->name, Info->nameLen);
+                XRRFreeProviderInfo(Info);
+            }
+        XRRFreeProviderResources(Providers);
+    }
+    XRRFreeScreenResources(Resources);
+    return Name;
+}
+
+// Xft.dpi as the desktop sets it in the resource database; 96 when it is absent or not a
+// number.
+TXDpi TX11Display::LogicalDpi()
+{
+    int Dpi = 96;
+    const char* Resources = XResourceManagerString(FDisplay);
+    if (Resources == nullptr)
+        return TXDpi{Dpi, Dpi};
+    XrmInitialize();
+    XrmDatabase Database = XrmGetStringDatabase(Resources);
+    char* Type = nullptr;
+    XrmValue Value{};
+    if (Database != nullptr && XrmGetResource(Database, "Xft.dpi", "Xft.Dpi", &Type, &Value) && Value.addr != nullptr) {
+        double Parsed = std::strtod(Value.addr, nullptr);
+        if (Parsed >= 24 && Parsed <= 1200)
+            Dpi = static_cast<int>(std::lround(Parsed));
+    }
+    if (Database != nullptr)
+        XrmDestroyDatabase(Database);
+    return TXDpi{Dpi, Dpi};
+}
+
+// ---- Windows -----------------------------------------------------------------------------
+
+void TX11Display::WindowCreated(HWND AWnd, const TXWindowState& AState)
+{
+    const TRect& B = AState.Bounds;
+    Window W = XCreateSimpleWindow(FDisplay, FRoot, B.Left, B.Top, std::max(1, B.Width()), std::max(1, B.Height()), 0,
+                                   0, 0);
+    String ClassName = AState.ClassName;
+    XClassHint Hint{ClassName.data(), ClassName.data()};
+    XSetClassHint(FDisplay, W, &Hint);
+    FOwn[AWnd] = W;
+    WindowChanged(AWnd, AState);
+}
+
+void TX11Display::WindowChanged(HWND AWnd, const TXWindowState& AState)
+{
+    auto Own = FOwn.find(AWnd);
+    if (Own == FOwn.end())
+        return;
+    Window W = Own->second;
+    SetCaption(W, AState.Caption);
+    if (!AState.Visible)
+        XWithdrawWindow(FDisplay, W, DefaultScreen(FDisplay));
+    else if (AState.Iconic)
+        XIconifyWindow(FDisplay, W, DefaultScreen(FDisplay));
+    else
+        XMapWindow(FDisplay, W);
+    XSync(FDisplay, False);
+}
+
+void TX11Display::WindowDestroyed(HWND AWnd)
+{
+    auto Own = FOwn.find(AWnd);
+    if (Own == FOwn.end())
+        return;
+    XDestroyWindow(FDisplay, Own->second);
+    FOwn.erase(Own);
+    // Waits for the server, so that other programs find the window gone from now on.
+    XSync(FDisplay, False);
+}
+
+// Through the window manager when it offers _NET_ACTIVE_WINDOW (it may refuse to steal the
+// focus); else raised and focused directly.
+bool TX11Display::Activate(HWND AWnd)
+{
+    std::optional<Window> W = XWindowOf(AWnd);
+    if (!W || !Exists(*W))
+        return false;
+    std::vector<unsigned long> Supported = LongProperty(FRoot, "_NET_SUPPORTED", XA_ATOM);
+    Atom ActiveWindow = Intern("_NET_ACTIVE_WINDOW");
+    if (std::find(Supported.begin(), Supported.end(), ActiveWindow) != Supported.end()) {
+        XEvent Event{};
+        Event.xclient.type = ClientMessage;
+        Event.xclient.window = *W;
+        Event.xclient.message_type = ActiveWindow;
+        Event.xclient.format = 32;
+        Event.xclient.data.l[0] = 1;   // the request comes from an application
+        Event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(FDisplay, FRoot, False, SubstructureRedirectMask | SubstructureNotifyMask, &Event);
+    } else {
+        XRaiseWindow(FDisplay, *W);
+        XWindowAttributes Attributes;
+        if (XGetWindowAttributes(FDisplay, *W, &Attributes) && Attributes.map_state == IsViewable)
+            XSetInputFocus(FDisplay, *W, RevertToParent, CurrentTime);
+    }
+    XFlush(FDisplay);
+    return true;
+}
+
+// The window manager's clients, bottom to top; without a manager the root's children.
+std::vector<HWND> TX11Display::ForeignWindows()
+{
+    std::vector<unsigned long> Stacking = LongProperty(FRoot, "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
+    if (Stacking.empty()) {
+        Window RootReturn, Parent;
+        Window* Children = nullptr;
+        unsigned int Count = 0;
+        if (XQueryTree(FDisplay, FRoot, &RootReturn, &Parent, &Children, &Count) && Children != nullptr)
+            Stacking.assign(Children, Children + Count);
+        if (Children != nullptr)
+            XFree(Children);
+    }
+    std::vector<HWND> Result;
+    for (auto It = Stacking.rbegin(); It != Stacking.rend(); ++It)
+        if (std::none_of(FOwn.begin(), FOwn.end(), [&](const auto& AOwn) { return AOwn.second == *It; }))
+            Result.push_back(ForeignHandle(*It));
+    return Result;
+}
+
+bool TX11Display::ForeignWindowText(HWND AWnd, String& AClassName, String& ACaption)
+{
+    auto Handle = reinterpret_cast<uintptr_t>(AWnd);
+    if ((Handle & kForeignTag) == 0)
+        return false;
+    auto W = static_cast<Window>(Handle & ~kForeignTag);
+    if (!Exists(W))
+        return false;
+    XClassHint Hint{};
+    AClassName.clear();
+    if (XGetClassHint(FDisplay, W, &Hint)) {
+        if (Hint.res_class != nullptr)
+            AClassName = Hint.res_class;
+        XFree(Hint.res_name);
+        XFree(Hint.res_class);
+    }
+    ACaption = Caption(W);
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<TXDisplayBackend> OpenX11Display(const char* ADisplayName)
+{
+    Display* Connection = XOpenDisplay(ADisplayName != nullptr && *ADisplayName != '\0' ? ADisplayName : nullptr);
+    if (Connection == nullptr)
+        return nullptr;
+    XSetErrorHandler(&IgnoreXError);
+    return std::make_unique<TX11Display>(Connection);
+}

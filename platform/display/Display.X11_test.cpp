@@ -1,0 +1,89 @@
+// The X11 display against a real server (run under Xvfb with DISPLAY set; skipped without one):
+// one connection's window as another connection sees it, activation, monitors, Xft.dpi.
+#include "Display.X11.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+// After gtest: Xlib's macros (None, Bool) would break its headers.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace {
+
+class X11DisplayTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* Name = std::getenv("DISPLAY");
+        if (Name == nullptr || *Name == '\0')
+            GTEST_SKIP() << "no X display (DISPLAY is unset)";
+        FOurs = OpenX11Display(nullptr);
+        FOther = OpenX11Display(nullptr);
+        ASSERT_TRUE(FOurs && FOther) << "cannot open " << Name;
+    }
+
+    std::unique_ptr<TXDisplayBackend> FOurs, FOther;
+};
+
+TEST_F(X11DisplayTest, AnotherProgramSeesOurWindowWithItsClassAndUtf8Caption)
+{
+    HWND Wnd = reinterpret_cast<HWND>(uintptr_t(7));
+    FOurs->WindowCreated(Wnd, TXWindowState{"TNvProbe", "Kalender – März", Rect(0, 0, 200, 100), true, false});
+    std::vector<HWND> Seen = FOther->ForeignWindows();
+    String ClassName, Caption;
+    auto Found = std::find_if(Seen.begin(), Seen.end(), [&](HWND AWnd) {
+        return FOther->ForeignWindowText(AWnd, ClassName, Caption) && ClassName == "TNvProbe";
+    });
+    ASSERT_NE(Found, Seen.end());
+    EXPECT_EQ(Caption, "Kalender – März");
+    // Our own windows are not foreign to us.
+    for (HWND Own : FOurs->ForeignWindows())
+        EXPECT_FALSE(FOurs->ForeignWindowText(Own, ClassName, Caption) && ClassName == "TNvProbe");
+
+    FOurs->WindowChanged(Wnd, TXWindowState{"TNvProbe", "Renamed", Rect(0, 0, 200, 100), true, false});
+    ASSERT_TRUE(FOther->ForeignWindowText(*Found, ClassName, Caption));
+    EXPECT_EQ(Caption, "Renamed");
+    EXPECT_TRUE(FOther->Activate(*Found));
+
+    FOurs->WindowDestroyed(Wnd);
+    EXPECT_FALSE(FOther->ForeignWindowText(*Found, ClassName, Caption));
+    EXPECT_FALSE(FOther->Activate(*Found));
+}
+
+TEST_F(X11DisplayTest, MonitorsHaveOnePrimaryAndTheLogicalDpiComesFromXftDpi)
+{
+    std::vector<TXMonitor> Monitors = FOurs->Monitors();
+    ASSERT_FALSE(Monitors.empty());
+    EXPECT_EQ(std::count_if(Monitors.begin(), Monitors.end(), [](const TXMonitor& M) { return M.Primary; }), 1);
+    for (const TXMonitor& M : Monitors) {
+        EXPECT_GT(M.Bounds.Width(), 0);
+        EXPECT_FALSE(M.AdapterName.empty());
+    }
+
+    Display* Server = XOpenDisplay(nullptr);
+    ASSERT_NE(Server, nullptr);
+    auto SetResources = [&](const char* AText) {
+        XChangeProperty(Server, DefaultRootWindow(Server), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(AText), static_cast<int>(std::strlen(AText)));
+        XSync(Server, False);
+    };
+    struct TCase {
+        const char* Resources;
+        int Expected;
+    } const kCases[] = {{"Xft.dpi:\t120\n", 120}, {"Xft.dpi:\t143.6\n", 144}, {"Xft.dpi:\tlarge\n", 96},
+                        {"Xft.antialias:\t1\n", 96}};
+    for (const TCase& C : kCases) {
+        SetResources(C.Resources);
+        std::unique_ptr<TXDisplayBackend> Reader = OpenX11Display(nullptr);   // resources are read at opening
+        EXPECT_EQ(Reader->LogicalDpi(), (TXDpi{C.Expected, C.Expected})) << C.Resources;
+        EXPECT_EQ(Reader->Monitors().front().EffectiveDpi, C.Expected) << C.Resources;
+    }
+    XDeleteProperty(Server, DefaultRootWindow(Server), XA_RESOURCE_MANAGER);
+    XCloseDisplay(Server);
+}
+
+}  // namespace

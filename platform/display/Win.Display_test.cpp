@@ -1,0 +1,205 @@
+// The screen's Windows calls on the headless display: monitors and their fallbacks, metrics at
+// several DPIs, our windows beside other programs', foreground and popups.
+#include "Win.Display.h"
+
+#include <gtest/gtest.h>
+
+#include "Display.Headless.h"
+
+namespace {
+
+class DisplayTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(HeadlessDisplay(), nullptr) << "tests run on the headless display (NV_DISPLAY=headless)";
+        HeadlessDisplay()->Reset();
+    }
+    void TearDown() override
+    {
+        for (HWND Wnd : FWindows)
+            DestroyWindow(Wnd);
+        HeadlessDisplay()->Reset();
+        EXPECT_EQ(SetProcessDpiAwareness(PROCESS_PER_MONITOR_DPI_AWARE), S_OK);
+    }
+    HWND NewWindow(const String& AClassName, const String& ACaption, HWND AOwner = nullptr,
+                   TRect ABounds = Rect(10, 10, 110, 60))
+    {
+        FWindows.push_back(CreateTopLevelWindow(AClassName, ACaption, AOwner, ABounds, TWndMethod()));
+        return FWindows.back();
+    }
+    static void TwoMonitors()
+    {
+        HeadlessDisplay()->SetMonitors({
+            TXMonitor{"Left", "Card", Rect(0, 0, 1920, 1080), Rect(0, 0, 1920, 1040), false, 96},
+            TXMonitor{"Right", "Card", Rect(1920, 0, 3200, 1024), Rect(1920, 0, 3200, 1024), true, 144},
+        });
+    }
+
+    std::vector<HWND> FWindows;
+};
+
+std::vector<HWND> AllWindows()
+{
+    std::vector<HWND> Result;
+    EnumWindows([](HWND AWnd, LPARAM AList) {
+        reinterpret_cast<std::vector<HWND>*>(AList)->push_back(AWnd);
+        return true;
+    }, reinterpret_cast<LPARAM>(&Result));
+    return Result;
+}
+
+int MonitorIndex(HMONITOR AMonitor)
+{
+    std::vector<HMONITOR> All = EnumDisplayMonitors();
+    auto Found = std::find(All.begin(), All.end(), AMonitor);
+    return Found == All.end() ? -1 : static_cast<int>(Found - All.begin());
+}
+
+TEST_F(DisplayTest, DefaultScreenIsOneFullHdMonitorAt96Dpi)
+{
+    EXPECT_STREQ(DisplayBackend().Name(), "headless");
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 1080);
+    EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 1);
+    EXPECT_EQ(GetScreenLogicalDpi(), (TXDpi{96, 96}));
+    TXMonitor Info;
+    ASSERT_TRUE(GetMonitorInfoW(EnumDisplayMonitors().front(), Info));
+    EXPECT_TRUE(Info.Primary);
+    EXPECT_EQ(Info.WorkArea, Rect(0, 0, 1920, 1080));
+    EXPECT_FALSE(GetMonitorInfoW(nullptr, Info));
+}
+
+TEST_F(DisplayTest, MonitorsAreFoundByPlaceWithTheFallbackTheFlagsAskFor)
+{
+    TwoMonitors();
+    struct TCase {
+        TPoint At;
+        uint32_t Flags;
+        int Expected;   // -1: none
+    } const kCases[] = {
+        {{5, 5}, MONITOR_DEFAULTTONULL, 0},
+        {{1920, 1000}, MONITOR_DEFAULTTONULL, 1},
+        {{2500, 1050}, MONITOR_DEFAULTTONULL, -1},       // below the shorter right monitor
+        {{2500, 1050}, MONITOR_DEFAULTTOPRIMARY, 1},
+        {{-300, 500}, MONITOR_DEFAULTTONEAREST, 0},
+        {{5000, 2000}, MONITOR_DEFAULTTONEAREST, 1},
+    };
+    for (const TCase& C : kCases)
+        EXPECT_EQ(MonitorIndex(MonitorFromPoint(C.At, C.Flags)), C.Expected) << C.At.X << "," << C.At.Y;
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);   // the primary one's size
+    EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+
+    HWND Straddling = NewWindow("TProbe", "", nullptr, Rect(1800, 0, 2100, 100));   // more on the right
+    EXPECT_EQ(MonitorIndex(MonitorFromWindow(Straddling, MONITOR_DEFAULTTONULL)), 1);
+    HWND Foreign = HeadlessDisplay()->AddForeignWindow("Other", "");
+    EXPECT_EQ(MonitorFromWindow(Foreign, MONITOR_DEFAULTTONULL), nullptr);
+    EXPECT_EQ(MonitorIndex(MonitorFromWindow(Foreign, MONITOR_DEFAULTTONEAREST)), 1);
+}
+
+TEST_F(DisplayTest, MonitorDpiAndProcessAwareness)
+{
+    TwoMonitors();
+    uint32_t X = 0, Y = 0;
+    ASSERT_EQ(GetDpiForMonitor(EnumDisplayMonitors()[1], MDT_EFFECTIVE_DPI, X, Y), S_OK);
+    EXPECT_EQ(X, 144u);
+    EXPECT_EQ(Y, 144u);
+    EXPECT_EQ(GetDpiForMonitor(nullptr, MDT_EFFECTIVE_DPI, X, Y), E_INVALIDARG);
+    PROCESS_DPI_AWARENESS Awareness = PROCESS_DPI_UNAWARE;
+    ASSERT_EQ(GetProcessDpiAwareness(nullptr, Awareness), S_OK);
+    EXPECT_EQ(Awareness, PROCESS_PER_MONITOR_DPI_AWARE);
+    ASSERT_EQ(SetProcessDpiAwareness(PROCESS_SYSTEM_DPI_AWARE), S_OK);
+    ASSERT_EQ(GetProcessDpiAwareness(nullptr, Awareness), S_OK);
+    EXPECT_EQ(Awareness, PROCESS_SYSTEM_DPI_AWARE);
+}
+
+TEST_F(DisplayTest, MetricsScaleWithTheLogicalDpiExceptBorders)
+{
+    struct TCase {
+        TXDpi Dpi;
+        int Index;
+        int Expected;
+    } const kCases[] = {
+        {{96, 96}, SM_CXICON, 32},      {{120, 120}, SM_CXICON, 40},     {{144, 144}, SM_CYCAPTION, 29},
+        {{144, 96}, SM_CXVSCROLL, 26},  {{144, 96}, SM_CYHSCROLL, 17},   {{192, 192}, SM_CXBORDER, 1},
+        {{96, 96}, SM_CXMINIMIZED, 160}, {{96, 96}, 9999, 0},
+    };
+    for (const TCase& C : kCases) {
+        HeadlessDisplay()->SetLogicalDpi(C.Dpi);
+        EXPECT_EQ(GetSystemMetrics(C.Index), C.Expected) << C.Index << " at " << C.Dpi.X << "x" << C.Dpi.Y;
+    }
+}
+
+TEST_F(DisplayTest, EnumerationListsOursFrontToBackThenOtherProgramsWithTheirTexts)
+{
+    HWND Other = HeadlessDisplay()->AddForeignWindow("Progman", "Program Manager");
+    HWND First = NewWindow("TFirst", "Erste Seite");
+    HWND Second = NewWindow("TSecond", "Zweite");
+    EXPECT_EQ(AllWindows(), (std::vector<HWND>{Second, First, Other}));
+    EXPECT_EQ(GetClassNameW(Other, 301), "Progman");
+    EXPECT_EQ(GetWindowTextW(Other, 301), "Program Manager");
+    EXPECT_EQ(GetWindowTextW(First, 301), "Erste Seite");
+    // Cut by characters, as a buffer of that many with its terminator holds them.
+    EXPECT_EQ(GetWindowTextW(First, 4), "Ers");
+    ASSERT_TRUE(SetWindowTextW(First, "Übersicht"));
+    EXPECT_EQ(GetWindowTextW(First, 3), "Üb");
+    EXPECT_EQ(GetClassNameW(First, 0), "");
+
+    HeadlessDisplay()->RemoveForeignWindow(Other);
+    EXPECT_EQ(GetClassNameW(Other, 301), "");
+    EXPECT_FALSE(SetForegroundWindow(Other));
+    ASSERT_TRUE(DestroyWindow(Second));
+    EXPECT_FALSE(IsWindow(Second));
+    EXPECT_EQ(AllWindows(), (std::vector<HWND>{First}));
+    EXPECT_EQ(GetWindowTextW(Second, 301), "");
+    EXPECT_FALSE(DestroyWindow(Second));
+}
+
+TEST_F(DisplayTest, ForegroundBringsToFrontAndIsRememberedAsTheOwnersLastPopup)
+{
+    HWND Owner = NewWindow("TApplication", "");
+    HWND Popup = NewWindow("TPopup", "", Owner);
+    HWND Later = NewWindow("TLater", "");
+    EXPECT_EQ(GetLastActivePopup(Owner), Owner);
+    ASSERT_TRUE(SetForegroundWindow(Popup));
+    EXPECT_EQ(GetForegroundWindow(), Popup);
+    EXPECT_EQ(GetLastActivePopup(Owner), Popup);
+    EXPECT_EQ(AllWindows().front(), Popup);
+    ASSERT_TRUE(SetForegroundWindow(Later));
+    EXPECT_EQ(GetLastActivePopup(Owner), Popup);   // another window's activation changes nothing
+
+    HWND Foreign = HeadlessDisplay()->AddForeignWindow("Other", "");
+    HeadlessDisplay()->AddForeignWindow("Newer", "");
+    ASSERT_TRUE(SetForegroundWindow(Foreign));
+    EXPECT_EQ(GetForegroundWindow(), Foreign);
+    EXPECT_EQ(DisplayBackend().ForeignWindows().front(), Foreign);
+
+    DestroyWindow(Popup);
+    EXPECT_EQ(GetLastActivePopup(Owner), Owner);
+}
+
+TEST_F(DisplayTest, ShowWindowCommandsMoveBetweenHiddenShownAndMinimised)
+{
+    HWND Wnd = NewWindow("TProbe", "");
+    EXPECT_FALSE(IsWindowVisible(Wnd));
+    struct TStep {
+        int Command;
+        bool WasVisible, Visible, Iconic;
+    } const kSteps[] = {
+        {SW_SHOW, false, true, false},     {SW_MINIMIZE, true, true, true},   {SW_SHOW, true, true, true},
+        {SW_RESTORE, true, true, false},   {SW_SHOWMINIMIZED, true, true, true}, {SW_HIDE, true, false, true},
+        {SW_SHOWNORMAL, false, true, false},
+    };
+    for (const TStep& S : kSteps) {
+        EXPECT_EQ(ShowWindow(Wnd, S.Command), S.WasVisible) << S.Command;
+        EXPECT_EQ(IsWindowVisible(Wnd), S.Visible) << S.Command;
+        EXPECT_EQ(IsIconic(Wnd), S.Iconic) << S.Command;
+    }
+    EXPECT_TRUE(IsWindowEnabled(Wnd));
+    EXPECT_FALSE(EnableWindow(Wnd, false));
+    EXPECT_FALSE(IsWindowEnabled(Wnd));
+    EXPECT_TRUE(EnableWindow(Wnd, true));
+    EXPECT_FALSE(IsIconic(nullptr));
+}
+
+}  // namespace
