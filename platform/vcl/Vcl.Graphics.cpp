@@ -3,7 +3,6 @@
 #include "Vcl.Graphics.h"
 
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -529,23 +528,10 @@ namespace {
 using TLayoutPtr = std::unique_ptr<PangoLayout, decltype(&g_object_unref)>;
 using TFontDescriptionPtr = std::unique_ptr<PangoFontDescription, decltype(&pango_font_description_free)>;
 
-// Pango keeps its font map and fontconfig its caches until the process ends. Handing them
-// back at exit keeps leak checks clean; made on first use of text, this goes before every
-// static object made later, which may still draw text as it goes.
-struct TFontShutdown {
-    ~TFontShutdown()
-    {
-        pango_cairo_font_map_set_default(nullptr);
-        cairo_debug_reset_static_data();
-        FcFini();
-    }
-};
-
 // Text measured without a target is laid out on this scratch context, with the same font
 // options as drawing, so that measuring and drawing agree.
 cairo_t* MeasuringContext()
 {
-    static TFontShutdown Shutdown;
     thread_local TSurfacePtr Surface = WrapSurface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1));
     thread_local TCairoPtr Cr(cairo_create(Surface.get()), &cairo_destroy);
     return Cr.get();
