@@ -8,7 +8,7 @@
 #include "Rtl.SysUtils.h"
 #include "Vcl.Forms.h"
 #include "Win.Folders.h"
-#include "Win.Registry.h"
+#include "Win.MimeApps.h"
 #include "XClasses.h"
 #include "XCore.Strings.h"
 
@@ -109,6 +109,37 @@ bool RunValuesMentioning(const String& AText, TStringList* ANames)
     return true;
 }
 
+// Where the program part of a command ends: after its last ".EXE", ".BAT" or ".COM"; without
+// one, before the blank after the first word or before the quote that closes it.
+size_t ProgramEnd(const String& ACommand)
+{
+    for (size_t At = ACommand.size(); At >= 4; --At) {
+        String Extension = UpperCase(std::string_view(ACommand).substr(At - 4, 4));
+        if (Extension == ".EXE" || Extension == ".BAT" || Extension == ".COM")
+            return At;
+    }
+    if (ACommand.front() == '"') {
+        size_t Quote = ACommand.find('"', 1);
+        return Quote != String::npos ? Quote : ACommand.size();
+    }
+    size_t Blank = ACommand.find(' ');
+    return Blank != String::npos ? Blank : ACommand.size();
+}
+
+String ParamsWithoutQuotesAndPlaceholders(const String& AText)
+{
+    String Params;
+    for (size_t I = 0; I < AText.size(); ++I) {
+        if (AText[I] == '%') {
+            while (I + 1 < AText.size() && AText[I + 1] != ' ')
+                ++I;
+        } else if (AText[I] != '"') {
+            Params += AText[I];
+        }
+    }
+    return Trim(Params);
+}
+
 int IndexOfMonitor(HMONITOR AMonitor)
 {
     for (int I = 0; I < Screen->MonitorCount(); ++I)
@@ -194,6 +225,47 @@ bool ToggleAutorun(bool& AEnabled, const String& AName, const String& AExePath, 
         return false;
     AEnabled = !AEnabled;
     return SetAutorun(AEnabled, AName, AExePath, AParams);
+}
+
+// ---- File associations -------------------------------------------------------------------
+
+bool SplitOpenCommand(const String& ACommand, String& AProgram, String& AParams)
+{
+    AProgram.clear();
+    AParams.clear();
+    String Command = Trim(ACommand);
+    if (Command.empty())
+        return false;
+    size_t End = ProgramEnd(Command);
+    AParams = ParamsWithoutQuotesAndPlaceholders(Trim(Command.substr(End)));
+    String Program = Command.substr(0, End);
+    if (!Program.empty() && Program.front() == '"')
+        Program.erase(0, 1);
+    AProgram = Program.find('%') != String::npos ? ExpandEnvironmentStrings(Program) : Program;
+    return true;
+}
+
+bool ReadShellOpenCommand(HKEY ARootKey, const String& AKeyPath, String& AProgram, String& AParams)
+{
+    AProgram.clear();
+    AParams.clear();
+    String Command;
+    try {
+        auto Registry = Owned(TRegistry::Create(KEY_READ));
+        Registry->SetRootKey(ARootKey);
+        if (!Registry->OpenKeyReadOnly("\\" + AKeyPath + "\\shell\\open\\command"))
+            return false;
+        Command = Registry->ReadString(String());
+    } catch (const Exception&) {
+        return false;
+    }
+    return SplitOpenCommand(Command, AProgram, AParams);
+}
+
+bool GetFileAssociation(const String& AKey, String& AProgram, String& AParams)
+{
+    return ReadShellOpenCommand(HKEY_CURRENT_USER, "Software\\Classes\\" + AKey, AProgram, AParams)
+           || SplitOpenCommand(GetDefaultOpenCommand(AKey), AProgram, AParams);
 }
 
 // ---- Windows and monitors ----------------------------------------------------------------

@@ -7,6 +7,7 @@
 
 #include "Rtl.Strings.h"
 #include "Win.Display.h"
+#include "Win.Registry.h"
 #include "XPlatform.System.h"
 
 // "Software\Microsoft\Windows\CurrentVersion\Run" of HKEY_CURRENT_USER.
@@ -26,6 +27,18 @@ bool SyncAutorun(bool AEnable, const String& AName, const String& AExePath, cons
 bool ToggleAutorun(bool& AEnabled, const String& AName, const String& AExePath, const String& AParams);
 // The autostart entry that SetAutorun writes for AName.
 String AutostartEntryFileName(const String& AName);
+
+// The program and parameters that open AKey (".jpg", "http"): the current user's
+// "Software\Classes\" + AKey first, then the desktop's default application.
+bool GetFileAssociation(const String& AKey, String& AProgram, String& AParams);
+// Reads the default value of AKeyPath + "\shell\open\command" under ARootKey into AProgram and
+// AParams (see SplitOpenCommand); False when the key is missing or the command empty.
+bool ReadShellOpenCommand(HKEY ARootKey, const String& AKeyPath, String& AProgram, String& AParams);
+// The program ends with the last ".exe", ".bat" or ".com" (any case), or without one at the
+// end of the first word, quoted or not; one leading quote goes and environment variables are
+// expanded. The parameters are the rest without double quotes and without placeholders ("%1",
+// "%U": from a "%" to the next blank). False for an empty command.
+bool SplitOpenCommand(const String& ACommand, String& AProgram, String& AParams);
 
 // Empties AHandles, then collects the top-level windows (the application's own window left out)
 // whose class name and caption equal the filters; an empty filter matches any.

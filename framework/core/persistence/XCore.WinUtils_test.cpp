@@ -109,6 +109,92 @@ TEST_F(AutorunTest, SyncAddsWhatIsMissingAndRemovesWhatIsUnwanted)
     EXPECT_EQ(RunValue("Orva"), "<none>");
 }
 
+TEST(OpenCommandTest, ProgramAndParametersAreSplitOut)
+{
+    struct TCase {
+        const char* Command;
+        const char* Program;
+        const char* Params;
+    } const kCases[] = {
+        {"\"C:\\Program Files\\App\\app.exe\" \"%1\"", "C:\\Program Files\\App\\app.exe", ""},
+        {"C:\\Tools\\Run.BAT /x \"%1\" /y", "C:\\Tools\\Run.BAT", "/x  /y"},
+        {"\"C:\\a.com.d\\b.exe\" -n", "C:\\a.com.d\\b.exe", "-n"},
+        {"/usr/bin/firefox %u", "/usr/bin/firefox", ""},
+        {"\"/opt/My App/viewer\" --new %F --wait", "/opt/My App/viewer", "--new  --wait"},
+        {"viewer", "viewer", ""},
+        {"\"/opt/unclosed --x", "/opt/unclosed --x", ""},
+    };
+    for (const TCase& C : kCases) {
+        String Program, Params;
+        ASSERT_TRUE(SplitOpenCommand(C.Command, Program, Params)) << C.Command;
+        EXPECT_EQ(Program, C.Program) << C.Command;
+        EXPECT_EQ(Params, C.Params) << C.Command;
+    }
+    String Program = "x", Params = "y";
+    EXPECT_FALSE(SplitOpenCommand("  ", Program, Params));
+    EXPECT_EQ(Program + Params, "");
+}
+
+class FileAssociationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const String Data = FHome.Root() + "/.local/share/";
+        FHome.Set("XDG_DATA_DIRS", FHome.Root() + "/none");
+        FHome.Set("XDG_CONFIG_DIRS", FHome.Root() + "/none");
+        ASSERT_TRUE(ForceDirectories(Data + "applications"));
+        ASSERT_TRUE(ForceDirectories(Data + "mime"));
+        ASSERT_TRUE(ForceDirectories(FHome.Root() + "/.config"));
+        Write(Data + "applications/viewer.desktop", "[Desktop Entry]\nName=Viewer\nExec=/usr/bin/viewer --open %U\n");
+        Write(Data + "applications/other.desktop", "[Desktop Entry]\nExec=/usr/bin/other\n");
+        Write(Data + "applications/mimeinfo.cache", "[MIME Cache]\nimage/x-nvone=other.desktop;\n");
+        Write(Data + "mime/globs2", "# globs\n50:image/x-nvone:*.nvo\n80:image/x-nvtest:*.nvt\n40:text/plain:*.nvt\n");
+        Write(FHome.Root() + "/.config/mimeapps.list",
+              "[Added Associations]\nx-scheme-handler/nvtest=other.desktop;\n"
+              "[Default Applications]\nx-scheme-handler/nvtest=gone.desktop;viewer.desktop;\nimage/x-nvtest=viewer.desktop\n");
+    }
+    static void Write(const String& AFileName, const String& AText)
+    {
+        SafeWriteFileBytes(AFileName, TBytes(AText.begin(), AText.end()));
+    }
+
+    TTestHome FHome;
+};
+
+TEST_F(FileAssociationTest, TheUsersClassesComeFirstThenTheDesktopsDefaults)
+{
+    struct TCase {
+        const char* Key;
+        bool Found;
+        const char* Program;
+        const char* Params;
+    } const kCases[] = {
+        {"nvtest", true, "/usr/bin/viewer", "--open"},   // the first installed default
+        {".NVT", true, "/usr/bin/viewer", "--open"},     // by extension, the heaviest glob
+        {".nvo", true, "/usr/bin/other", ""},            // no default: the installed one
+        {"image/x-nvtest", true, "/usr/bin/viewer", "--open"},
+        {"nvnone", false, "", ""},
+        {".nvnone", false, "", ""},
+    };
+    for (const TCase& C : kCases) {
+        String Program, Params;
+        EXPECT_EQ(GetFileAssociation(C.Key, Program, Params), C.Found) << C.Key;
+        EXPECT_EQ(Program, C.Program) << C.Key;
+        EXPECT_EQ(Params, C.Params) << C.Key;
+    }
+
+    auto Registry = Owned(TRegistry::Create());
+    ASSERT_TRUE(Registry->OpenKey("Software\\Classes\\nvtest\\shell\\open\\command", true));
+    Registry->WriteString("", "\"/opt/mine/app.exe\" \"%1\"");
+    String Program, Params;
+    ASSERT_TRUE(GetFileAssociation("nvtest", Program, Params));
+    EXPECT_EQ(Program, "/opt/mine/app.exe");
+    Registry->WriteString("", "");   // an empty command falls through to the desktop
+    ASSERT_TRUE(GetFileAssociation("nvtest", Program, Params));
+    EXPECT_EQ(Program, "/usr/bin/viewer");
+    EXPECT_FALSE(ReadShellOpenCommand(HKEY_CURRENT_USER, "Software\\Classes\\nvnone", Program, Params));
+}
+
 class MonitorIndexTest : public ::testing::Test {
 protected:
     void SetUp() override
