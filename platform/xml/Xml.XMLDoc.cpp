@@ -619,7 +619,7 @@ TIntf<IXMLNode> TXMLNodeList::FindNode(const String& ANodeName)
 
 // ---- TXMLNodeCollection ------------------------------------------------------------------
 
-const std::vector<TXMLNode*>& TXMLNodeCollection::Items()
+const std::vector<TXMLNode*>& TXMLNodeCollection::ItemNodes()
 {
     if (FBuiltAt == FDocument->ModCount())
         return FItems;
@@ -633,12 +633,12 @@ const std::vector<TXMLNode*>& TXMLNodeCollection::Items()
 
 int TXMLNodeCollection::Count()
 {
-    return static_cast<int>(Items().size());
+    return static_cast<int>(ItemNodes().size());
 }
 
 TIntf<IXMLNode> TXMLNodeCollection::Nodes(int AIndex)
 {
-    const std::vector<TXMLNode*>& List = Items();
+    const std::vector<TXMLNode*>& List = ItemNodes();
     if (AIndex < 0 || AIndex >= static_cast<int>(List.size()))
         RaiseListIndexError(AIndex);
     return static_cast<IXMLNode*>(List[static_cast<size_t>(AIndex)]);
@@ -656,7 +656,7 @@ TIntf<IXMLNode> TXMLNodeCollection::AddChild(const String& ATagName, int AIndex)
 
 TIntf<IXMLNode> TXMLNodeCollection::AddItem(int AIndex)
 {
-    const std::vector<TXMLNode*>& List = Items();
+    const std::vector<TXMLNode*>& List = ItemNodes();
     if (AIndex < 0 || AIndex >= static_cast<int>(List.size()))
         return FOwner->AddChild(FItemTag);
     const std::vector<TXMLNode*>& Siblings = FOwner->List()->Items();

@@ -188,7 +188,7 @@ protected:
 
 private:
     friend class TXMLNode;
-    const std::vector<TXMLNode*>& Items();
+    const std::vector<TXMLNode*>& ItemNodes();
 
     TXMLNode* FOwner = nullptr;
     String FItemTag;
