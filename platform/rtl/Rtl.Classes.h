@@ -168,6 +168,7 @@ protected:
     void SetComponentState(TComponentState AValue) { FComponentState = AValue; }
 
 private:
+    friend class TReader;   // marks what it reads as loading and calls Loaded at the end
     void Insert(TComponent* AComponent);
     void Remove(TComponent* AComponent);
     void RemoveNotification(TComponent* AComponent);

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "Rtl.ComponentStreams.h"
 #include "Rtl.Files.h"
 #include "Rtl.Streams.h"
 #include "Rtl.SysUtils.h"
@@ -298,6 +299,36 @@ void TStrings::AddStrings(TStrings* AStrings)
         for (int I = 0; I < AStrings->Count(); ++I)
             AddObject(AStrings->Get(I), AStrings->GetObject(I));
     });
+}
+
+void TStrings::DefineProperties(TFiler* AFiler)
+{
+    AFiler->DefineProperty("Strings", TReaderProc::Bind<&TStrings::ReadData>(this),
+                           TWriterProc::Bind<&TStrings::WriteData>(this), Count() > 0);
+}
+
+void TStrings::ReadData(TReader* AReader)
+{
+    BeginUpdate();
+    try {
+        Clear();
+        AReader->ReadListBegin();
+        while (!AReader->EndOfList())
+            Add(AReader->ReadString());
+        AReader->ReadListEnd();
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TStrings::WriteData(TWriter* AWriter)
+{
+    AWriter->WriteListBegin();
+    for (const String& Line : *this)
+        AWriter->WriteString(Line);
+    AWriter->WriteListEnd();
 }
 
 void TStrings::Assign(TPersistent* ASource)

@@ -68,6 +68,8 @@ public:
     virtual void AddStrings(TStrings* AStrings);
     // From another TStrings: the lines with their objects and the text settings.
     void Assign(TPersistent* ASource) override;
+    // The lines, as the list property "Strings" when there are any.
+    void DefineProperties(TFiler* AFiler) override;
 
     // Nested; only the outermost pair tells (SetUpdateState).
     void BeginUpdate();
@@ -110,6 +112,9 @@ protected:
     int UpdateCount() const { return FUpdateCount; }
 
 private:
+    void ReadData(TReader* AReader);
+    void WriteData(TWriter* AWriter);
+
     char FDelimiter = ',';
     char FQuoteChar = '"';
     char FNameValueSeparator = '=';

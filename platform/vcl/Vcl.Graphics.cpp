@@ -3,7 +3,6 @@
 #include "Vcl.Graphics.h"
 
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -180,6 +179,8 @@ public:
         FAcquired = true;
         FSurface = SurfaceOn(FTarget.Bits, FTarget.Width, FTarget.Height, FTarget.Stride);
         FCr.reset(cairo_create(FSurface.get()));
+        // A target cairo cannot take (too large, a bad stride) draws nothing.
+        FUsable = cairo_status(Cr()) == CAIRO_STATUS_SUCCESS;
         cairo_translate(Cr(), FTarget.Origin.X, FTarget.Origin.Y);
         const TRect& C = FTarget.Clip;
         cairo_rectangle(Cr(), C.Left, C.Top, std::max(0, C.Width()), std::max(0, C.Height()));
@@ -198,7 +199,7 @@ public:
     TDrawContext(const TDrawContext&) = delete;
     TDrawContext& operator=(const TDrawContext&) = delete;
 
-    explicit operator bool() const { return FAcquired; }
+    explicit operator bool() const { return FAcquired && FUsable; }
     cairo_t* Cr() const { return FCr.get(); }
     const TCanvasTarget& Target() const { return FTarget; }
     void Fill() { cairo_fill(Cr()); FChanged = true; }
@@ -210,6 +211,7 @@ private:
     TCanvas* FCanvas;
     TCanvasTarget FTarget;
     bool FAcquired = false;
+    bool FUsable = false;
     bool FChanged = false;
     TSurfacePtr FSurface{nullptr, &cairo_surface_destroy};
     TCairoPtr FCr{nullptr, &cairo_destroy};
@@ -529,23 +531,10 @@ namespace {
 using TLayoutPtr = std::unique_ptr<PangoLayout, decltype(&g_object_unref)>;
 using TFontDescriptionPtr = std::unique_ptr<PangoFontDescription, decltype(&pango_font_description_free)>;
 
-// Pango keeps its font map and fontconfig its caches until the process ends. Handing them
-// back at exit keeps leak checks clean; made on first use of text, this goes before every
-// static object made later, which may still draw text as it goes.
-struct TFontShutdown {
-    ~TFontShutdown()
-    {
-        pango_cairo_font_map_set_default(nullptr);
-        cairo_debug_reset_static_data();
-        FcFini();
-    }
-};
-
 // Text measured without a target is laid out on this scratch context, with the same font
 // options as drawing, so that measuring and drawing agree.
 cairo_t* MeasuringContext()
 {
-    static TFontShutdown Shutdown;
     thread_local TSurfacePtr Surface = WrapSurface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1));
     thread_local TCairoPtr Cr(cairo_create(Surface.get()), &cairo_destroy);
     return Cr.get();
@@ -553,19 +542,16 @@ cairo_t* MeasuringContext()
 
 cairo_antialias_t TextAntialias(TFontQuality AQuality)
 {
-    switch (AQuality) {
-    case fqNonAntialiased:
-    case fqDraft: return CAIRO_ANTIALIAS_NONE;
-    default: return CAIRO_ANTIALIAS_GRAY;
-    }
+    return AQuality == fqNonAntialiased ? CAIRO_ANTIALIAS_NONE : CAIRO_ANTIALIAS_GRAY;
 }
 
 TFontDescriptionPtr DescribeFont(TFont* AFont, int APixels)
 {
     TFontDescriptionPtr Description(pango_font_description_new(), &pango_font_description_free);
     PangoFontDescription* D = Description.get();
-    pango_font_description_set_family(D, AFont->Pitch() == fpFixed && AFont->Name().empty() ? "Monospace"
-                                                                                            : AFont->Name().c_str());
+    // Without a name the pitch chooses fontconfig's generic family.
+    const char* Generic = AFont->Pitch() == fpFixed ? "Monospace" : "Sans";
+    pango_font_description_set_family(D, AFont->Name().empty() ? Generic : AFont->Name().c_str());
     pango_font_description_set_absolute_size(D, std::max(1, APixels) * double(PANGO_SCALE));
     pango_font_description_set_weight(D, AFont->Style().Contains(fsBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_style(D, AFont->Style().Contains(fsItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
@@ -779,7 +765,8 @@ namespace {
 // at the same size, a smoothing filter otherwise.
 void PaintSurface(TDrawContext& AContext, cairo_surface_t* ASource, const TRect& ASourceRect, const TRect& ADest)
 {
-    if (ADest.Width() == 0 || ADest.Height() == 0 || ASourceRect.Width() <= 0 || ASourceRect.Height() <= 0)
+    if (ADest.Width() == 0 || ADest.Height() == 0 || ASourceRect.Width() <= 0 || ASourceRect.Height() <= 0
+        || cairo_surface_status(ASource) != CAIRO_STATUS_SUCCESS)
         return;
     cairo_t* Cr = AContext.Cr();
     cairo_save(Cr);

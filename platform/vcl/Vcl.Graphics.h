@@ -352,9 +352,10 @@ private:
 using TGraphicClass = TClass;
 
 // The largest picture any decoder here accepts: bigger headers are hostile or corrupt, and
-// refusing them keeps a few bytes from asking for gigabytes.
-inline constexpr int32_t MaxGraphicSide = 65500;
-inline constexpr int64_t MaxGraphicPixels = int64_t(1) << 27;
+// refusing them keeps a few bytes from asking for gigabytes. A side is at most what cairo
+// can draw.
+inline constexpr int32_t MaxGraphicSide = 32767;
+inline constexpr int64_t MaxGraphicPixels = int64_t(1) << 26;
 // Raises EInvalidGraphic "<AKind> image has an invalid size (W x H)" unless both sides are
 // 1..MaxGraphicSide and the area is at most MaxGraphicPixels.
 void CheckGraphicSize(const char* AKind, int64_t AWidth, int64_t AHeight);
@@ -376,7 +377,7 @@ class TBitmap : public TGraphic {
 public:
     int Width() const override { return FWidth; }
     int Height() const override { return FHeight; }
-    // New pixels are black (zero); kept pixels keep their place. Sizes are checked like decoded ones.
+    // Kept pixels keep their place; new ones are white. Sizes are checked like decoded ones.
     void SetSize(int AWidth, int AHeight) override;
     bool Empty() const override { return FWidth == 0 || FHeight == 0; }
     TPixelFormat PixelFormat() const { return FPixelFormat; }

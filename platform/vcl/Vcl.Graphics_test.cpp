@@ -139,6 +139,50 @@ TEST(CanvasTest, WidePensAndBitmapBrushes)
     EXPECT_EQ(C->Pixels(30, 2), clNone);
 }
 
+// A canvas over memory of its own, as a window's: its (0, 0) at Origin, drawing clipped.
+class TMemoryCanvas : public TCanvas {
+    X_CLASS(TMemoryCanvas, TCanvas)
+public:
+    std::vector<uint8_t> Bits = std::vector<uint8_t>(6 * 4 * 4, 0xFF);
+    int Acquires = 0;
+    int Releases = 0;
+    bool Changed = false;
+
+protected:
+    TMemoryCanvas() = default;
+    bool AcquireTarget(TCanvasTarget& ATarget) override
+    {
+        ++Acquires;
+        ATarget = TCanvasTarget{Bits.data(), 6, 4, 24, Point(2, 1), Rect(-1, 0, 2, 2)};
+        return true;
+    }
+    void ReleaseTarget(bool AChanged) override
+    {
+        ++Releases;
+        Changed |= AChanged;
+    }
+};
+
+TEST(CanvasTest, TargetsPlaceTheCanvasAtTheirOriginAndClipIt)
+{
+    auto Canvas = Owned(TMemoryCanvas::Create());
+    Canvas->Brush()->SetColor(clBlack);
+    Canvas->FillRect(Rect(-5, -5, 10, 10));
+    std::vector<String> Rows;
+    for (int Y = 0; Y < 4; ++Y) {
+        String Row;
+        for (int X = 0; X < 6; ++X)
+            Row += Canvas->Bits[size_t(Y) * 24 + size_t(X) * 4] == 0 ? '#' : '.';
+        Rows.push_back(Row);
+    }
+    EXPECT_EQ(Rows, (std::vector<String>{"......", ".###..", ".###..", "......"}));
+    EXPECT_EQ(Canvas->ClipRect(), Rect(-1, 0, 2, 2));
+    EXPECT_EQ(Canvas->Pixels(0, 0), clBlack);
+    EXPECT_EQ(Canvas->Pixels(2, 0), clNone);   // outside the clip
+    EXPECT_TRUE(Canvas->Changed);
+    EXPECT_EQ(Canvas->Releases, Canvas->Acquires);
+}
+
 // ---- Bitmaps -----------------------------------------------------------------------------
 
 class BitmapFormatTest : public ::testing::TestWithParam<TPixelFormat> {};
@@ -240,6 +284,7 @@ TEST(BitmapTest, DamagedBmpFilesRaiseAndLeaveTheBitmapAsItWas)
         {"HugeWidth", Patched(18, {0xFF, 0xFF, 0xFF, 0x7F})},
         {"NegativeWidth", Patched(18, {0xFF, 0xFF, 0xFF, 0xFF})},
         {"HugeArea", Patched(18, {0xDC, 0xFF, 0, 0, 0xDC, 0xFF, 0, 0})},
+        {"WiderThanDrawable", Patched(18, {0x40, 0x9C, 0, 0, 1, 0, 0, 0})},
         {"RunLengthEncoded", Patched(30, {1})},
         {"TwoBitsPerPixel", Patched(28, {2})},
         {"PixelsPastTheEnd", Patched(10, {0xF0, 0xFF, 0, 0})},

@@ -4,7 +4,7 @@
 #include "Vcl.Imaging.Jpeg.h"
 
 #include <csetjmp>
-#include <cstdio>
+#include <cstdio>   // jpeglib.h needs FILE
 
 #include <jpeglib.h>
 
@@ -70,7 +70,9 @@ void ReadHeader(const TBytes& AData, int& AWidth, int& AHeight)
     if (setjmp(Reader.Error.Jump))
         RaiseJpeg(Reader.Error);
     jpeg_read_header(&Reader.Info, TRUE);
-    CheckGraphicSize("JPEG", Reader.Info.image_width, Reader.Info.image_height);
+    // Only the decoded size is held to the pixel limit: a photo too large at full size
+    // still decodes at a smaller scale.
+    CheckGraphicSize("JPEG", Reader.Info.image_width / 8 + 1, Reader.Info.image_height / 8 + 1);
     AWidth = int(Reader.Info.image_width);
     AHeight = int(Reader.Info.image_height);
 }
@@ -113,13 +115,17 @@ void Decode(const TBytes& AData, TJPEGScale AScale, bool AGrayscale, TJPEGPerfor
     if (setjmp(Reader.Error.Jump))
         RaiseJpeg(Reader.Error);
     jpeg_read_header(&Info, TRUE);
-    CheckGraphicSize("JPEG", Info.image_width, Info.image_height);
     Info.scale_num = 1;
     Info.scale_denom = unsigned(ScaleDenominator(AScale));
     Info.out_color_space = OutputSpace(Info, AGrayscale);
     bool Fast = APerformance == jpBestSpeed;
     Info.dct_method = Fast ? JDCT_IFAST : JDCT_ISLOW;
     Info.do_fancy_upsampling = Fast ? FALSE : TRUE;
+    // Progressive files keep every coefficient of the full size: past this libjpeg fails
+    // with its out-of-memory error instead of asking for gigabytes.
+    Info.mem->max_memory_to_use = 1L << 29;
+    jpeg_calc_output_dimensions(&Info);
+    CheckGraphicSize("JPEG", Info.output_width, Info.output_height);
     jpeg_start_decompress(&Info);
     ABitmap->SetSize(0, 0);
     ABitmap->SetPixelFormat(pf24bit);

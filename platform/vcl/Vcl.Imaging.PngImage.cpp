@@ -167,6 +167,28 @@ void TPngCodec::Read(TPngImage* AImage, const TBytes& AData)
     AImage->FTransparentColor = Transparency.Key;
 }
 
+namespace {
+
+// Kept apart from the pixel copy so that nothing but W lives across the setjmp.
+void EncodeRows(TPngWriter& W, int AWidth, int AHeight, bool AAlpha)
+{
+    W.Png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &W, PngError, PngWarning);
+    if (W.Png == nullptr || (W.Info = png_create_info_struct(W.Png)) == nullptr)
+        throw EOutOfMemory(SOutOfMemory);
+    if (setjmp(png_jmpbuf(W.Png)))
+        throw EInvalidGraphic(String("PNG image could not be written: ") + W.Message);
+    png_set_write_fn(W.Png, &W, WriteData, FlushData);
+    png_set_IHDR(W.Png, W.Info, png_uint_32(AWidth), png_uint_32(AHeight), 8,
+                 AAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_bgr(W.Png);
+    png_write_info(W.Png, W.Info);
+    png_write_image(W.Png, W.Rows.data());
+    png_write_end(W.Png, nullptr);
+}
+
+}  // namespace
+
 TBytes TPngCodec::Write(TPngImage* AImage)
 {
     TPngWriter W;
@@ -183,19 +205,7 @@ TBytes TPngCodec::Write(TPngImage* AImage)
                 Out[Channels * X + 3] = AImage->FAlpha[size_t(Y) * Width + X];
         }
     }
-    W.Png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &W, PngError, PngWarning);
-    if (W.Png == nullptr || (W.Info = png_create_info_struct(W.Png)) == nullptr)
-        throw EOutOfMemory(SOutOfMemory);
-    if (setjmp(png_jmpbuf(W.Png)))
-        throw EInvalidGraphic(String("PNG image could not be written: ") + W.Message);
-    png_set_write_fn(W.Png, &W, WriteData, FlushData);
-    png_set_IHDR(W.Png, W.Info, png_uint_32(Width), png_uint_32(Height), 8,
-                 Channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_bgr(W.Png);
-    png_write_info(W.Png, W.Info);
-    png_write_image(W.Png, W.Rows.data());
-    png_write_end(W.Png, nullptr);
+    EncodeRows(W, Width, Height, Channels == 4);
     return std::move(W.Out);
 }
 

@@ -7,6 +7,8 @@
 
 #include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
+#include "Vcl.Forms.h"
+#include "Win.Display.h"
 #include "Win.Folders.h"
 #include "Win.Shell.h"
 #include "Win.Version.h"
@@ -142,6 +144,46 @@ String GetShellFolderPath(int ACsidl)
 {
     return SHGetSpecialFolderPath(ACsidl, true);
 }
+
+void AdjustScreenDpi()
+{
+    PROCESS_DPI_AWARENESS Awareness;
+    if (!IsWindows81OrLater() || GetProcessDpiAwareness(nullptr, Awareness) != S_OK
+        || Awareness != PROCESS_PER_MONITOR_DPI_AWARE)
+        return;
+    TMonitor* Primary = Screen->PrimaryMonitor();
+    uint32_t DpiX, DpiY;
+    if (Primary != nullptr && GetDpiForMonitor(Primary->Handle(), MDT_EFFECTIVE_DPI, DpiX, DpiY) == S_OK)
+        Screen->SetPixelsPerInch(static_cast<int>(DpiY));
+}
+
+// ---- Top-level windows -------------------------------------------------------------------
+
+bool EnumTopLevelWindow(HWND AWnd, LPARAM AParam)
+{
+    auto* Search = reinterpret_cast<TXWindowSearch*>(AParam);
+    if (AWnd == Application->Handle())
+        return true;
+    if (!Search->ClassName.empty() && GetWindowClassText(AWnd) != Search->ClassName)
+        return true;
+    if (!Search->Caption.empty() && GetWindowCaptionText(AWnd) != Search->Caption)
+        return true;
+    Search->Handles.push_back(AWnd);
+    return true;
+}
+
+// Windows' buffers of 301 characters, one of them the terminator.
+String GetWindowClassText(HWND AWindow)
+{
+    return GetClassNameW(AWindow, 301);
+}
+
+String GetWindowCaptionText(HWND AWindow)
+{
+    return GetWindowTextW(AWindow, 301);
+}
+
+// ---- Item-id lists -----------------------------------------------------------------------
 
 PItemIDList AllocItemIdList(size_t ASize)
 {

@@ -1,12 +1,14 @@
 // XPlatform.System.h: the system singleton with the user's and the system's folders (and their
 // path macros "<win>" ... "<user>"), running files and addresses through the shell, the
-// Windows version, and shell item-id lists.
+// Windows version, the screen's DPI, top-level windows, and shell item-id lists.
 // Folders end in a path delimiter; a folder the system cannot tell is the empty text.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
+#include "Win.Messages.h"
 #include "XCore.Classes.h"
 
 class TXNVSystem : public TXInitializableObject {
@@ -62,6 +64,28 @@ bool IsWindows8OrLater();
 bool IsWindows81OrLater();
 // The special folder's path with a trailing delimiter (created when missing); "" on failure.
 String GetShellFolderPath(int ACsidl);
+
+// On Windows 8.1 and later, when the process is per-monitor DPI aware, sets Screen's
+// PixelsPerInch to the primary monitor's effective vertical DPI; else leaves it. The program's
+// main block calls it once the application is initialised.
+void AdjustScreenDpi();
+
+// ---- Top-level windows -------------------------------------------------------------------
+
+using TXHWndArray = std::vector<HWND>;
+
+// A search through EnumWindows with EnumTopLevelWindow: an empty filter matches any window.
+struct TXWindowSearch {
+    String ClassName;
+    String Caption;
+    TXHWndArray Handles;
+};
+// The EnumWindows callback; AParam points to a TXWindowSearch. It skips the application's own
+// window and the windows the filters reject, collects the others and always goes on.
+bool EnumTopLevelWindow(HWND AWnd, LPARAM AParam);
+// The window's class name and caption, up to 300 characters.
+String GetWindowClassText(HWND AWindow);
+String GetWindowCaptionText(HWND AWindow);
 
 // Shell item-id lists: items that each start with their 16-bit size, ended by a zero size.
 struct SHITEMID;

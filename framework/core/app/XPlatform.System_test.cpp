@@ -12,8 +12,11 @@
 #include <fstream>
 #include <thread>
 
+#include "Display.Headless.h"
 #include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
+#include "Vcl.Forms.h"
+#include "Win.Display.h"
 #include "Win.Shell.h"
 #include "Win.TestEnvironment.h"
 #include "XCore.IO.h"
@@ -111,6 +114,85 @@ TEST(ItemIdListTest, SizesCopiesAndConcatenation)
     EXPECT_EQ(GetItemIdListSize(Alone), sizeof Bytes);   // still ends in a terminator
     for (PItemIDList P : {List, Empty, Copy, Twice, Alone})
         FreeItemIdList(P);
+}
+
+class ScreenDpiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(HeadlessDisplay(), nullptr);
+        HeadlessDisplay()->SetMonitors({
+            TXMonitor{"Side", "Card", Rect(-1280, 0, 0, 1024), Rect(-1280, 0, 0, 1024), false, 96},
+            TXMonitor{"Main", "Card", Rect(0, 0, 2560, 1440), Rect(0, 0, 2560, 1440), true, 144},
+        });
+    }
+    void TearDown() override
+    {
+        HeadlessDisplay()->Reset();
+        Screen->SetPixelsPerInch(96);
+        ASSERT_EQ(SetProcessDpiAwareness(PROCESS_PER_MONITOR_DPI_AWARE), S_OK);
+    }
+};
+
+TEST_F(ScreenDpiTest, OnlyAPerMonitorAwareProcessTakesThePrimaryMonitorsDpi)
+{
+    struct TCase {
+        PROCESS_DPI_AWARENESS Awareness;
+        int Expected;
+    } const kCases[] = {
+        {PROCESS_PER_MONITOR_DPI_AWARE, 144},
+        {PROCESS_SYSTEM_DPI_AWARE, 96},
+        {PROCESS_DPI_UNAWARE, 96},
+    };
+    for (const TCase& C : kCases) {
+        Screen->SetPixelsPerInch(96);
+        ASSERT_EQ(SetProcessDpiAwareness(C.Awareness), S_OK);
+        AdjustScreenDpi();
+        EXPECT_EQ(Screen->PixelsPerInch(), C.Expected) << C.Awareness;
+    }
+}
+
+class WindowSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(HeadlessDisplay(), nullptr);
+        Application->Handle();
+        FOurs = CreateTopLevelWindow("TXMessageWindow", "Kalender", nullptr, TRect(), TWndMethod());
+        FOther = HeadlessDisplay()->AddForeignWindow("TXMessageWindow", "Other");
+        FShell = HeadlessDisplay()->AddForeignWindow("Progman", "Program Manager");
+    }
+    void TearDown() override
+    {
+        DestroyWindow(FOurs);
+        HeadlessDisplay()->Reset();
+    }
+    TXHWndArray Search(const String& AClassName, const String& ACaption)
+    {
+        TXWindowSearch Search{AClassName, ACaption, {}};
+        EnumWindows(&EnumTopLevelWindow, reinterpret_cast<LPARAM>(&Search));
+        return Search.Handles;
+    }
+
+    HWND FOurs = nullptr, FOther = nullptr, FShell = nullptr;
+};
+
+TEST_F(WindowSearchTest, FiltersByClassAndCaptionAndNeverListsTheApplicationWindow)
+{
+    EXPECT_EQ(Search("", ""), (TXHWndArray{FOurs, FShell, FOther}));
+    EXPECT_EQ(Search("TXMessageWindow", ""), (TXHWndArray{FOurs, FOther}));
+    EXPECT_EQ(Search("TXMessageWindow", "Other"), (TXHWndArray{FOther}));
+    EXPECT_EQ(Search("", "Program Manager"), (TXHWndArray{FShell}));
+    EXPECT_EQ(Search("progman", ""), (TXHWndArray{}));   // letter case counts
+    EXPECT_EQ(Search("TApplication", ""), (TXHWndArray{}));
+    EXPECT_EQ(GetWindowClassText(FShell), "Progman");
+    EXPECT_EQ(GetWindowCaptionText(FOurs), "Kalender");
+}
+
+TEST_F(WindowSearchTest, LongTextsAreCutAt300Characters)
+{
+    SetWindowTextW(FOurs, String(299, 'x') + "\xC3\xA4\xC3\xB6");   // 301 characters, the last two two bytes each
+    EXPECT_EQ(GetWindowCaptionText(FOurs), String(299, 'x') + "\xC3\xA4");
 }
 
 TEST(WindowsVersionTest, ThisPlatformAnswersAsACurrentSystem)

@@ -5,12 +5,14 @@
 #include "Rtl.CommandLine.h"
 #include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
+#include "Win.Display.h"
 #include "XCore.Engine.Aspects.h"
 #include "XCore.Engine.Notifications.h"
 #include "XCore.IO.h"
 #include "XCore.Locale.h"
 #include "XCore.Strings.h"
 #include "XCore.Version.h"
+#include "XPlatform.System.Metrics.h"
 #include "XPlatform.System.h"
 
 namespace {
@@ -81,6 +83,20 @@ bool TXNVApp::CheckSingleInstance(const String& ATitle)
     } catch (...) {
         return false;
     }
+}
+
+bool TXNVApp::BringToFront()
+{
+    HWND AppWnd = Application->Handle();
+    if (IsIconic(AppWnd)) {
+        SendMessageW(AppWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+        return true;
+    }
+    HWND Popup = GetLastActivePopup(AppWnd);
+    if (Popup == AppWnd || !IsWindowVisible(Popup) || !IsWindowEnabled(Popup))
+        return false;
+    SetForegroundWindow(Popup);
+    return true;
 }
 
 void TXNVApp::AddForm(TComponent* AForm)
@@ -177,6 +193,7 @@ void StartAppSingletons(TXNVCoreApp* ACoreApp, TClass ASystemClass)
 {
     StartNVVersion();
     SetNVCoreApp(ACoreApp != nullptr ? ACoreApp : TXNVCoreApp::Create());
+    ReadScreenMetrics();
     StartNVSystem(ASystemClass);
     NVMActivateApplication();
     TaskbarCreatedMessage();
@@ -250,6 +267,11 @@ void NotifyAppTerminated()
 bool CheckSingleInstance(const String& ATitle)
 {
     return NVApp()->CheckSingleInstance(ATitle);
+}
+
+bool BringAppToFront()
+{
+    return NVApp()->BringToFront();
 }
 
 String GetAppVersion()

@@ -22,6 +22,9 @@ public:
     // Takes the lock "Local\" + ATitle for the rest of the run. False when another instance
     // holds it, when the lock cannot be made, or once the application is ending.
     bool CheckSingleInstance(const String& ATitle);
+    // Restores the application when it is minimised, else brings forward the window it last
+    // popped up when that is visible and enabled. False when it did neither.
+    bool BringToFront();
     // Forms are listed once; a form freed elsewhere drops out of the list by itself.
     void AddForm(TComponent* AForm);
     void RemoveForm(TComponent* AForm);
@@ -110,9 +113,9 @@ private:
 
 // Makes the framework singletons in their fixed order: the version reader, the core
 // application (ACoreApp when given, else a TXNVCoreApp; owned from here on) with its engine,
-// the system folders, the registered messages, the service manager with the application object
-// and the version service, the command line, and the locale. ASystemClass chooses a program's
-// own system class (see StartNVSystem).
+// the screen metrics, the system folders, the registered messages, the service manager with
+// the application object and the version service, the command line, and the locale.
+// ASystemClass chooses a program's own system class (see StartNVSystem).
 void StartAppSingletons(TXNVCoreApp* ACoreApp = nullptr, TClass ASystemClass = nullptr);
 // Frees them in the reverse order.
 void StopAppSingletons();
@@ -133,4 +136,5 @@ TDateTime AppNow();
 TDateTime AppDate();
 void NotifyAppTerminated();
 bool CheckSingleInstance(const String& ATitle);
+bool BringAppToFront();
 String GetAppVersion();

@@ -18,6 +18,7 @@
 #include "Rtl.DateUtils.h"
 #include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
+#include "Win.Display.h"
 #include "Win.Folders.h"
 #include "Win.TestEnvironment.h"
 #include "XCore.Engine.Aspects.h"
@@ -301,6 +302,42 @@ protected:
     TFormsCountingApp() = default;
     void FormsChanged() override { ++Changes; }
 };
+
+// The application's window and a popup of it in each state that decides what comes forward.
+TEST_F(AppSingletonsTest, BringToFrontRestoresAMinimisedAppElseRaisesAUsablePopup)
+{
+    HWND AppWnd = Application->Handle();
+    HWND Other = CreateTopLevelWindow("TOther", "", nullptr, TRect(), TWndMethod());
+    struct TCase {
+        const char* Name;
+        bool Minimised, HasPopup, PopupVisible, PopupEnabled;
+        bool Expected;
+    } const kCases[] = {
+        {"Minimised", true, true, true, true, true},
+        {"MinimisedWithoutPopup", true, false, false, false, true},
+        {"UsablePopup", false, true, true, true, true},
+        {"NoPopup", false, false, false, false, false},
+        {"HiddenPopup", false, true, false, true, false},
+        {"DisabledPopup", false, true, true, false, false},
+    };
+    for (const TCase& C : kCases) {
+        HWND Popup = CreateTopLevelWindow("TPopup", "", AppWnd, TRect(), TWndMethod());
+        ShowWindow(AppWnd, C.Minimised ? SW_MINIMIZE : SW_RESTORE);
+        if (C.HasPopup) {
+            SetForegroundWindow(Popup);
+            ShowWindow(Popup, C.PopupVisible ? SW_SHOW : SW_HIDE);
+            EnableWindow(Popup, C.PopupEnabled);
+        }
+        SetForegroundWindow(Other);
+        EXPECT_EQ(BringAppToFront(), C.Expected) << C.Name;
+        EXPECT_FALSE(IsIconic(AppWnd)) << C.Name;
+        bool PopupForward = !C.Minimised && C.Expected;
+        EXPECT_EQ(GetForegroundWindow(), PopupForward ? Popup : Other) << C.Name;
+        DestroyWindow(Popup);
+    }
+    ShowWindow(AppWnd, SW_HIDE);
+    DestroyWindow(Other);
+}
 
 TEST(AppFormsTest, FormsAreListedOnceAndLeaveWhenFreed)
 {

@@ -1,6 +1,7 @@
 #include "XClasses.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "Win.Version.h"
 #include "XCore.Locale.h"
@@ -38,7 +39,7 @@ void AssignOrFallBack(TDest* ADest, TPersistent* ASource, TAssignFrom AAssignFro
     bool Handled = false;
     try {
         Handled = AAssignFrom();
-    } catch (const Exception&) {
+    } catch (const std::exception&) {
         Handled = false;
     }
     if (!Handled && ASource != nullptr)
@@ -284,7 +285,8 @@ int TXObjectList::MoveOrInsert(int AIndex, TObject* AObject)
 int TXObjectList::IndexOfName(const String& AText) const
 {
     for (int I = 0; I < Count(); ++I)
-        if (auto* Object = AsOrNull<TXFilerableObject>(Items(I)); Object && SameTextIgnoreCase(Object->GetName(), AText))
+        if (auto* Object = AsOrNull<TXFilerableObject>(Items(I));
+            Object != nullptr && SameTextIgnoreCase(Object->GetName(), AText))
             return I;
     return -1;
 }

@@ -133,7 +133,7 @@ TXColorValue ColorValueFromColorIn(TColor AColor, TXColorSpace ASpace)
     return Value;
 }
 
-void ConvertColorValue(const TXColorValue& ASource, TXColorSpace ASpace, TXColorValue& ADest)
+void ConvertColorValue(TXColorValue ASource, TXColorSpace ASpace, TXColorValue& ADest)
 {
     ADest = ASource;
     if (ASpace == ASource.Space)
@@ -145,8 +145,7 @@ void ConvertColorValue(const TXColorValue& ASource, TXColorSpace ASpace, TXColor
 
 void ConvertColorValueInPlace(TXColorValue& AValue, TXColorSpace ASpace)
 {
-    TXColorValue Source = AValue;
-    ConvertColorValue(Source, ASpace, AValue);
+    ConvertColorValue(AValue, ASpace, AValue);
 }
 
 TColor ColorValueToColor(const TXColorValue& AValue)

@@ -59,8 +59,9 @@ bool IsGreyRGB(const TXRGBColor& AColor);
 // Space RGB, alpha 255.
 TXColorValue ColorValueFromColor(TColor AColor);
 TXColorValue ColorValueFromColorIn(TColor AColor, TXColorSpace ASpace);
-// Intermediate values are not clamped: an out-of-gamut colour keeps its excess.
-void ConvertColorValue(const TXColorValue& ASource, TXColorSpace ASpace, TXColorValue& ADest);
+// Intermediate values are not clamped: an out-of-gamut colour keeps its excess. ADest may be
+// ASource itself.
+void ConvertColorValue(TXColorValue ASource, TXColorSpace ASpace, TXColorValue& ADest);
 void ConvertColorValueInPlace(TXColorValue& AValue, TXColorSpace ASpace);
 // Rounded and clamped to 0..255 per channel.
 TColor ColorValueToColor(const TXColorValue& AValue);

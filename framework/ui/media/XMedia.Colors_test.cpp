@@ -100,6 +100,14 @@ TEST(MediaColorsTest, OutOfGamutValuesAreClampedOnlyAtTheEnd)
     EXPECT_EQ(ColorValueToColor(Wild), RGB(0, 255, 0));
 }
 
+TEST(MediaColorsTest, ConvertingIntoTheSourceItself)
+{
+    TXColorValue V = ColorValueFromColor(RGB(255, 0, 0));
+    ConvertColorValue(V, spHSL, V);
+    EXPECT_EQ(V.Space, spHSL);
+    EXPECT_TRUE(V.Pixel == (TXFotoPixel{0, 1, 0.5f}));
+}
+
 TEST(MediaColorsTest, UnknownSpacesKeepTheComponents)
 {
     TXColorValue V{spRGB, 7, {1, 2, 3}};

@@ -90,7 +90,90 @@ void ResampleBoth(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, i
     }
 }
 
+// The kernel the cache's factory builds with: the one of the call that looks maps up.
+const TXFilterKernel* GCurrentKernel = nullptr;
+
+bool IsTooSmallToFilter(const TGraphic* ASource, int32_t ACX, int32_t ACY)
+{
+    return ASource->Width() < 4 || ASource->Height() < 4 || ACX < 4 || ACY < 4;
+}
+
+using TXWeightMapRef = TIntf<IXManagedContainer<TXPixWeightMap>>;
+
+// The maps of both axes, built with AKernel when missing.
+void GetWeightMaps(const TGraphic* ASource, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel,
+                   TXWeightMapRef& AColumns, TXWeightMapRef& ARows)
+{
+    GCurrentKernel = AKernel;
+    WeightMapCache()->GetValue(TXSize::Create(ACX, ASource->Width()), AColumns);
+    WeightMapCache()->GetValue(TXSize::Create(ACY, ASource->Height()), ARows);
+}
+
 }  // namespace
+
+void xFilters::NewWeightMap(const TXSize& AKey, TIntf<IXManagedContainer<TXPixWeightMap>>& AValue)
+{
+    TOwned<TXPixWeightMap> Map = Owned(TXPixWeightMap::Create());
+    Map->Build(AKey.Width, AKey.Height, GCurrentKernel, false);
+    AValue = TXManagedContainer<TXPixWeightMap>::Create(Map.release());
+}
+
+TXWeightMapCache* WeightMapCache()
+{
+    static const TOwned<TXWeightMapCache> Cache =
+        Owned(TXWeightMapCache::Create(6, &xFilters::NewWeightMap, std::make_shared<TXCacheLTEComparer>()));
+    return Cache.get();
+}
+
+void ResampleBitmap(TBitmap* ASource, TBitmap* ADest, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel)
+{
+    const bool Filtered = !IsTooSmallToFilter(ASource, ACX, ACY);
+    TOwned<TBitmap> Copy;
+    if (ASource == ADest || (Filtered && ASource->PixelFormat() != pf32bit)) {
+        Copy = Owned(TBitmap::Create());
+        Copy->Assign(ASource);
+        Copy->SetPixelFormat(pf32bit);
+        ASource = Copy.get();
+    }
+    ADest->SetSize(ACX, ACY);
+    ADest->SetPixelFormat(pf32bit);
+    if (!Filtered) {
+        ADest->Canvas()->StretchDraw(Rect(0, 0, ACX, ACY), ASource);
+        return;
+    }
+    TXWeightMapRef Columns, Rows;
+    GetWeightMaps(ASource, ACX, ACY, AKernel, Columns, Rows);
+    ResamplePixels(
+        *Columns->Content(), *Rows->Content(), ASource->Height(),
+        [&](int32_t Y) { return static_cast<const TXRGBAColor*>(ASource->ScanLine(Y)); },
+        [&](int32_t Y) { return static_cast<TXRGBAColor*>(ADest->ScanLine(Y)); });
+}
+
+void ResampleToPngImage(TPngImage* ASource, TPngImage* ADest, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel)
+{
+    const bool Filtered = !IsTooSmallToFilter(ASource, ACX, ACY);
+    TOwned<TPngImage> Copy;
+    if (ASource == ADest || (Filtered && ASource->TransparencyMode() != ptmPartial)) {
+        Copy = Owned(TPngImage::Create());
+        Copy->Assign(ASource);
+        Copy->CreateAlpha();
+        ASource = Copy.get();
+    }
+    ADest->Resize(ACX, ACY);
+    ADest->CreateAlpha();
+    if (!Filtered) {
+        ADest->Canvas()->StretchDraw(Rect(0, 0, ACX, ACY), ASource);
+        return;
+    }
+    TXWeightMapRef Columns, Rows;
+    GetWeightMaps(ASource, ACX, ACY, AKernel, Columns, Rows);
+    ResamplePixels(
+        *Columns->Content(), *Rows->Content(), ASource->Height(),
+        [&](int32_t Y) { return static_cast<const TXRGBColor*>(ASource->Scanline(Y)); },
+        [&](int32_t Y) { return static_cast<const uint8_t*>(ASource->AlphaScanline(Y)); },
+        [&](int32_t Y) { return static_cast<TXRGBColor*>(ADest->Scanline(Y)); },
+        [&](int32_t Y) { return ADest->AlphaScanline(Y); });
+}
 
 void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, int32_t ASourceHeight,
                     const TXSourceRow32& ASource, const TXDestRow32& ADest)

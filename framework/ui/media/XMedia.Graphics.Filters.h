@@ -1,12 +1,157 @@
 // XMedia.Graphics.Filters.h: scaling pictures with a separable filter: each row through the
 // column weight map into a buffer, then each column of the buffer through the row weight map.
-// Pixels are blue, green, red, then the fourth byte; a 24-bit picture carries alpha in its own rows.
+// Weight maps are cached process-wide by their two lengths, without a lock: UI thread only.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
+#include "Vcl.Graphics.h"
+#include "Vcl.Imaging.PngImage.h"
+#include "XCore.Cache.h"
+#include "XCore.Classes.h"
 #include "XMedia.Classes.h"
+
+// One object held behind a counted interface, so that a cache can drop it while a caller
+// still uses it.
+template <class T>
+struct IXManagedContainer : IInterface {
+    X_INTERFACE_ID(IInterface, "{3B0E6F0C-8A51-4C0B-9D55-2E7B1C4A9F63}");
+    virtual T* Content() = 0;
+};
+
+// Counted with interlocked operations; the last reference frees the container and, when it
+// owns it, the content.
+template <class T>
+class TXManagedContainer : public TXManagedObject, public IXManagedContainer<T> {
+    X_CLASS(TXManagedContainer, TXManagedObject)
+    X_INTERFACES(IXManagedContainer<T>)
+public:
+    T* Content() override { return FContent; }
+
+    HRESULT QueryInterface(const TGUID& AIID, void** AObj) override { return inherited::QueryInterface(AIID, AObj); }
+    int32_t _AddRef() override { return inherited::_AddRef(); }
+    int32_t _Release() override { return inherited::_Release(); }
+
+protected:
+    TXManagedContainer() = default;
+    ~TXManagedContainer() override
+    {
+        if (FOwns && FContent != nullptr)
+            FContent->Free();
+    }
+    void Construct(T* AContent, bool AOwns = true)
+    {
+        inherited::Construct(rcmInterlocked);
+        FContent = AContent;
+        FOwns = AOwns;
+    }
+
+private:
+    T* FContent = nullptr;
+    bool FOwns = true;
+};
+
+// ---- The object cache --------------------------------------------------------------------
+
+// Values made by a factory on a miss and kept per key. A full cache sorts its entries with the
+// algorithm comparer and gives the last one's place to a new value only when the comparer
+// does not put the new one after it; the new value is returned either way.
+template <class K, class V>
+class TXObjectCache : public TXManagedObject {
+    X_CLASS(TXObjectCache, TXManagedObject)
+public:
+    using TFactory = void (*)(const K& AKey, V& AValue);
+    struct TEntry {
+        K Key;
+        TXCacheAlgorithm Algorithm;
+        V Value;
+    };
+
+    int32_t Capacity() const { return FCapacity; }
+    // 0 or less: unlimited. A smaller capacity drops the entries the comparer puts last.
+    void SetCapacity(int32_t AValue);
+    const std::vector<TEntry>& Entries() const { return FEntries; }
+    void GetValue(const K& AKey, V& AValue);
+
+protected:
+    TXObjectCache() = default;
+    void Construct(int32_t ACapacity, TFactory AFactory, TComparerRef<TXCacheAlgorithm> AAlgorithmComparer)
+    {
+        inherited::Construct();
+        FFactory = AFactory;
+        FAlgorithmComparer = std::move(AAlgorithmComparer);
+        SetCapacity(ACapacity);
+    }
+
+private:
+    void SortForExpiry();
+
+    int32_t FCapacity = 0;
+    TFactory FFactory = nullptr;
+    TComparerRef<TXCacheAlgorithm> FAlgorithmComparer;
+    TComparerRef<K> FKeyComparer = DefaultComparer<K>();
+    std::vector<TEntry> FEntries;
+};
+
+template <class K, class V>
+void TXObjectCache<K, V>::SetCapacity(int32_t AValue)
+{
+    if (AValue == FCapacity)
+        return;
+    FCapacity = AValue;
+    if (AValue <= 0 || size_t(AValue) >= FEntries.size())
+        return;
+    SortForExpiry();
+    FEntries.resize(AValue);
+    FEntries.shrink_to_fit();
+}
+
+template <class K, class V>
+void TXObjectCache<K, V>::GetValue(const K& AKey, V& AValue)
+{
+    for (TEntry& Entry : FEntries)
+        if (FKeyComparer->Compare(Entry.Key, AKey) == 0) {
+            Entry.Algorithm.Touch();
+            AValue = Entry.Value;
+            return;
+        }
+    auto Start = std::chrono::steady_clock::now();
+    FFactory(AKey, AValue);
+    TEntry Entry{AKey, TXCacheAlgorithm::Create((std::chrono::steady_clock::now() - Start).count(), 0), AValue};
+    Entry.Algorithm.Touch();
+    if (FCapacity <= 0 || FEntries.size() != size_t(FCapacity)) {
+        FEntries.push_back(std::move(Entry));
+        return;
+    }
+    SortForExpiry();
+    if (FAlgorithmComparer->Compare(FEntries.back().Algorithm, Entry.Algorithm) >= 0)
+        FEntries.back() = std::move(Entry);
+}
+
+template <class K, class V>
+void TXObjectCache<K, V>::SortForExpiry()
+{
+    std::stable_sort(FEntries.begin(), FEntries.end(), [this](const TEntry& A, const TEntry& B) {
+        return FAlgorithmComparer->Compare(A.Algorithm, B.Algorithm) < 0;
+    });
+}
+
+// ---- Weight maps and resampling ---------------------------------------------------------
+
+using TXWeightMapCache = TXObjectCache<TXSize, TIntf<IXManagedContainer<TXPixWeightMap>>>;
+
+// The weight-map cache's factory.
+class xFilters {
+public:
+    xFilters() = delete;
+    // The map for AKey (destination length, source length), built with the kernel of the
+    // resampling call that asked for it.
+    static void NewWeightMap(const TXSize& AKey, TIntf<IXManagedContainer<TXPixWeightMap>>& AValue);
+};
 
 // Row ARow of a picture's pixels; the row must hold at least as many pixels as the maps read.
 using TXSourceRow32 = std::function<const TXRGBAColor*(int32_t ARow)>;
@@ -15,6 +160,19 @@ using TXSourceRowRGB = std::function<const TXRGBColor*(int32_t ARow)>;
 using TXDestRowRGB = std::function<TXRGBColor*(int32_t ARow)>;
 using TXSourceRowAlpha = std::function<const uint8_t*(int32_t ARow)>;
 using TXDestRowAlpha = std::function<uint8_t*(int32_t ARow)>;
+
+// The process's weight maps: six, keeping those that took longest to build. The kernel is not
+// part of the key: a map built for one kernel serves later calls with another.
+TXWeightMapCache* WeightMapCache();
+
+// ADest becomes a 32-bit ACX x ACY bitmap holding ASource scaled with AKernel. Below 4
+// pixels on any side the canvas's plain stretch draws it instead. A source that is not
+// 32-bit, or is ADest itself, is read from a 32-bit copy.
+void ResampleBitmap(TBitmap* ASource, TBitmap* ADest, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel);
+// The same for PNG images, alpha weighed like the colours (not premultiplied): ADest is
+// resized and given an alpha channel. A source without an alpha channel (opaque, or with one
+// transparent colour) is read from a copy that has one.
+void ResampleToPngImage(TPngImage* ASource, TPngImage* ADest, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel);
 
 // Scales ASourceHeight rows to AColumns' width by ARows' width. AColumns must be built for the
 // source's width and ARows for ASourceHeight. Colours are weighed and rounded to bytes; the

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "XCore.TestClock.h"
+
 namespace {
 
 struct TPicture {
@@ -146,6 +150,262 @@ TEST_F(ResampleTest, AlphaIsWeighedAndTransparentColoursStillCount)
     EXPECT_EQ(Dest.At(8, 8), (TXRGBAColor{255, 255, 255, 0}));
     EXPECT_GT(Dest.At(9, 8).Blue, 100);   // not premultiplied: the transparent white spreads
     EXPECT_LT(Dest.At(9, 8).Alpha, 150);
+}
+
+// ---- Containers --------------------------------------------------------------------------
+
+class TProbe : public TXPersistent {
+    X_CLASS(TProbe, TXPersistent)
+public:
+    static inline int GFreed = 0;
+
+protected:
+    TProbe() = default;
+    ~TProbe() override { ++GFreed; }
+};
+
+TEST(ManagedContainerTest, LastReferenceFreesWhatTheContainerOwns)
+{
+    TProbe::GFreed = 0;
+    TProbe* Kept = TProbe::Create();
+    {
+        TIntf<IXManagedContainer<TProbe>> Owning(TXManagedContainer<TProbe>::Create(TProbe::Create()));
+        TIntf<IXManagedContainer<TProbe>> Borrowing(TXManagedContainer<TProbe>::Create(Kept, false));
+        TIntf<IXManagedContainer<TProbe>> Second = Owning;
+        Owning.Reset();
+        EXPECT_EQ(TProbe::GFreed, 0);
+        EXPECT_EQ(Borrowing->Content(), Kept);
+    }
+    EXPECT_EQ(TProbe::GFreed, 1);
+    Kept->Free();
+}
+
+// ---- The object cache --------------------------------------------------------------------
+
+// Cache entries stamp their last use from the core application's clock.
+class ClockTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Clock = TXTestClockApp::Create();
+        SetNVCoreApp(Clock);
+        Clock->SetLocal(45000.5);
+    }
+    void TearDown() override { SetNVCoreApp(nullptr); }
+
+    TXTestClockApp* Clock = nullptr;
+};
+
+using TIntCache = TXObjectCache<int, int>;
+
+int GFactoryCalls = 0;
+// Odd keys take a few milliseconds to make, even keys none.
+void MakeTenfold(const int& AKey, int& AValue)
+{
+    ++GFactoryCalls;
+    if (AKey % 2 != 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    AValue = AKey * 10;
+}
+
+// Orders by use count, most used first: deterministic where build costs are not.
+TComparerRef<TXCacheAlgorithm> ByHits()
+{
+    return MakeComparer<TXCacheAlgorithm>([](const TXCacheAlgorithm& A, const TXCacheAlgorithm& B) {
+        return A.Hits > B.Hits ? -1 : (A.Hits < B.Hits ? 1 : 0);
+    });
+}
+
+std::vector<int> KeysOf(const TIntCache* ACache)
+{
+    std::vector<int> Keys;
+    for (const auto& Entry : ACache->Entries())
+        Keys.push_back(Entry.Key);
+    std::sort(Keys.begin(), Keys.end());
+    return Keys;
+}
+
+int Get(TIntCache* ACache, int AKey)
+{
+    int Value = -1;
+    ACache->GetValue(AKey, Value);
+    return Value;
+}
+
+using ObjectCacheTest = ClockTest;
+
+TEST_F(ObjectCacheTest, AHitReturnsTheKeptValueAndCountsTheUse)
+{
+    GFactoryCalls = 0;
+    TOwned<TIntCache> Cache = Owned(TIntCache::Create(6, &MakeTenfold, std::make_shared<TXCacheLTEComparer>()));
+    EXPECT_EQ(Get(Cache.get(), 2), 20);
+    Clock->SetLocal(45001.0);
+    EXPECT_EQ(Get(Cache.get(), 2), 20);
+    EXPECT_EQ(GFactoryCalls, 1);
+    ASSERT_EQ(Cache->Entries().size(), 1u);
+    EXPECT_EQ(Cache->Entries()[0].Algorithm.Hits, 2);
+    EXPECT_DOUBLE_EQ(double(Cache->Entries()[0].Algorithm.LastAccess), 45001.0);
+}
+
+TEST_F(ObjectCacheTest, AFullCacheGivesTheLastPlaceOnlyToANewValueRankedNoLower)
+{
+    TOwned<TIntCache> Cache = Owned(TIntCache::Create(3, &MakeTenfold, ByHits()));
+    for (int Key : {2, 4, 6, 2, 2, 4})
+        Get(Cache.get(), Key);
+    EXPECT_EQ(Get(Cache.get(), 8), 80);   // 6 has one use, as the new value: replaced
+    EXPECT_EQ(KeysOf(Cache.get()), (std::vector<int>{2, 4, 8}));
+    Get(Cache.get(), 8);
+    EXPECT_EQ(Get(Cache.get(), 10), 100);   // every kept value is used more: not kept
+    EXPECT_EQ(KeysOf(Cache.get()), (std::vector<int>{2, 4, 8}));
+}
+
+TEST_F(ObjectCacheTest, TheCheapestMapMakesWayForOneThatCostAsMuch)
+{
+    TOwned<TIntCache> Cache = Owned(TIntCache::Create(2, &MakeTenfold, std::make_shared<TXCacheLTEComparer>()));
+    for (int Key : {1, 2, 3})
+        Get(Cache.get(), Key);
+    EXPECT_EQ(KeysOf(Cache.get()), (std::vector<int>{1, 3}));
+    EXPECT_EQ(Get(Cache.get(), 4), 40);
+    EXPECT_EQ(KeysOf(Cache.get()), (std::vector<int>{1, 3}));
+}
+
+TEST_F(ObjectCacheTest, CapacityZeroIsUnlimitedAndShrinkingKeepsTheFirstRanked)
+{
+    TOwned<TIntCache> Cache = Owned(TIntCache::Create(0, &MakeTenfold, ByHits()));
+    for (int Key : {2, 4, 6, 8, 10, 6, 6, 4})
+        Get(Cache.get(), Key);
+    EXPECT_EQ(Cache->Entries().size(), 5u);
+    Cache->SetCapacity(2);
+    EXPECT_EQ(KeysOf(Cache.get()), (std::vector<int>{4, 6}));
+    Cache->SetCapacity(-1);
+    Get(Cache.get(), 12);
+    EXPECT_EQ(Cache->Entries().size(), 3u);
+}
+
+// ---- Bitmaps and PNG images --------------------------------------------------------------
+
+class ResampleImageTest : public ClockTest {
+protected:
+    TOwned<TXLanczosKernel> Kernel = Owned(TXLanczosKernel::Create());
+
+    static TOwned<TBitmap> PatternBitmap(int32_t AWidth, int32_t AHeight, TPixelFormat AFormat = pf32bit)
+    {
+        TPicture P = Pattern(AWidth, AHeight);
+        auto Bitmap = Owned(TBitmap::Create());
+        Bitmap->SetPixelFormat(pf32bit);
+        Bitmap->SetSize(AWidth, AHeight);
+        for (int32_t Y = 0; Y < AHeight; ++Y)
+            std::copy_n(P.Row(Y), AWidth, static_cast<TXRGBAColor*>(Bitmap->ScanLine(Y)));
+        Bitmap->SetPixelFormat(AFormat);
+        return Bitmap;
+    }
+    static std::vector<TColor> ColorsOf(TBitmap* ABitmap)
+    {
+        std::vector<TColor> Colors;
+        for (int Y = 0; Y < ABitmap->Height(); ++Y)
+            for (int X = 0; X < ABitmap->Width(); ++X) {
+                const auto* P = static_cast<const TXRGBAColor*>(ABitmap->ScanLine(Y)) + X;
+                Colors.push_back(RGB(P->Red, P->Green, P->Blue));
+            }
+        return Colors;
+    }
+    std::vector<TColor> Resampled(TBitmap* ASource, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel)
+    {
+        auto Dest = Owned(TBitmap::Create());
+        ResampleBitmap(ASource, Dest.get(), ACX, ACY, AKernel);
+        EXPECT_EQ(Dest->PixelFormat(), pf32bit);
+        EXPECT_EQ(Dest->Width(), ACX);
+        EXPECT_EQ(Dest->Height(), ACY);
+        return ColorsOf(Dest.get());
+    }
+};
+
+TEST_F(ResampleImageTest, OwnSizeKeepsTheColours)
+{
+    auto Source = PatternBitmap(20, 15);
+    EXPECT_EQ(Resampled(Source.get(), 20, 15, Kernel.get()), ColorsOf(Source.get()));
+}
+
+TEST_F(ResampleImageTest, SidesBelowFourAreStretchedByTheCanvas)
+{
+    struct {
+        int32_t W, H, CX, CY;
+    } const kSizes[] = {{3, 100, 50, 50}, {40, 40, 3, 40}, {40, 40, 40, 2}};
+    for (const auto& S : kSizes) {
+        auto Source = PatternBitmap(S.W, S.H);
+        auto Stretched = Owned(TBitmap::Create());
+        Stretched->SetSize(S.CX, S.CY);
+        Stretched->Canvas()->StretchDraw(Rect(0, 0, S.CX, S.CY), Source.get());
+        EXPECT_EQ(Resampled(Source.get(), S.CX, S.CY, Kernel.get()), ColorsOf(Stretched.get()))
+            << S.W << "x" << S.H << " to " << S.CX << "x" << S.CY;
+    }
+}
+
+TEST_F(ResampleImageTest, AMapBuiltForOneKernelServesTheNext)
+{
+    auto Source = PatternBitmap(37, 29);
+    std::vector<TColor> First = Resampled(Source.get(), 23, 17, Kernel.get());
+    auto Narrow = Owned(TXLanczosKernel::Create());
+    Narrow->SetRadius(2);
+    EXPECT_EQ(Resampled(Source.get(), 23, 17, Narrow.get()), First);
+
+    // Maps of its own would have made another picture.
+    auto Columns = Owned(TXPixWeightMap::Create());
+    auto Rows = Owned(TXPixWeightMap::Create());
+    Columns->Build(23, 37, Narrow.get(), false);
+    Rows->Build(17, 29, Narrow.get(), false);
+    TPicture Pixels = Pattern(37, 29), Dest(23, 17);
+    ResamplePixels(*Columns, *Rows, 29, [&](int32_t Y) { return Pixels.Row(Y); }, [&](int32_t Y) { return Dest.Row(Y); });
+    std::vector<TColor> OwnMaps;
+    for (const TXRGBAColor& P : Dest.Pixels)
+        OwnMaps.push_back(RGB(P.Red, P.Green, P.Blue));
+    EXPECT_NE(OwnMaps, First);
+}
+
+TEST_F(ResampleImageTest, TwentyFourBitSourcesAndTheDestinationItselfAreReadFromACopy)
+{
+    auto Source = PatternBitmap(30, 20);
+    std::vector<TColor> Expected = Resampled(Source.get(), 13, 9, Kernel.get());
+    auto Narrow = PatternBitmap(30, 20, pf24bit);
+    EXPECT_EQ(Resampled(Narrow.get(), 13, 9, Kernel.get()), Expected);
+    ResampleBitmap(Source.get(), Source.get(), 13, 9, Kernel.get());
+    EXPECT_EQ(ColorsOf(Source.get()), Expected);
+}
+
+TEST_F(ResampleImageTest, PngAlphaIsScaledWithTheColours)
+{
+    auto Source = Owned(TPngImage::Create());
+    Source->CreateBlank(COLOR_RGBALPHA, 8, 24, 18);
+    for (int Y = 0; Y < 18; ++Y) {
+        auto* Row = static_cast<TXRGBColor*>(Source->Scanline(Y));
+        for (int X = 0; X < 24; ++X) {
+            Row[X] = TXRGBColor{uint8_t(X * 10), uint8_t(Y * 10), 90};
+            Source->AlphaScanline(Y)[X] = 255;
+        }
+    }
+    auto Dest = Owned(TPngImage::Create());
+    ResampleToPngImage(Source.get(), Dest.get(), 10, 7, Kernel.get());
+    ASSERT_EQ(Dest->Width(), 10);
+    ASSERT_EQ(Dest->Height(), 7);
+    EXPECT_EQ(Dest->TransparencyMode(), ptmPartial);
+    for (int Y = 0; Y < 7; ++Y)
+        for (int X = 0; X < 10; ++X) {
+            EXPECT_EQ(Dest->AlphaScanline(Y)[X], 255) << X << "," << Y;
+            EXPECT_EQ(static_cast<const TXRGBColor*>(Dest->Scanline(Y))[X].Red, 90) << X << "," << Y;
+        }
+}
+
+TEST_F(ResampleImageTest, PngWithoutAlphaIsFilteredAsOpaque)
+{
+    auto Source = Owned(TPngImage::Create());
+    Source->CreateBlank(COLOR_RGB, 8, 16, 16);
+    ASSERT_EQ(Source->AlphaScanline(0), nullptr);
+    auto Dest = Owned(TPngImage::Create());
+    ResampleToPngImage(Source.get(), Dest.get(), 8, 8, Kernel.get());
+    EXPECT_EQ(Source->TransparencyMode(), ptmNone);   // the source is left as it was
+    for (int Y = 0; Y < 8; ++Y)
+        for (int X = 0; X < 8; ++X)
+            ASSERT_EQ(Dest->AlphaScanline(Y)[X], 255);
 }
 
 }  // namespace
