@@ -187,9 +187,9 @@ TXMLDocument::TXMLDocument() : FData(std::make_unique<TData>()) {}
 TXMLDocument::~TXMLDocument()
 {
     for (TXMLNodeList* List : FData->Lists)
-        List->Free();
+        FreeAndNil(List);
     for (TXMLNode* Node : FData->Nodes)
-        Node->Free();
+        FreeAndNil(Node);
 }
 
 void TXMLDocument::Construct(TComponent* AOwner)
@@ -349,12 +349,14 @@ TIntf<IXMLNode> TXMLDocument::GetDocBinding(const String& ATagName, TClass ADocN
     return NodeFor(Root.internal_object(), ADocNodeClass);
 }
 
+// The slot is taken before the node is made, so that a node is never made without a place
+// to keep it; a node whose construction raised leaves its slot empty.
 TXMLNode* TXMLDocument::NewNode(TClass ANodeClass, pugi::xml_node_struct* ANode)
 {
-    FData->Nodes.reserve(FData->Nodes.size() + 1);
-    TXMLNode* Result = XCreateFromClass<TXMLNode>(ANodeClass, this, ANode);
-    FData->Nodes.push_back(Result);
-    return Result;
+    size_t Slot = FData->Nodes.size();
+    FData->Nodes.push_back(nullptr);
+    FData->Nodes[Slot] = XCreateFromClass<TXMLNode>(ANodeClass, this, ANode);
+    return FData->Nodes[Slot];
 }
 
 TXMLNode* TXMLDocument::NodeFor(pugi::xml_node_struct* ANode, TClass ANodeClass)
@@ -368,10 +370,9 @@ TXMLNode* TXMLDocument::NodeFor(pugi::xml_node_struct* ANode, TClass ANodeClass)
 
 TXMLNodeList* TXMLDocument::NewNodeList(TXMLNode* AOwner)
 {
-    FData->Lists.reserve(FData->Lists.size() + 1);
-    TXMLNodeList* Result = TXMLNodeList::Create(AOwner);
-    FData->Lists.push_back(Result);
-    return Result;
+    FData->Lists.push_back(nullptr);
+    FData->Lists.back() = TXMLNodeList::Create(AOwner);
+    return FData->Lists.back();
 }
 
 uint64_t TXMLDocument::ModCount() const
@@ -387,7 +388,8 @@ void TXMLDocument::Modified()
 void TXMLDocument::DetachNodes()
 {
     for (TXMLNode* Node : FData->Nodes)
-        Node->FNode = nullptr;
+        if (Node != nullptr)
+            Node->FNode = nullptr;
     FData->NodeOf.clear();
     Modified();
 }
@@ -519,10 +521,12 @@ TIntf<IXMLNode> TXMLNode::AddChild(const String& ATagName, int AIndex)
         throw EXMLDocError("Only elements have child elements");
     CheckName(ATagName);
     pugi::xml_node Self = Node(FNode);
-    const std::vector<TXMLNode*>& Siblings = List()->Items();
-    pugi::xml_node Child = AIndex >= 0 && AIndex < static_cast<int>(Siblings.size())
-                               ? Self.insert_child_before(ATagName.c_str(), Node(Siblings[AIndex]->FNode))
-                               : Self.append_child(ATagName.c_str());
+    pugi::xml_node Child;
+    // Appending looks at no list: a writer that appends many children stays linear.
+    if (AIndex >= 0 && AIndex < List()->Count())
+        Child = Self.insert_child_before(ATagName.c_str(), Node(List()->Items()[static_cast<size_t>(AIndex)]->FNode));
+    else
+        Child = Self.append_child(ATagName.c_str());
     FDocument->Modified();
     return FDocument->NodeFor(Child.internal_object(), ChildNodeClass(ATagName));
 }
@@ -656,9 +660,9 @@ TIntf<IXMLNode> TXMLNodeCollection::AddChild(const String& ATagName, int AIndex)
 
 TIntf<IXMLNode> TXMLNodeCollection::AddItem(int AIndex)
 {
-    const std::vector<TXMLNode*>& List = ItemNodes();
-    if (AIndex < 0 || AIndex >= static_cast<int>(List.size()))
+    if (AIndex < 0 || AIndex >= Count())
         return FOwner->AddChild(FItemTag);
+    const std::vector<TXMLNode*>& List = ItemNodes();
     const std::vector<TXMLNode*>& Siblings = FOwner->List()->Items();
     auto At = std::find(Siblings.begin(), Siblings.end(), List[static_cast<size_t>(AIndex)]);
     return FOwner->AddChild(FItemTag, static_cast<int>(At - Siblings.begin()));

@@ -76,7 +76,8 @@ struct IXMLDocument : IInterface {
     // byte-order mark gives), and activates the document. Raises EDOMParseError with the line
     // and column for text that is no well-formed document; the old content is gone then.
     virtual void LoadFromStream(TStream* AStream) = 0;
-    // Writes the document as UTF-8 at the stream's position.
+    // Writes the document as UTF-8 at the stream's position; a declaration that names another
+    // encoding (a document read in one) is changed to name UTF-8.
     virtual void SaveToStream(TStream* AStream) = 0;
     // The root element; empty when the document has none.
     virtual TIntf<IXMLNode> DocumentElement() = 0;
