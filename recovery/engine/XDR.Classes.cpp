@@ -3,7 +3,9 @@
 
 #include <algorithm>
 
+#include "Rtl.DateUtils.h"
 #include "Rtl.SysUtils.h"
+#include "XCode.Trek.h"
 #include "XCore.Intervals.Blocks.h"
 
 namespace {
@@ -181,8 +183,46 @@ bool TXDRFileItem::AssignFrom(TPersistent* ASource)
         FCreated = Source->FCreated;
         FModified = Source->FModified;
         FAccessed = Source->FAccessed;
+        FImageSize = Source->FImageSize;
+        FThumbnail->Assign(Source->FThumbnail.get());
     }
     return inherited::AssignFrom(ASource);
+}
+
+void TXDRFileItem::Init()
+{
+    inherited::Init();
+    FThumbnail = Owned(TXImageObject::Create());
+}
+
+namespace {
+
+// DD.MM.YYYY HH:NN:SS
+String TraceDateText(TDateTime AValue)
+{
+    uint16_t Year, Month, Day, Hour, Minute, Second, MSec;
+    DecodeDate(AValue, Year, Month, Day);
+    DecodeTime(AValue, Hour, Minute, Second, MSec);
+    return Format("%.2d.%.2d.%d %.2d:%.2d:%.2d", {Day, Month, Year, Hour, Minute, Second});
+}
+
+}  // namespace
+
+void TXDRFileItem::TraceDump() const
+{
+    if (!IsTraceOn())
+        return;
+    IXCodeTrek* Trek = CodeTrek();
+    Trek->Add("<file>" + FName + " " + IntToStr(GetSize()) + " " + StatusToText(FStatus));
+    Trek->Add("  <created>" + TraceDateText(FCreated) + "</created>");
+    Trek->Add("  <modified>" + TraceDateText(FModified) + "</modified>");
+    Trek->Add("  <accessed>" + TraceDateText(FAccessed) + "</accessed>");
+    for (int I = 0; I < Blocks()->Count(); ++I) {
+        const TXBlock& Block = Blocks()->Items(I);
+        Trek->Add("  " + IntToStr(Block.Start) + "-" + IntToStr(Block.Start + Block.Size - 1));
+    }
+    Trek->Add("  <size>" + IntToStr(FImageSize.Width) + "x" + IntToStr(FImageSize.Height) + "</size>");
+    Trek->Add("</file>");
 }
 
 void TXDRFileItem::DoClear()
@@ -193,6 +233,8 @@ void TXDRFileItem::DoClear()
     FName.clear();
     FFileType.clear();
     FCreated = FModified = FAccessed = TDateTime();
+    FImageSize.Clear();
+    FThumbnail->Clear();
 }
 
 bool TXDRFileCollection::AnySelected() const

@@ -13,6 +13,8 @@
 #include "XCore.Collections.h"
 #include "XCore.Engine.Aspects.h"
 #include "XCore.Streams.Split.h"
+#include "XMedia.Graphics.Containers.h"
+#include "XMedia.Types.h"
 #include "XSpark.Dlgs.h"
 
 // ---- Status of a found file --------------------------------------------------------------
@@ -104,14 +106,22 @@ public:
     void SetModified(TDateTime AValue) { FModified = AValue; }
     TDateTime Accessed() const { return FAccessed; }
     void SetAccessed(TDateTime AValue) { FAccessed = AValue; }
+    // The picture's size when the file is a picture the finder could measure; 0 x 0 otherwise.
+    const TXSize& ImageSize() const { return FImageSize; }
+    void SetImageSize(const TXSize& AValue) { FImageSize = AValue; }
+    TXImageObject* Thumbnail() const { return FThumbnail.get(); }   // owned
 
     // Equal to the item's type exactly or ignoring letter case.
     bool IsType(const String& AType) const;
     bool IsOneOfTypes(std::span<const String> ATypes) const;
     bool AssignFrom(TPersistent* ASource) override;
+    // The item's name, size, state, dates, blocks and picture size into the trace list, while
+    // tracing is on.
+    void TraceDump() const;
 
 protected:
     TXDRFileItem() = default;
+    void Init() override;
     void DoClear() override;
 
 private:
@@ -122,6 +132,8 @@ private:
     TDateTime FCreated;
     TDateTime FModified;
     TDateTime FAccessed;
+    TXSize FImageSize;
+    TOwned<TXImageObject> FThumbnail;
 };
 
 // The found files of a job; owns its items.

@@ -5,14 +5,22 @@
 
 #include <algorithm>
 
+#include "Rtl.DateUtils.h"
+#include "XCode.Trek.h"
+
 namespace {
+
+std::vector<String> Lines(const TStrings& AList)
+{
+    std::vector<String> Result;
+    for (int I = 0; I < AList.Count(); ++I)
+        Result.push_back(AList.Strings(I));
+    return Result;
+}
 
 std::vector<String> Lines(TStringList* AList)
 {
-    std::vector<String> Result;
-    for (int I = 0; I < AList->Count(); ++I)
-        Result.push_back(AList->Strings(I));
-    return Result;
+    return Lines(*AList);
 }
 
 TEST(FileStatusTest, PairsAreExclusive)
@@ -193,8 +201,17 @@ TEST_F(FileCollectionTest, FoundFilesAreCopiedWithTheirBlocks)
     Item->SetModified(TDateTime(45000.5));
     SetScanValidState(Item->Status());
     Item->Blocks()->Add(4096, 8192);
+    Item->SetImageSize(TXSize::Create(640, 480));
+    Item->Thumbnail()->SetDataClass("TJPEGImage");
+    Item->Thumbnail()->SetWidth(72);
+    Item->Thumbnail()->DataStream()->Write("\xFF\xD8", 2);
     TXDRFileItem* Copy = FFiles->Add();
     Copy->Assign(Item);
+    EXPECT_EQ(Copy->ImageSize(), TXSize::Create(640, 480));
+    EXPECT_EQ(Copy->Thumbnail()->DataClass(), "TJPEGImage");
+    EXPECT_EQ(Copy->Thumbnail()->Width(), 72);
+    EXPECT_EQ(Copy->Thumbnail()->DataStream()->Size(), 2);
+    EXPECT_NE(Copy->Thumbnail(), Item->Thumbnail());
     EXPECT_EQ(Copy->Name(), "000001.jpg");
     EXPECT_EQ(Copy->FileType(), ".jpg");
     EXPECT_EQ(Copy->Modified().Value, 45000.5);
@@ -203,6 +220,28 @@ TEST_F(FileCollectionTest, FoundFilesAreCopiedWithTheirBlocks)
     EXPECT_EQ(Copy->GetSize(), 8192);
     auto Added = Owned(TXDRAddFileAspect::Create(Copy));
     EXPECT_EQ(Added->Item, Copy);
+}
+
+TEST_F(FileCollectionTest, TraceDumpListsTheFileOnlyWhileTracingIsOn)
+{
+    TXDRFileItem* Item = AddFile(".jpg", {{1000, 10}, {3000, 512}});
+    Item->SetName("000002.jpg");
+    Item->SetCreated(EncodeDate(2024, 3, 7) + EncodeTime(9, 5, 1, 0));
+    Item->SetImageSize(TXSize::Create(2001, 1601));
+    SetScanValidState(Item->Status());
+    CodeTrek()->Clear();
+    Item->TraceDump();
+    EXPECT_TRUE(Lines(static_cast<TXCodeTrek*>(CodeTrek())->Lines()).empty());
+
+    SetTraceOn(true);
+    Item->TraceDump();
+    SetTraceOn(false);
+    EXPECT_EQ(Lines(static_cast<TXCodeTrek*>(CodeTrek())->Lines()),
+              (std::vector<String>{"<file>000002.jpg 522 [drScanValid]", "  <created>07.03.2024 09:05:01</created>",
+                                   "  <modified>30.12.1899 00:00:00</modified>",
+                                   "  <accessed>30.12.1899 00:00:00</accessed>", "  1000-1009", "  3000-3511",
+                                   "  <size>2001x1601</size>", "</file>"}));
+    CodeTrek()->Clear();
 }
 
 TEST(RecoveryAspectsTest, ByteAspectsCopyTheirValue)
