@@ -268,6 +268,45 @@ bool GetFileAssociation(const String& AKey, String& AProgram, String& AParams)
            || SplitOpenCommand(GetDefaultOpenCommand(AKey), AProgram, AParams);
 }
 
+// ---- Text measurement --------------------------------------------------------------------
+
+namespace {
+
+// Never freed: measuring may still happen while the process shuts down.
+TCanvas* MeasuringCanvas()
+{
+    static TBitmap* Bitmap = [] {
+        TBitmap* Made = TBitmap::Create();
+        Made->SetSize(100, 100);
+        return Made;
+    }();
+    return Bitmap->Canvas();
+}
+
+}  // namespace
+
+int GetTextWidth(const String& AText, TFont* AFont)
+{
+    int Width, Height;
+    GetTextExtent(AText, AFont, Width, Height);
+    return Width;
+}
+
+void GetTextExtent(const String& AText, TFont* AFont, int& AWidth, int& AHeight)
+{
+    TCanvas* Canvas = MeasuringCanvas();
+    Canvas->Font()->Assign(AFont);
+    TSize Size = Canvas->TextExtent(AText);
+    AWidth = Size.cx;
+    AHeight = Size.cy;
+}
+
+UINT XMProgressMessage()
+{
+    static const UINT Id = RegisterWindowMessageW("XM_Progress");
+    return Id;
+}
+
 // ---- Windows and monitors ----------------------------------------------------------------
 
 void FindTopLevelWindows(const String& AClassName, const String& ACaption, TXHWndArray& AHandles)

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "Rtl.Strings.h"
+#include "Vcl.Graphics.h"
 #include "Win.Display.h"
 #include "Win.Registry.h"
 #include "XPlatform.System.h"
@@ -39,6 +40,13 @@ bool ReadShellOpenCommand(HKEY ARootKey, const String& AKeyPath, String& AProgra
 // expanded. The parameters are the rest without double quotes and without placeholders ("%1",
 // "%U": from a "%" to the next blank). False for an empty command.
 bool SplitOpenCommand(const String& ACommand, String& AProgram, String& AParams);
+
+// The size of AText in AFont, measured on one shared bitmap.
+int GetTextWidth(const String& AText, TFont* AFont);
+void GetTextExtent(const String& AText, TFont* AFont, int& AWidth, int& AHeight);
+
+// The registered message "XM_Progress".
+UINT XMProgressMessage();
 
 // Empties AHandles, then collects the top-level windows (the application's own window left out)
 // whose class name and caption equal the filters; an empty filter matches any.

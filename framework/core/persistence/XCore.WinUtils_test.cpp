@@ -195,6 +195,24 @@ TEST_F(FileAssociationTest, TheUsersClassesComeFirstThenTheDesktopsDefaults)
     EXPECT_FALSE(ReadShellOpenCommand(HKEY_CURRENT_USER, "Software\\Classes\\nvnone", Program, Params));
 }
 
+TEST(TextMeasureTest, ExtentsFollowTheTextAndTheFont)
+{
+    auto Font = Owned(TFont::Create());
+    Font->SetName("DejaVu Sans");
+    Font->SetSize(10);
+    int Width = 0, Height = 0;
+    GetTextExtent("Kalender", Font.get(), Width, Height);
+    EXPECT_GT(Width, 0);
+    EXPECT_GT(Height, 0);
+    EXPECT_EQ(GetTextWidth("Kalender", Font.get()), Width);
+    EXPECT_GT(GetTextWidth("Kalender Kalender", Font.get()), Width);
+    Font->SetSize(20);
+    EXPECT_GT(GetTextWidth("Kalender", Font.get()), Width);
+    EXPECT_EQ(GetTextWidth("", Font.get()), 0);
+    EXPECT_NE(XMProgressMessage(), 0u);
+    EXPECT_EQ(XMProgressMessage(), RegisterWindowMessageW("xm_progress"));
+}
+
 class MonitorIndexTest : public ::testing::Test {
 protected:
     void SetUp() override
