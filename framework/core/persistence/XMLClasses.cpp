@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "Rtl.Encoding.h"
 #include "Rtl.Lists.h"
 #include "Rtl.Streams.h"
 #include "Rtl.Strings.h"
@@ -407,7 +408,7 @@ void ObjectToXMLText(TObject* AObj, bool AIndented, String& AText)
 {
     auto Stream = Owned(TMemoryStream::Create());
     ObjectToXMLStream(AObj, Stream.get(), AIndented);
-    AText.assign(reinterpret_cast<const char*>(Stream->Memory()), static_cast<size_t>(Stream->Size()));
+    AText = TEncoding::ANSI()->GetString({Stream->Memory(), static_cast<size_t>(Stream->Size())});
 }
 
 void LoadObjectFromXMLStream(TObject* AObj, TStream* AStream)
@@ -423,7 +424,8 @@ void LoadObjectFromXMLStream(TObject* AObj, TStream* AStream)
 
 void LoadObjectFromXMLString(TObject* AObj, const String& AText)
 {
+    TBytes Bytes = TEncoding::ANSI()->GetBytes(AText);
     auto Stream = Owned(TMemoryStream::Create());
-    Stream->WriteBuffer(AText.data(), static_cast<int64_t>(AText.size()));
+    Stream->WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
     LoadObjectFromXMLStream(AObj, Stream.get());
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Rtl.Encoding.h"
 #include "Rtl.Lists.h"
 #include "Rtl.Streams.h"
 #include "Rtl.Strings.h"
@@ -116,9 +117,9 @@ TOwned<TTestSettings> NewSettings()
 
 String Compact(TObject* AObj)
 {
-    String Text;
-    ObjectToXMLText(AObj, false, Text);
-    return Text;
+    auto Stream = Owned(TMemoryStream::Create());
+    ObjectToXMLStream(AObj, Stream.get(), false);
+    return String(reinterpret_cast<const char*>(Stream->Memory()), static_cast<size_t>(Stream->Size()));
 }
 
 String Wrapped(const String& AObjectElement)
@@ -302,6 +303,19 @@ TEST_F(XMLObjectFormatTest, EmptyOrMalformedInput)
     // A document without an object reads nothing.
     LoadObjectFromXMLString(Settings.get(), "<objects/>");
     EXPECT_EQ(Settings->FCount, 5);
+}
+
+TEST_F(XMLObjectFormatTest, TextFormHoldsTheDocumentBytesOneCharacterEach)
+{
+    auto Source = Owned(TTestPart::Create());
+    Source->FNote = "Grüße €";
+    String Text;
+    ObjectToXMLText(Source.get(), false, Text);
+    TBytes Bytes = TEncoding::ANSI()->GetBytes(Text);
+    EXPECT_EQ(String(Bytes.begin(), Bytes.end()), Compact(Source.get()));
+    auto Target = Owned(TTestPart::Create());
+    LoadObjectFromXMLString(Target.get(), Text);
+    EXPECT_EQ(Target->FNote, "Grüße €");
 }
 
 TEST_F(XMLObjectFormatTest, IndentedFormPutsEachElementOnItsOwnLine)
