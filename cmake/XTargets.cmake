@@ -30,7 +30,7 @@ function(x_folder_library target)
   if(tests)
     add_executable(${target}_tests ${tests})
     target_link_libraries(${target}_tests PRIVATE ${target} ${X_TEST_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
-    gtest_discover_tests(${target}_tests DISCOVERY_MODE PRE_TEST
+    gtest_discover_tests(${target}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
       PROPERTIES LABELS ${target} ENVIRONMENT "X_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
                  ENVIRONMENT_MODIFICATION "NV_DISPLAY=set:headless")
   endif()

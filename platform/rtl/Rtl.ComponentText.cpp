@@ -214,6 +214,7 @@ String TTextWriter::CollectionText(int ALevel)
     while (!FReader->EndOfList()) {
         FReader->ReadListBegin();
         Text += kLineBreak + Indent(ALevel + 1) + "item" + kLineBreak;
+        // WriteProperties appends to FText; the item's lines belong to this value.
         std::swap(Text, FText);
         WriteProperties(ALevel + 2);
         std::swap(Text, FText);

@@ -287,6 +287,55 @@ void TXClockGear::DoTick(bool ATick)
         FOnTick(this, ATick);
 }
 
+// ---- TXElapsedDaysGear --------------------------------------------------------------------
+
+void TXElapsedDaysGear::Start()
+{
+    TXNVClock* Clock = AppClock();
+    if (FStarted || Clock == nullptr)
+        return;
+    FStarted = true;
+    Clock->Observable()->SubscribeWithKeeper(TXTimeMinuteAspect::StaticClass(), FMinuteKeeper, nullptr,
+                                             TXNotificationHandler::Bind<&TXElapsedDaysGear::HearMinute>(this));
+    Clock->Observable()->SubscribeWithKeeper(TXTimeDayAspect::StaticClass(), FDayKeeper, nullptr,
+                                             TXNotificationHandler::Bind<&TXElapsedDaysGear::HearDay>(this));
+}
+
+void TXElapsedDaysGear::SetDelay(int AMinutes)
+{
+    FDelay = FCountdown = AMinutes;
+    FArmed = true;
+}
+
+void TXElapsedDaysGear::HearMinute(IXNotification*)
+{
+    if (!FArmed || --FCountdown > 0)
+        return;
+    FArmed = false;
+    CheckElapsedDays();
+}
+
+// A program that runs for weeks looks again every day.
+void TXElapsedDaysGear::HearDay(IXNotification*)
+{
+    SetDelay(FDelay);
+}
+
+void TXElapsedDaysGear::CheckElapsedDays()
+{
+    TDateTime Today = DateOf(AppClock()->LocalNow());
+    TDateTime Last = DateOf(GetLastDate());
+    // A date ahead of today comes from a clock that was wrong; waiting for it could take years.
+    if (Last <= Today && Today - Last < FIntervalDays)
+        return;
+    if (Confirm()) {
+        SetLastDate(Today);
+        Run();
+    } else {
+        SetLastDate(Today - FIntervalDays + FRetryDays);
+    }
+}
+
 // ---- Singletons ---------------------------------------------------------------------------
 
 TXNVTimers* AppTimers()

@@ -136,6 +136,52 @@ private:
     TIntf<IXObserverKeeper> FKeepers[sbCount];
 };
 
+// A component that runs a periodic job every so many days, asking the user first: the base of
+// the timed update check. Once started it counts minutes on the clock; Delay minutes after the
+// start (and after each change of day) it looks at the last run date, and when IntervalDays
+// have passed since then (or the date lies ahead of today) it asks Confirm. Confirmed, the date
+// becomes today and Run follows; declined, the date is set so that the question comes again
+// RetryDays later. Descendants keep the date and do the work.
+class TXElapsedDaysGear : public TComponent {
+    X_CLASS(TXElapsedDaysGear, TComponent)
+public:
+    // Subscribes to the clock's minute and day notifications; needs the clock running.
+    void Start();
+    bool Started() const { return FStarted; }
+    // True while a look at the date is pending.
+    bool Armed() const { return FArmed; }
+    int Delay() const { return FDelay; }
+    // Sets the minutes to wait, starts counting them again and arms the gear.
+    void SetDelay(int AMinutes);
+    // Minutes left before the next look.
+    int Countdown() const { return FCountdown; }
+    int IntervalDays() const { return FIntervalDays; }
+    void SetIntervalDays(int AValue) { FIntervalDays = AValue; }
+    int RetryDays() const { return FRetryDays; }
+    void SetRetryDays(int AValue) { FRetryDays = AValue; }
+
+protected:
+    TXElapsedDaysGear() = default;
+    virtual TDateTime GetLastDate() = 0;
+    virtual void SetLastDate(TDateTime ADate) = 0;
+    virtual bool Confirm() = 0;
+    virtual void Run() = 0;
+
+private:
+    void HearMinute(IXNotification* ANotification);
+    void HearDay(IXNotification* ANotification);
+    void CheckElapsedDays();
+
+    bool FStarted = false;
+    bool FArmed = true;
+    int FDelay = 5;
+    int FCountdown = 5;
+    int FIntervalDays = 30;
+    int FRetryDays = 10;
+    // Releasing a keeper ends its subscription, also when the gear goes.
+    TIntf<IXObserverKeeper> FMinuteKeeper, FDayKeeper;
+};
+
 // Made by StartAppClock (timers, then the clock) after the application singletons, freed by
 // StopAppClock in the reverse order; nullptr outside.
 TXNVTimers* AppTimers();

@@ -234,4 +234,103 @@ TEST_F(ClockTest, AGearMayOutliveTheClock)
     EXPECT_EQ(Listener.Heard.size(), 5u);
 }
 
+// ---- The elapsed-days gear ----------------------------------------------------------------
+
+// Keeps its date in a field and logs what the base asks: "confirm", "set -20" (days from kDay),
+// "run".
+class TDaysProbe : public TXElapsedDaysGear {
+    X_CLASS(TDaysProbe, TXElapsedDaysGear)
+public:
+    TDateTime LastDate = 0;
+    bool Answer = true;
+    std::vector<String> Log;
+
+protected:
+    TDaysProbe() = default;
+    TDateTime GetLastDate() override { return LastDate; }
+    void SetLastDate(TDateTime ADate) override
+    {
+        LastDate = ADate;
+        Log.push_back("set " + std::to_string(static_cast<int>(ADate - kDay)));
+    }
+    bool Confirm() override
+    {
+        Log.push_back("confirm");
+        return Answer;
+    }
+    void Run() override { Log.push_back("run"); }
+};
+
+class ElapsedDaysTest : public ClockTest {
+protected:
+    // Starts the clock at 9:00 on kDay and the probe with its last date ALastDays from kDay.
+    void StartProbe(int ALastDays, bool AAnswer)
+    {
+        StartAt(At(9, 0, 0));
+        FProbe = Owned(TDaysProbe::Create(nullptr));
+        FProbe->LastDate = kDay + ALastDays;
+        FProbe->Answer = AAnswer;
+        FProbe->Start();
+    }
+    // Ticks through the minutes 9:01 ... 9:AMinutes of day ADay.
+    void MinutesOn(int ADay, int AMinutes)
+    {
+        for (int M = 1; M <= AMinutes; ++M)
+            TickAt(At(9, M, 0, kDay + ADay));
+    }
+
+    TOwned<TDaysProbe> FProbe;
+};
+
+TEST_F(ElapsedDaysTest, AfterTheDelayTheDateDecidesWhetherToAskAndWhatIsStored)
+{
+    using TLog = std::vector<String>;
+    struct TCase {
+        const char* Name;
+        int LastDays;
+        bool Answer;
+        TLog Expected;
+    } const kCases[] = {
+        {"Recent", -29, true, {}},
+        {"DueAndConfirmed", -30, true, {"confirm", "set 0", "run"}},
+        {"NeverRun", -45000, true, {"confirm", "set 0", "run"}},
+        {"DeclinedAsksAgainInTenDays", -30, false, {"confirm", "set -20"}},
+        {"AheadOfToday", 3, true, {"confirm", "set 0", "run"}},
+    };
+    for (const TCase& C : kCases) {
+        StartProbe(C.LastDays, C.Answer);
+        MinutesOn(0, 4);
+        EXPECT_TRUE(FProbe->Log.empty()) << C.Name << ": the delay is five minutes";
+        MinutesOn(0, 10);
+        EXPECT_EQ(FProbe->Log, C.Expected) << C.Name;
+        EXPECT_FALSE(FProbe->Armed()) << C.Name;
+        FProbe.reset();
+        StopAppClock();
+    }
+}
+
+TEST_F(ElapsedDaysTest, EachNewDayLooksAgainAfterTheDelay)
+{
+    StartProbe(-30, false);
+    MinutesOn(0, 5);
+    EXPECT_EQ(FProbe->Log, (std::vector<String>{"confirm", "set -20"}));
+    FProbe->Log.clear();
+    for (int Day = 1; Day < 10; ++Day)
+        MinutesOn(Day, 6);
+    EXPECT_TRUE(FProbe->Log.empty());
+    FProbe->Answer = true;
+    MinutesOn(10, 6);
+    EXPECT_EQ(FProbe->Log, (std::vector<String>{"confirm", "set 10", "run"}));
+
+    FProbe->SetDelay(2);
+    FProbe->LastDate = 0;
+    FProbe->Log.clear();
+    TickAt(At(10, 1, 0, kDay + 10));
+    EXPECT_EQ(FProbe->Countdown(), 1);
+    TickAt(At(10, 2, 0, kDay + 10));
+    EXPECT_EQ(FProbe->Log, (std::vector<String>{"confirm", "set 10", "run"}));
+    FProbe.reset();   // its subscriptions go with it
+    TickAt(At(10, 3, 0, kDay + 11));
+}
+
 }  // namespace

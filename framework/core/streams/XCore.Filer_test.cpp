@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "Rtl.TypInfo.h"
 #include "Win.TestEnvironment.h"
 #include "XCore.Errors.h"
 #include "XCore.RStream.h"
@@ -348,6 +349,20 @@ TEST_F(FilerTest, DataIndexNumbersEntriesFromItsBaseAndFindsThemByName)
     EXPECT_EQ(Entries->Count(), 0);
     EXPECT_EQ(Entries->Header()->GetLgID(), 0u);
     EXPECT_EQ(GetClass("TXDataIndex"), TXDataIndex::StaticClass());
+}
+
+std::vector<String> PropertyNames(TClass AClass)
+{
+    std::vector<String> Names;
+    for (const TPropInfo* Info : GetPropList(AClass))
+        Names.push_back(Info->Name());
+    return Names;
+}
+
+TEST_F(FilerTest, DataIndexPublishesWhatIsStored)
+{
+    EXPECT_EQ(PropertyNames(TXDataIndex::StaticClass()), (std::vector<String>{"LgID", "DataIndex"}));
+    EXPECT_EQ(PropertyNames(TXDataIndexItem::StaticClass()), (std::vector<String>{"Name", "LgID", "Idx", "XFilter"}));
 }
 
 struct TFallbackCase {

@@ -2,13 +2,7 @@
 #include "XCore.Strings.Containers.h"
 
 #include "Rtl.TypInfo.h"
-
-namespace {
-
-// The framework's "no colour".
-constexpr TColor kNoColor = 0x1FFFFFFF;
-
-}  // namespace
+#include "Vcl.Graphics.h"
 
 // ---- TXStringItem ------------------------------------------------------------------------
 
@@ -37,7 +31,7 @@ void TXStringItem::DeclareProperties(TPropertyDeclarer& P)
 void TXColorStringItem::DoClear()
 {
     inherited::DoClear();
-    FColor = kNoColor;
+    FColor = clNone;
 }
 
 bool TXColorStringItem::AssignFrom(TPersistent* ASource)

@@ -30,7 +30,7 @@ private:
 class TXColorStringItem : public TXStringItem {
     X_CLASS(TXColorStringItem, TXStringItem)
 public:
-    // 0x1FFFFFFF, no colour, after clearing.
+    // clNone (0x1FFFFFFF) after clearing.
     TColor Color() const { return FColor; }
     void SetColor(TColor AValue) { FColor = AValue; }
 

@@ -90,15 +90,36 @@ void ResampleBoth(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, i
     }
 }
 
+using TXWeightMapRef = TIntf<IXManagedContainer<TXPixWeightMap>>;
+using TXWeightMapCache = TXObjectCache<TXSize, TXWeightMapRef>;
+
 // The kernel the cache's factory builds with: the one of the call that looks maps up.
 const TXFilterKernel* GCurrentKernel = nullptr;
+
+// The weight-map cache's factory.
+class xFilters {
+public:
+    xFilters() = delete;
+    // The map for AKey (destination length, source length), built with GCurrentKernel.
+    static void NewWeightMap(const TXSize& AKey, TXWeightMapRef& AValue)
+    {
+        TOwned<TXPixWeightMap> Map = Owned(TXPixWeightMap::Create());
+        Map->Build(AKey.Width, AKey.Height, GCurrentKernel, false);
+        AValue = TXManagedContainer<TXPixWeightMap>::Create(Map.release());
+    }
+};
+
+TXWeightMapCache* WeightMapCache()
+{
+    static const TOwned<TXWeightMapCache> Cache =
+        Owned(TXWeightMapCache::Create(6, &xFilters::NewWeightMap, std::make_shared<TXCacheLTEComparer>()));
+    return Cache.get();
+}
 
 bool IsTooSmallToFilter(const TGraphic* ASource, int32_t ACX, int32_t ACY)
 {
     return ASource->Width() < 4 || ASource->Height() < 4 || ACX < 4 || ACY < 4;
 }
-
-using TXWeightMapRef = TIntf<IXManagedContainer<TXPixWeightMap>>;
 
 // The maps of both axes, built with AKernel when missing.
 void GetWeightMaps(const TGraphic* ASource, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel,
@@ -110,20 +131,6 @@ void GetWeightMaps(const TGraphic* ASource, int32_t ACX, int32_t ACY, const TXFi
 }
 
 }  // namespace
-
-void xFilters::NewWeightMap(const TXSize& AKey, TIntf<IXManagedContainer<TXPixWeightMap>>& AValue)
-{
-    TOwned<TXPixWeightMap> Map = Owned(TXPixWeightMap::Create());
-    Map->Build(AKey.Width, AKey.Height, GCurrentKernel, false);
-    AValue = TXManagedContainer<TXPixWeightMap>::Create(Map.release());
-}
-
-TXWeightMapCache* WeightMapCache()
-{
-    static const TOwned<TXWeightMapCache> Cache =
-        Owned(TXWeightMapCache::Create(6, &xFilters::NewWeightMap, std::make_shared<TXCacheLTEComparer>()));
-    return Cache.get();
-}
 
 void ResampleBitmap(TBitmap* ASource, TBitmap* ADest, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel)
 {

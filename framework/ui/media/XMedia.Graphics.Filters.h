@@ -140,18 +140,7 @@ void TXObjectCache<K, V>::SortForExpiry()
     });
 }
 
-// ---- Weight maps and resampling ---------------------------------------------------------
-
-using TXWeightMapCache = TXObjectCache<TXSize, TIntf<IXManagedContainer<TXPixWeightMap>>>;
-
-// The weight-map cache's factory.
-class xFilters {
-public:
-    xFilters() = delete;
-    // The map for AKey (destination length, source length), built with the kernel of the
-    // resampling call that asked for it.
-    static void NewWeightMap(const TXSize& AKey, TIntf<IXManagedContainer<TXPixWeightMap>>& AValue);
-};
+// ---- Resampling --------------------------------------------------------------------------
 
 // Row ARow of a picture's pixels; the row must hold at least as many pixels as the maps read.
 using TXSourceRow32 = std::function<const TXRGBAColor*(int32_t ARow)>;
@@ -161,13 +150,10 @@ using TXDestRowRGB = std::function<TXRGBColor*(int32_t ARow)>;
 using TXSourceRowAlpha = std::function<const uint8_t*(int32_t ARow)>;
 using TXDestRowAlpha = std::function<uint8_t*(int32_t ARow)>;
 
-// The process's weight maps: six, keeping those that took longest to build. The kernel is not
-// part of the key: a map built for one kernel serves later calls with another.
-TXWeightMapCache* WeightMapCache();
-
-// ADest becomes a 32-bit ACX x ACY bitmap holding ASource scaled with AKernel. Below 4
-// pixels on any side the canvas's plain stretch draws it instead. A source that is not
-// 32-bit, or is ADest itself, is read from a 32-bit copy.
+// ADest becomes a 32-bit ACX x ACY bitmap holding ASource scaled with AKernel. Below 4 pixels
+// on any side the canvas's plain stretch draws it instead. A source that is not 32-bit, or is
+// ADest itself, is read from a 32-bit copy. The six weight maps that took longest to build are
+// cached by their two lengths only: a map built for one kernel serves later calls with another.
 void ResampleBitmap(TBitmap* ASource, TBitmap* ADest, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel);
 // The same for PNG images, alpha weighed like the colours (not premultiplied): ADest is
 // resized and given an alpha channel. A source without an alpha channel (opaque, or with one

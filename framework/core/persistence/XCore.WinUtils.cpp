@@ -1,0 +1,304 @@
+// XCore.WinUtils.cpp: autorun entries, window search and monitor indices.
+#include "XCore.WinUtils.h"
+
+#include <cctype>
+#include <filesystem>
+
+#include "Rtl.Files.h"
+#include "Rtl.SysUtils.h"
+#include "Vcl.Forms.h"
+#include "Win.Folders.h"
+#include "Win.MimeApps.h"
+#include "XClasses.h"
+#include "XCore.Strings.h"
+
+const char* const kAutorunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+namespace {
+
+bool AutorunLocked()
+{
+    return XClasses::IsCardMode || XClasses::IsDemoMode;
+}
+
+bool Mentions(const String& AText, const String& APart)
+{
+    return PosFromIgnoreCase(APart, AText) > 0;
+}
+
+String AutostartFolder()
+{
+    return IncludeTrailingPathDelimiter(GetUserConfigFolder()) + "autostart/";
+}
+
+// The Exec line of a desktop entry: the program quoted with the characters that quoting still
+// leaves special escaped, and "%" doubled, which field codes would take otherwise.
+String DesktopExec(const String& AExePath, const String& AParams)
+{
+    String Exec = "\"";
+    for (char C : AExePath) {
+        if (C == '"' || C == '`' || C == '$' || C == '\\')
+            Exec += '\\';
+        Exec += C == '%' ? "%%" : String(1, C);
+    }
+    Exec += "\" /a";
+    for (char C : String(" ") + AParams)
+        Exec += C == '%' ? "%%" : String(1, C);
+    return Exec;
+}
+
+// Desktop entries are single lines: a line break in a name or a parameter would start a key of
+// its own.
+String OneLine(const String& AText)
+{
+    String Line = AText;
+    for (char& C : Line)
+        if (C == '\n' || C == '\r')
+            C = ' ';
+    return Line;
+}
+
+bool WriteAutostartEntry(const String& AName, const String& AExePath, const String& AParams)
+{
+    String Text = "[Desktop Entry]\nType=Application\nName=" + OneLine(AName) + "\nExec="
+                  + OneLine(DesktopExec(AExePath, AParams)) + "\nX-GNOME-Autostart-enabled=true\n";
+    try {
+        ForceDirectories(AutostartFolder());
+        SafeWriteFileBytes(AutostartEntryFileName(AName), TBytes(Text.begin(), Text.end()));
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+// The autostart entries whose text mentions AExePath.
+std::vector<String> AutostartEntriesOf(const String& AExePath)
+{
+    std::vector<String> Entries;
+    std::error_code Error;
+    for (const auto& Entry : std::filesystem::directory_iterator(AutostartFolder(), Error)) {
+        if (Entry.path().extension() != ".desktop")
+            continue;
+        try {
+            TBytes Bytes = ReadFileBytes(Entry.path().string());
+            if (Mentions(String(Bytes.begin(), Bytes.end()), AExePath))
+                Entries.push_back(Entry.path().string());
+        } catch (const Exception&) {
+        }
+    }
+    return Entries;
+}
+
+// The names of the Run values whose data mentions AText; False when the key cannot be read.
+bool RunValuesMentioning(const String& AText, TStringList* ANames)
+{
+    auto Registry = Owned(TRegistry::Create(KEY_READ));
+    Registry->SetRootKey(HKEY_CURRENT_USER);
+    if (!Registry->OpenKeyReadOnly(kAutorunKey))
+        return false;
+    auto All = Owned(TStringList::Create());
+    Registry->GetValueNames(All.get());
+    for (int I = 0; I < All->Count(); ++I) {
+        try {
+            if (Mentions(Registry->ReadString(All->Strings(I)), AText))
+                ANames->Add(All->Strings(I));
+        } catch (const Exception&) {
+            // A number is no command line.
+        }
+    }
+    return true;
+}
+
+// Where the program part of a command ends: after its last ".EXE", ".BAT" or ".COM"; without
+// one, before the blank after the first word or before the quote that closes it.
+size_t ProgramEnd(const String& ACommand)
+{
+    for (size_t At = ACommand.size(); At >= 4; --At) {
+        String Extension = UpperCase(std::string_view(ACommand).substr(At - 4, 4));
+        if (Extension == ".EXE" || Extension == ".BAT" || Extension == ".COM")
+            return At;
+    }
+    if (ACommand.front() == '"') {
+        size_t Quote = ACommand.find('"', 1);
+        return Quote != String::npos ? Quote : ACommand.size();
+    }
+    size_t Blank = ACommand.find(' ');
+    return Blank != String::npos ? Blank : ACommand.size();
+}
+
+String ParamsWithoutQuotesAndPlaceholders(const String& AText)
+{
+    String Params;
+    for (size_t I = 0; I < AText.size(); ++I) {
+        if (AText[I] == '%') {
+            while (I + 1 < AText.size() && AText[I + 1] != ' ')
+                ++I;
+        } else if (AText[I] != '"') {
+            Params += AText[I];
+        }
+    }
+    return Trim(Params);
+}
+
+int IndexOfMonitor(HMONITOR AMonitor)
+{
+    for (int I = 0; I < Screen->MonitorCount(); ++I)
+        if (Screen->Monitors(I)->Handle() == AMonitor)
+            return I;
+    return 0;
+}
+
+}  // namespace
+
+// ---- Autorun -----------------------------------------------------------------------------
+
+String AutostartEntryFileName(const String& AName)
+{
+    String Name;
+    for (char C : AName)
+        Name += std::isalnum(static_cast<unsigned char>(C)) || C == '-' || C == '_' || C == '.' ? C : '_';
+    return AutostartFolder() + (Name.empty() ? String("_") : Name) + ".desktop";
+}
+
+bool SetAutorun(bool AEnable, const String& AName, const String& AExePath, const String& AParams)
+{
+    if (AutorunLocked())
+        return false;
+    if (!AEnable)
+        return RemoveAutorun(AExePath);
+    try {
+        auto Registry = Owned(TRegistry::Create());
+        Registry->SetRootKey(HKEY_CURRENT_USER);
+        if (!Registry->OpenKey(kAutorunKey, true))
+            return false;
+        Registry->WriteString(AName, "\"" + AExePath + "\" /a " + AParams);
+    } catch (const Exception&) {
+        return false;
+    }
+    return WriteAutostartEntry(AName, AExePath, AParams);
+}
+
+bool RemoveAutorun(const String& AExePath)
+{
+    if (AutorunLocked())
+        return false;
+    bool Removed = true;
+    try {
+        auto Names = Owned(TStringList::Create());
+        if (RunValuesMentioning(AExePath, Names.get()) && Names->Count() > 0) {
+            auto Registry = Owned(TRegistry::Create());
+            Registry->SetRootKey(HKEY_CURRENT_USER);
+            Removed = Registry->OpenKey(kAutorunKey, false);
+            for (int I = 0; Removed && I < Names->Count(); ++I)
+                Removed = Registry->DeleteValue(Names->Strings(I));
+        }
+    } catch (const Exception&) {
+        Removed = false;
+    }
+    for (const String& Entry : AutostartEntriesOf(AExePath))
+        Removed = DeleteFile(Entry) && Removed;
+    return Removed;
+}
+
+bool SyncAutorun(bool AEnable, const String& AName, const String& AExePath, const String& AParams)
+{
+    if (AutorunLocked())
+        return false;
+    auto Names = Owned(TStringList::Create());
+    bool Opened = false;
+    try {
+        Opened = RunValuesMentioning("\"" + AExePath + "\"", Names.get());
+    } catch (const Exception&) {
+    }
+    bool HasValue = Names->Count() > 0;
+    bool HasEntry = !AutostartEntriesOf(AExePath).empty();
+    if (AEnable && !(HasValue && HasEntry))
+        SetAutorun(true, AName, AExePath, AParams);
+    else if (!AEnable && (HasValue || HasEntry))
+        RemoveAutorun(AExePath);
+    return Opened;
+}
+
+bool ToggleAutorun(bool& AEnabled, const String& AName, const String& AExePath, const String& AParams)
+{
+    if (AutorunLocked())
+        return false;
+    AEnabled = !AEnabled;
+    return SetAutorun(AEnabled, AName, AExePath, AParams);
+}
+
+// ---- File associations -------------------------------------------------------------------
+
+bool SplitOpenCommand(const String& ACommand, String& AProgram, String& AParams)
+{
+    AProgram.clear();
+    AParams.clear();
+    String Command = Trim(ACommand);
+    if (Command.empty())
+        return false;
+    size_t End = ProgramEnd(Command);
+    AParams = ParamsWithoutQuotesAndPlaceholders(Trim(Command.substr(End)));
+    String Program = Command.substr(0, End);
+    if (!Program.empty() && Program.front() == '"')
+        Program.erase(0, 1);
+    AProgram = Program.find('%') != String::npos ? ExpandEnvironmentStrings(Program) : Program;
+    return true;
+}
+
+bool ReadShellOpenCommand(HKEY ARootKey, const String& AKeyPath, String& AProgram, String& AParams)
+{
+    AProgram.clear();
+    AParams.clear();
+    String Command;
+    try {
+        auto Registry = Owned(TRegistry::Create(KEY_READ));
+        Registry->SetRootKey(ARootKey);
+        if (!Registry->OpenKeyReadOnly("\\" + AKeyPath + "\\shell\\open\\command"))
+            return false;
+        Command = Registry->ReadString(String());
+    } catch (const Exception&) {
+        return false;
+    }
+    return SplitOpenCommand(Command, AProgram, AParams);
+}
+
+bool GetFileAssociation(const String& AKey, String& AProgram, String& AParams)
+{
+    return ReadShellOpenCommand(HKEY_CURRENT_USER, "Software\\Classes\\" + AKey, AProgram, AParams)
+           || SplitOpenCommand(GetDefaultOpenCommand(AKey), AProgram, AParams);
+}
+
+// ---- Windows and monitors ----------------------------------------------------------------
+
+void FindTopLevelWindows(const String& AClassName, const String& ACaption, TXHWndArray& AHandles)
+{
+    TXWindowSearch Search{AClassName, ACaption, {}};
+    EnumWindows(&EnumTopLevelWindow, reinterpret_cast<LPARAM>(&Search));
+    AHandles = std::move(Search.Handles);
+}
+
+int MonitorIndexOfWindow(HWND AWindow, uint32_t AFlags)
+{
+    return IndexOfMonitor(MonitorFromWindow(AWindow, AFlags));
+}
+
+int MonitorIndexOfPoint(TPoint APoint, uint32_t AFlags)
+{
+    return IndexOfMonitor(MonitorFromPoint(APoint, AFlags));
+}
+
+int PrimaryMonitorIndex()
+{
+    TMonitor* Primary = Screen->PrimaryMonitor();
+    return Primary != nullptr ? Primary->MonitorNum() : 0;
+}
+
+void GetDisplayDeviceList(TStrings* ALines)
+{
+    ALines->Clear();
+    for (HMONITOR Handle : EnumDisplayMonitors()) {
+        TXMonitor Info;
+        if (GetMonitorInfoW(Handle, Info))
+            ALines->Add(std::to_string(ALines->Count() + 1) + ". " + Info.Name + " on " + Info.AdapterName);
+    }
+}
