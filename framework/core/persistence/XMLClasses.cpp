@@ -11,6 +11,7 @@
 #include "Rtl.Strings.h"
 #include "Rtl.TypInfo.h"
 #include "XCore.Types.h"
+#include "XObjectFiler.h"
 
 namespace {
 
@@ -429,3 +430,44 @@ void LoadObjectFromXMLString(TObject* AObj, const String& AText)
     Stream->WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
     LoadObjectFromXMLStream(AObj, Stream.get());
 }
+
+// ---- Serializer hooks --------------------------------------------------------------------
+// Installed when this unit starts, so every object written through the wrapping component is
+// written as XML. Any program that writes objects links this unit (the settings objects call
+// it directly), and with it this start-up.
+
+namespace {
+
+String XMLObjectToText(TComponent* AObj)
+{
+    String Text;
+    ObjectToXMLText(AObj, false, Text);
+    return Text;
+}
+
+TComponent* XMLTextToObject(const String& AText, TComponent* AComponent)
+{
+    LoadObjectFromXMLString(AComponent, AText);
+    return AComponent;
+}
+
+void XMLObjectToStream(TComponent* AObj, TStream* AStream)
+{
+    ObjectToXMLStream(AObj, AStream, false);
+}
+
+TComponent* XMLStreamToObject(TStream* AStream, TComponent* AObj)
+{
+    LoadObjectFromXMLStream(AObj, AStream);
+    return AObj;
+}
+
+const bool HooksInstalled = [] {
+    ObjectToTextHook = &XMLObjectToText;
+    TextToObjectHook = &XMLTextToObject;
+    ObjectToStreamHook = &XMLObjectToStream;
+    StreamToObjectHook = &XMLStreamToObject;
+    return true;
+}();
+
+}  // namespace

@@ -7,6 +7,8 @@
 #include "Rtl.Streams.h"
 #include "Rtl.Strings.h"
 #include "Rtl.TypInfo.h"
+#include "XCore.Errors.h"
+#include "XObjectFiler.h"
 
 X_ENUM(TTestShade, tsLight, tsMedium, tsDark);
 using TTestShades = TSet<TTestShade>;
@@ -129,7 +131,7 @@ String Wrapped(const String& AObjectElement)
 
 class XMLObjectFormatTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { RegisterClass(TTestEntry::StaticClass()); }
+    static void SetUpTestSuite() { RegisterClasses({TTestEntry::StaticClass(), TTestPart::StaticClass()}); }
 };
 
 TEST_F(XMLObjectFormatTest, WritesStoredPropertiesThatDifferFromTheirDefaults)
@@ -316,6 +318,23 @@ TEST_F(XMLObjectFormatTest, TextFormHoldsTheDocumentBytesOneCharacterEach)
     auto Target = Owned(TTestPart::Create());
     LoadObjectFromXMLString(Target.get(), Text);
     EXPECT_EQ(Target->FNote, "Grüße €");
+}
+
+TEST_F(XMLObjectFormatTest, WrappedObjectsAreWrittenAsXMLAndReadBack)
+{
+    auto Source = Owned(TTestPart::Create());
+    Source->FNote = "Grüße";
+    Source->FLevel = 4;
+    String Text;
+    ASSERT_TRUE(SaveObjectToText(Source.get(), Text, false, false, nullptr));
+    EXPECT_TRUE(Text.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?><objects><o name=\"\"><p name=\"ObjClassName\">TTestPart"))
+        << Text;
+    auto Stream = Owned(TMemoryStream::Create());
+    ASSERT_TRUE(SaveObjectToStream(Source.get(), Stream.get(), false, false, nullptr));
+    TOwned<TObject> Read(ReadObjectFromStream(Stream.get(), nullptr, false));
+    ASSERT_TRUE(Read && Read->Is<TTestPart>()) << GetErrorCode() << " " << GetErrorText();
+    EXPECT_EQ(static_cast<TTestPart*>(Read.get())->FNote, "Grüße");
+    EXPECT_EQ(static_cast<TTestPart*>(Read.get())->FLevel, 4);
 }
 
 TEST_F(XMLObjectFormatTest, IndentedFormPutsEachElementOnItsOwnLine)
