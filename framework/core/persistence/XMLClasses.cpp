@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "Rtl.Encoding.h"
 #include "Rtl.Lists.h"
 #include "Rtl.Streams.h"
 #include "Rtl.Strings.h"
 #include "Rtl.TypInfo.h"
 #include "XCore.Types.h"
+#include "XObjectFiler.h"
 
 namespace {
 
@@ -407,7 +409,7 @@ void ObjectToXMLText(TObject* AObj, bool AIndented, String& AText)
 {
     auto Stream = Owned(TMemoryStream::Create());
     ObjectToXMLStream(AObj, Stream.get(), AIndented);
-    AText.assign(reinterpret_cast<const char*>(Stream->Memory()), static_cast<size_t>(Stream->Size()));
+    AText = TEncoding::ANSI()->GetString({Stream->Memory(), static_cast<size_t>(Stream->Size())});
 }
 
 void LoadObjectFromXMLStream(TObject* AObj, TStream* AStream)
@@ -423,7 +425,49 @@ void LoadObjectFromXMLStream(TObject* AObj, TStream* AStream)
 
 void LoadObjectFromXMLString(TObject* AObj, const String& AText)
 {
+    TBytes Bytes = TEncoding::ANSI()->GetBytes(AText);
     auto Stream = Owned(TMemoryStream::Create());
-    Stream->WriteBuffer(AText.data(), static_cast<int64_t>(AText.size()));
+    Stream->WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
     LoadObjectFromXMLStream(AObj, Stream.get());
 }
+
+// ---- Serializer hooks --------------------------------------------------------------------
+// Installed when this unit starts, so every object written through the wrapping component is
+// written as XML. Any program that writes objects links this unit (the settings objects call
+// it directly), and with it this start-up.
+
+namespace {
+
+String XMLObjectToText(TComponent* AObj)
+{
+    String Text;
+    ObjectToXMLText(AObj, false, Text);
+    return Text;
+}
+
+TComponent* XMLTextToObject(const String& AText, TComponent* AComponent)
+{
+    LoadObjectFromXMLString(AComponent, AText);
+    return AComponent;
+}
+
+void XMLObjectToStream(TComponent* AObj, TStream* AStream)
+{
+    ObjectToXMLStream(AObj, AStream, false);
+}
+
+TComponent* XMLStreamToObject(TStream* AStream, TComponent* AObj)
+{
+    LoadObjectFromXMLStream(AObj, AStream);
+    return AObj;
+}
+
+const bool HooksInstalled = [] {
+    ObjectToTextHook = &XMLObjectToText;
+    TextToObjectHook = &XMLTextToObject;
+    ObjectToStreamHook = &XMLObjectToStream;
+    StreamToObjectHook = &XMLStreamToObject;
+    return true;
+}();
+
+}  // namespace

@@ -150,9 +150,12 @@ bool ReadObjectFromXMLNode(TObject* AObj, IXMLObjectType* ANode);
 // AObj as a whole document (UTF-8) at AStream's position; the root "o" of a component carries
 // its name. Raises what the document raises.
 void ObjectToXMLStream(TObject* AObj, TStream* AStream, bool AIndented);
-// The same document as text: its UTF-8 bytes as they are.
+// The same document as text in the system ANSI code page: one character per byte of the
+// UTF-8 document, the form in which the stored-object readers hand XML text around. Only
+// LoadObjectFromXMLString turns it back into the document.
 void ObjectToXMLText(TObject* AObj, bool AIndented, String& AText);
 // Reads the first "o" of the document in AStream (from its start) into AObj; an empty stream
 // reads nothing. Raises EDOMParseError for a stream that holds no well-formed document.
 void LoadObjectFromXMLStream(TObject* AObj, TStream* AStream);
+// AText is a document's bytes in the ANSI code page, as ObjectToXMLText gives them.
 void LoadObjectFromXMLString(TObject* AObj, const String& AText);

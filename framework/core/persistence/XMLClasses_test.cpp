@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "Rtl.Encoding.h"
 #include "Rtl.Lists.h"
 #include "Rtl.Streams.h"
 #include "Rtl.Strings.h"
 #include "Rtl.TypInfo.h"
+#include "XCore.Errors.h"
+#include "XObjectFiler.h"
 
 X_ENUM(TTestShade, tsLight, tsMedium, tsDark);
 using TTestShades = TSet<TTestShade>;
@@ -116,9 +119,9 @@ TOwned<TTestSettings> NewSettings()
 
 String Compact(TObject* AObj)
 {
-    String Text;
-    ObjectToXMLText(AObj, false, Text);
-    return Text;
+    auto Stream = Owned(TMemoryStream::Create());
+    ObjectToXMLStream(AObj, Stream.get(), false);
+    return String(reinterpret_cast<const char*>(Stream->Memory()), static_cast<size_t>(Stream->Size()));
 }
 
 String Wrapped(const String& AObjectElement)
@@ -128,7 +131,7 @@ String Wrapped(const String& AObjectElement)
 
 class XMLObjectFormatTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { RegisterClass(TTestEntry::StaticClass()); }
+    static void SetUpTestSuite() { RegisterClasses({TTestEntry::StaticClass(), TTestPart::StaticClass()}); }
 };
 
 TEST_F(XMLObjectFormatTest, WritesStoredPropertiesThatDifferFromTheirDefaults)
@@ -302,6 +305,36 @@ TEST_F(XMLObjectFormatTest, EmptyOrMalformedInput)
     // A document without an object reads nothing.
     LoadObjectFromXMLString(Settings.get(), "<objects/>");
     EXPECT_EQ(Settings->FCount, 5);
+}
+
+TEST_F(XMLObjectFormatTest, TextFormHoldsTheDocumentBytesOneCharacterEach)
+{
+    auto Source = Owned(TTestPart::Create());
+    Source->FNote = "Grüße €";
+    String Text;
+    ObjectToXMLText(Source.get(), false, Text);
+    TBytes Bytes = TEncoding::ANSI()->GetBytes(Text);
+    EXPECT_EQ(String(Bytes.begin(), Bytes.end()), Compact(Source.get()));
+    auto Target = Owned(TTestPart::Create());
+    LoadObjectFromXMLString(Target.get(), Text);
+    EXPECT_EQ(Target->FNote, "Grüße €");
+}
+
+TEST_F(XMLObjectFormatTest, WrappedObjectsAreWrittenAsXMLAndReadBack)
+{
+    auto Source = Owned(TTestPart::Create());
+    Source->FNote = "Grüße";
+    Source->FLevel = 4;
+    String Text;
+    ASSERT_TRUE(SaveObjectToText(Source.get(), Text, false, false, nullptr));
+    EXPECT_TRUE(Text.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?><objects><o name=\"\"><p name=\"ObjClassName\">TTestPart"))
+        << Text;
+    auto Stream = Owned(TMemoryStream::Create());
+    ASSERT_TRUE(SaveObjectToStream(Source.get(), Stream.get(), false, false, nullptr));
+    TOwned<TObject> Read(ReadObjectFromStream(Stream.get(), nullptr, false));
+    ASSERT_TRUE(Read && Read->Is<TTestPart>()) << GetErrorCode() << " " << GetErrorText();
+    EXPECT_EQ(static_cast<TTestPart*>(Read.get())->FNote, "Grüße");
+    EXPECT_EQ(static_cast<TTestPart*>(Read.get())->FLevel, 4);
 }
 
 TEST_F(XMLObjectFormatTest, IndentedFormPutsEachElementOnItsOwnLine)
