@@ -9,6 +9,8 @@
 #include <map>
 #include <vector>
 
+#include "Rtl.ComponentStreams.h"
+#include "Rtl.ComponentText.h"
 #include "Rtl.Files.h"
 #include "Rtl.Strings.h"
 #include "Rtl.TypInfo.h"
@@ -420,6 +422,57 @@ TEST(StreamBoxTest, AssignCopiesTheObjectAndSettingDataCopiesIntoTheBox)
     EXPECT_EQ(Bytes(Own), "set");
 
     EXPECT_EQ(TXStreamBox::StaticClass()->ClassName(), "TXStreamBox");
+}
+
+// Through the real writer and reader and the component text that files hold.
+TOwned<TXStreamBox> ThroughComponentText(TXStreamBox* ASource, String& AText)
+{
+    auto Binary = Owned(TMemoryStream::Create());
+    WriteComponent(Binary.get(), ASource);
+    Binary->SetPosition(0);
+    auto Text = Owned(TStringStream::Create());
+    ObjectBinaryToText(Binary.get(), Text.get());
+    AText = Text->DataString();
+    Text->SetPosition(0);
+    auto Back = Owned(TMemoryStream::Create());
+    ObjectTextToBinary(Text.get(), Back.get());
+    Back->SetPosition(0);
+    auto Target = Owned(TXStreamBox::Create(nullptr));
+    ReadComponent(Back.get(), Target.get());
+    return Target;
+}
+
+TEST(StreamBoxStreamingTest, TheBytesSurviveComponentTextRawOrCompressed)
+{
+    const String Payload = String(5000, 'a') + "\x01\xFF tail";
+    for (bool Compressed : {false, true}) {
+        auto Source = Owned(TXStreamBox::Create(nullptr));
+        Source->SetName("LgEnglish");
+        SetBytes(Source->Data(), Payload);
+        Source->Data()->SetCompressed(Compressed);
+        Source->Data()->SetFileName("en.lng");
+        String Text;
+        auto Target = ThroughComponentText(Source.get(), Text);
+        EXPECT_EQ(Text.find("CData") != String::npos, Compressed) << Text;
+        EXPECT_EQ(Bytes(Target->Data()), Payload) << Compressed;
+        EXPECT_EQ(Target->Data()->FileName(), "en.lng");
+        EXPECT_EQ(Target->Data()->Size(), int64_t(Payload.size()));
+        EXPECT_EQ(Target->Data()->Compressed(), Compressed);
+    }
+}
+
+TEST(StreamBoxStreamingTest, WithoutStorableDataOnlyTheOtherPropertiesTravel)
+{
+    auto Source = Owned(TXStreamBox::Create(nullptr));
+    SetBytes(Source->Data(), "secret");
+    Source->Data()->SetDataStorable(false);
+    String Text;
+    auto Target = ThroughComponentText(Source.get(), Text);
+    EXPECT_EQ(Text.find("Data.Data ="), String::npos) << Text;
+    EXPECT_EQ(Text.find("Data.CData ="), String::npos) << Text;
+    EXPECT_TRUE(Target->Data()->IsEmpty());
+    EXPECT_EQ(Target->Data()->DataClass(), "bin");
+    EXPECT_EQ(Target->Data()->Size(), 6);
 }
 
 }  // namespace
