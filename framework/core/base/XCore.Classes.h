@@ -110,6 +110,34 @@ private:
     XCoreDetail::TXRefCount FRefCount;
 };
 
+// A converter into a target of class T, counted (mode 1): it lives as long as a reference to
+// it, normally the one Convert hands back.
+template <class T>
+class TXCustomObjectConverter : public TXManagedObject, public IXObjectConverter<T> {
+    X_CLASS(TXCustomObjectConverter, TXManagedObject)
+    X_INTERFACES(IXObjectConverter<T>)
+public:
+    TIntf<IXObjectConverter<T>> Convert(T* ATarget) override
+    {
+        TIntf<IXObjectConverter<T>> Self(this);
+        DoConvert(ATarget);
+        return Self;
+    }
+
+    HRESULT QueryInterface(const TGUID& AIID, void** AObj) override
+    {
+        return TXManagedObject::QueryInterface(AIID, AObj);
+    }
+    int32_t _AddRef() override { return TXManagedObject::_AddRef(); }
+    int32_t _Release() override { return TXManagedObject::_Release(); }
+
+protected:
+    TXCustomObjectConverter() = default;
+    void Construct() override { inherited::Construct(rcmSingleThread); }
+    using inherited::Construct;
+    virtual void DoConvert(T* ATarget) = 0;
+};
+
 // ---- Persistent objects ------------------------------------------------------------------
 
 class TXPersistent : public TPersistent {

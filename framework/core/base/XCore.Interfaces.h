@@ -40,3 +40,11 @@ struct IXDataStorable : IInterface {
     // Whether the object's bulk data is written when it is streamed.
     virtual void SetDataStorable(bool AValue) = 0;
 };
+
+// Decodes or copies into a target of class T. Convert hands back the converter's own reference:
+// holding it keeps the converter alive while the target is in use.
+template <class T>
+struct IXObjectConverter : IInterface {
+    X_INTERFACE_ID(IInterface, "{3F6A2D1C-8B47-4E05-A9D3-5C1E7B20F864}");
+    virtual TIntf<IXObjectConverter> Convert(T* ATarget) = 0;
+};

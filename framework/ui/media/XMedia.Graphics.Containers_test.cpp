@@ -14,15 +14,10 @@
 #include "Vcl.Imaging.PngImage.h"
 #include "XCore.Errors.h"
 #include "XCore.Streams.ZLib.h"
+#include "XMedia.Graphics.Converters.h"
+#include "XMedia.VCL.Jpeg.h"
 
 namespace {
-
-// A JPEG subclass stands for the framework's own, which draws differently but stores the same.
-class TTestJPEGImage : public TJPEGImage {
-    X_CLASS(TTestJPEGImage, TJPEGImage)
-protected:
-    TTestJPEGImage() = default;
-};
 
 TOwned<TBitmap> MakeBitmap(int AWidth, int AHeight)
 {
@@ -48,9 +43,7 @@ protected:
     void SetUp() override
     {
         ClearError();
-        // What the converters' unit registers at start-up.
-        RegisterClasses({TBitmap::StaticClass(), TIcon::StaticClass(), TJPEGImage::StaticClass(),
-                         TPngImage::StaticClass()});
+        RegisterGraphicClasses();
     }
     TOwned<TXImageObject> FImage = Owned(TXImageObject::Create());
 };
@@ -132,7 +125,7 @@ TEST_F(ImageObjectTest, LoadFromFileNamesTheGraphicClass)
 
 TEST_F(ImageObjectTest, LoadFromObjectTakesImagesItemsAndGraphics)
 {
-    auto Jpeg = Owned(TTestJPEGImage::Create());
+    auto Jpeg = Owned(TXJPEGImage::Create());
     auto Bitmap = MakeBitmap(8, 6);
     Jpeg->Assign(Bitmap.get());
     ASSERT_TRUE(FImage->LoadFromObject(Jpeg.get()));
