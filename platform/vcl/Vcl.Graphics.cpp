@@ -994,7 +994,8 @@ void TBitmap::SetSize(int AWidth, int AHeight)
     for (size_t I = 0; I < Rows.size(); I += Bpp)
         std::memset(&Rows[I], 0xFF, 3);
     int CopyRow = std::min(AWidth, FWidth) * Bpp;
-    for (int Y = 0; Y < std::min(AHeight, FHeight); ++Y)
+    // A side of 0 leaves no row to copy, from or into.
+    for (int Y = 0; CopyRow > 0 && Y < std::min(AHeight, FHeight); ++Y)
         std::memcpy(&Rows[size_t(Y) * AWidth * Bpp], &FRows[size_t(Y) * RowBytes()], size_t(CopyRow));
     FRows = std::move(Rows);
     FWidth = AWidth;

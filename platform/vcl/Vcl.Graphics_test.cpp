@@ -216,6 +216,11 @@ TEST_P(BitmapFormatTest, ResizingAndConvertingKeepThePicture)
     Bitmap->SetPixelFormat(GetParam() == pf32bit ? pf24bit : pf32bit);
     EXPECT_EQ(PixelAt(Bitmap.get(), 1, 1), clBlue);
     EXPECT_EQ(Bitmap->Canvas()->Pixels(1, 1), clBlue);
+    // Through an empty width and back: nothing is left to keep.
+    Bitmap->SetWidth(0);
+    EXPECT_TRUE(Bitmap->Empty());
+    Bitmap->SetWidth(2);
+    EXPECT_EQ(PixelAt(Bitmap.get(), 1, 1), clWhite);
 }
 
 TEST_P(BitmapFormatTest, BmpFilesRoundTrip)
