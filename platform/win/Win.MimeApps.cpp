@@ -103,7 +103,7 @@ String MimeTypeOf(const String& AKey)
 }
 
 // The applications for AType: the defaults the user and the system chose, in the order the
-// XDG specification reads them, then the installed ones that declare the type.
+// desktop reads its mimeapps.list files, then the installed ones that declare the type.
 std::vector<String> ApplicationsFor(const String& AType)
 {
     std::vector<String> Lists{WithSlash(GetUserConfigFolder()) + "mimeapps.list"};
