@@ -1,0 +1,14 @@
+// XDR.Work.S.h: the carving loop: signature hits in the free areas of a source become found
+// files, announced through the job's worker.
+// Runs on the job's thread; the worker's observers (the add filter) run inside its Notify.
+#pragma once
+
+#include "XCore.Engine.Worker.h"
+#include "XCore.Search.h"
+#include "XDR.Classes.h"
+
+// Carves the bytes of ABlocks of AStream as one stream, so a file may span a gap between two
+// blocks. Files equal to one in AFiles are not announced again. ASearch reads the blocks
+// while the loop runs and is left on AStream.
+void CarveBlocks(TXSearch* ASearch, TStream* AStream, const TXBlocks* ABlocks, TXDRFileCollection* AFiles,
+                 IXWorker* AWorker);
