@@ -59,7 +59,7 @@ const std::filesystem::path& ImagePath()
             std::memcpy(Image.data() + I, &Value, 8);
         }
         const TBytes Jpegs[] = {NoiseJpeg(1), NoiseJpeg(2), NoiseJpeg(3)};
-        const size_t Spacing = kImageSize / kJpegCount;
+        const size_t Spacing = kImageSize / kJpegCount / 512 * 512;
         for (int I = 0; I < kJpegCount; ++I) {
             const TBytes& Jpeg = Jpegs[I % 3];
             std::copy(Jpeg.begin(), Jpeg.end(), Image.begin() + I * Spacing + 4096);
@@ -90,7 +90,7 @@ void Carve(benchmark::State& AState)
         Worker->Subscribe(TXDRFoundFileAspect::StaticClass(), TXNotificationHandler::Bind<&TFoundCounter::Found>(&Counter));
         CarveBlocks(Search.get(), Disk.get(), Blocks.get(), Files.get(), Worker.Get());
         if (Counter.Count != kJpegCount)
-            AState.SkipWithError("wrong number of photos found");
+            AState.SkipWithError(("found " + std::to_string(Counter.Count) + " photos").c_str());
         Worker->UnsubscribeHandler(TXNotificationHandler::Bind<&TFoundCounter::Found>(&Counter));
     }
     AState.SetBytesProcessed(static_cast<int64_t>(AState.iterations() * kImageSize));
