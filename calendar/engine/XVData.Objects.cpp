@@ -12,6 +12,8 @@
 #include "XCore.IO.h"
 #include "XCore.Strings.h"
 #include "XCore.Types.h"
+#include "XCore.DateTime.Containers.h"
+#include "XVData.Filers.h"
 
 namespace {
 
@@ -75,6 +77,20 @@ int CompareDisplayTextsDescending(TObject* A, TObject* B)
 int CompareAllEqual(TObject*, TObject*)
 {
     return 0;
+}
+
+// A container's own file: "Folder" and its extension, in its folder.
+String OwnFileName(const String& AFolder, const String& AExtension)
+{
+    return AddPathDelimiter(AFolder) + "Folder" + AExtension;
+}
+
+// AName made as a folder of ABase (numbered when taken), relative to ABase with a trailing
+// delimiter; empty when it cannot be made.
+String MakeChildFolder(const String& ABase, const String& AName)
+{
+    String Made = CreateNumberedDirectory(ABase, AName);
+    return Made.empty() ? String() : ExtractFileName(ExcludeTrailingPathDelimiter(Made)) + PathDelim;
 }
 
 // A container's caption, else its folder's name.
@@ -168,6 +184,69 @@ TXVTabObject* TXCustomVDataObject::GetTab()
     return nullptr;
 }
 
+TClass TXCustomVDataObject::GetFilerClass() const
+{
+    return TXVDataObjectFiler::StaticClass();
+}
+
+bool TXCustomVDataObject::LoadHeader()
+{
+    if (HasStatus(kVStatusLoaded) || HasStatus(kVStatusHeaderLoaded))
+        return true;
+    return ReadFile({}, kVStatusHeaderLoaded);
+}
+
+bool TXCustomVDataObject::Load()
+{
+    if (HasStatus(kVStatusLoaded))
+        return true;
+    TXFilerParts Parts;
+    Parts.set(kReadDescription);
+    return ReadFile(Parts, kVStatusLoaded);
+}
+
+// Every read attempt drops Modified (which the copy from the file sets) and the other kind
+// of loaded. A missing file leaves the object as a loaded, empty one.
+bool TXCustomVDataObject::ReadFile(const TXFilerParts& AParts, unsigned ALoadedBit)
+{
+    bool Missing = !FileExists(FileName());
+    bool OK = Missing || FilerLoadFromFile(FileName(), GetFilerClass(), this, false, nullptr, AParts);
+    SetStatusBit(kVStatusModified, false);
+    SetStatusBit(kVStatusHeaderLoaded, false);
+    SetStatusBit(kVStatusLoaded, false);
+    SetStatusBit(Missing ? kVStatusLoaded : ALoadedBit, OK);
+    SetStatusBit(kVStatusLoadFailed, !OK);
+    if (OK)
+        SetStatusBit(kVStatusUnavailable, false);
+    return OK;
+}
+
+bool TXCustomVDataObject::Save()
+{
+    bool Wanted = !FileName().empty() && HasStatus(kVStatusModified)
+                  && (HasStatus(kVStatusLoaded) || HasStatus(kVStatusNew)) && !HasStatus(kVStatusLoadFailed);
+    if (!Wanted)
+        return true;
+    ClearError();
+    if (!TryForceDirectories(GetFilePath(FileName()))) {
+        SetFirstError(kErrWrite, 0, FileName());
+        return false;
+    }
+    PrepareLabel();
+    if (!FilerSafeSaveToFile(FileName(), GetFilerClass(), this))
+        return false;
+    SetStatusBit(kVStatusNew, false);
+    SetStatusBit(kVStatusModified, false);
+    return true;
+}
+
+bool TXCustomVDataObject::Changed()
+{
+    SetStatusBit(kVStatusNew, false);
+    SetStatusBit(kVStatusModified, true);
+    return Save();
+}
+
 bool TXCustomVDataObject::AssignFrom(TPersistent* ASource)
 {
     if (auto* Source = AsOrNull<TXCustomVDataObject>(ASource)) {
@@ -233,6 +312,33 @@ void TXCustomVNoteObject::DoClear()
 String TXCustomVNoteObject::GetDisplayText()
 {
     return Trim(FSummary).empty() ? FDescriptionTitle : FSummary;
+}
+
+void TXCustomVNoteObject::SetDataStorable(bool AValue)
+{
+    inherited::SetDataStorable(AValue);
+    FDescription->SetDataStorable(AValue);
+    FImage->SetDataStorable(AValue);
+}
+
+TClass TXVQuickNoteObject::GetFilerClass() const
+{
+    return TXVQuickNoteFiler::StaticClass();
+}
+
+TClass TXVJournalObject::GetFilerClass() const
+{
+    return TXVJournalFiler::StaticClass();
+}
+
+TClass TXVEventObject::GetFilerClass() const
+{
+    return TXVEventFiler::StaticClass();
+}
+
+TClass TXVHolidayObject::GetFilerClass() const
+{
+    return TXVHolidayFiler::StaticClass();
 }
 
 bool TXCustomVNoteObject::AssignFrom(TPersistent* ASource)
@@ -377,6 +483,119 @@ String TXVTabObject::GetFolder()
     return Notebook != nullptr ? Notebook->GetFolder() + FFolder : FFolder;
 }
 
+TClass TXVTabObject::GetFilerClass() const
+{
+    return TXVTabFiler::StaticClass();
+}
+
+// A folder that cannot be made leaves the tab Unavailable and unsaved.
+void TXVTabObject::NewObject(TXCustomVDataObject* AParent)
+{
+    inherited::NewObject(AParent);
+    auto* Notebook = AsOrNull<TXVNotebookObject>(AParent);
+    FFolder = MakeChildFolder(Notebook != nullptr ? Notebook->GetFolder() : String(), FCaption);
+    if (FFolder.empty()) {
+        SetStatusBit(kVStatusUnavailable, true);
+        return;
+    }
+    SetFileName(OwnFileName(GetFolder(), GetExtension()));
+    Changed();
+}
+
+void TXVTabObject::Attach(TXCustomVDataObject* AParent, const String&)
+{
+    inherited::Attach(AParent, String());
+    if (!DirExists(GetFolder()))
+        TryForceDirectories(GetFolder());
+    SetFileName(OwnFileName(GetFolder(), GetExtension()));
+}
+
+TXCustomVDataObject* TXVTabObject::NewItem()
+{
+    TXCustomVDataObject* Item = FItems->AddNewObject();
+    Item->NewObject(this);
+    return Item;
+}
+
+TXCustomVDataObject* TXVTabObject::AttachItem(const String& AFileName)
+{
+    TXCustomVDataObject* Item = FItems->AddNewObject();
+    Item->Attach(this, AFileName);
+    return Item;
+}
+
+void TXVTabObject::RemoveObject(TXCustomVDataObject* AObject)
+{
+    if (!AObject->FileName().empty())
+        ForceDeleteFile(AObject->FileName());
+    FItems->Remove(AObject);
+}
+
+void TXVTabObject::PurgeNew()
+{
+    for (int I = FItems->Count() - 1; I >= 0; --I)
+        if (FItems->Objects(I)->HasStatus(kVStatusNew))
+            FItems->Delete(I);
+}
+
+// The cached note is checked against the list: a removed note must not come back.
+TXVQuickNoteObject* TXVQuickNoteTabObject::GetDefaultNote()
+{
+    if (FDefaultNote != nullptr && Items()->IndexOf(FDefaultNote) >= 0)
+        return FDefaultNote;
+    const String Name = "default.xqnote";
+    FDefaultNote = nullptr;
+    for (int I = 0; I < Items()->Count() && FDefaultNote == nullptr; ++I)
+        if (SameText(ExtractFileName(Items()->Objects(I)->FileName()), Name))
+            FDefaultNote = AsOrNull<TXVQuickNoteObject>(Items()->Objects(I));
+    if (FDefaultNote == nullptr)
+        FDefaultNote = static_cast<TXVQuickNoteObject*>(AttachItem(AddPathDelimiter(GetFolder()) + Name));
+    return FDefaultNote;
+}
+
+namespace {
+TXImageObject* GDefaultJournalImage = nullptr;
+}
+
+TXImageObject* TXVJournalTabObject::DefaultJournalImage()
+{
+    return GDefaultJournalImage;
+}
+
+void TXVJournalTabObject::SetDefaultJournalImage(TXImageObject* AValue)
+{
+    GDefaultJournalImage = AValue;
+}
+
+TXVJournalObject* TXVJournalTabObject::GetJournal(TDateTime ADate)
+{
+    int Index = Items()->IndexOfDate(ADate);
+    if (Index < 0)
+        return NewJournal(ADate);
+    auto* Journal = static_cast<TXVJournalObject*>(Items()->Objects(Index));
+    Journal->Load();
+    return Journal;
+}
+
+TXVJournalObject* TXVJournalTabObject::NewJournal(TDateTime ADate)
+{
+    auto* Journal = static_cast<TXVJournalObject*>(NewItem());
+    Journal->DTStart()->SetDDate(ADate);
+    if (GDefaultJournalImage != nullptr)
+        Journal->Image()->Assign(GDefaultJournalImage);
+    uint16_t Year, Month, Day;
+    DecodeDate(ADate, Year, Month, Day);
+    String YearText = IntToStr(Year);
+    Journal->SetFileName(AddPathDelimiter(GetFolder()) + YearText + PathDelim + YearText + ZeroPadInt(Month, 2)
+                         + ZeroPadInt(Day, 2) + Journal->GetExtension());
+    return Journal;
+}
+
+TXVJournalObject* TXVJournalTabObject::GetJournalByText(const String& AText)
+{
+    return GetJournal(ParseBasicDateTime(AText));
+}
+
 String TXVTabObject::GetDisplayText()
 {
     return CaptionOrFolder(FCaption, FFolder);
@@ -420,6 +639,42 @@ String TXVNotebookObject::GetFolder()
     return Volume != nullptr ? Volume->RootFolder() + FFolder : FFolder;
 }
 
+TClass TXVNotebookObject::GetFilerClass() const
+{
+    return TXVNotebookFiler::StaticClass();
+}
+
+// A folder that cannot be made leaves the notebook Unavailable and unsaved.
+void TXVNotebookObject::NewObject(TXCustomVDataObject* AParent)
+{
+    inherited::NewObject(AParent);
+    auto* Volume = AsOrNull<TXVVolumeObject>(AParent);
+    FFolder = MakeChildFolder(Volume != nullptr ? Volume->RootFolder() : String(), FCaption);
+    if (FFolder.empty()) {
+        SetStatusBit(kVStatusUnavailable, true);
+        return;
+    }
+    SetFileName(OwnFileName(GetFolder(), GetExtension()));
+    Changed();
+}
+
+void TXVNotebookObject::Attach(TXCustomVDataObject* AParent, const String&)
+{
+    inherited::Attach(AParent, String());
+    if (!DirExists(GetFolder()))
+        TryForceDirectories(GetFolder());
+    SetFileName(OwnFileName(GetFolder(), GetExtension()));
+}
+
+void TXVNotebookObject::DeleteObject(TXCustomVDataObject* AObject)
+{
+    for (int I = 0; I < FTabs->Count(); ++I)
+        if (FTabs->Tabs(I)->Items()->IndexOf(AObject) >= 0) {
+            FTabs->Tabs(I)->RemoveObject(AObject);
+            return;
+        }
+}
+
 String TXVNotebookObject::GetDisplayText()
 {
     return CaptionOrFolder(FCaption, FFolder);
@@ -436,6 +691,26 @@ void TXVNotebookList::Construct(bool AOwnsObjects)
 {
     inherited::Construct(AOwnsObjects);
     SetItemClass(TXVNotebookObject::StaticClass());
+}
+
+TClass TXVVolumeObject::GetFilerClass() const
+{
+    return TXVVolumeFiler::StaticClass();
+}
+
+void TXVVolumeObject::NewObject(TXCustomVDataObject* AParent)
+{
+    inherited::NewObject(AParent);
+    SetFileName(OwnFileName(FRootFolder, GetExtension()));
+    Changed();
+}
+
+void TXVVolumeObject::Attach(TXCustomVDataObject* AParent, const String&)
+{
+    inherited::Attach(AParent, String());
+    if (!DirExists(FRootFolder))
+        TryForceDirectories(FRootFolder);
+    SetFileName(OwnFileName(FRootFolder, GetExtension()));
 }
 
 void TXVVolumeObject::Init()

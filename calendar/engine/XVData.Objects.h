@@ -73,6 +73,20 @@ public:
     virtual TXVDateTimeItem* DTStart() const { return nullptr; }
     // This object or the first of its parents that is a tab; nullptr when none.
     TXVTabObject* GetTab();
+    // The filer of the class's files.
+    virtual TClass GetFilerClass() const;
+
+    // Reads the file without a note's description; True at once when Loaded or HeaderLoaded.
+    // A missing file is no failure: the object counts as loaded. A failed read records the
+    // error and sets LoadFailed, which keeps Save from overwriting the file.
+    bool LoadHeader();
+    // As LoadHeader with the description; True at once when Loaded.
+    bool Load();
+    // Writes the file through a temporary one when it has a name and the object is Modified,
+    // Loaded or New, and not LoadFailed; True when there is nothing to write.
+    bool Save();
+    // Clears New, sets Modified and saves.
+    bool Changed();
 
     bool AssignFrom(TPersistent* ASource) override;
 
@@ -84,6 +98,9 @@ protected:
     void DoClear() override;
 
 private:
+    // Reads the file with AParts; success sets ALoadedBit.
+    bool ReadFile(const TXFilerParts& AParts, unsigned ALoadedBit);
+
     String FUID;
     String FParentUID;
     TDateTime FCreated;
@@ -135,6 +152,8 @@ public:
 
     // Summary, unless it is blank; then DescriptionTitle.
     String GetDisplayText() override;
+    // The description and the image keep their bytes in their own form only when set.
+    void SetDataStorable(bool AValue) override;
     bool AssignFrom(TPersistent* ASource) override;
 
     static void DeclareProperties(TPropertyDeclarer& P);
@@ -159,6 +178,8 @@ class TXVQuickNoteObject : public TXCustomVNoteObject {
 public:
     String GetExtension() const override { return ".xqnote"; }
 
+    TClass GetFilerClass() const override;
+
 protected:
     TXVQuickNoteObject() = default;
 };
@@ -176,6 +197,8 @@ public:
     bool AssignFrom(TPersistent* ASource) override;
 
     static void DeclareProperties(TPropertyDeclarer& P);
+
+    TClass GetFilerClass() const override;
 
 protected:
     TXVJournalObject() = default;
@@ -232,6 +255,8 @@ class TXVEventObject : public TXCustomVEventObject {
 public:
     String GetExtension() const override { return ".xevent"; }
 
+    TClass GetFilerClass() const override;
+
 protected:
     TXVEventObject() = default;
 };
@@ -242,6 +267,8 @@ public:
     // The short date of DTStart, " - ", Summary.
     String GetDisplayText() override;
     String GetExtension() const override { return ".xholiday"; }
+
+    TClass GetFilerClass() const override;
 
 protected:
     TXVHolidayObject() = default;
@@ -281,9 +308,24 @@ public:
     // The notebook's folder + Folder; Folder alone when the parent is no notebook.
     String GetFolder();
 
+    // A new object of the item class in the list, made a new child of the tab.
+    TXCustomVDataObject* NewItem();
+    // A new object of the item class in the list, attached to AFileName.
+    TXCustomVDataObject* AttachItem(const String& AFileName);
+    // Deletes the object's file (a missing one counts as deleted) and frees the object.
+    void RemoveObject(TXCustomVDataObject* AObject);
+    // Frees every object that is still New.
+    void PurgeNew();
+
+    // The folder is made under the notebook's as Caption (numbered when taken), and the tab
+    // saved at once.
+    void NewObject(TXCustomVDataObject* AParent) override;
+    // The folder is made when missing; the file is always the tab's own.
+    void Attach(TXCustomVDataObject* AParent, const String& AFileName) override;
     // Caption, else Folder without its trailing delimiter.
     String GetDisplayText() override;
     String GetExtension() const override { return ".xtab"; }
+    TClass GetFilerClass() const override;
     virtual TClass GetItemClass() const { return TXCustomVDataObject::StaticClass(); }
     virtual String GetKindName() const { return "Tab"; }
     bool AssignFrom(TPersistent* ASource) override;
@@ -307,9 +349,15 @@ class TXVQuickNoteTabObject : public TXVTabObject {
 public:
     TClass GetItemClass() const override { return TXVQuickNoteObject::StaticClass(); }
     String GetKindName() const override { return "Quick Notes"; }
+    // The note of the file "default.xqnote" in the tab folder, attached to that name when
+    // the list has none.
+    TXVQuickNoteObject* GetDefaultNote();
 
 protected:
     TXVQuickNoteTabObject() = default;
+
+private:
+    TXVQuickNoteObject* FDefaultNote = nullptr;   // listed, so owned by the list
 };
 
 class TXVJournalTabObject : public TXVTabObject {
@@ -317,6 +365,16 @@ class TXVJournalTabObject : public TXVTabObject {
 public:
     TClass GetItemClass() const override { return TXVJournalObject::StaticClass(); }
     String GetKindName() const override { return "Journals"; }
+    // The entry of that day, read in full; else a new entry (New, not saved) in the file
+    // year/yyyymmdd.xjournal of the tab folder.
+    TXVJournalObject* GetJournal(TDateTime ADate);
+    TXVJournalObject* NewJournal(TDateTime ADate);
+    // The day of a basic date text ("20240303").
+    TXVJournalObject* GetJournalByText(const String& AText);
+
+    // The picture new entries start with; not owned. The program sets it at start-up.
+    static TXImageObject* DefaultJournalImage();
+    static void SetDefaultJournalImage(TXImageObject* AValue);
 
 protected:
     TXVJournalTabObject() = default;
@@ -337,6 +395,7 @@ class TXVHolidayTabObject : public TXVTabObject {
 public:
     TClass GetItemClass() const override { return TXVHolidayObject::StaticClass(); }
     String GetKindName() const override { return "Holidays"; }
+    TXVHolidayObject* NewHoliday() { return static_cast<TXVHolidayObject*>(NewItem()); }
 
 protected:
     TXVHolidayTabObject() = default;
@@ -367,12 +426,22 @@ public:
     // The volume's root + Folder; Folder alone when the parent is no volume.
     String GetFolder();
 
+    // RemoveObject on the tab that lists AObject.
+    void DeleteObject(TXCustomVDataObject* AObject);
+
+    // The folder is made under the volume's root as Caption (numbered when taken), and the
+    // notebook saved at once.
+    void NewObject(TXCustomVDataObject* AParent) override;
+    // The folder is made when missing; the file is always the notebook's own.
+    void Attach(TXCustomVDataObject* AParent, const String& AFileName) override;
     // Caption, else Folder without its trailing delimiter.
     String GetDisplayText() override;
     String GetExtension() const override { return ".xnotebook"; }
     bool AssignFrom(TPersistent* ASource) override;
 
     static void DeclareProperties(TPropertyDeclarer& P);
+
+    TClass GetFilerClass() const override;
 
 protected:
     TXVNotebookObject() = default;
@@ -405,7 +474,13 @@ public:
     const String& RootFolder() const { return FRootFolder; }
     void SetRootFolder(const String& AValue) { FRootFolder = AValue; }
 
+    // Saved at once, in its own file in the root folder.
+    void NewObject(TXCustomVDataObject* AParent) override;
+    // The root folder is made when missing; the file is always the volume's own.
+    void Attach(TXCustomVDataObject* AParent, const String& AFileName) override;
     String GetExtension() const override { return ".xvolume"; }
+
+    TClass GetFilerClass() const override;
 
 protected:
     TXVVolumeObject() = default;
