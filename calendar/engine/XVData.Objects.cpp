@@ -495,6 +495,7 @@ void TXVTabObject::NewObject(TXCustomVDataObject* AParent)
     auto* Notebook = AsOrNull<TXVNotebookObject>(AParent);
     FFolder = MakeChildFolder(Notebook != nullptr ? Notebook->GetFolder() : String(), FCaption);
     if (FFolder.empty()) {
+        SetFileName(String());
         SetStatusBit(kVStatusUnavailable, true);
         return;
     }
@@ -651,6 +652,7 @@ void TXVNotebookObject::NewObject(TXCustomVDataObject* AParent)
     auto* Volume = AsOrNull<TXVVolumeObject>(AParent);
     FFolder = MakeChildFolder(Volume != nullptr ? Volume->RootFolder() : String(), FCaption);
     if (FFolder.empty()) {
+        SetFileName(String());
         SetStatusBit(kVStatusUnavailable, true);
         return;
     }

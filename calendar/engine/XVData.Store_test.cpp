@@ -292,4 +292,36 @@ TEST_F(VStoreTest, NewObjectsGetFreeNamesAndRemovingDeletesTheFile)
     EXPECT_EQ(Holidays->Items()->Count(), 1);
 }
 
+TEST_F(VStoreTest, ARemovedDefaultNoteIsNotHandedOutAgain)
+{
+    auto Calendars = Owned(TXVCalendars::Create(nullptr));
+    Calendars->Open(FRoot);
+    TXVQuickNoteTabObject* Notes = Calendars->QuickNoteTab();
+    Notes->RemoveObject(Notes->GetDefaultNote());
+    TXVQuickNoteObject* Again = Notes->GetDefaultNote();
+    EXPECT_EQ(Notes->Items()->IndexOf(Again), 0);
+    EXPECT_EQ(Again->FileName(), FRoot + "Default/QNotes/default.xqnote");
+}
+
+// A regular file stands where the folders would go.
+TEST_F(VStoreTest, FoldersThatCannotBeMadeLeaveContainersUnavailable)
+{
+    String Blocker = FHome.Root() + "/blocker";
+    WriteBytes(Blocker, "x");
+    auto Calendars = Owned(TXVCalendars::Create(nullptr));
+    Calendars->Open(Blocker + "/Calendars/");
+    EXPECT_TRUE(Calendars->Volumes()->Volumes(0)->HasStatus(kVStatusUnavailable));
+    EXPECT_TRUE(Calendars->DefaultNotebook()->HasStatus(kVStatusUnavailable));
+
+    auto Notebook = Owned(TXVNotebookObject::Create());
+    Notebook->SetFolder(Blocker + "/");
+    auto* Tab = TXVHolidayTabObject::Create();
+    Notebook->Tabs()->Add(Tab);
+    Tab->SetCaption("Holidays");
+    Tab->NewObject(Notebook.get());
+    EXPECT_TRUE(Tab->HasStatus(kVStatusUnavailable));
+    EXPECT_EQ(Tab->FileName(), "");
+    EXPECT_EQ(ReadBytes(Blocker), "x");
+}
+
 }  // namespace
