@@ -1,6 +1,6 @@
 #include "XVData.Filers.h"
 
-#include "XVData.Objects.h"
+#include "XVData.Containers.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "Win.TestEnvironment.h"
 #include "XCore.TestClock.h"
 #include "XMLClasses.h"
+#include "XVData.Containers.h"
 
 namespace {
 

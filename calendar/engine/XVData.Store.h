@@ -7,7 +7,7 @@
 #include "Rtl.Strings.h"
 #include "XCore.Classes.h"
 #include "XCore.Collections.h"
-#include "XVData.Objects.h"
+#include "XVData.Containers.h"
 
 // A registered tab class with the class and file extension of its objects.
 class TXVTabClassItem : public XClasses::TXPersistentItem {
