@@ -81,7 +81,7 @@ void TXVTabObject::NewObject(TXCustomVDataObject* AParent)
         return;
     }
     SetFileName(OwnFileName(GetFolder(), GetExtension()));
-    Changed();
+    (void)Changed();   // a failed save is recorded; the object stays Modified
 }
 
 void TXVTabObject::Attach(TXCustomVDataObject* AParent, const String&)
@@ -151,7 +151,7 @@ TXVJournalObject* TXVJournalTabObject::GetJournal(TDateTime ADate)
     if (Index < 0)
         return NewJournal(ADate);
     auto* Journal = static_cast<TXVJournalObject*>(Items()->Objects(Index));
-    Journal->Load();
+    (void)Journal->Load();   // a failed read is recorded and marks the entry
     return Journal;
 }
 
@@ -234,7 +234,7 @@ void TXVNotebookObject::NewObject(TXCustomVDataObject* AParent)
         return;
     }
     SetFileName(OwnFileName(GetFolder(), GetExtension()));
-    Changed();
+    (void)Changed();   // a failed save is recorded; the object stays Modified
 }
 
 void TXVNotebookObject::Attach(TXCustomVDataObject* AParent, const String&)
@@ -281,7 +281,7 @@ void TXVVolumeObject::NewObject(TXCustomVDataObject* AParent)
 {
     inherited::NewObject(AParent);
     SetFileName(OwnFileName(FRootFolder, GetExtension()));
-    Changed();
+    (void)Changed();   // a failed save is recorded; the object stays Modified
 }
 
 void TXVVolumeObject::Attach(TXCustomVDataObject* AParent, const String&)

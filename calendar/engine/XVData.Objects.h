@@ -76,14 +76,14 @@ public:
     // Reads the file without a note's description; True at once when Loaded or HeaderLoaded.
     // A missing file is no failure: the object counts as loaded. A failed read records the
     // error and sets LoadFailed, which keeps Save from overwriting the file.
-    bool LoadHeader();
+    [[nodiscard]] bool LoadHeader();
     // As LoadHeader with the description; True at once when Loaded.
-    bool Load();
+    [[nodiscard]] bool Load();
     // Writes the file through a temporary one when it has a name and the object is Modified,
     // Loaded or New, and not LoadFailed; True when there is nothing to write.
-    bool Save();
+    [[nodiscard]] bool Save();
     // Clears New, sets Modified and saves.
-    bool Changed();
+    [[nodiscard]] bool Changed();
 
     bool AssignFrom(TPersistent* ASource) override;
 
