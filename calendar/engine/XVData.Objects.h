@@ -13,7 +13,6 @@
 #include "XVData.Types.h"
 
 class TXVTabObject;
-class TXVDataList;
 
 // Bits of the data status word.
 inline constexpr unsigned kVStatusLoadFailed = 1;
