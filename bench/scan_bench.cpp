@@ -13,6 +13,7 @@
 
 #include "Vcl.Graphics.h"
 #include "Vcl.Imaging.Jpeg.h"
+#include "XCore.App.h"
 #include "XCore.Engine.WorkerThreads.h"
 #include "XCore.Search.h"
 #include "XCore.Streams.Buffered.h"
@@ -78,6 +79,7 @@ struct TFoundCounter {
 
 void Carve(benchmark::State& AState)
 {
+    SetNVCoreApp(TXNVCoreApp::Create());   // thumbnails use its clock, as in the program
     const std::filesystem::path& Path = ImagePath();
     for (auto _ : AState) {
         TOwned<TXBufFileStream> Disk = Owned(TXBufFileStream::Create(Path.string(), fmOpenRead | fmShareDenyWrite, kBufferSize));
@@ -94,6 +96,7 @@ void Carve(benchmark::State& AState)
         Worker->UnsubscribeHandler(TXNotificationHandler::Bind<&TFoundCounter::Found>(&Counter));
     }
     AState.SetBytesProcessed(static_cast<int64_t>(AState.iterations() * kImageSize));
+    SetNVCoreApp(nullptr);
 }
 
 void Read(benchmark::State& AState)

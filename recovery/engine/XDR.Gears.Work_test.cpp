@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "../../tests/fixtures/ReadFaults.h"
-#include "XCore.App.h"
 #include "XDR.JobFixture.h"
 
 using namespace XDR::Gears::Work;
@@ -90,6 +89,7 @@ TEST_F(DeepScanTest, CarvesACardWithoutAFileSystemFromEndToEnd)
     EXPECT_EQ(Heard.Added, (std::vector<String>{"000001.jpg", "000002.jpg", "000003.jpg", "000004.avi"}));
     EXPECT_EQ(Files->Items(0)->ImageSize(), TXSize::Create(320, 240));
     EXPECT_TRUE(Files->Items(0)->Status().Contains(drThnValidated));
+    EXPECT_EQ(Files->Items(0)->Thumbnail()->Width(), 72);   // 320 x 240 fitted into 72 x 72
     // Progress follows the read position, forwards only.
     ASSERT_FALSE(Heard.Positions.empty());
     EXPECT_TRUE(std::is_sorted(Heard.Positions.begin(), Heard.Positions.end())) << ::testing::PrintToString(Heard.Positions);
@@ -198,11 +198,6 @@ struct TQuestion {
 // Two reads of more than three seconds: the question comes once, and "no" lets the scan go on.
 TEST_F(DeepScanTest, ASlowDeviceIsAskedAboutOncePerScan)
 {
-    // Reads are timed with the core application's clock.
-    SetNVCoreApp(TXNVCoreApp::Create());
-    struct TAppScope {
-        ~TAppScope() { SetNVCoreApp(nullptr); }
-    } AppScope;
     TCard Card(2 << 20);
     Card.Put(4096, MakeJpeg(32, 32, clRed));
     const std::string Path = Card.Save("slow.img");

@@ -14,6 +14,7 @@
 #include "Vcl.Graphics.h"
 #include "Vcl.Imaging.Jpeg.h"
 #include "Win.Messages.h"
+#include "XCore.App.h"
 #include "XCore.Errors.h"
 #include "XDR.Gears.Work.h"
 
@@ -93,6 +94,8 @@ class JobTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Thumbnails and read timing use the core application, as in the program.
+        SetNVCoreApp(TXNVCoreApp::Create());
         Engine = XCore::Engine::TXEngine::Create();
         Gear = TXDRWorkerGear::Create(TIntf<IXEngine>(Engine));
         Files = TXDRFileCollection::Create(static_cast<TPersistent*>(nullptr));
@@ -107,6 +110,7 @@ protected:
         Gear->Free();
         Files->Free();
         Engine->Free();
+        SetNVCoreApp(nullptr);
     }
 
     // Executes ACommand on the gear and runs the UI thread's loop until the job has ended.

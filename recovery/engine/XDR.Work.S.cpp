@@ -5,10 +5,8 @@
 #include <cstdint>
 
 #include "Rtl.SysUtils.h"
-#include "Vcl.Imaging.Jpeg.h"
 #include "XCore.App.Helpers.h"
 #include "XCore.Engine.Notifications.h"
-#include "XCore.Errors.h"
 #include "XCore.Streams.Buffered.h"
 #include "XDR.Work.P.h"
 
@@ -28,31 +26,6 @@ const TXSignaturePatterns& SignaturePatterns()
 {
     static const TXSignaturePatterns Patterns;
     return Patterns;
-}
-
-// FIXME: stands in for the formats' own thumbnail maker until it exists; it only answers
-// whether a JPEG decodes (at one eighth, as the thumbnail does), and makes no picture.
-bool MakeThumbnail(TXDRScanFormat* AFormat, TXSize& APictureSize, const TXBlocks* ABlocks, TStream* AStream)
-{
-    APictureSize = TXSize::Create(0, 0);
-    if (!AFormat->HasThumbnail())
-        return true;
-    if (AFormat->Kind() != skJPG)
-        return false;
-    TOwned<TMemoryStream> Bytes = Owned(TMemoryStream::Create());
-    if (!ABlocks->CopyData(AStream, Bytes.get()))
-        return false;
-    try {
-        TOwned<TJPEGImage> Image = Owned(TJPEGImage::Create());
-        Bytes->SetPosition(0);
-        Image->LoadFromStream(Bytes.get());
-        Image->SetScale(jsEighth);
-        Image->DIBNeeded();
-        return true;
-    } catch (const std::exception&) {
-        CheckError();
-        return false;
-    }
 }
 
 // The search reads the block stream while the loop runs, and the source again after it.
@@ -99,12 +72,12 @@ int64_t CarveAt(TXSearch* ASearch, TStream* AStream, const TXBlocks* ABlocks, TX
     if (IsDuplicate(AFiles, Item))
         return IsJpeg ? End + 1 : Next;
 
-    TXSize PictureSize;
-    const bool HasThumbnail = MakeThumbnail(Format.get(), PictureSize, Item->Blocks(), AStream);
+    TXDRDimensions PictureSize;
+    const bool HasThumbnail = Format->MakeThumbnail(PictureSize, Item->Thumbnail(), Item->Blocks(), AStream);
     if (IsJpeg && !HasThumbnail)
         return Next;   // a JPEG that does not decode is no photo
     if (Item->ImageSize().IsEmpty())
-        Item->SetImageSize(PictureSize);
+        Item->SetImageSize(TXSize::Create(PictureSize.Width, PictureSize.Height));
     SetThumbnailState(Item->Status(), HasThumbnail);
     AWorker->Notify(Notification);
     return IsJpeg ? End + 1 : Next;
