@@ -1,5 +1,5 @@
 // The carving loop over a generated card image of 320 MB (random data, as a card full of
-// compressed files looks, with 24 JPEGs of a few MB at sector boundaries), beside a plain read
+// compressed files looks, with 24 photos of 12 megapixels at sector boundaries), beside a plain read
 // of the same file through the same buffered stream: the scan should run near that speed.
 // The image lives in $TMPDIR and is read from the page cache after the first pass.
 #include <benchmark/benchmark.h>
@@ -26,10 +26,10 @@ constexpr size_t kImageSize = 320u << 20;
 constexpr int kJpegCount = 24;
 constexpr int32_t kBufferSize = 262144;
 
-// A photo-sized JPEG of noise, so that it is as large as a camera's.
-TBytes NoiseJpeg(uint32_t ASeed)
+// A 12-megapixel JPEG of a gradient with grain, about as large as a camera's.
+TBytes PhotoJpeg(uint32_t ASeed)
 {
-    constexpr int kWidth = 1600, kHeight = 1200;
+    constexpr int kWidth = 4000, kHeight = 3000;
     TOwned<TBitmap> Bitmap = Owned(TBitmap::Create());
     Bitmap->SetPixelFormat(pf32bit);
     Bitmap->SetSize(kWidth, kHeight);
@@ -37,7 +37,7 @@ TBytes NoiseJpeg(uint32_t ASeed)
     for (int Y = 0; Y < kHeight; ++Y) {
         auto* Row = static_cast<uint32_t*>(Bitmap->ScanLine(Y));
         for (int X = 0; X < kWidth; ++X)
-            Row[X] = Random() & 0xFFFFFF;
+            Row[X] = (Random() & 0x1F1F1F) + ((X * 200 / kWidth) << 16) + ((Y * 200 / kHeight) << 8);
     }
     TOwned<TJPEGImage> Jpeg = Owned(TJPEGImage::Create());
     Jpeg->Assign(Bitmap.get());
@@ -47,29 +47,36 @@ TBytes NoiseJpeg(uint32_t ASeed)
     return TBytes(Data, Data + Bytes->Size());
 }
 
-// Made once per run: random bytes with the JPEGs spread over the image.
+// Made once per run: random bytes with the photos spread over the image; removed at exit.
+struct TImageFile {
+    std::filesystem::path Path;
+    TImageFile();
+    ~TImageFile() { std::filesystem::remove(Path); }
+};
+
+TImageFile::TImageFile()
+{
+    const char* Temp = std::getenv("TMPDIR");
+    Path = std::filesystem::path(Temp ? Temp : "/tmp") / "scan_bench.img";
+    TBytes Image(kImageSize);
+    std::mt19937_64 Random(11);
+    for (size_t I = 0; I + 8 <= Image.size(); I += 8) {
+        uint64_t Value = Random();
+        std::memcpy(Image.data() + I, &Value, 8);
+    }
+    const TBytes Photos[] = {PhotoJpeg(1), PhotoJpeg(2), PhotoJpeg(3)};
+    const size_t Spacing = kImageSize / kJpegCount / 512 * 512;
+    for (int I = 0; I < kJpegCount; ++I) {
+        const TBytes& Photo = Photos[I % 3];
+        std::copy(Photo.begin(), Photo.end(), Image.begin() + I * Spacing + 4096);
+    }
+    std::ofstream(Path, std::ios::binary).write(reinterpret_cast<const char*>(Image.data()), std::streamsize(Image.size()));
+}
+
 const std::filesystem::path& ImagePath()
 {
-    static const std::filesystem::path Path = [] {
-        const char* Temp = std::getenv("TMPDIR");
-        std::filesystem::path Result = std::filesystem::path(Temp ? Temp : "/tmp") / "scan_bench.img";
-        TBytes Image(kImageSize);
-        std::mt19937_64 Random(11);
-        for (size_t I = 0; I + 8 <= Image.size(); I += 8) {
-            uint64_t Value = Random();
-            std::memcpy(Image.data() + I, &Value, 8);
-        }
-        const TBytes Jpegs[] = {NoiseJpeg(1), NoiseJpeg(2), NoiseJpeg(3)};
-        const size_t Spacing = kImageSize / kJpegCount / 512 * 512;
-        for (int I = 0; I < kJpegCount; ++I) {
-            const TBytes& Jpeg = Jpegs[I % 3];
-            std::copy(Jpeg.begin(), Jpeg.end(), Image.begin() + I * Spacing + 4096);
-        }
-        std::ofstream(Result, std::ios::binary).write(reinterpret_cast<const char*>(Image.data()), std::streamsize(Image.size()));
-        std::atexit([] { std::filesystem::remove(ImagePath()); });
-        return Result;
-    }();
-    return Path;
+    static const TImageFile File;
+    return File.Path;
 }
 
 struct TFoundCounter {
