@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Win.Display.h"
+
 // After gtest: Xlib's macros (None, Bool) would break its headers.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -84,6 +86,16 @@ TEST_F(X11DisplayTest, MonitorsHaveOnePrimaryAndTheLogicalDpiComesFromXftDpi)
     }
     XDeleteProperty(Server, DefaultRootWindow(Server), XA_RESOURCE_MANAGER);
     XCloseDisplay(Server);
+}
+
+TEST_F(X11DisplayTest, AHotKeyGrabbedByOneProgramIsRefusedToAnother)
+{
+    TXHotKey Key{nullptr, 1, MOD_CONTROL | MOD_ALT | MOD_SHIFT, 0x7B};   // F12
+    ASSERT_TRUE(FOurs->GrabHotKey(Key));
+    EXPECT_FALSE(FOther->GrabHotKey(Key));
+    FOurs->UngrabHotKey(Key);
+    EXPECT_TRUE(FOther->GrabHotKey(Key));
+    FOther->UngrabHotKey(Key);
 }
 
 }  // namespace
