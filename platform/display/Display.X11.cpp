@@ -2,7 +2,8 @@
 //
 // Other programs' windows may go at any moment between listing and reading them, so every X
 // error is ignored (Xlib's default handler would end the process on that BadWindow) and a read
-// that failed simply finds nothing.
+// that failed simply finds nothing. Only a key grab listens for its error: BadAccess says that
+// another program holds the key.
 #include "Display.X11.h"
 
 #include <X11/Xatom.h>
@@ -10,7 +11,6 @@
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
-
 #include <X11/keysym.h>
 #include <poll.h>
 #include <sys/eventfd.h>
