@@ -195,24 +195,18 @@ void TXRStreamFilerGroup::WantStream(const String& AName, TStream* AStream)
     Item->SetDataTarget(AStream);
 }
 
-bool TXRStreamFilerGroup::DataIndexed() const
-{
-    return FDataIndex->Indexing();
-}
-
-bool TXRStreamFilerGroup::PrepareIndex(bool AIndexing, uint16_t AFixedCount)
+void TXRStreamFilerGroup::PrepareIndex(bool AIndexing, uint16_t AFixedCount)
 {
     FCurrentCount = AFixedCount;
     FDataIndex->Clear();
     FDataIndex->SetIndexing(AIndexing);
     FDataIndex->DataIndex()->SetIndexBase(AFixedCount);
-    return true;
 }
 
 bool TXRStreamFilerGroup::BeforeSave(bool)
 {
     PrepareIndex(WriteOptions().Contains(woIndexObjectData), FObjectFixedCount);
-    if (DataIndexed())
+    if (FDataIndex->Indexing())
         DefineObjectData();
     FCurrentCount = static_cast<uint16_t>(FObjectFixedCount + FDataIndex->DataIndex()->Count());
     return true;
@@ -221,7 +215,7 @@ bool TXRStreamFilerGroup::BeforeSave(bool)
 bool TXRStreamFilerGroup::BeforeSaveItem(TObject* AItem, bool)
 {
     PrepareIndex(WriteOptions().Contains(woIndexItemData), FItemFixedCount);
-    if (DataIndexed())
+    if (FDataIndex->Indexing())
         DefineItemData(AItem);
     FCurrentCount = static_cast<uint16_t>(FItemFixedCount + FDataIndex->DataIndex()->Count());
     return true;
@@ -266,7 +260,7 @@ bool TXRStreamFilerGroup::WriteObject(TXRStream* AContainer, TXProgress* AProgre
         return FailWith(kErrWrite);
     return AContainer->BeginHeader(Name(), FObjectKind, false, nullptr, FCurrentCount)
            && AContainer->WriteEntry(kEntryObject, Data.get())
-           && (!DataIndexed() || WriteObjectEntry(AContainer, kEntryDataIndex, FDataIndex.get()))
+           && (!FDataIndex->Indexing() || WriteObjectEntry(AContainer, kEntryDataIndex, FDataIndex.get()))
            && WriteObjectData(AContainer, SubRange(AProgress, 30)) && AContainer->EndHeader();
 }
 
@@ -292,7 +286,7 @@ bool TXRStreamFilerGroup::WriteItem(TXRStream* AContainer, TXProgress* AProgress
         return FailWith(kErrWrite);
     bool OK = AContainer->BeginHeader(Name(), FItemKind, false, nullptr, FCurrentCount)
               && AContainer->WriteEntryText(kEntryText, XFilter) && AContainer->WriteEntry(Id, Data.get())
-              && (!DataIndexed() || WriteObjectEntry(AContainer, kEntryDataIndex, FDataIndex.get()))
+              && (!FDataIndex->Indexing() || WriteObjectEntry(AContainer, kEntryDataIndex, FDataIndex.get()))
               && WriteItemData(AItem, AContainer, SubRange(AProgress, 20)) && AContainer->EndHeader();
     if (OK)
         SetIdxOf(AItem, AContainer->Groups()->FindByName(Name())->Headers()->Count() - 1);
