@@ -110,6 +110,20 @@ private:
     }
 };
 
+// Stores an index whose "Body" entry points past the end of its header, as a crafted file may.
+class TZPastTheEndGroup : public TZNotesGroup {
+    X_CLASS(TZPastTheEndGroup, TZNotesGroup)
+public:
+    void DefineItemData(TObject* AItem) override
+    {
+        inherited::DefineItemData(AItem);
+        DataIndex()->DataIndex()->Items(0)->SetIdx(999);
+    }
+
+protected:
+    TZPastTheEndGroup() = default;
+};
+
 // A "Data" group whose written object is refused: the save must fail.
 class TZRefusingGroup : public TXRStreamObjectFilerGroup {
     X_CLASS(TZRefusingGroup, TXRStreamObjectFilerGroup)
@@ -465,6 +479,20 @@ TEST_P(DamageTest, DamagedContainerFailsWithARecordedError)
 
 INSTANTIATE_TEST_SUITE_P(Damaged, DamageTest, ::testing::ValuesIn(kDamages),
                          [](const auto& AInfo) { return std::string(AInfo.param.Name); });
+
+TEST_F(StreamFilerTest, IndexEntryPastTheEndOfItsHeaderFailsTheLoad)
+{
+    auto Notes = Owned(TZMemos::Create(nullptr));
+    AddNote(Notes.get(), "crafted", "");
+    auto Filer = MakeFiler();
+    Filer->Groups()->AddNamedGroup(Filer.get(), TZPastTheEndGroup::StaticClass(), Notes.get(), nullptr, "Notes");
+    const String File = PathOf("crafted.dat");
+    ASSERT_TRUE(Filer->SaveToFile(File, nullptr, false));
+
+    EXPECT_FALSE(Filer->LoadFromFile(File, nullptr, false));
+    EXPECT_EQ(GetErrorCode(), kErrRead);
+    EXPECT_EQ(Notes->Count(), 0);   // the half-read item is dropped again
+}
 
 TEST_F(StreamFilerTest, FailedSafeSaveLeavesTheOldFileIntact)
 {
