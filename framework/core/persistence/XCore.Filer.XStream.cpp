@@ -86,6 +86,20 @@ void DropItem(TObject* AItems, TObject* AItem)
     }
 }
 
+// AItem as its kind is stored: a component as a component stream, with no filter text; a
+// collection item or any other object through the serializer, with its filter text.
+bool SerializeItem(TObject* AItem, TStream* AData, int32_t& AId, String& AXFilter)
+{
+    if (auto* Component = AsOrNull<TComponent>(AItem)) {
+        AId = kEntryComponent;
+        AXFilter.clear();
+        return Guarded([&] { WriteComponent(AData, Component); });
+    }
+    AId = AsOrNull<TCollectionItem>(AItem) != nullptr ? kEntryCollectionItem : kEntryObject;
+    AXFilter = XFilterOf(AItem);
+    return SaveObjectToStream(AItem, AData, false, false, nullptr);
+}
+
 // A component of the class the stream names, appended to AList; nullptr (44) on failure.
 TObject* ReadListComponentFromStream(TComponentList* AList, TStream* AStream)
 {
@@ -271,18 +285,9 @@ bool TXRStreamFilerGroup::WriteItem(TXRStream* AContainer, TXProgress* AProgress
     if (!BeforeSaveItem(AItem, false))
         return FailWith(kErrWrite);
     auto Data = NewMemoryStream();
+    int32_t Id = 0;
     String XFilter;
-    int32_t Id = kEntryObject;
-    bool Serialized = false;
-    if (auto* Component = AsOrNull<TComponent>(AItem)) {
-        Id = kEntryComponent;
-        Serialized = Guarded([&] { WriteComponent(Data.get(), Component); });
-    } else {
-        Id = AsOrNull<TCollectionItem>(AItem) != nullptr ? kEntryCollectionItem : kEntryObject;
-        XFilter = XFilterOf(AItem);
-        Serialized = SaveObjectToStream(AItem, Data.get(), false, false, nullptr);
-    }
-    if (!Serialized || !AfterWriteData(Data.get(), false))
+    if (!SerializeItem(AItem, Data.get(), Id, XFilter) || !AfterWriteData(Data.get(), false))
         return FailWith(kErrWrite);
     bool OK = AContainer->BeginHeader(Name(), FItemKind, false, nullptr, FCurrentCount)
               && AContainer->WriteEntryText(kEntryText, XFilter) && AContainer->WriteEntry(Id, Data.get())
