@@ -267,8 +267,9 @@ TEST(MediaPaint32Test, HSLStripsRunFromZeroToFull)
 
         auto Light = FilledBitmap(Format, 2, 3, 0x00123456);
         LightnessStripBitmap(Light.get(), TXFotoPixel{120, 1, 0.9f}, true);
-        EXPECT_EQ((std::vector<uint32_t>{PixelOf(Light.get(), 1, 0), PixelOf(Light.get(), 1, 1), PixelOf(Light.get(), 1, 2)}),
-                  (std::vector<uint32_t>{0x00000000, 0x0000FF00, 0x00FFFFFF}));
+        const std::vector<uint32_t> Column = {PixelOf(Light.get(), 1, 0), PixelOf(Light.get(), 1, 1),
+                                              PixelOf(Light.get(), 1, 2)};
+        EXPECT_EQ(Column, (std::vector<uint32_t>{0x00000000, 0x0000FF00, 0x00FFFFFF}));
 
         auto Saturation = FilledBitmap(Format, 5, 1, 0x00123456);
         SaturationStrip(Saturation.get(), Rect(2, -1, 9, 3), TXFotoPixel{0, 0.3f, 0.5f}, false);

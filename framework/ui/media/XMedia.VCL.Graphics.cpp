@@ -81,7 +81,10 @@ struct TIconDirEntry {
     int Width() const { return Raw[0]; }
     int Height() const { return Raw[1]; }
     int BitCount() const { return Raw[6] | Raw[7] << 8; }
-    uint32_t U32(int AAt) const { return Raw[AAt] | Raw[AAt + 1] << 8 | Raw[AAt + 2] << 16 | uint32_t(Raw[AAt + 3]) << 24; }
+    uint32_t U32(int AAt) const
+    {
+        return Raw[AAt] | Raw[AAt + 1] << 8 | Raw[AAt + 2] << 16 | uint32_t(Raw[AAt + 3]) << 24;
+    }
     uint32_t DataSize() const { return U32(8); }
     uint32_t DataOffset() const { return U32(12); }
     // Without a count, 32-bit entries count as the most colours there are.

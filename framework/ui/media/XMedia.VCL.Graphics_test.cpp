@@ -82,7 +82,8 @@ TEST_P(PlacementTest, DrawsWhereThePositionSays)
     EXPECT_EQ(BoundsOf(Canvas.get(), clRed), Case.Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Positions, PlacementTest, ::testing::Combine(::testing::ValuesIn(kPlacements), ::testing::Bool()),
+INSTANTIATE_TEST_SUITE_P(Positions, PlacementTest,
+                         ::testing::Combine(::testing::ValuesIn(kPlacements), ::testing::Bool()),
                          [](const auto& AInfo) {
                              return std::string(std::get<0>(AInfo.param).Name)
                                     + (std::get<1>(AInfo.param) ? "Resampled" : "Plain");
@@ -289,7 +290,8 @@ TEST(DrawTextTest, QualityIsSwitchedForTheCallOnlyAndCalcDrawsNothing)
     Canvas->Font()->SetQuality(fqDefault);
     Canvas->Brush()->SetColor(clWhite);
     TRect Out;
-    DrawTextInRect(Canvas, Rect(0, 0, 120, 30), "Wide text", 0, taLeftJustify, false, xepNone, fqNonAntialiased, true, Out);
+    DrawTextInRect(Canvas, Rect(0, 0, 120, 30), "Wide text", 0, taLeftJustify, false, xepNone, fqNonAntialiased, true,
+                   Out);
     EXPECT_EQ(BoundsOf(Bitmap.get(), clRed), Rect(0, 0, 120, 30));
     EXPECT_GT(Out.Right, 0);
     EXPECT_GT(Out.Bottom, 0);
