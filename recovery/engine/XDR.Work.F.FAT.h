@@ -1,0 +1,101 @@
+// XDR.Work.F.FAT.h: the FAT reader: boot-sector geometry, the cluster map built from the first
+// FAT copy, and the tests that decide what 32 bytes of a directory are.
+// Boot-sector fields come from the card: Open checks them before any division or shift, and a
+// map never holds more entries than the FAT on the source can describe.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "XDR.Work.F.h"
+
+class TStrings;
+
+inline constexpr int kBootSectorSize = 512;
+inline constexpr int kDirEntrySize = 32;
+inline constexpr int kDirSectorSize = 512;   // directories are read in 512-byte sectors
+using TXBootSector = std::array<uint8_t, kBootSectorSize>;
+
+// ---- Geometry ----------------------------------------------------------------------------
+
+// fskFat12, fskFat16 or fskFat32 from the type texts at 54 and 82; fskUnknown (0) otherwise.
+int32_t FatTypeOfBootSector(const TXBootSector& ABoot);
+uint32_t FatClusterSize(const TXBootSector& ABoot);
+int64_t FatTableSize(const TXBootSector& ABoot);
+int64_t FatTableOffset(const TXBootSector& ABoot, uint32_t AIndex);
+int64_t FatRootDirOffset(const TXBootSector& ABoot);
+int64_t FatDataOffset(const TXBootSector& ABoot);
+// The clusters the volume's sectors make room for, plus the two reserved entries; 0 when the
+// geometry leaves no data area.
+uint32_t FatEntryCount(const TXBootSector& ABoot);
+int64_t FatClusterOffset(const TXBootSector& ABoot, uint32_t ACluster);
+// FAT32's root directory cluster; 2 when the field names none.
+uint32_t FatRootCluster(const TXBootSector& ABoot);
+// Sector size, cluster size, FAT count and FAT size are ones FAT allows, and a data area
+// follows the FATs.
+bool IsFatGeometryValid(const TXBootSector& ABoot);
+// The boot sector's fields as the trace lists them.
+void BootSectorToStrings(const TXBootSector& ABoot, TStrings* ALines);
+
+// ---- The cluster map ---------------------------------------------------------------------
+
+enum TXClusterState : uint8_t { clAvailable, clStart, clBad, clNext, clLast, clAvailableFolder };
+
+struct ClusterEntry {
+    uint32_t Next = 0;
+    TXClusterState State = clAvailable;
+};
+
+class TXFAT : public TXFileSystem {
+    X_CLASS(TXFAT, TXFileSystem)
+public:
+    int32_t FatType() const { return FFatType; }
+    // Placed by the caller before Open.
+    TXBootSector& BootSector() { return FBootSector; }
+    const TXBootSector& BootSector() const { return FBootSector; }
+    // One entry per FAT entry, the two reserved ones included.
+    std::vector<ClusterEntry>& Map() { return FMap; }
+    const std::vector<ClusterEntry>& Map() const { return FMap; }
+    uint32_t ClusterCount() const { return static_cast<uint32_t>(FMap.size()); }
+    bool IsInMap(uint32_t ACluster) const { return ACluster >= 2 && ACluster < FMap.size(); }
+    uint32_t ClusterSize() const { return FClusterSize; }
+    int64_t ClusterOffset(uint32_t ACluster) const;
+
+    // Reads the first FAT of a FAT16 or FAT32 boot sector into the map. False, with an empty
+    // map, for any other type or a geometry FAT does not allow. A FAT cut short by the end of
+    // the source gives a map of the entries it still holds.
+    bool Open(TStream* AStream, const TXDiskInfoRecord& ADiskInfo) override;
+    void Clear() override;
+
+protected:
+    TXFAT() = default;
+
+private:
+    void ReadMap(uint32_t ACount);
+
+    int32_t FFatType = 0;
+    TXBootSector FBootSector{};
+    std::vector<ClusterEntry> FMap;
+    uint32_t FClusterSize = 0;
+    int64_t FDataOffset = 0;
+};
+
+// ---- Directory entries -------------------------------------------------------------------
+
+// Each takes the 32 bytes of one entry.
+bool IsEndDirEntry(const uint8_t* AEntry);
+bool IsDeletedDirEntry(const uint8_t* AEntry);
+bool IsDotDirEntry(const uint8_t* AEntry);
+bool IsLongNameDirEntry(const uint8_t* AEntry);
+bool IsValidShortEntry(const uint8_t* AEntry);
+bool IsPlausibleDirEntry(const uint8_t* AEntry);
+bool IsFolderEntry(const uint8_t* AEntry);
+bool IsFileEntry(const uint8_t* AEntry);
+uint32_t DirEntryFirstCluster(const uint8_t* AEntry, bool AFat32);
+uint32_t DirEntrySize(const uint8_t* AEntry);
+// "NAME.EXT" with blanks trimmed, "!" in place of a deleted entry's first byte; no dot when
+// there is no extension.
+String DirEntryName(const uint8_t* AEntry);
+// 0 for long-name entries and for stamps that are no date.
+void DirEntryDates(const uint8_t* AEntry, TDateTime& ACreated, TDateTime& AModified, TDateTime& AAccessed);
