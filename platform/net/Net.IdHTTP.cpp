@@ -122,14 +122,6 @@ void TIdHTTP::Head(const String& AUrl)
     Exchange(TVerb::Head, AUrl, {}, nullptr);
 }
 
-void TIdHTTP::Disconnect()
-{
-    if (FConnected)
-        FDisconnectRequested = true;
-    else
-        DropHandle();
-}
-
 void TIdHTTP::Exchange(TVerb AVerb, String AUrl, String ABody, TStream* AResponse)
 {
     for (int Redirects = 0;; ++Redirects) {
@@ -156,6 +148,8 @@ void TIdHTTP::Exchange(TVerb AVerb, String AUrl, String ABody, TStream* ARespons
 
 void TIdHTTP::Perform(TVerb AVerb, const String& AUrl, const String& ABody, TStream* AResponse, String& ALocation)
 {
+    if (FDisconnectRequested.exchange(false))
+        DropHandle();
     CURL* Curl = static_cast<CURL*>(Handle());
     curl_easy_reset(Curl);
     curl_easy_setopt(Curl, CURLOPT_URL, AUrl.c_str());
@@ -185,10 +179,13 @@ void TIdHTTP::Perform(TVerb AVerb, const String& AUrl, const String& ABody, TStr
     curl_easy_setopt(Curl, CURLOPT_HEADERDATA, &Transfer);
     curl_easy_setopt(Curl, CURLOPT_WRITEFUNCTION, &TIdHTTP::WriteCallback);
     curl_easy_setopt(Curl, CURLOPT_WRITEDATA, &Transfer);
+    // Also called while the answer stalls, so that Disconnect ends a silent wait.
+    curl_easy_setopt(Curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(Curl, CURLOPT_XFERINFOFUNCTION, &TIdHTTP::ProgressCallback);
+    curl_easy_setopt(Curl, CURLOPT_XFERINFODATA, this);
 
     FResponse = {};
     FConnected = true;
-    FDisconnectRequested = false;
     CURLcode Result = curl_easy_perform(Curl);
     FConnected = false;
     long Code = 0;
@@ -201,7 +198,7 @@ void TIdHTTP::Perform(TVerb AVerb, const String& AUrl, const String& ABody, TStr
     curl_easy_getinfo(Curl, CURLINFO_REDIRECT_URL, &Location);
     ALocation = Location != nullptr ? Location : "";
     int SocketError = Result == CURLE_OK ? 0 : SocketErrorNumber(Curl, Result);
-    if (FDisconnectRequested)
+    if (FDisconnectRequested.exchange(false))
         DropHandle();
     if (Transfer.Raised)
         std::rethrow_exception(Transfer.Raised);
@@ -255,4 +252,9 @@ size_t TIdHTTP::WriteCallback(char* AData, size_t ASize, size_t ACount, void* AU
         Transfer->Raised = std::current_exception();
         return 0;
     }
+}
+
+int TIdHTTP::ProgressCallback(void* AUser, int64_t, int64_t, int64_t, int64_t)
+{
+    return static_cast<TIdHTTP*>(AUser)->FDisconnectRequested ? 1 : 0;
 }

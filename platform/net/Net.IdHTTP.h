@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <atomic>
 #include <exception>
 
 #include "Rtl.Methods.h"
@@ -84,8 +85,9 @@ public:
     // Each line of AFields is sent as a form field (name and value URL-encoded).
     void Post(const String& AUrl, TStrings* AFields, TStream* AResponse);
     void Head(const String& AUrl);
-    // A transfer in progress stops at its next event; the connection is not reused.
-    void Disconnect();
+    // Ends the request in progress within a moment (it raises EIdSocketError unless a handler
+    // raised first); the connection is not reused. Any thread may call it.
+    void Disconnect() { FDisconnectRequested = true; }
     // True while a request is being served.
     bool Connected() const { return FConnected; }
 
@@ -115,6 +117,7 @@ private:
     // libcurl's callbacks.
     static size_t HeaderCallback(char* AData, size_t ASize, size_t ACount, void* AUser);
     static size_t WriteCallback(char* AData, size_t ASize, size_t ACount, void* AUser);
+    static int ProgressCallback(void* AUser, int64_t, int64_t, int64_t, int64_t);
 
     TIdHTTPRequest FRequest;
     TIdHTTPResponse FResponse;
@@ -122,8 +125,8 @@ private:
     int FReadTimeout = 60000;
     bool FHandleRedirects = false;
     int FRedirectMaximum = 15;
-    bool FConnected = false;
-    bool FDisconnectRequested = false;
+    std::atomic<bool> FConnected{false};
+    std::atomic<bool> FDisconnectRequested{false};
     void* FCurl = nullptr;   // CURL*, kept so that connections are reused
     TWorkBeginEvent FOnWorkBegin;
     TWorkEvent FOnWork;

@@ -188,6 +188,18 @@ TEST_F(IdHTTPTest, HandlerExceptionEndsTheTransferAndLeavesTheCall)
     EXPECT_EQ(Body->Size(), 1 << 20);
 }
 
+TEST_F(IdHTTPTest, DisconnectFromAnotherThreadEndsASilentWait)
+{
+    TTestHttpServer Server(Answer({.Body = "never sent", .Stall = true}));
+    std::thread Canceller([&] {
+        while (Server.Requests().empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        Http->Disconnect();
+    });
+    EXPECT_THROW(Http->Get(Server.Url(), Body.get()), EIdSocketError);   // long before the time-out
+    Canceller.join();
+}
+
 TEST_F(IdHTTPTest, ProxyGetsTheAbsoluteUrlAndAnEmptyProxyIgnoresTheEnvironment)
 {
     TTestHttpServer Proxy(Answer({.Body = "via proxy"}));

@@ -22,12 +22,12 @@ struct TTestHttpRequest {
     std::string Method;
     std::string Target;   // as on the request line: a path, or an absolute URL through a proxy
     std::map<std::string, std::string> Headers;   // names in lower case
-    std::string Body;
+    std::string Body{};
 };
 
 struct TTestHttpReply {
     int Status = 200;
-    std::string Body;
+    std::string Body{};
     std::vector<std::pair<std::string, std::string>> Headers{};
     bool SendLength = true;
     bool Stall = false;   // send the headers, then nothing until the server stops
