@@ -13,6 +13,26 @@ namespace {
 // The request path of the refresh, kept in the byte code like the server domains.
 const char* const kRefreshPath = "00570143014701510055014201510156005701630145016201660145016201630056014301470151";
 
+// FIXME: a placeholder under the reserved ".example" name until the real site is known.
+const char* const kEditionsSite = "http://editions.norvale.example";
+constexpr int kCheckReadTimeout = 15000;
+
+bool Answers(const String& AUrl, TXProxySettings* AProxy, bool AFollowRedirects)
+{
+    try {
+        auto Http = Owned(TIdHTTP::Create());
+        Http->SetReadTimeout(kCheckReadTimeout);
+        AProxy->ApplyTo(Http.get());
+        Http->SetHandleRedirects(AFollowRedirects);
+        Http->Request().Referer = kNetReferer;
+        Http->Request().UserAgent = kNetUserAgent;
+        Http->Head(AUrl);
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
 // One candidate; exceptions only mean that it did not answer.
 bool RefreshFrom(TIdHTTP* AHttp, const String& AUrl, TStrings* AParams, TXServerCollection* AServers)
 {
@@ -56,4 +76,24 @@ bool RefreshServerList(TXProxySettings* AProxy, TXServerCollection* AServers, TS
         if (RefreshFrom(Http.get(), Own->Items(I)->GetBaseUrl() + Path, AParams, AServers))
             return true;
     return false;
+}
+
+bool CheckConnection(TXProxySettings* AProxy)
+{
+    TXServerCollection* Defaults = GetDefaultServers();
+    std::vector<String> Candidates;
+    // The fifth server is asked before the fourth.
+    for (int Index : {0, 1, 2, 4, 3})
+        if (Index < Defaults->Count())
+            Candidates.push_back(Defaults->Items(Index)->GetBaseUrl());
+    Candidates.push_back(kEditionsSite);
+    for (const String& Candidate : Candidates)
+        if (Answers(Candidate, AProxy, true))
+            return true;
+    return false;
+}
+
+bool CheckUrl(const String& AUrl, TXProxySettings* AProxy)
+{
+    return Answers(AUrl, AProxy, false);
 }
