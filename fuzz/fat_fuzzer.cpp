@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "Rtl.Streams.h"
 #include "XCore.Engine.WorkerThreads.h"
 #include "XCore.Errors.h"
 #include "XCore.Intervals.Blocks.h"

@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 
+#include "Rtl.Streams.h"
 #include "XCore.Engine.Notifications.h"
 #include "XCore.Engine.WorkerThreads.h"
 #include "XCore.Errors.h"
