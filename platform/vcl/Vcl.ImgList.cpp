@@ -39,20 +39,29 @@ TOwned<TBitmap> Stretched(TBitmap* ASource, int AWidth, int AHeight)
 
 }  // namespace
 
-TCustomImageList::~TCustomImageList()
+TImageListImages::~TImageListImages()
 {
-    Clear();
+    for (TBitmap* Image : Images)
+        Image->Free();
 }
 
 void TCustomImageList::SetSize(int AWidth, int AHeight)
 {
     AWidth = std::max(1, AWidth);
     AHeight = std::max(1, AHeight);
-    if (AWidth == FWidth && AHeight == FHeight)
+    if (AWidth == Width() && AHeight == Height())
         return;
-    FWidth = AWidth;
-    FHeight = AHeight;
+    FHandle->Width = AWidth;
+    FHandle->Height = AHeight;
     Clear();
+}
+
+void TCustomImageList::SetHandle(const HIMAGELIST& AValue)
+{
+    if (AValue == nullptr || AValue == FHandle)
+        return;
+    FHandle = AValue;
+    Change();
 }
 
 void TCustomImageList::SetDrawingStyle(TDrawingStyle AValue)
@@ -81,14 +90,15 @@ std::vector<TBitmap*> TCustomImageList::Cut(TBitmap* AImage, const TMaskRule& AM
     bool KeepsAlpha = AImage->PixelFormat() == pf32bit && AImage->AlphaFormat() != afIgnored;
     Source->SetPixelFormat(pf32bit);
     TColor Key = ColorToRGB(AMask.Color);
-    int Count = std::min(AMaxCount, std::max(1, Source->Width() / FWidth));
+    const int ImageWidth = Width(), ImageHeight = Height();
+    int Count = std::min(AMaxCount, std::max(1, Source->Width() / ImageWidth));
     for (int I = 0; I < Count; ++I) {
         auto Image = Owned(TBitmap::Create());
-        Image->SetSize(FWidth, FHeight);
-        for (int Y = 0; Y < FHeight; ++Y) {
+        Image->SetSize(ImageWidth, ImageHeight);
+        for (int Y = 0; Y < ImageHeight; ++Y) {
             auto* Out = static_cast<uint8_t*>(Image->ScanLine(Y));
-            for (int X = 0; X < FWidth; ++X, Out += 4) {
-                int SX = I * FWidth + X;
+            for (int X = 0; X < ImageWidth; ++X, Out += 4) {
+                int SX = I * ImageWidth + X;
                 if (Y >= Source->Height() || SX >= Source->Width()) {
                     Out[3] = 0;   // past the picture: transparent
                     continue;
@@ -112,7 +122,7 @@ int TCustomImageList::Append(TBitmap* AImage, const TMaskRule& AMask)
     std::vector<TBitmap*> Images = Cut(AImage, AMask, MaxGraphicSide);
     if (Images.empty())
         return -1;
-    FImages.insert(FImages.end(), Images.begin(), Images.end());
+    FHandle->Images.insert(FHandle->Images.end(), Images.begin(), Images.end());
     Change();
     return First;
 }
@@ -142,12 +152,12 @@ int TCustomImageList::AddIcon(TIcon* AIcon)
         for (int X = 0; X < Coverage->Width(); ++X, Row += 4)
             Row[0] = Row[1] = Row[2] = Row[3];
     }
-    auto Sized = Stretched(Colours.get(), FWidth, FHeight);
-    auto SizedCoverage = Stretched(Coverage.get(), FWidth, FHeight);
-    for (int Y = 0; Y < FHeight; ++Y) {
+    auto Sized = Stretched(Colours.get(), Width(), Height());
+    auto SizedCoverage = Stretched(Coverage.get(), Width(), Height());
+    for (int Y = 0; Y < Height(); ++Y) {
         auto* Row = static_cast<uint8_t*>(Sized->ScanLine(Y));
         const auto* Alpha = static_cast<const uint8_t*>(SizedCoverage->ScanLine(Y));
-        for (int X = 0; X < FWidth; ++X)
+        for (int X = 0; X < Width(); ++X)
             Row[4 * X + 3] = Alpha[4 * X];
     }
     Sized->SetAlphaFormat(afDefined);
@@ -166,24 +176,26 @@ void TCustomImageList::Replace(int AIndex, TBitmap* AImage, TBitmap* AMask)
     std::vector<TBitmap*> Images = Cut(AImage, AMask ? TMaskRule{TMaskKind::Bitmap, AMask, clNone} : TMaskRule{}, 1);
     if (Images.empty())
         return;
-    FImages[size_t(AIndex)]->Free();
-    FImages[size_t(AIndex)] = Images.front();
+    std::vector<TBitmap*>& All = FHandle->Images;
+    All[size_t(AIndex)]->Free();
+    All[size_t(AIndex)] = Images.front();
     Change();
 }
 
 void TCustomImageList::Delete(int AIndex)
 {
     CheckIndex(AIndex);
-    FImages[size_t(AIndex)]->Free();
-    FImages.erase(FImages.begin() + AIndex);
+    std::vector<TBitmap*>& All = FHandle->Images;
+    All[size_t(AIndex)]->Free();
+    All.erase(All.begin() + AIndex);
     Change();
 }
 
 void TCustomImageList::Clear()
 {
-    for (TBitmap* Image : FImages)
+    for (TBitmap* Image : FHandle->Images)
         Image->Free();
-    FImages.clear();
+    FHandle->Images.clear();
     Change();
 }
 
@@ -194,9 +206,9 @@ void TCustomImageList::Draw(TCanvas* ACanvas, int AX, int AY, int AIndex, bool A
     if (FBkColor != clNone && FDrawingStyle != dsTransparent) {
         ACanvas->Brush()->SetStyle(bsSolid);
         ACanvas->Brush()->SetColor(FBkColor);
-        ACanvas->FillRect(Rect(AX, AY, AX + FWidth, AY + FHeight));
+        ACanvas->FillRect(Rect(AX, AY, AX + Width(), AY + Height()));
     }
-    TBitmap* Image = FImages[size_t(AIndex)];
+    TBitmap* Image = FHandle->Images[size_t(AIndex)];
     if (AEnabled)
         ACanvas->Draw(AX, AY, Image);
     else
@@ -206,7 +218,7 @@ void TCustomImageList::Draw(TCanvas* ACanvas, int AX, int AY, int AIndex, bool A
 void TCustomImageList::GetBitmap(int AIndex, TBitmap* AImage)
 {
     CheckIndex(AIndex);
-    AImage->Assign(FImages[size_t(AIndex)]);
+    AImage->Assign(FHandle->Images[size_t(AIndex)]);
 }
 
 void TCustomImageList::Change()

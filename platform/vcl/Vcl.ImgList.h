@@ -1,7 +1,9 @@
 // Vcl.ImgList.h: image lists: pictures of one size, kept as 32-bit bitmaps with straight
 // alpha, added from bitmaps and icons and drawn by index. Changing the size empties the list.
+// The pictures and their size live behind the list's handle, which lists may share.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "Vcl.Graphics.h"
@@ -9,16 +11,29 @@
 X_ENUM(TColorDepth, cdDefault, cdDeviceDependent, cd4Bit, cd8Bit, cd16Bit, cd24Bit, cd32Bit);
 X_ENUM(TDrawingStyle, dsFocus, dsSelected, dsNormal, dsTransparent);
 
+// The pictures of an image list and their size. Every list bound to the same one sees what
+// any of them adds; the pictures go with the last list or holder that lets go of them.
+struct TImageListImages {
+    int Width = 16;
+    int Height = 16;
+    std::vector<TBitmap*> Images;
+    ~TImageListImages();
+};
+using HIMAGELIST = std::shared_ptr<TImageListImages>;
+
 class TCustomImageList : public TComponent {
     X_CLASS(TCustomImageList, TComponent)
 public:
-    int Width() const { return FWidth; }
-    void SetWidth(int AValue) { SetSize(AValue, FHeight); }
-    int Height() const { return FHeight; }
-    void SetHeight(int AValue) { SetSize(FWidth, AValue); }
+    int Width() const { return FHandle->Width; }
+    void SetWidth(int AValue) { SetSize(AValue, Height()); }
+    int Height() const { return FHandle->Height; }
+    void SetHeight(int AValue) { SetSize(Width(), AValue); }
     // Sides of at least 1 pixel; a new size empties the list.
     void SetSize(int AWidth, int AHeight);
-    int Count() const { return int(FImages.size()); }
+    int Count() const { return int(FHandle->Images.size()); }
+    // The pictures this list shows; binding another handle lets go of the list's own.
+    const HIMAGELIST& Handle() const { return FHandle; }
+    void SetHandle(const HIMAGELIST& AValue);
     // Kept for what is stored; images are 32-bit whatever it says.
     TColorDepth ColorDepth() const { return FColorDepth; }
     void SetColorDepth(TColorDepth AValue) { FColorDepth = AValue; }
@@ -51,7 +66,6 @@ public:
 
 protected:
     TCustomImageList() = default;
-    ~TCustomImageList() override;
     virtual void Change();
 
 private:
@@ -65,12 +79,10 @@ private:
     int Append(TBitmap* AImage, const TMaskRule& AMask);
     void CheckIndex(int AIndex) const;
 
-    int FWidth = 16;
-    int FHeight = 16;
+    HIMAGELIST FHandle = std::make_shared<TImageListImages>();
     TColorDepth FColorDepth = cd32Bit;
     TDrawingStyle FDrawingStyle = dsNormal;
     TColor FBkColor = clNone;
-    std::vector<TBitmap*> FImages;
     TNotifyEvent FOnChange;
 };
 

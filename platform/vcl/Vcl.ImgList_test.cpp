@@ -106,4 +106,18 @@ TEST(ImageListTest, IconsAreStretchedWithTheirTransparency)
     EXPECT_EQ(AlphaOf(Out.get(), 13, 8), 0);
 }
 
+TEST(ImageListTest, ListsBoundToOneHandleShareTheirImages)
+{
+    auto Owner = MakeList(2, 2);
+    auto Bound = MakeList(16, 16);
+    Bound->SetHandle(Owner->Handle());
+    EXPECT_EQ(Bound->Width(), 2);
+    Owner->AddMasked(WhiteBitmap(4, 2).get(), clNone);
+    EXPECT_EQ(Bound->Count(), 2);
+    Owner.reset();   // the images stay while a list shows them
+    auto Out = Owned(TBitmap::Create());
+    Bound->GetBitmap(1, Out.get());
+    EXPECT_EQ(PixelAt(Out.get(), 1, 1), clWhite);
+}
+
 }  // namespace

@@ -5,12 +5,18 @@
 #include <cstring>
 #include <string_view>
 
+#include "Rtl.Streams.h"
 #include "Rtl.SysUtils.h"
 #include "XCore.Errors.h"
 #include "XCore.Intervals.Blocks.h"
 #include "XCore.Search.h"
 #include "XCore.Streams.Buffered.h"
 #include "XDR.Work.Tiff.h"
+#include "XMedia.Graphics.Containers.h"
+#include "XMedia.Graphics.Converters.h"
+#include "XMedia.Graphics.Filters.h"
+#include "XMedia.Types.h"
+#include "XMedia.VCL.Jpeg.h"
 
 namespace {
 
@@ -275,6 +281,120 @@ bool TXDRScanFormat::ValidateBlocks(TStream* AStream, const TXBlocks* ABlocks)
     } catch (...) {
         return false;
     }
+}
+
+// ---- Thumbnails --------------------------------------------------------------------------
+
+namespace {
+
+constexpr TXDRDimensions kThumbnailSize{72, 72};
+constexpr TXDRDimensions kPreviewSize{600, 600};
+
+bool ThumbnailFailed(const String& AText)
+{
+    SetFirstError(kErrThumbnail, 0, AText);
+    return false;
+}
+
+// Small pictures come from libjpeg's eighth-scale decoding, which does a fraction of the work,
+// unless that leaves fewer than 200 pixels on a side to shrink from.
+void ChooseScale(TJPEGImage* AJpeg, TXDRDimensions AMaxSize)
+{
+    if (AMaxSize.Width >= 200 || AMaxSize.Height >= 200)
+        return;
+    AJpeg->SetScale(jsEighth);
+    if (AJpeg->Width() < 200 || AJpeg->Height() < 200)
+        AJpeg->SetScale(jsFullSize);
+}
+
+// The JPEG that starts at AOffset in AStream, fitted into AMaxSize as a bitmap in AImage;
+// AFullSize gets the picture's full size.
+bool DecodeJpegFitted(TStream* AStream, int64_t AOffset, TXDRDimensions AMaxSize, TXDRDimensions& AFullSize,
+                      TXImageObject* AImage)
+{
+    AFullSize = {};
+    AImage->Clear();
+    if (AOffset >= AStream->Size())
+        return ThumbnailFailed("No picture data at " + IntToStr(AOffset));
+    try {
+        auto Jpeg = Owned(TXJPEGImage::Create());
+        AStream->SetPosition(AOffset);
+        Jpeg->LoadFromStream(AStream);
+        ChooseScale(Jpeg.get(), AMaxSize);
+        TBitmap* Decoded = Jpeg->Bitmap();
+        int32_t Width = 0, Height = 0;
+        ShrinkToFit(Width, Height, Decoded->Width(), Decoded->Height(), AMaxSize.Width, AMaxSize.Height);
+        // A panorama's short side may round to nothing; it keeps a line.
+        Width = std::max(Width, 1);
+        Height = std::max(Height, 1);
+        auto Fitted = Owned(TBitmap::Create());
+        ResampleBitmap(Decoded, Fitted.get(), Width, Height, DefaultKernel());
+        if (!AImage->LoadFromObject(Fitted.get()))
+            return false;
+        // The header's size: the eighth-scale one times 8 overshoots a side that is no
+        // multiple of 8.
+        Jpeg->SetScale(jsFullSize);
+        AFullSize = {static_cast<uint16_t>(Jpeg->Width()), static_cast<uint16_t>(Jpeg->Height())};
+        return true;
+    } catch (const std::exception& E) {
+        AImage->Clear();
+        return ThumbnailFailed(E.what());
+    }
+}
+
+}  // namespace
+
+bool TXDRScanFormat::MakeThumbnail(TXDRDimensions& APictureSize, TXImageObject* AImage, const TXBlocks* ABlocks,
+                                   TStream* AStream)
+{
+    return MakePicture(kThumbnailSize, APictureSize, AImage, ABlocks, AStream);
+}
+
+bool TXDRScanFormat::MakePreview(TXDRDimensions& APictureSize, TXImageObject* AImage, const TXBlocks* ABlocks,
+                                 TStream* AStream)
+{
+    return MakePicture(kPreviewSize, APictureSize, AImage, ABlocks, AStream);
+}
+
+bool TXDRScanFormat::MakePicture(TXDRDimensions AMaxSize, TXDRDimensions& APictureSize, TXImageObject* AImage,
+                                 const TXBlocks* ABlocks, TStream* AStream)
+{
+    APictureSize = {};
+    AImage->Clear();
+    if (!HasThumbnail())
+        return true;
+    try {
+        auto Data = Owned(TMemoryStream::Create());
+        if (!ABlocks->CopyData(AStream, Data.get()))
+            return ThumbnailFailed("The file's data could not be read");
+        return DecodeThumbnail(AMaxSize, APictureSize, Data.get(), AImage);
+    } catch (const std::exception& E) {
+        return ThumbnailFailed(E.what());
+    }
+}
+
+bool TXDRScanFormat::DecodeThumbnail(TXDRDimensions, TXDRDimensions& APictureSize, TStream*, TXImageObject* AImage)
+{
+    APictureSize = {};
+    AImage->Clear();
+    return true;
+}
+
+bool TXDRScanFormatJPG::DecodeThumbnail(TXDRDimensions AMaxSize, TXDRDimensions& APictureSize, TStream* AStream,
+                                        TXImageObject* AImage)
+{
+    return DecodeJpegFitted(AStream, 0, AMaxSize, APictureSize, AImage);
+}
+
+bool TXDRScanFormatTIF::DecodeThumbnail(TXDRDimensions AMaxSize, TXDRDimensions& APictureSize, TStream* AStream,
+                                        TXImageObject* AImage)
+{
+    APictureSize = {};
+    AImage->Clear();
+    if (FPreviewOffset == 0)
+        return ThumbnailFailed("The file holds no preview picture");   // a DNG, or a raw cut short
+    TXDRDimensions PreviewSize;
+    return DecodeJpegFitted(AStream, FPreviewOffset, AMaxSize, PreviewSize, AImage);
 }
 
 // ---- JPEG --------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // End finders read only through a TXDRScanSource and check every offset they read before using
 // it; -1 means "no file of this kind starts here". Ends computed from header fields (MRW, the
 // data a TIFF points to) may lie past the source; the carving loop clips the file's blocks.
+// Thumbnails and previews are 32-bit bitmaps decoded from the file's JPEG (a raw's embedded one).
 #pragma once
 
 #include <array>
@@ -16,7 +17,11 @@
 
 class TStream;
 class TXBlocks;
+class TXImageObject;
 class TXSearch;
+
+// What a thumbnail or a preview of a found file records when its bytes do not decode.
+inline constexpr int32_t kErrThumbnail = 44;
 
 // ---- Signatures and kinds ----------------------------------------------------------------
 
@@ -137,6 +142,17 @@ public:
     String GetExtension() const;
 
     virtual bool HasThumbnail() const { return false; }
+    // The file's picture fitted into 72 x 72 (thumbnail) or 600 x 600 (preview), decoded from
+    // the bytes of ABlocks in AStream into AImage. APictureSize: the full picture's size where
+    // the decoder learns it (JPEG), else 0 x 0. True with AImage empty for a kind without
+    // thumbnails; False, with the error recorded, when the bytes cannot be read or decoded.
+    [[nodiscard]] bool MakeThumbnail(TXDRDimensions& APictureSize, TXImageObject* AImage, const TXBlocks* ABlocks,
+                                     TStream* AStream);
+    [[nodiscard]] bool MakePreview(TXDRDimensions& APictureSize, TXImageObject* AImage, const TXBlocks* ABlocks,
+                                   TStream* AStream);
+    // Decodes the file held whole in AStream into AImage, fitted into AMaxSize.
+    [[nodiscard]] virtual bool DecodeThumbnail(TXDRDimensions AMaxSize, TXDRDimensions& APictureSize, TStream* AStream,
+                                               TXImageObject* AImage);
     // The offset of the file's last byte for a file that starts at APosition, or -1.
     virtual int64_t FindEnd(TXDRScanSource& ASource, int64_t APosition);
     virtual bool Validate(TXDRScanSource& ASource, int64_t APosition);
@@ -150,11 +166,17 @@ protected:
 
     uint8_t FKind = 0;
     TXDRDimensions FDimensions;
+
+private:
+    [[nodiscard]] bool MakePicture(TXDRDimensions AMaxSize, TXDRDimensions& APictureSize, TXImageObject* AImage,
+                                   const TXBlocks* ABlocks, TStream* AStream);
 };
 
 class TXDRScanFormatJPG : public TXDRScanFormat {
     XDR_SCAN_FORMAT(TXDRScanFormatJPG, TXDRScanFormat, skJPG)
     bool HasThumbnail() const override { return true; }
+    bool DecodeThumbnail(TXDRDimensions AMaxSize, TXDRDimensions& APictureSize, TStream* AStream,
+                         TXImageObject* AImage) override;
     // The offset from APosition of the first byte after the start-of-scan header, or -1. Sets
     // the dimensions from the frame header met on the way.
     int64_t FindScanStart(TXDRScanSource& ASource, int64_t APosition);
@@ -169,6 +191,10 @@ class TXDRScanFormatTIF : public TXDRScanFormat {
     bool HasThumbnail() const override { return true; }
     // Where the embedded JPEG for thumbnails starts, from the file's first byte; 0 for none.
     int64_t PreviewOffset() const { return FPreviewOffset; }
+    // From the embedded JPEG that FindEnd found; the picture's size stays 0 x 0 (the raw's is
+    // not the JPEG's).
+    bool DecodeThumbnail(TXDRDimensions AMaxSize, TXDRDimensions& APictureSize, TStream* AStream,
+                         TXImageObject* AImage) override;
     int64_t FindEnd(TXDRScanSource& ASource, int64_t APosition) override;
     bool Validate(TXDRScanSource& ASource, int64_t APosition) override;
 

@@ -10,11 +10,15 @@
 #include <functional>
 #include <iterator>
 
+#include "Vcl.Graphics.h"
+#include "Vcl.Imaging.Jpeg.h"
+#include "XCore.App.h"
 #include "XCore.Errors.h"
 #include "XCore.Intervals.Blocks.h"
 #include "XCore.Search.h"
 #include "XCore.Streams.Buffered.h"
 #include "XDR.Work.Tiff.h"
+#include "XMedia.Graphics.Containers.h"
 
 namespace {
 
@@ -71,8 +75,9 @@ struct TDetection {
     int64_t PreviewOffset = 0;
 };
 
-// What the carving loop does at a hit: the first signature that matches picks the class.
-TDetection Detect(TXDRScanSource& ASource, int64_t APosition)
+// What the carving loop does at a hit: the first signature that matches picks the class,
+// whose end finder runs. nullptr when no signature matches.
+TOwned<TXDRScanFormat> FindFormat(TXDRScanSource& ASource, int64_t APosition, int64_t& AEnd)
 {
     for (int Signature = 0; Signature < kSignatureCount; ++Signature) {
         std::span<const uint8_t> Bytes = SignatureBytes(Signature);
@@ -81,15 +86,23 @@ TDetection Detect(TXDRScanSource& ASource, int64_t APosition)
             || !std::equal(Head.begin(), Head.end(), Bytes.begin()))
             continue;
         auto Format = Owned(FormatClassOfKind(FormatKindOfSignature(Signature))->Create());
-        TDetection Result;
-        Result.End = Format->FindEnd(ASource, APosition);
-        Result.Extension = Format->GetExtension();
-        Result.Dimensions = Format->Dimensions();
-        if (auto* Tiff = AsOrNull<TXDRScanFormatTIF>(Format.get()))
-            Result.PreviewOffset = Tiff->PreviewOffset();
-        return Result;
+        AEnd = Format->FindEnd(ASource, APosition);
+        return Format;
     }
-    return {};
+    return nullptr;
+}
+
+TDetection Detect(TXDRScanSource& ASource, int64_t APosition)
+{
+    TDetection Result;
+    auto Format = FindFormat(ASource, APosition, Result.End);
+    if (Format == nullptr)
+        return {};
+    Result.Extension = Format->GetExtension();
+    Result.Dimensions = Format->Dimensions();
+    if (auto* Tiff = AsOrNull<TXDRScanFormatTIF>(Format.get()))
+        Result.PreviewOffset = Tiff->PreviewOffset();
+    return Result;
 }
 
 TDetection Detect(const TBytes& AStream, int64_t APosition = kOffset)
@@ -533,6 +546,222 @@ TEST(FormatCancelTest, CancelledScanFindsNoFile)
         TXDRMemoryScanSource Source(Stream);
         Source.SetCancelled(true);
         EXPECT_EQ(Detect(Source, kOffset).End, -1) << File;
+    }
+}
+
+// ---- Thumbnails and previews -------------------------------------------------------------
+
+enum TPictureKind { pkThumbnail, pkPreview };
+
+struct TPicture {
+    bool OK = false;
+    TXDRDimensions PictureSize{1, 1};   // a value the maker must overwrite
+    int Width = -1;
+    int Height = -1;
+    TOwned<TXImageObject> Image = Owned(TXImageObject::Create());
+};
+
+// What the Images page does with a found file: the format that found its end in AFound (at
+// kOffset) makes the picture from the blocks [kOffset, kOffset + ALength) of AStored, the
+// bytes on the card now (AFound when not given). ALength 0: up to the end found.
+TPicture MakePicture(const TBytes& AFound, TPictureKind AKind, int64_t ALength = 0, const TBytes* AStored = nullptr)
+{
+    TXDRMemoryScanSource Source(AFound);
+    int64_t End = -1;
+    auto Format = FindFormat(Source, kOffset, End);
+    TPicture Result;
+    if (Format == nullptr)
+        return Result;
+    const TBytes& Stored = AStored != nullptr ? *AStored : AFound;
+    auto Stream = Owned(TMemoryStream::Create());
+    Stream->WriteBuffer(Stored.data(), static_cast<int64_t>(Stored.size()));
+    auto Blocks = Owned(TXBlocks::Create());
+    Blocks->Add(kOffset, ALength != 0 ? ALength : End - kOffset + 1);
+    Result.OK = AKind == pkThumbnail ? Format->MakeThumbnail(Result.PictureSize, Result.Image.get(), Blocks.get(), Stream.get())
+                                     : Format->MakePreview(Result.PictureSize, Result.Image.get(), Blocks.get(), Stream.get());
+    Result.Width = Result.Image->Width();
+    Result.Height = Result.Image->Height();
+    return Result;
+}
+
+// Resampling stamps its cache entries with the core application's clock.
+class PictureTestBase : public ErrorStoreTest {
+protected:
+    void SetUp() override
+    {
+        ErrorStoreTest::SetUp();
+        SetNVCoreApp(TXNVCoreApp::Create());
+    }
+    void TearDown() override { SetNVCoreApp(nullptr); }
+};
+
+TOwned<TBitmap> BitmapOf(TXImageObject* AImage)
+{
+    auto Bitmap = Owned(TBitmap::Create());
+    AImage->DataStream()->SetPosition(0);
+    Bitmap->LoadFromStream(AImage->DataStream());
+    return Bitmap;
+}
+
+struct TPictureCase {
+    const char* File;
+    TPictureKind Kind;
+    int Width, Height;
+    TXDRDimensions PictureSize;
+};
+
+const TPictureCase kPictureCases[] = {
+    // Too small at one eighth (80 x 60): decoded again at full scale.
+    {"photo.jpg", pkThumbnail, 72, 54, {640, 480}},
+    // One eighth gives 251 x 201; the picture's size is the header's, not 251 x 201 times 8.
+    {"progressive.jpg", pkThumbnail, 72, 58, {2001, 1601}},
+    {"photo.jpg", pkPreview, 600, 450, {640, 480}},
+    {"plain.jpg", pkPreview, 333, 221, {333, 221}},   // never enlarged
+    // Raws show their embedded 160 x 120 JPEG and leave the picture's size to others.
+    {"nikon.nef", pkThumbnail, 72, 54, {}},
+    {"canon.cr2", pkThumbnail, 72, 54, {}},
+    {"panasonic.rw2", pkThumbnail, 72, 54, {}},
+    {"pentax.pef", pkPreview, 160, 120, {}},
+};
+
+class PictureTest : public PictureTestBase, public ::testing::WithParamInterface<TPictureCase> {};
+
+TEST_P(PictureTest, IsTheFilesPictureFittedIntoTheBox)
+{
+    const TPictureCase& Case = GetParam();
+    TPicture Made = MakePicture(Embed(ReadFile(SamplesDir() / Case.File)), Case.Kind);
+    ASSERT_TRUE(Made.OK) << GetErrorText();
+    EXPECT_EQ(Made.Image->DataClass(), "TBitmap");
+    EXPECT_EQ(Made.Width, Case.Width);
+    EXPECT_EQ(Made.Height, Case.Height);
+    EXPECT_EQ(Made.PictureSize, Case.PictureSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, PictureTest, ::testing::ValuesIn(kPictureCases), [](const auto& AInfo) {
+    String Name = String(AInfo.param.File) + (AInfo.param.Kind == pkThumbnail ? "Thumbnail" : "Preview");
+    std::replace_if(Name.begin(), Name.end(), [](char C) { return !std::isalnum(static_cast<unsigned char>(C)); }, '_');
+    return Name;
+});
+
+TEST_F(PictureTestBase, ThumbnailShowsThePicturesColours)
+{
+    // photo.jpg runs from teal at the top to yellow at the bottom.
+    TPicture Made = MakePicture(Embed(ReadFile(SamplesDir() / "photo.jpg")), pkThumbnail);
+    ASSERT_TRUE(Made.OK);
+    auto Bitmap = BitmapOf(Made.Image.get());
+    TColor Top = Bitmap->Canvas()->Pixels(36, 2), Bottom = Bitmap->Canvas()->Pixels(36, 51);
+    EXPECT_LT(GetRValue(Top), 90);
+    EXPECT_GT(GetBValue(Top), 90);
+    EXPECT_GT(GetRValue(Bottom), 170);
+    EXPECT_LT(GetBValue(Bottom), 90);
+}
+
+TEST_F(PictureTestBase, KindsWithoutThumbnailsMakeNone)
+{
+    for (const char* File : {"video.avi", "minolta.mrw"}) {
+        TPicture Made = MakePicture(Embed(ReadFile(SamplesDir() / File)), pkThumbnail);
+        EXPECT_TRUE(Made.OK) << File;
+        EXPECT_EQ(Made.PictureSize, TXDRDimensions{}) << File;
+        EXPECT_EQ(Made.Image->DataStream()->Size(), 0) << File;
+    }
+}
+
+// Damaged files give no picture and say why; none of them may crash the Images page.
+struct TDamagedPicture {
+    const char* Name;
+    const char* File;
+    void (*Damage)(TBytes& AStream);
+    int64_t Length;   // of the file's blocks; 0: to the end found
+};
+
+const TDamagedPicture kDamagedPictures[] = {
+    {"JpegCutInItsHeader", "photo.jpg", [](TBytes&) {}, 100},
+    // The last frame header is the photo's own (the EXIF thumbnail's comes first).
+    {"JpegWithoutPictureSize", "photo.jpg",
+     [](TBytes& S) {
+         const uint8_t Frame[] = {0xFF, 0xC0};
+         auto At = std::find_end(S.begin(), S.end(), std::begin(Frame), std::end(Frame));
+         std::fill_n(At + 5, 4, uint8_t(0));
+     },
+     0},
+    {"BlocksPastTheStreamEnd", "photo.jpg", [](TBytes& S) { S.resize(kOffset + 50); }, 0},
+    {"DngWithoutPreview", "adobe.dng", [](TBytes&) {}, 0},
+    // The walk takes an ORF's raw strip for its preview.
+    {"OrfStripIsNoJpeg", "olympus.orf", [](TBytes&) {}, 0},
+    {"RawCutBeforeItsPreview", "nikon.nef", [](TBytes&) {}, 64},
+    {"RawPreviewOverwritten", "nikon.nef",
+     [](TBytes& S) {
+         TDetection Found = Detect(S);
+         std::fill_n(S.begin() + kOffset + Found.PreviewOffset, 64, uint8_t(0));
+     },
+     0},
+};
+
+class DamagedPictureTest : public PictureTestBase, public ::testing::WithParamInterface<TDamagedPicture> {};
+
+TEST_P(DamagedPictureTest, GivesFalseWithTheErrorRecorded)
+{
+    const TDamagedPicture& Case = GetParam();
+    // The end is found on the whole file, as the scan did before the card went bad.
+    TBytes Whole = Embed(ReadFile(SamplesDir() / Case.File), 4096);
+    TBytes Stored = Whole;
+    Case.Damage(Stored);
+    TPicture Made = MakePicture(Whole, pkThumbnail, Case.Length, &Stored);
+    EXPECT_FALSE(Made.OK);
+    EXPECT_EQ(GetErrorCode(), kErrThumbnail);
+    EXPECT_FALSE(GetErrorText().empty());
+    EXPECT_EQ(Made.PictureSize, TXDRDimensions{});
+    EXPECT_EQ(Made.Image->DataStream()->Size(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Damaged, DamagedPictureTest, ::testing::ValuesIn(kDamagedPictures),
+                         [](const auto& AInfo) { return String(AInfo.param.Name); });
+
+// A JPEG cut inside its scan still shows what was read, the rest grey: the user sees the
+// file is damaged, and it is still worth restoring.
+TEST_F(PictureTestBase, JpegCutInItsScanShowsWhatWasRead)
+{
+    TBytes Photo = ReadFile(SamplesDir() / "photo.jpg");
+    TPicture Made = MakePicture(Embed(Photo), pkThumbnail, static_cast<int64_t>(Photo.size()) / 2);
+    ASSERT_TRUE(Made.OK) << GetErrorText();
+    EXPECT_EQ(Made.Width, 72);
+    EXPECT_EQ(Made.PictureSize, (TXDRDimensions{640, 480}));
+}
+
+TEST_F(PictureTestBase, AThinPanoramaKeepsALine)
+{
+    auto Pixels = Owned(TBitmap::Create());
+    Pixels->SetSize(1600, 8);
+    auto Jpeg = Owned(TJPEGImage::Create());
+    Jpeg->Assign(Pixels.get());
+    auto Encoded = Owned(TMemoryStream::Create());
+    Jpeg->SaveToStream(Encoded.get());
+    TBytes File(static_cast<size_t>(Encoded->Size()));
+    std::copy_n(static_cast<const uint8_t*>(Encoded->Memory()), File.size(), File.begin());
+    TPicture Made = MakePicture(Embed(File), pkThumbnail);
+    ASSERT_TRUE(Made.OK) << GetErrorText();
+    EXPECT_EQ(Made.Width, 72);
+    EXPECT_EQ(Made.Height, 1);
+    EXPECT_EQ(Made.PictureSize, (TXDRDimensions{1600, 8}));
+}
+
+TEST_F(PictureTestBase, CameraFilesGiveAThumbnailOrARecordedError)
+{
+    const char* Source = std::getenv("X_SOURCE_DIR");
+    fs::path Dir = fs::path(Source ? Source : X_SOURCE_FALLBACK) / "../shared/testdata/camera";
+    if (!fs::is_directory(Dir))
+        GTEST_SKIP() << "no camera files at " << Dir;
+    for (const TCameraCase& Case : kCameraFiles) {
+        ClearError();
+        TBytes File = ReadFile(Dir / Case.File);
+        TPicture Made = MakePicture(Embed(File), pkThumbnail, static_cast<int64_t>(File.size()));
+        if (Case.Whole) {
+            EXPECT_TRUE(Made.OK) << Case.File << ": " << GetErrorText();
+            EXPECT_EQ(Made.Width, 8) << Case.File;   // the samples' JPEGs are 8 x 8
+            EXPECT_EQ(Made.PictureSize, (TXDRDimensions{8, 8})) << Case.File;
+        } else {
+            EXPECT_EQ(Made.OK, GetErrorCode() == 0) << Case.File << ": " << GetErrorText();
+        }
     }
 }
 

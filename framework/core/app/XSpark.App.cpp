@@ -13,6 +13,7 @@
 #include "XCore.Strings.h"
 #include "XCore.Version.h"
 #include "XPlatform.System.Metrics.h"
+#include "XPlatform.System.Shell.h"
 #include "XPlatform.System.h"
 
 namespace {
@@ -194,6 +195,7 @@ void StartAppSingletons(TXNVCoreApp* ACoreApp, TClass ASystemClass)
     StartNVVersion();
     SetNVCoreApp(ACoreApp != nullptr ? ACoreApp : TXNVCoreApp::Create());
     ReadScreenMetrics();
+    StartSystemImageLists();
     StartNVSystem(ASystemClass);
     NVMActivateApplication();
     TaskbarCreatedMessage();
@@ -213,6 +215,7 @@ void StopAppSingletons()
     FreeAndNil(GNVApp);
     FreeAndNil(GAppServices);
     StopNVSystem();
+    StopSystemImageLists();
     SetNVCoreApp(nullptr);
     StopNVVersion();
 }

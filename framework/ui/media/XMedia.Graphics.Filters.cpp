@@ -1,6 +1,7 @@
 #include "XMedia.Graphics.Filters.h"
 
 #include <cmath>
+#include <mutex>
 #include <span>
 #include <vector>
 
@@ -121,10 +122,14 @@ bool IsTooSmallToFilter(const TGraphic* ASource, int32_t ACX, int32_t ACY)
     return ASource->Width() < 4 || ASource->Height() < 4 || ACX < 4 || ACY < 4;
 }
 
-// The maps of both axes, built with AKernel when missing.
+// The maps of both axes, built with AKernel when missing. Scan workers make thumbnails while
+// the UI thread draws, so lookups take turns; a map handed out stays alive through its
+// reference even when the cache drops it.
 void GetWeightMaps(const TGraphic* ASource, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel,
                    TXWeightMapRef& AColumns, TXWeightMapRef& ARows)
 {
+    static std::mutex GLock;
+    std::lock_guard Guard(GLock);
     GCurrentKernel = AKernel;
     WeightMapCache()->GetValue(TXSize::Create(ACX, ASource->Width()), AColumns);
     WeightMapCache()->GetValue(TXSize::Create(ACY, ASource->Height()), ARows);

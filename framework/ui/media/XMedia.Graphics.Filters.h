@@ -1,6 +1,6 @@
 // XMedia.Graphics.Filters.h: scaling pictures with a separable filter: each row through the
 // column weight map into a buffer, then each column of the buffer through the row weight map.
-// Weight maps are cached process-wide by their two lengths, without a lock: UI thread only.
+// Weight maps are cached process-wide by their two lengths; any thread may resample.
 #pragma once
 
 #include <algorithm>
