@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "Rtl.Streams.h"
+#include "XCore.App.h"
 #include "XCore.Engine.WorkerThreads.h"
 #include "XCore.Errors.h"
 #include "XCore.Intervals.Blocks.h"
@@ -11,6 +12,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize)
 {
+    // Photos get thumbnails, which are resampled through caches stamped with its clock.
+    static const bool kAppStarted = (SetNVCoreApp(TXNVCoreApp::Create()), true);
+    (void)kAppStarted;
     TOwned<TMemoryStream> Stream = Owned(TMemoryStream::Create());
     Stream->Write(AData, static_cast<int64_t>(ASize));
     TXWorker* Worker = TXWorker::Create(rcmInterlocked, TIntf<IXEngine>());

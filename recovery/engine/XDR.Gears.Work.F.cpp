@@ -110,9 +110,14 @@ void DescribeItem(TXDRFileItem* AItem, const TXFileSystemEntry* AEntry)
     AItem->SetAccessed(AEntry->Accessed);
 }
 
-void TakeDimensions(TXDRFileItem* AItem, const TXDRScanFormat* AFormat)
+// The picture size the format read from the file's header, else the one its thumbnail gave.
+void DescribePicture(TXDRFileItem* AItem, TXDRScanFormat* AFormat, TStream* AStream)
 {
     TXDRDimensions Dimensions = AFormat->Dimensions();
+    TXDRDimensions PictureSize;
+    SetThumbnailState(AItem->Status(), AFormat->MakeThumbnail(PictureSize, AItem->Thumbnail(), AItem->Blocks(), AStream));
+    if (Dimensions == TXDRDimensions())
+        Dimensions = PictureSize;
     AItem->SetImageSize(TXSize::Create(Dimensions.Width, Dimensions.Height));
 }
 
@@ -307,7 +312,7 @@ void TXDRFATDisk::FileFromChain(TXFileSystemEntry* AEntry, TXBlocks* AUsedBlocks
     if (TXDRScanFormatClass Class = FormatClassOfExtension(Item->FileType())) {
         TOwned<TXDRScanFormat> Format = Owned(Class->Create());
         (void)Format->ValidateBlocks(FFAT->Stream(), Item->Blocks());   // for the dimensions only
-        TakeDimensions(Item, Format.get());
+        DescribePicture(Item, Format.get(), FFAT->Stream());
     }
     AWorker->Notify(Notification);
 }
@@ -344,7 +349,7 @@ void TXDRFATDisk::FileFromFreeClusters(TXFileSystemEntry* AEntry, IXWorker* AWor
         TOwned<TXDRScanFormat> Format = Owned(Class->Create());
         if (!Format->Validate(Source, 0))
             return;
-        TakeDimensions(Item, Format.get());
+        DescribePicture(Item, Format.get(), FFAT->Stream());
     }
     AWorker->Notify(Notification);
 }

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "Rtl.Streams.h"
+#include "XCore.App.h"
 #include "XCore.Engine.Notifications.h"
 #include "XCore.Engine.WorkerThreads.h"
 #include "XCore.Errors.h"
@@ -29,6 +30,8 @@ struct TFound {
     TBlockList Blocks;
     bool Deleted = false;
     TXSize ImageSize;
+    TXDRFileStatusSet Status;
+    bool HasThumbnail = false;
 };
 
 TBlockList BlocksOf(const TXBlocks* ABlocks)
@@ -41,17 +44,21 @@ TBlockList BlocksOf(const TXBlocks* ABlocks)
 
 class FatDiskTest : public ::testing::Test {
 protected:
+    // Thumbnails are resampled through caches stamped with the core application's clock.
     void SetUp() override
     {
         ClearError();
+        SetNVCoreApp(TXNVCoreApp::Create());
         FWorker->Subscribe(TXDRFoundFileAspect::StaticClass(), TXNotificationHandler::Bind<&FatDiskTest::Hear>(this));
     }
+
+    void TearDown() override { SetNVCoreApp(nullptr); }
 
     void Hear(IXNotification* ANotification)
     {
         TXDRFileItem* Item = AspectOf<TXDRFoundFileAspect>(ANotification)->Item();
         FFound.push_back({Item->Name(), Item->FileType(), BlocksOf(Item->Blocks()), IsDeletedEntry(Item->Status()),
-                          Item->ImageSize()});
+                          Item->ImageSize(), Item->Status(), Item->Thumbnail()->Width() > 0});
     }
 
     bool Open(const TFatImage& AImage)
@@ -334,6 +341,12 @@ TEST_P(FatCardTest, FindsLiveAndDeletedPhotos)
     const TFound* Deleted = Found("!MG_0002.JPG");
     EXPECT_TRUE(Deleted->Deleted);
     EXPECT_EQ(Deleted->ImageSize.Height, 480);
+    for (const char* Photo : {"IMG_0003.JPG", "!MG_0002.JPG"}) {
+        EXPECT_TRUE(Found(Photo)->Status.Contains(drThnValidated)) << Photo;
+        EXPECT_TRUE(Found(Photo)->HasThumbnail) << Photo;
+    }
+    // A video has no thumbnail to make: that counts as done, with nothing drawn.
+    EXPECT_TRUE(Found("MVI_0004.AVI")->Status.Contains(drThnValidated));
     EXPECT_GT(FUsed->TotalSize(), 0);
 }
 
