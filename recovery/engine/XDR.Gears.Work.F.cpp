@@ -132,6 +132,14 @@ bool HoldsContent(TStream* AFileBytes)
     return !Only(0x00) && !Only(0xFF);
 }
 
+uint32_t EntryCount(const TXDRDirClusterList* AClusters)
+{
+    uint32_t Count = 0;
+    for (int I = 0; I < AClusters->Count(); ++I)
+        Count += static_cast<uint32_t>(AClusters->Items(I)->Entries()->Count());
+    return Count;
+}
+
 void AddLines(IXCodeTrek* ATrek, const TStrings& ALines)
 {
     for (int I = 0; I < ALines.Count(); ++I)
@@ -364,12 +372,9 @@ void TXDRFATDisk::RecoverEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
     Progress->Finish();
     if (IsCancelled(AWorker))
         return;
-    uint32_t EntryCount = 0;
-    for (int I = 0; I < FClusters->Count(); ++I)
-        EntryCount += static_cast<uint32_t>(FClusters->Items(I)->Entries()->Count());
     Progress->BeginSubRange(90);
-    Progress->SetStepCount(2 * EntryCount + 1);
-    // Live files first: their clusters are what the deleted ones must not claim.
+    Progress->SetStepCount(2 * EntryCount(FClusters.get()) + 1);
+    // Two passes over the entries: the live files, then the deleted ones.
     for (bool Deleted : {false, true})
         for (int I = 0; I < FClusters->Count(); ++I) {
             TXDRDirClusterObject* Object = FClusters->Items(I);
@@ -403,11 +408,8 @@ void TXDRFATDisk::RecoverLostEntries(IXWorker* AWorker)
     if (IsCancelled(AWorker))
         return;
     Progress->Finish();
-    uint32_t EntryCount = 0;
-    for (int I = 0; I < FClusters->Count(); ++I)
-        EntryCount += static_cast<uint32_t>(FClusters->Items(I)->Entries()->Count());
     Progress->BeginSubRange(50);
-    Progress->SetStepCount(EntryCount + 1);
+    Progress->SetStepCount(EntryCount(FClusters.get()) + 1);
     for (int I = 0; I < FClusters->Count(); ++I) {
         TXFileSystemEntryList* Entries = FClusters->Items(I)->Entries();
         for (int E = 0; E < Entries->Count(); ++E) {
