@@ -1,11 +1,14 @@
 // Scaling a 32-bit 4000 x 3000 photo to 1920 x 1080 with the Lanczos filter (radius 3), its
 // weight maps cached after the first run, and building the two maps that the cache saves.
+// Placing the same photo into a 1920 x 1080 wallpaper rectangle by image position (best fit
+// and covering centre), as the wallpaper is drawn.
 // Release build:
 //   build/release/bench/media_resample --benchmark_min_time=2s
 #include <benchmark/benchmark.h>
 
 #include "XCore.App.h"
 #include "XMedia.Graphics.Filters.h"
+#include "XMedia.VCL.Graphics.h"
 
 namespace {
 
@@ -54,5 +57,25 @@ void BM_BuildWeightMaps(benchmark::State& AState)
     }
 }
 BENCHMARK(BM_BuildWeightMaps)->Unit(benchmark::kMillisecond);
+
+using TPlacement = void (*)(TCanvas*, const TRect&, TGraphic*, const TXFilterKernel*);
+
+void DrawPhotoInWallpaper(benchmark::State& AState, TPlacement APlacement)
+{
+    SetNVCoreApp(TXNVCoreApp::Create());
+    TOwned<TBitmap> Source = Photo();
+    TOwned<TBitmap> Wallpaper = Owned(TBitmap::Create());
+    Wallpaper->SetPixelFormat(pf32bit);
+    Wallpaper->SetSize(kDestWidth, kDestHeight);
+    TOwned<TXLanczosKernel> Kernel = Owned(TXLanczosKernel::Create());
+    for (auto _ : AState) {
+        APlacement(Wallpaper->Canvas(), Rect(0, 0, kDestWidth, kDestHeight), Source.get(), Kernel.get());
+        benchmark::DoNotOptimize(Wallpaper->ScanLine(0));
+    }
+    AState.SetItemsProcessed(AState.iterations() * kSourceWidth * kSourceHeight);
+    SetNVCoreApp(nullptr);
+}
+BENCHMARK_CAPTURE(DrawPhotoInWallpaper, BestFit, DrawGraphicBestFit)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DrawPhotoInWallpaper, Center, DrawGraphicCenter)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -38,3 +38,9 @@ void SetDisplayBackend(std::unique_ptr<TXDisplayBackend> ABackend)
 {
     Backend() = std::move(ABackend);
 }
+
+void PostHotKey(const TXHotKey& AHotKey)
+{
+    PostMessageW(AHotKey.Wnd, WM_HOTKEY, static_cast<WPARAM>(AHotKey.Id),
+                 static_cast<LPARAM>((AHotKey.Modifiers & 0xFFFF) | (AHotKey.VirtualKey << 16)));
+}

@@ -28,6 +28,18 @@ struct TXDpi {
     friend bool operator==(const TXDpi&, const TXDpi&) = default;
 };
 
+// A key combination claimed for the whole desktop: its presses reach Wnd as WM_HOTKEY.
+struct TXHotKey {
+    HWND Wnd = nullptr;
+    int Id = 0;
+    UINT Modifiers = 0;    // MOD_ALT, MOD_CONTROL, MOD_SHIFT, MOD_WIN
+    UINT VirtualKey = 0;   // a Windows virtual-key code
+    friend bool operator==(const TXHotKey&, const TXHotKey&) = default;
+};
+
+// Posts the WM_HOTKEY of a press: wParam the id, lParam the modifiers low and the key high.
+void PostHotKey(const TXHotKey& AHotKey);
+
 // What the backend is told of one of our top-level windows.
 struct TXWindowState {
     String ClassName;
@@ -54,6 +66,11 @@ public:
     // Raises the window (ours or another program's) and gives it the input focus; False when
     // the window is gone.
     virtual bool Activate(HWND AWnd) = 0;
+
+    // Claims the key combination for the whole desktop; from then on each press is posted with
+    // PostHotKey, from any thread. False when the desktop refuses it (another program holds it).
+    virtual bool GrabHotKey(const TXHotKey& AHotKey) = 0;
+    virtual void UngrabHotKey(const TXHotKey& AHotKey) = 0;
 
     // Other programs' top-level windows, front to back. Their handles never equal one of ours.
     virtual std::vector<HWND> ForeignWindows() = 0;

@@ -5,6 +5,11 @@
 
 namespace {
 
+bool SameKeys(const TXHotKey& A, UINT AModifiers, UINT AVirtualKey)
+{
+    return A.Modifiers == AModifiers && A.VirtualKey == AVirtualKey;
+}
+
 // Foreign handles start far above the ones Win.Messages counts up from 1.
 constexpr uintptr_t kFirstForeignHandle = uintptr_t(1) << 48;
 
@@ -26,6 +31,8 @@ void TXHeadlessDisplay::Reset()
     FMonitors = {DefaultMonitor()};
     FLogicalDpi = TXDpi();
     FForeign.clear();
+    FHotKeys.clear();
+    FForeignHotKeys.clear();
     FLastForeign = kFirstForeignHandle;
 }
 
@@ -92,4 +99,28 @@ bool TXHeadlessDisplay::ForeignWindowText(HWND AWnd, String& AClassName, String&
 TXHeadlessDisplay* HeadlessDisplay()
 {
     return dynamic_cast<TXHeadlessDisplay*>(&DisplayBackend());
+}
+
+bool TXHeadlessDisplay::GrabHotKey(const TXHotKey& AHotKey)
+{
+    if (std::any_of(FForeignHotKeys.begin(), FForeignHotKeys.end(),
+                    [&](const TXHotKey& H) { return SameKeys(H, AHotKey.Modifiers, AHotKey.VirtualKey); }))
+        return false;
+    FHotKeys.push_back(AHotKey);
+    return true;
+}
+
+void TXHeadlessDisplay::UngrabHotKey(const TXHotKey& AHotKey)
+{
+    std::erase(FHotKeys, AHotKey);
+}
+
+bool TXHeadlessDisplay::PressHotKey(UINT AModifiers, UINT AVirtualKey)
+{
+    auto Found = std::find_if(FHotKeys.begin(), FHotKeys.end(),
+                              [&](const TXHotKey& H) { return SameKeys(H, AModifiers, AVirtualKey); });
+    if (Found == FHotKeys.end())
+        return false;
+    PostHotKey(*Found);
+    return true;
 }

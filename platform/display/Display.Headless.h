@@ -17,13 +17,22 @@ public:
     // An empty list, or one without a primary monitor, makes the first monitor primary.
     void SetMonitors(std::vector<TXMonitor> AMonitors);
     void SetLogicalDpi(TXDpi AValue) { FLogicalDpi = AValue; }
-    // Back to one 1920x1080 monitor at 96 DPI, no foreign windows.
+    // Back to one 1920x1080 monitor at 96 DPI, no foreign windows, no hot keys.
     void Reset();
 
     void WindowCreated(HWND, const TXWindowState&) override {}
     void WindowChanged(HWND, const TXWindowState&) override {}
     void WindowDestroyed(HWND) override {}
     bool Activate(HWND AWnd) override;
+
+    bool GrabHotKey(const TXHotKey& AHotKey) override;
+    void UngrabHotKey(const TXHotKey& AHotKey) override;
+    // The keys claimed, in the order they were.
+    const std::vector<TXHotKey>& HotKeys() const { return FHotKeys; }
+    // The user presses the combination: False when no window claimed it.
+    bool PressHotKey(UINT AModifiers, UINT AVirtualKey);
+    // Keys that "another program" holds: grabbing them is refused.
+    void SetForeignHotKeys(std::vector<TXHotKey> AValue) { FForeignHotKeys = std::move(AValue); }
 
     // Another program's window, placed in front of the other foreign ones.
     HWND AddForeignWindow(const String& AClassName, const String& ACaption);
@@ -42,6 +51,8 @@ private:
     std::vector<TForeignWindow>::iterator FindForeign(HWND AWnd);
 
     std::vector<TForeignWindow> FForeign;   // front first
+    std::vector<TXHotKey> FHotKeys;
+    std::vector<TXHotKey> FForeignHotKeys;
     uintptr_t FLastForeign;
 };
 

@@ -2,7 +2,8 @@
 //
 // Other programs' windows may go at any moment between listing and reading them, so every X
 // error is ignored (Xlib's default handler would end the process on that BadWindow) and a read
-// that failed simply finds nothing.
+// that failed simply finds nothing. Only a key grab listens for its error: BadAccess says that
+// another program holds the key.
 #include "Display.X11.h"
 
 #include <X11/Xatom.h>
@@ -10,12 +11,22 @@
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/keysym.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <thread>
+#include <vector>
+
+#include "Win.Display.h"
 
 namespace {
 
@@ -39,6 +50,151 @@ TRect Intersection(const TRect& A, const TRect& B)
     TRect R{std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right), std::min(A.Bottom, B.Bottom)};
     return R.Right > R.Left && R.Bottom > R.Top ? R : TRect{};
 }
+
+// ---- Hot keys ----------------------------------------------------------------------------
+
+// The X key symbol of a Windows virtual key; NoSymbol for keys we do not map.
+KeySym VirtualKeySym(UINT AKey)
+{
+    struct TRange {
+        UINT First, Last;
+        KeySym Sym;
+    };
+    static const TRange kRanges[] = {
+        {'A', 'Z', XK_a},        {'0', '9', XK_0},        {0x70, 0x87, XK_F1},     {0x60, 0x69, XK_KP_0},
+        {0x25, 0x25, XK_Left},   {0x26, 0x26, XK_Up},     {0x27, 0x27, XK_Right},  {0x28, 0x28, XK_Down},
+        {0x21, 0x21, XK_Prior},  {0x22, 0x22, XK_Next},   {0x23, 0x23, XK_End},    {0x24, 0x24, XK_Home},
+        {0x2D, 0x2D, XK_Insert}, {0x2E, 0x2E, XK_Delete}, {0x20, 0x20, XK_space},  {0x0D, 0x0D, XK_Return},
+        {0x1B, 0x1B, XK_Escape}, {0x09, 0x09, XK_Tab},    {0x08, 0x08, XK_BackSpace}, {0x13, 0x13, XK_Pause},
+    };
+    for (const TRange& R : kRanges)
+        if (AKey >= R.First && AKey <= R.Last)
+            return R.Sym + (AKey - R.First);
+    return NoSymbol;
+}
+
+unsigned int XModifiers(UINT AModifiers)
+{
+    return ((AModifiers & MOD_ALT) ? Mod1Mask : 0) | ((AModifiers & MOD_CONTROL) ? ControlMask : 0)
+           | ((AModifiers & MOD_SHIFT) ? ShiftMask : 0) | ((AModifiers & MOD_WIN) ? Mod4Mask : 0);
+}
+
+// Caps Lock and Num Lock must not change what a hot key is, so each grab covers their four
+// states, and a press is matched without them.
+constexpr unsigned int kLockMasks[] = {0, LockMask, Mod2Mask, LockMask | Mod2Mask};
+constexpr unsigned int kMatchedMask = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
+
+std::atomic<bool> GGrabRefused{false};
+
+int RecordGrabError(Display*, XErrorEvent* AError)
+{
+    if (AError->error_code == BadAccess)
+        GGrabRefused = true;
+    return 0;
+}
+
+// Grabs keys on the root window through a connection of its own, which a thread reads: the
+// UI thread's connection is read by nobody, and presses must arrive while it sleeps in its
+// message queue. The lock serialises the two threads' use of the connection.
+class TX11HotKeys {
+public:
+    explicit TX11HotKeys(Display* AConnection) : FDisplay(AConnection), FRoot(DefaultRootWindow(AConnection))
+    {
+        FThread = std::thread([this] { Read(); });
+    }
+    ~TX11HotKeys()
+    {
+        FStopping = true;
+        Wake();
+        FThread.join();
+        close(FWake);
+        XCloseDisplay(FDisplay);
+    }
+    TX11HotKeys(const TX11HotKeys&) = delete;
+    TX11HotKeys& operator=(const TX11HotKeys&) = delete;
+
+    bool Grab(const TXHotKey& AHotKey)
+    {
+        std::lock_guard Guard(FLock);
+        KeyCode Code = KeyCodeOf(AHotKey);
+        if (Code == 0)
+            return false;
+        GGrabRefused = false;
+        XErrorHandler Previous = XSetErrorHandler(&RecordGrabError);
+        for (unsigned int Lock : kLockMasks)
+            XGrabKey(FDisplay, Code, XModifiers(AHotKey.Modifiers) | Lock, FRoot, False, GrabModeAsync, GrabModeAsync);
+        XSync(FDisplay, False);
+        XSetErrorHandler(Previous);
+        Wake();
+        if (GGrabRefused) {
+            Ungrab(Code, AHotKey.Modifiers);
+            return false;
+        }
+        FKeys.push_back(AHotKey);
+        return true;
+    }
+    void Ungrab(const TXHotKey& AHotKey)
+    {
+        std::lock_guard Guard(FLock);
+        std::erase(FKeys, AHotKey);
+        Ungrab(KeyCodeOf(AHotKey), AHotKey.Modifiers);
+        Wake();
+    }
+
+private:
+    KeyCode KeyCodeOf(const TXHotKey& AHotKey)
+    {
+        KeySym Sym = VirtualKeySym(AHotKey.VirtualKey);
+        return Sym == NoSymbol ? 0 : XKeysymToKeycode(FDisplay, Sym);
+    }
+    void Ungrab(KeyCode ACode, UINT AModifiers)
+    {
+        for (unsigned int Lock : kLockMasks)
+            XUngrabKey(FDisplay, ACode, XModifiers(AModifiers) | Lock, FRoot);
+        XSync(FDisplay, False);
+    }
+    // A sync of the UI thread may have queued presses that the socket no longer shows, so the
+    // queue is drained after every wake-up, not only when the socket is readable.
+    void Read()
+    {
+        pollfd Wait[2] = {{ConnectionNumber(FDisplay), POLLIN, 0}, {FWake, POLLIN, 0}};
+        while (!FStopping) {
+            {
+                std::lock_guard Guard(FLock);
+                while (XPending(FDisplay) > 0) {
+                    XEvent Event;
+                    XNextEvent(FDisplay, &Event);
+                    if (Event.type == KeyPress)
+                        Pressed(Event.xkey);
+                }
+            }
+            poll(Wait, 2, -1);
+            uint64_t Count;
+            if (Wait[1].revents & POLLIN) {
+                [[maybe_unused]] ssize_t Drained = read(FWake, &Count, sizeof Count);
+            }
+        }
+    }
+    void Wake()
+    {
+        uint64_t One = 1;
+        [[maybe_unused]] ssize_t Written = write(FWake, &One, sizeof One);
+    }
+    void Pressed(const XKeyEvent& AKey)
+    {
+        for (const TXHotKey& HotKey : FKeys)
+            if (KeyCodeOf(HotKey) == AKey.keycode && XModifiers(HotKey.Modifiers) == (AKey.state & kMatchedMask))
+                PostHotKey(HotKey);
+    }
+
+    Display* FDisplay;
+    Window FRoot;
+    int FWake = eventfd(0, EFD_CLOEXEC);
+    std::atomic<bool> FStopping{false};
+    std::mutex FLock;
+    std::vector<TXHotKey> FKeys;
+    std::thread FThread;
+};
 
 class TX11Display : public TXDisplayBackend {
 public:
@@ -70,6 +226,9 @@ public:
     std::vector<HWND> ForeignWindows() override;
     bool ForeignWindowText(HWND AWnd, String& AClassName, String& ACaption) override;
 
+    bool GrabHotKey(const TXHotKey& AHotKey) override;
+    void UngrabHotKey(const TXHotKey& AHotKey) override;
+
 private:
     Atom Intern(const char* AName) { return XInternAtom(FDisplay, AName, False); }
     std::vector<unsigned long> LongProperty(Window AWindow, const char* AProperty, Atom AType);
@@ -86,6 +245,7 @@ private:
     Window FRoot;
     int FRandrVersion = 0;   // major * 100 + minor; 0 without RandR
     std::map<HWND, Window> FOwn;
+    std::unique_ptr<TX11HotKeys> FHotKeys;   // made at the first grab
 };
 
 std::vector<unsigned long> TX11Display::LongProperty(Window AWindow, const char* AProperty, Atom AType)
@@ -378,6 +538,23 @@ bool TX11Display::ForeignWindowText(HWND AWnd, String& AClassName, String& ACapt
     }
     ACaption = Caption(W);
     return true;
+}
+
+bool TX11Display::GrabHotKey(const TXHotKey& AHotKey)
+{
+    if (!FHotKeys) {
+        Display* Connection = XOpenDisplay(DisplayString(FDisplay));
+        if (Connection == nullptr)
+            return false;
+        FHotKeys = std::make_unique<TX11HotKeys>(Connection);
+    }
+    return FHotKeys->Grab(AHotKey);
+}
+
+void TX11Display::UngrabHotKey(const TXHotKey& AHotKey)
+{
+    if (FHotKeys)
+        FHotKeys->Ungrab(AHotKey);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Display.X11.h: the display of an X server, through Xlib. Monitors come from RandR, the
 // logical DPI from the Xft.dpi resource (96 when unset), other programs' windows from the
-// window manager's client list (the root's children without one).
+// window manager's client list (the root's children without one); hot keys are key grabs on
+// the root window.
 #pragma once
 
 #include <memory>

@@ -5,12 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
+#include <vector>
+
+#include "Win.Display.h"
 
 // After gtest: Xlib's macros (None, Bool) would break its headers.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace {
 
@@ -84,6 +91,52 @@ TEST_F(X11DisplayTest, MonitorsHaveOnePrimaryAndTheLogicalDpiComesFromXftDpi)
     }
     XDeleteProperty(Server, DefaultRootWindow(Server), XA_RESOURCE_MANAGER);
     XCloseDisplay(Server);
+}
+
+TEST_F(X11DisplayTest, AHotKeyGrabbedByOneProgramIsRefusedToAnother)
+{
+    TXHotKey Key{nullptr, 1, MOD_CONTROL | MOD_ALT | MOD_SHIFT, 0x7B};   // F12
+    ASSERT_TRUE(FOurs->GrabHotKey(Key));
+    EXPECT_FALSE(FOther->GrabHotKey(Key));
+    FOurs->UngrabHotKey(Key);
+    EXPECT_TRUE(FOther->GrabHotKey(Key));
+    FOther->UngrabHotKey(Key);
+}
+
+// The user presses Ctrl+Shift+K: the server delivers it to the grab, whose reader posts it.
+TEST_F(X11DisplayTest, APressOfAGrabbedKeyReachesItsWindow)
+{
+    std::vector<TMessage> Received;
+    struct TReceiver {
+        std::vector<TMessage>* Log;
+        void WndProc(TMessage& AMessage) { Log->push_back(AMessage); }
+    } Receiver{&Received};
+    HWND Wnd = AllocateHWnd(TWndMethod::Bind<&TReceiver::WndProc>(&Receiver));
+    TXHotKey Key{Wnd, 4, MOD_CONTROL | MOD_SHIFT, 'K'};
+    ASSERT_TRUE(FOurs->GrabHotKey(Key));
+
+    Display* Keyboard = XOpenDisplay(nullptr);
+    ASSERT_NE(Keyboard, nullptr);
+    const KeySym kKeys[] = {XK_Control_L, XK_Shift_L, XK_k};
+    for (KeySym Sym : kKeys)
+        XTestFakeKeyEvent(Keyboard, XKeysymToKeycode(Keyboard, Sym), True, CurrentTime);
+    for (auto It = std::rbegin(kKeys); It != std::rend(kKeys); ++It)
+        XTestFakeKeyEvent(Keyboard, XKeysymToKeycode(Keyboard, *It), False, CurrentTime);
+    XSync(Keyboard, False);
+    XCloseDisplay(Keyboard);
+
+    TMsg Msg;
+    for (int Try = 0; Try < 500 && Received.empty(); ++Try) {
+        while (PeekMessageW(Msg, Wnd, 0, 0, PM_REMOVE))
+            DispatchMessageW(Msg);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    FOurs->UngrabHotKey(Key);
+    DeallocateHWnd(Wnd);
+    ASSERT_EQ(Received.size(), 1u);
+    EXPECT_EQ(Received[0].Msg, WM_HOTKEY);
+    EXPECT_EQ(Received[0].WParam, 4u);
+    EXPECT_EQ(Received[0].LParam, LPARAM(MOD_CONTROL | MOD_SHIFT) | (LPARAM('K') << 16));
 }
 
 }  // namespace

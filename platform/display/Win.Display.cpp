@@ -393,3 +393,49 @@ int GetSystemMetrics(int AIndex)
     TXDpi Dpi = GetScreenLogicalDpi();
     return MulDiv(Found->Size, Found->Width ? Dpi.X : Dpi.Y, 96);
 }
+
+// ---- Hot keys ----------------------------------------------------------------------------
+
+namespace {
+
+struct THotKeys {
+    std::mutex Lock;
+    std::vector<TXHotKey> Keys;
+};
+
+THotKeys& HotKeys()
+{
+    static auto* Instance = new THotKeys;
+    return *Instance;
+}
+
+}  // namespace
+
+bool RegisterHotKey(HWND AWnd, int AId, UINT AModifiers, UINT AVirtualKey)
+{
+    if (!IsWindow(AWnd))
+        return false;
+    THotKeys& H = HotKeys();
+    std::lock_guard Guard(H.Lock);
+    TXHotKey Key{AWnd, AId, AModifiers, AVirtualKey};
+    bool Taken = std::any_of(H.Keys.begin(), H.Keys.end(), [&](const TXHotKey& K) {
+        return (K.Wnd == AWnd && K.Id == AId) || (K.Modifiers == AModifiers && K.VirtualKey == AVirtualKey);
+    });
+    if (Taken || !DisplayBackend().GrabHotKey(Key))
+        return false;
+    H.Keys.push_back(Key);
+    return true;
+}
+
+bool UnregisterHotKey(HWND AWnd, int AId)
+{
+    THotKeys& H = HotKeys();
+    std::lock_guard Guard(H.Lock);
+    auto Found = std::find_if(H.Keys.begin(), H.Keys.end(),
+                              [&](const TXHotKey& K) { return K.Wnd == AWnd && K.Id == AId; });
+    if (Found == H.Keys.end())
+        return false;
+    DisplayBackend().UngrabHotKey(*Found);
+    H.Keys.erase(Found);
+    return true;
+}

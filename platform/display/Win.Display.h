@@ -58,6 +58,21 @@ HWND GetForegroundWindow();
 // The window owned by AWnd that was brought forward last; AWnd itself when there is none.
 HWND GetLastActivePopup(HWND AWnd);
 
+// ---- Hot keys ----------------------------------------------------------------------------
+
+inline constexpr UINT MOD_ALT = 0x0001;
+inline constexpr UINT MOD_CONTROL = 0x0002;
+inline constexpr UINT MOD_SHIFT = 0x0004;
+inline constexpr UINT MOD_WIN = 0x0008;
+
+// From now on a press of the key with exactly these modifiers, anywhere on the desktop, posts
+// WM_HOTKEY to AWnd with wParam AId and lParam the modifiers (low word) and the key (high word).
+// False when AWnd is no window, AWnd already uses AId, the combination is registered already
+// (by us or another program), or the desktop offers no hot keys.
+bool RegisterHotKey(HWND AWnd, int AId, UINT AModifiers, UINT AVirtualKey);
+// False when AWnd has no hot key AId.
+bool UnregisterHotKey(HWND AWnd, int AId);
+
 // ---- Monitors ----------------------------------------------------------------------------
 
 struct HMONITOR__;

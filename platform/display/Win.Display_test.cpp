@@ -203,3 +203,62 @@ TEST_F(DisplayTest, ShowWindowCommandsMoveBetweenHiddenShownAndMinimised)
 }
 
 }  // namespace
+
+namespace {
+
+struct THotKeySpy {
+    std::vector<TMessage> Received;
+    HWND Handle = AllocateHWnd(TWndMethod::Bind<&THotKeySpy::WndProc>(this));
+    ~THotKeySpy() { DeallocateHWnd(Handle); }
+    void WndProc(TMessage& AMessage) { Received.push_back(AMessage); }
+    void Pump()
+    {
+        TMsg Msg;
+        while (PeekMessageW(Msg, Handle, 0, 0, PM_REMOVE))
+            DispatchMessageW(Msg);
+    }
+};
+
+TEST_F(DisplayTest, RegisteredHotKeyPostsItsIdWithKeyAndModifiers)
+{
+    THotKeySpy Spy;
+    ASSERT_TRUE(RegisterHotKey(Spy.Handle, 7, MOD_CONTROL | MOD_ALT, 'K'));
+    EXPECT_FALSE(HeadlessDisplay()->PressHotKey(MOD_CONTROL, 'K'));
+    ASSERT_TRUE(HeadlessDisplay()->PressHotKey(MOD_CONTROL | MOD_ALT, 'K'));
+    Spy.Pump();
+    ASSERT_EQ(Spy.Received.size(), 1u);
+    EXPECT_EQ(Spy.Received[0].Msg, WM_HOTKEY);
+    EXPECT_EQ(Spy.Received[0].WParam, 7u);
+    EXPECT_EQ(Spy.Received[0].LParam, LPARAM(MOD_CONTROL | MOD_ALT) | (LPARAM('K') << 16));
+
+    EXPECT_TRUE(UnregisterHotKey(Spy.Handle, 7));
+    EXPECT_FALSE(UnregisterHotKey(Spy.Handle, 7));
+    EXPECT_FALSE(HeadlessDisplay()->PressHotKey(MOD_CONTROL | MOD_ALT, 'K'));
+    EXPECT_TRUE(HeadlessDisplay()->HotKeys().empty());
+}
+
+TEST_F(DisplayTest, HotKeyRegistrationRefusesWhatIsTaken)
+{
+    THotKeySpy Spy, Other;
+    HeadlessDisplay()->SetForeignHotKeys({TXHotKey{nullptr, 0, MOD_WIN, 'E'}});
+    ASSERT_TRUE(RegisterHotKey(Spy.Handle, 1, MOD_SHIFT, 0x70));
+    const struct {
+        const char* Name;
+        HWND Wnd;
+        int Id;
+        UINT Modifiers;
+        UINT Key;
+    } kRefused[] = {
+        {"SameIdSameWindow", Spy.Handle, 1, MOD_ALT, 'A'},
+        {"SameKeysOtherWindow", Other.Handle, 2, MOD_SHIFT, 0x70},
+        {"HeldByAnotherProgram", Other.Handle, 3, MOD_WIN, 'E'},
+        {"NoWindow", reinterpret_cast<HWND>(uintptr_t(0xDEAD)), 4, MOD_ALT, 'B'},
+    };
+    for (const auto& Case : kRefused)
+        EXPECT_FALSE(RegisterHotKey(Case.Wnd, Case.Id, Case.Modifiers, Case.Key)) << Case.Name;
+    EXPECT_TRUE(RegisterHotKey(Other.Handle, 1, MOD_ALT, 'A')) << "ids belong to their window";
+    EXPECT_TRUE(UnregisterHotKey(Spy.Handle, 1));
+    EXPECT_TRUE(UnregisterHotKey(Other.Handle, 1));
+}
+
+}  // namespace

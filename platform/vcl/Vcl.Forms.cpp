@@ -39,17 +39,127 @@ TApplication::~TApplication()
 HWND TApplication::Handle()
 {
     if (FHandle == nullptr)
-        FHandle = CreateTopLevelWindow("TApplication", String(), nullptr, TRect(),
+        FHandle = CreateTopLevelWindow("TApplication", FTitle, nullptr, TRect(),
                                        TWndMethod::Bind<&TApplication::WndProc>(this));
     return FHandle;
 }
 
+void TApplication::Fire(TNotifyEvent AEvent, TObject* ASender)
+{
+    if (AEvent)
+        AEvent(ASender);
+}
+
 void TApplication::WndProc(TMessage& AMessage)
 {
-    if (AMessage.Msg == WM_SYSCOMMAND && (AMessage.WParam & 0xFFF0) == SC_RESTORE)
-        ShowWindow(FHandle, SW_RESTORE);
-    else
+    switch (AMessage.Msg) {
+    case WM_SYSCOMMAND:
+        if ((AMessage.WParam & 0xFFF0) == SC_RESTORE)
+            Restore();
+        else if ((AMessage.WParam & 0xFFF0) == SC_MINIMIZE)
+            Minimize();
+        break;
+    case WM_ACTIVATEAPP:
+        Fire(AMessage.WParam != 0 ? FOnActivate : FOnDeactivate, this);
+        break;
+    case WM_SETTINGCHANGE:
+        if (FOnSettingChange) {
+            const auto* Section = reinterpret_cast<const String*>(AMessage.LParam);
+            int Result = 0;
+            FOnSettingChange(this, static_cast<int>(AMessage.WParam), Section != nullptr ? *Section : String(), Result);
+            AMessage.Result = Result;
+        }
+        break;
+    default:
         AMessage.Result = DefWindowProcW(FHandle, AMessage.Msg, AMessage.WParam, AMessage.LParam);
+    }
+}
+
+void TApplication::SetTitle(const String& AValue)
+{
+    FTitle = AValue;
+    if (FHandle != nullptr)
+        SetWindowTextW(FHandle, AValue);
+}
+
+void TApplication::SetHint(const String& AValue)
+{
+    if (FHint == AValue)
+        return;
+    FHint = AValue;
+    Fire(FOnHint, this);
+}
+
+bool TApplication::IsMinimized()
+{
+    return IsIconic(Handle());
+}
+
+void TApplication::Minimize()
+{
+    if (IsMinimized())
+        return;
+    ShowWindow(FHandle, SW_MINIMIZE);
+    Fire(FOnMinimize, this);
+}
+
+void TApplication::Restore()
+{
+    if (!IsMinimized())
+        return;
+    ShowWindow(FHandle, SW_RESTORE);
+    Fire(FOnRestore, this);
+}
+
+void TApplication::BringToFront()
+{
+    SetForegroundWindow(GetLastActivePopup(Handle()));
+}
+
+bool TApplication::ExecuteAction(TBasicAction* AAction)
+{
+    bool Handled = false;
+    if (FOnActionExecute)
+        FOnActionExecute(AAction, Handled);
+    return Handled;
+}
+
+bool TApplication::UpdateAction(TBasicAction* AAction)
+{
+    bool Handled = false;
+    if (FOnActionUpdate)
+        FOnActionUpdate(AAction, Handled);
+    return Handled;
+}
+
+bool TApplication::HelpCommand(uint16_t ACommand, intptr_t AData)
+{
+    bool CallHelp = true;
+    return FOnHelp && FOnHelp(ACommand, AData, CallHelp);
+}
+
+void TApplication::ShowHint(String& AHintStr, bool& ACanShow, THintInfo& AHintInfo)
+{
+    if (FOnShowHint)
+        FOnShowHint(AHintStr, ACanShow, AHintInfo);
+}
+
+bool TApplication::IsShortCut(TMsg& AMsg)
+{
+    bool Handled = false;
+    if (FOnShortCut)
+        FOnShortCut(AMsg, Handled);
+    return Handled;
+}
+
+void TApplication::ModalStarted()
+{
+    Fire(FOnModalBegin, this);
+}
+
+void TApplication::ModalFinished()
+{
+    Fire(FOnModalEnd, this);
 }
 
 bool TApplication::ProcessMessage(TMsg& AMsg)
@@ -82,7 +192,10 @@ void TApplication::ProcessMessages()
 
 void TApplication::Idle()
 {
-    if (!CheckSynchronize())
+    bool Done = true;
+    if (FOnIdle)
+        FOnIdle(this, Done);
+    if (!CheckSynchronize() && Done)
         WaitMessage();
 }
 
@@ -111,15 +224,21 @@ void TApplication::Terminate()
     PostQuitMessage(0);
 }
 
-void TApplication::HandleException(TObject*)
+void TApplication::HandleException(TObject* ASender)
 {
     try {
         throw;
     } catch (const EAbort&) {
     } catch (const std::exception& E) {
-        std::cerr << "Exception: " << E.what() << '\n';
+        if (FOnException)
+            FOnException(ASender, E);
+        else
+            std::cerr << "Exception: " << E.what() << '\n';
     } catch (...) {
-        std::cerr << "Exception of an unknown type\n";
+        if (FOnException)
+            FOnException(ASender, Exception("Exception of an unknown type"));
+        else
+            std::cerr << "Exception of an unknown type\n";
     }
 }
 

@@ -87,6 +87,72 @@ TEST(ApplicationTest, SystemRestoreCommandEndsTheMinimisedState)
     ShowWindow(Wnd, SW_HIDE);
 }
 
+struct TEventSpy {
+    std::vector<String> Log;
+    void Activate(TObject*) { Log.push_back("activate"); }
+    void Deactivate(TObject*) { Log.push_back("deactivate"); }
+    void Minimize(TObject*) { Log.push_back("minimize"); }
+    void Restore(TObject*) { Log.push_back("restore"); }
+    void Hint(TObject*) { Log.push_back("hint " + Application->Hint()); }
+    void SettingChange(TObject*, int AFlag, const String& ASection, int& AResult)
+    {
+        Log.push_back("setting " + IntToStr(AFlag) + " " + ASection);
+        AResult = 5;
+    }
+    void Exception(TObject*, const std::exception& AE) { Log.push_back(String("exception ") + AE.what()); }
+};
+
+TEST(ApplicationTest, StateChangesAndWindowMessagesFireTheirEventsOnce)
+{
+    TEventSpy Spy;
+    Application->SetOnActivate(TNotifyEvent::Bind<&TEventSpy::Activate>(&Spy));
+    Application->SetOnDeactivate(TNotifyEvent::Bind<&TEventSpy::Deactivate>(&Spy));
+    Application->SetOnMinimize(TNotifyEvent::Bind<&TEventSpy::Minimize>(&Spy));
+    Application->SetOnRestore(TNotifyEvent::Bind<&TEventSpy::Restore>(&Spy));
+    Application->SetOnHint(TNotifyEvent::Bind<&TEventSpy::Hint>(&Spy));
+    Application->SetOnSettingChange(TSettingChangeEvent::Bind<&TEventSpy::SettingChange>(&Spy));
+    Application->SetOnException(TExceptionEvent::Bind<&TEventSpy::Exception>(&Spy));
+
+    Application->Minimize();
+    Application->Minimize();
+    EXPECT_TRUE(Application->IsMinimized());
+    SendMessageW(Application->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    Application->Restore();
+    Application->SetHint("Open");
+    Application->SetHint("Open");
+    SendMessageW(Application->Handle(), WM_ACTIVATEAPP, 1, 0);
+    SendMessageW(Application->Handle(), WM_ACTIVATEAPP, 0, 0);
+    String Section = "intl";
+    EXPECT_EQ(SendMessageW(Application->Handle(), WM_SETTINGCHANGE, 42, reinterpret_cast<LPARAM>(&Section)), 5);
+    for (bool Abort : {true, false}) {
+        try {
+            if (Abort)
+                throw EAbort("quiet");
+            throw EConvertError("bad");
+        } catch (...) {
+            Application->HandleException(Application);
+        }
+    }
+    EXPECT_EQ(Spy.Log, (std::vector<String>{"minimize", "restore", "hint Open", "activate", "deactivate",
+                                            "setting 42 intl", "exception bad"}));
+
+    using TSetter = void (TApplication::*)(TNotifyEvent);
+    for (TSetter Clear : {&TApplication::SetOnActivate, &TApplication::SetOnDeactivate, &TApplication::SetOnMinimize,
+                          &TApplication::SetOnRestore, &TApplication::SetOnHint})
+        (Application->*Clear)(TNotifyEvent());
+    Application->SetOnSettingChange(TSettingChangeEvent());
+    Application->SetOnException(TExceptionEvent());
+    Application->SetHint("");
+    ShowWindow(Application->Handle(), SW_HIDE);
+}
+
+TEST(ApplicationTest, TitleIsTheCaptionOfTheApplicationsWindow)
+{
+    Application->SetTitle("Kalender");
+    EXPECT_EQ(GetWindowTextW(Application->Handle(), 100), "Kalender");
+    Application->SetTitle("");
+}
+
 TEST(ScreenTest, MonitorsFollowTheDisplayAndThePrimaryIsFound)
 {
     TXHeadlessDisplay* Display = HeadlessDisplay();

@@ -20,6 +20,8 @@ class TGraphic;
 X_EXCEPTION(EInvalidGraphic, Exception);
 // A call the graphic cannot do (a scan line out of range, resizing a picture that cannot be).
 X_EXCEPTION(EInvalidGraphicOperation, Exception);
+// A picture resource that could not be made (an icon image that does not decode).
+X_EXCEPTION(EOutOfResources, EOutOfMemory);
 
 // ---- Colours -----------------------------------------------------------------------------
 
@@ -215,6 +217,7 @@ enum TTextFormats : uint8_t {
     tfWordBreak
 };
 using TTextFormat = TSet<TTextFormats>;
+X_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter);
 
 // Where a canvas draws: 32-bit pixels (blue, green, red, fourth byte), rows top first. The
 // canvas's (0, 0) falls on Origin of the pixels; Clip, in canvas coordinates, bounds every

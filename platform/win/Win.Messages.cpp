@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <deque>
@@ -29,6 +30,14 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 using TDeadline = std::optional<TClock::time_point>;
+
+std::atomic<TTimerClock> GTimerClock{nullptr};
+
+TClock::time_point TimerNow()
+{
+    TTimerClock Clock = GTimerClock.load();
+    return Clock != nullptr ? TClock::time_point(std::chrono::milliseconds(Clock())) : TClock::now();
+}
 
 class TThreadQueue;
 
@@ -167,7 +176,7 @@ public:
     void SetTimer(HWND AWnd, UINT_PTR AId, TClock::duration AInterval)
     {
         std::lock_guard Lock(FLock);
-        TClock::time_point Due = TClock::now() + AInterval;
+        TClock::time_point Due = TimerNow() + AInterval;
         auto Existing = FindTimer(AWnd, AId);
         if (Existing != FTimers.end())
             *Existing = TTimer{AWnd, AId, AInterval, Due};
@@ -231,7 +240,7 @@ private:
             timespec Timeout{};
             timespec* TimeoutPtr = nullptr;
             if (ADeadline) {
-                auto Left = *ADeadline - TClock::now();
+                auto Left = *ADeadline - TimerNow();
                 if (Left <= TClock::duration::zero())
                     return;
                 auto Seconds = std::chrono::duration_cast<std::chrono::seconds>(Left);
@@ -277,7 +286,7 @@ private:
 
     bool TakeDueTimer(TMsg& AMsg, HWND AWnd, UINT AFilterMin, UINT AFilterMax, UINT ARemove)
     {
-        TClock::time_point Now = TClock::now();
+        TClock::time_point Now = TimerNow();
         TTimer* Earliest = nullptr;
         for (TTimer& Timer : FTimers)
             if (Timer.Due <= Now && Matches(Timer.Wnd, WM_TIMER, AWnd, AFilterMin, AFilterMax)
@@ -584,4 +593,9 @@ bool KillTimer(HWND AWnd, UINT_PTR AIDEvent)
 UINT RegisterWindowMessageW(const String& AName)
 {
     return MessageNames().Register(AName);
+}
+
+void SetTimerClock(TTimerClock AClock)
+{
+    GTimerClock.store(AClock);
 }

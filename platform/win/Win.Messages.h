@@ -21,6 +21,8 @@ inline constexpr UINT WM_NULL = 0x0000;
 inline constexpr UINT WM_QUIT = 0x0012;
 inline constexpr UINT WM_TIMER = 0x0113;
 inline constexpr UINT WM_TIMECHANGE = 0x001E;
+inline constexpr UINT WM_COPYDATA = 0x004A;
+inline constexpr UINT WM_HOTKEY = 0x0312;
 inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT WM_APP = 0x8000;
 
@@ -44,6 +46,14 @@ struct TMessage {
 };
 
 using TWndMethod = TMethod<void(TMessage&)>;
+
+// What WM_COPYDATA carries in lParam: a block of cbData bytes at lpData, tagged by dwData.
+// The block belongs to the sender and lives only while the message is being handled.
+struct COPYDATASTRUCT {
+    uintptr_t dwData = 0;
+    uint32_t cbData = 0;
+    const void* lpData = nullptr;
+};
 
 // ---- Windows -----------------------------------------------------------------------------
 
@@ -91,6 +101,12 @@ void WaitMessage();
 // AIDEvent, or 0 when AWnd is not a window of this thread or AIDEvent is 0.
 UINT_PTR SetTimer(HWND AWnd, UINT_PTR AIDEvent, UINT AElapse);
 bool KillTimer(HWND AWnd, UINT_PTR AIDEvent);
+
+// The milliseconds that timers count. Tests install a clock of their own so that a timer comes
+// due when the test moves that clock, never by sleeping; nullptr goes back to the system's
+// monotonic clock. Set it while no timer is running: due times already set keep their clock.
+using TTimerClock = uint64_t (*)();
+void SetTimerClock(TTimerClock AClock);
 
 // ---- Registered messages -----------------------------------------------------------------
 

@@ -253,6 +253,27 @@ TEST_F(MessagesTest, TimerFiresForItsWindowUntilKilled)
     EXPECT_EQ(FromOtherThread, 0u);
 }
 
+uint64_t GVirtualMilliseconds = 0;
+
+TEST_F(MessagesTest, TimersComeDueOnTheInstalledClock)
+{
+    GVirtualMilliseconds = 1000;
+    SetTimerClock([] { return GVirtualMilliseconds; });
+    TWindowSpy Window;
+    ASSERT_EQ(SetTimer(Window.Handle, 3, 20), 3u);
+    TMsg Msg;
+    const struct {
+        uint64_t At;
+        bool Due;
+    } kSteps[] = {{1019, false}, {1020, true}, {1039, false}, {1100, true}, {1100, false}};
+    for (const auto& Step : kSteps) {
+        GVirtualMilliseconds = Step.At;
+        EXPECT_EQ(PeekMessageW(Msg, nullptr, 0, 0, PM_REMOVE), Step.Due) << "at " << Step.At;
+    }
+    KillTimer(Window.Handle, 3);
+    SetTimerClock(nullptr);
+}
+
 TEST(RegisterWindowMessageTest, SameNameGivesTheSameIdAndLetterCaseDoesNotCount)
 {
     UINT Progress = RegisterWindowMessageW("XM_Progress");

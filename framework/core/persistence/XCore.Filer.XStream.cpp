@@ -86,6 +86,20 @@ void DropItem(TObject* AItems, TObject* AItem)
     }
 }
 
+// AItem as its kind is stored: a component as a component stream, with no filter text; a
+// collection item or any other object through the serializer, with its filter text.
+bool SerializeItem(TObject* AItem, TStream* AData, int32_t& AId, String& AXFilter)
+{
+    if (auto* Component = AsOrNull<TComponent>(AItem)) {
+        AId = kEntryComponent;
+        AXFilter.clear();
+        return Guarded([&] { WriteComponent(AData, Component); });
+    }
+    AId = AsOrNull<TCollectionItem>(AItem) != nullptr ? kEntryCollectionItem : kEntryObject;
+    AXFilter = XFilterOf(AItem);
+    return SaveObjectToStream(AItem, AData, false, false, nullptr);
+}
+
 // A component of the class the stream names, appended to AList; nullptr (44) on failure.
 TObject* ReadListComponentFromStream(TComponentList* AList, TStream* AStream)
 {
@@ -195,24 +209,18 @@ void TXRStreamFilerGroup::WantStream(const String& AName, TStream* AStream)
     Item->SetDataTarget(AStream);
 }
 
-bool TXRStreamFilerGroup::DataIndexed() const
-{
-    return FDataIndex->Indexing();
-}
-
-bool TXRStreamFilerGroup::PrepareIndex(bool AIndexing, uint16_t AFixedCount)
+void TXRStreamFilerGroup::PrepareIndex(bool AIndexing, uint16_t AFixedCount)
 {
     FCurrentCount = AFixedCount;
     FDataIndex->Clear();
     FDataIndex->SetIndexing(AIndexing);
     FDataIndex->DataIndex()->SetIndexBase(AFixedCount);
-    return true;
 }
 
 bool TXRStreamFilerGroup::BeforeSave(bool)
 {
     PrepareIndex(WriteOptions().Contains(woIndexObjectData), FObjectFixedCount);
-    if (DataIndexed())
+    if (FDataIndex->Indexing())
         DefineObjectData();
     FCurrentCount = static_cast<uint16_t>(FObjectFixedCount + FDataIndex->DataIndex()->Count());
     return true;
@@ -221,7 +229,7 @@ bool TXRStreamFilerGroup::BeforeSave(bool)
 bool TXRStreamFilerGroup::BeforeSaveItem(TObject* AItem, bool)
 {
     PrepareIndex(WriteOptions().Contains(woIndexItemData), FItemFixedCount);
-    if (DataIndexed())
+    if (FDataIndex->Indexing())
         DefineItemData(AItem);
     FCurrentCount = static_cast<uint16_t>(FItemFixedCount + FDataIndex->DataIndex()->Count());
     return true;
@@ -266,7 +274,7 @@ bool TXRStreamFilerGroup::WriteObject(TXRStream* AContainer, TXProgress* AProgre
         return FailWith(kErrWrite);
     return AContainer->BeginHeader(Name(), FObjectKind, false, nullptr, FCurrentCount)
            && AContainer->WriteEntry(kEntryObject, Data.get())
-           && (!DataIndexed() || WriteObjectEntry(AContainer, kEntryDataIndex, FDataIndex.get()))
+           && (!FDataIndex->Indexing() || WriteObjectEntry(AContainer, kEntryDataIndex, FDataIndex.get()))
            && WriteObjectData(AContainer, SubRange(AProgress, 30)) && AContainer->EndHeader();
 }
 
@@ -277,22 +285,13 @@ bool TXRStreamFilerGroup::WriteItem(TXRStream* AContainer, TXProgress* AProgress
     if (!BeforeSaveItem(AItem, false))
         return FailWith(kErrWrite);
     auto Data = NewMemoryStream();
+    int32_t Id = 0;
     String XFilter;
-    int32_t Id = kEntryObject;
-    bool Serialized = false;
-    if (auto* Component = AsOrNull<TComponent>(AItem)) {
-        Id = kEntryComponent;
-        Serialized = Guarded([&] { WriteComponent(Data.get(), Component); });
-    } else {
-        Id = AsOrNull<TCollectionItem>(AItem) != nullptr ? kEntryCollectionItem : kEntryObject;
-        XFilter = XFilterOf(AItem);
-        Serialized = SaveObjectToStream(AItem, Data.get(), false, false, nullptr);
-    }
-    if (!Serialized || !AfterWriteData(Data.get(), false))
+    if (!SerializeItem(AItem, Data.get(), Id, XFilter) || !AfterWriteData(Data.get(), false))
         return FailWith(kErrWrite);
     bool OK = AContainer->BeginHeader(Name(), FItemKind, false, nullptr, FCurrentCount)
               && AContainer->WriteEntryText(kEntryText, XFilter) && AContainer->WriteEntry(Id, Data.get())
-              && (!DataIndexed() || WriteObjectEntry(AContainer, kEntryDataIndex, FDataIndex.get()))
+              && (!FDataIndex->Indexing() || WriteObjectEntry(AContainer, kEntryDataIndex, FDataIndex.get()))
               && WriteItemData(AItem, AContainer, SubRange(AProgress, 20)) && AContainer->EndHeader();
     if (OK)
         SetIdxOf(AItem, AContainer->Groups()->FindByName(Name())->Headers()->Count() - 1);

@@ -106,13 +106,12 @@ private:
     bool ReadItem(TXRStream* AContainer, TXProgress* AProgress, int AHeaderIndex);
     TObject* ReadItemObject(TXRStream* AContainer, int AHeaderIndex);
     bool WriteItem(TXRStream* AContainer, TXProgress* AProgress, TObject* AItem);
-    bool PrepareIndex(bool AIndexing, uint16_t AFixedCount);
+    void PrepareIndex(bool AIndexing, uint16_t AFixedCount);
     bool ReadIndexedData(TXRStream* AContainer, TXProgress* AProgress, int AHeaderIndex, int AIndexEntry,
                          TObject* AItem);
     bool ReadDataEntry(TXRStream* AContainer, TXProgress* AProgress, int AHeaderIndex, int AEntryIndex,
                        TObject* ATarget);
     bool WriteIndexedData(TXRStream* AContainer, TXProgress* AProgress, TObject* AItem);
-    bool DataIndexed() const;
 
     int32_t FObjectKind = 3;
     int32_t FItemKind = 4;

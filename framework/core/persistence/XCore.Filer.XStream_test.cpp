@@ -18,17 +18,17 @@ namespace {
 
 using TBytes = std::vector<char>;
 
-class TZShape : public TXPersistent {
-    X_CLASS(TZShape, TXPersistent)
+class TZSketch : public TXPersistent {
+    X_CLASS(TZSketch, TXPersistent)
 public:
     static void DeclareProperties(TPropertyDeclarer& P)
     {
-        P.Property("Caption", &TZShape::FCaption, &TZShape::FCaption);
-        P.Property("Width", &TZShape::FWidth, &TZShape::FWidth).Default(0);
+        P.Property("Caption", &TZSketch::FCaption, &TZSketch::FCaption);
+        P.Property("Width", &TZSketch::FWidth, &TZSketch::FWidth).Default(0);
     }
     bool AssignFrom(TPersistent* ASource) override
     {
-        auto* Source = AsOrNull<TZShape>(ASource);
+        auto* Source = AsOrNull<TZSketch>(ASource);
         if (Source == nullptr)
             return false;
         FCaption = Source->FCaption;
@@ -39,44 +39,44 @@ public:
     int32_t FWidth = 0;
 
 protected:
-    TZShape() = default;
+    TZSketch() = default;
 };
 
 // An item that takes part through IXFilerable, with two data items stored apart from it: a
 // text and a shape.
-class TZNote : public TXFilerableItem {
-    X_CLASS(TZNote, TXFilerableItem)
+class TZMemo : public TXFilerableItem {
+    X_CLASS(TZMemo, TXFilerableItem)
 public:
     static void DeclareProperties(TPropertyDeclarer& P)
     {
-        P.Property("Caption", &TZNote::FCaption, &TZNote::FCaption);
+        P.Property("Caption", &TZMemo::FCaption, &TZMemo::FCaption);
     }
     String FCaption;
     TOwned<TXStringCollection> FBody;
-    TOwned<TZShape> FExtra;
+    TOwned<TZSketch> FExtra;
 
     TXStringItem* Body() const { return static_cast<TXStringItem*>(FBody->Items(0)); }
 
 protected:
-    TZNote() = default;
+    TZMemo() = default;
     void Init() override
     {
         inherited::Init();
         FBody = Owned(TXStringCollection::Create(nullptr));
         FBody->Add();
-        FExtra = Owned(TZShape::Create());
+        FExtra = Owned(TZSketch::Create());
     }
 };
-using TZNotes = XCore::Collections::TXCollection<TZNote>;
+using TZMemos = XCore::Collections::TXCollection<TZMemo>;
 
-class TZPart : public TComponent {
-    X_CLASS(TZPart, TComponent)
+class TZPiece : public TComponent {
+    X_CLASS(TZPiece, TComponent)
 public:
-    static void DeclareProperties(TPropertyDeclarer& P) { P.Property("Caption", &TZPart::FCaption, &TZPart::FCaption); }
+    static void DeclareProperties(TPropertyDeclarer& P) { P.Property("Caption", &TZPiece::FCaption, &TZPiece::FCaption); }
     String FCaption;
 
 protected:
-    TZPart() = default;
+    TZPiece() = default;
 };
 
 // Notes keep their body and extra shape as indexed data items.
@@ -85,13 +85,13 @@ class TZNotesGroup : public TXRStreamFilerGroup {
 public:
     void DefineItemData(TObject* AItem) override
     {
-        auto* Note = static_cast<TZNote*>(AItem);
+        auto* Note = static_cast<TZMemo*>(AItem);
         DataIndex()->DataIndex()->AddEntry("Body", {}, 0)->SetDataTarget(Note->Body());
         DataIndex()->DataIndex()->AddEntry("Extra", {}, 0)->SetDataTarget(Note->FExtra.get());
     }
     void ItemIndexRead(TObject* AItem) override
     {
-        auto* Note = static_cast<TZNote*>(AItem);
+        auto* Note = static_cast<TZMemo*>(AItem);
         Want("Body", Note->Body());
         Want("Extra", Note->FExtra.get());
     }
@@ -108,6 +108,20 @@ private:
             DataIndex()->DataIndex()->Items(Index)->SetDataTarget(ATarget);
         }
     }
+};
+
+// Stores an index whose "Body" entry points past the end of its header, as a crafted file may.
+class TZPastTheEndGroup : public TZNotesGroup {
+    X_CLASS(TZPastTheEndGroup, TZNotesGroup)
+public:
+    void DefineItemData(TObject* AItem) override
+    {
+        inherited::DefineItemData(AItem);
+        DataIndex()->DataIndex()->Items(0)->SetIdx(999);
+    }
+
+protected:
+    TZPastTheEndGroup() = default;
 };
 
 // A "Data" group whose written object is refused: the save must fail.
@@ -213,9 +227,9 @@ TOwned<TXRStreamFiler> MakeFiler(const TXRIdentity& AIdentity = {})
     return Filer;
 }
 
-TZNote* AddNote(TZNotes* ANotes, const String& ACaption, const String& AXFilter)
+TZMemo* AddNote(TZMemos* ANotes, const String& ACaption, const String& AXFilter)
 {
-    TZNote* Note = ANotes->Add();
+    TZMemo* Note = ANotes->Add();
     Note->FCaption = ACaption;
     Note->SetXFilter(AXFilter);
     Note->Body()->SetS("body of " + ACaption);
@@ -228,7 +242,7 @@ class StreamFilerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        RegisterClasses({TZShape::StaticClass(), TZNote::StaticClass(), TZPart::StaticClass(),
+        RegisterClasses({TZSketch::StaticClass(), TZMemo::StaticClass(), TZPiece::StaticClass(),
                          TXStreamObject::StaticClass()});
     }
     void SetUp() override { ClearError(); }
@@ -263,7 +277,7 @@ TEST_F(StreamFilerTest, StreamObjectKeepsItsBytesInACompressedEntryOfItsOwn)
 
 TEST_F(StreamFilerTest, EmptyGroupWritesOneEmptyHeader)
 {
-    auto Notes = Owned(TZNotes::Create(nullptr));
+    auto Notes = Owned(TZMemos::Create(nullptr));
     auto Filer = MakeFiler();
     Filer->Groups()->AddNamedGroup(Filer.get(), TXRStreamFilerGroup::StaticClass(), Notes.get(), nullptr, "Notes");
     const String File = PathOf("empty.dat");
@@ -279,7 +293,7 @@ TEST_F(StreamFilerTest, EmptyGroupWritesOneEmptyHeader)
 
 TEST_F(StreamFilerTest, ItemsWithTheirDataIndexSurviveSaveAndReload)
 {
-    auto Notes = Owned(TZNotes::Create(nullptr));
+    auto Notes = Owned(TZMemos::Create(nullptr));
     AddNote(Notes.get(), "first", "a");
     AddNote(Notes.get(), "second", "b");
     auto Filer = MakeFiler();
@@ -300,7 +314,7 @@ TEST_F(StreamFilerTest, ItemsWithTheirDataIndexSurviveSaveAndReload)
     ASSERT_TRUE(Filer->LoadFromFile(File, nullptr, false)) << GetErrorCode();
     ASSERT_EQ(Notes->Count(), 2);
     for (int I = 0; I < 2; ++I) {
-        TZNote* Note = Notes->Items(I);
+        TZMemo* Note = Notes->Items(I);
         SCOPED_TRACE(Note->FCaption);
         EXPECT_EQ(Note->GetIdx(), I + 1);
         EXPECT_EQ(Note->Body()->s(), "body of " + Note->FCaption);
@@ -319,7 +333,7 @@ TEST_F(StreamFilerTest, ItemsWithTheirDataIndexSurviveSaveAndReload)
 
 TEST_F(StreamFilerTest, FilterLoadsOnlyListedItemsWithoutFailing)
 {
-    auto Notes = Owned(TZNotes::Create(nullptr));
+    auto Notes = Owned(TZMemos::Create(nullptr));
     for (const char* Filter : {"a", "b", "a", ""})
         AddNote(Notes.get(), String("note ") + Filter, Filter);
     auto Filer = MakeFiler();
@@ -342,11 +356,11 @@ TEST_F(StreamFilerTest, ObjectListsAndComponentListsRoundTrip)
     auto Shapes = Owned(TObjectList::Create());
     auto Parts = Owned(TComponentList::Create());
     for (int I = 0; I < 3; ++I) {
-        auto* Shape = TZShape::Create();
+        auto* Shape = TZSketch::Create();
         Shape->FCaption = "shape " + std::to_string(I);
         Shape->FWidth = I;
         Shapes->Add(Shape);
-        auto* Part = TZPart::Create(nullptr);
+        auto* Part = TZPiece::Create(nullptr);
         Part->FCaption = "part " + std::to_string(I);
         Parts->Add(Part);
     }
@@ -365,9 +379,9 @@ TEST_F(StreamFilerTest, ObjectListsAndComponentListsRoundTrip)
     ASSERT_EQ(Shapes->Count(), 3);
     ASSERT_EQ(Parts->Count(), 3);
     for (int I = 0; I < 3; ++I) {
-        EXPECT_EQ(static_cast<TZShape*>(Shapes->Items(I))->FCaption, "shape " + std::to_string(I));
-        EXPECT_EQ(static_cast<TZShape*>(Shapes->Items(I))->FWidth, I);
-        EXPECT_EQ(static_cast<TZPart*>(Parts->Items(I))->FCaption, "part " + std::to_string(I));
+        EXPECT_EQ(static_cast<TZSketch*>(Shapes->Items(I))->FCaption, "shape " + std::to_string(I));
+        EXPECT_EQ(static_cast<TZSketch*>(Shapes->Items(I))->FWidth, I);
+        EXPECT_EQ(static_cast<TZPiece*>(Parts->Items(I))->FCaption, "part " + std::to_string(I));
     }
 }
 
@@ -378,7 +392,7 @@ TEST_F(StreamFilerTest, GroupMissingFromTheContainerIsLeftAsItIs)
     ASSERT_TRUE(FilerSaveToFile(File, TXRStreamObjectFiler::StaticClass(), Blob.get()));
 
     auto Read = MakeBlob("mine");
-    auto Notes = Owned(TZNotes::Create(nullptr));
+    auto Notes = Owned(TZMemos::Create(nullptr));
     AddNote(Notes.get(), "kept", "");
     auto Filer = MakeFiler();
     Filer->SetLoadMode(lmRead);
@@ -448,7 +462,7 @@ class DamageTest : public StreamFilerTest, public ::testing::WithParamInterface<
 
 TEST_P(DamageTest, DamagedContainerFailsWithARecordedError)
 {
-    auto Notes = Owned(TZNotes::Create(nullptr));
+    auto Notes = Owned(TZMemos::Create(nullptr));
     for (int I = 0; I < 8; ++I)
         AddNote(Notes.get(), PatternBytes(200 + I), "");
     auto Filer = MakeFiler(Identity(7, "Notes"));
@@ -466,6 +480,20 @@ TEST_P(DamageTest, DamagedContainerFailsWithARecordedError)
 INSTANTIATE_TEST_SUITE_P(Damaged, DamageTest, ::testing::ValuesIn(kDamages),
                          [](const auto& AInfo) { return std::string(AInfo.param.Name); });
 
+TEST_F(StreamFilerTest, IndexEntryPastTheEndOfItsHeaderFailsTheLoad)
+{
+    auto Notes = Owned(TZMemos::Create(nullptr));
+    AddNote(Notes.get(), "crafted", "");
+    auto Filer = MakeFiler();
+    Filer->Groups()->AddNamedGroup(Filer.get(), TZPastTheEndGroup::StaticClass(), Notes.get(), nullptr, "Notes");
+    const String File = PathOf("crafted.dat");
+    ASSERT_TRUE(Filer->SaveToFile(File, nullptr, false));
+
+    EXPECT_FALSE(Filer->LoadFromFile(File, nullptr, false));
+    EXPECT_EQ(GetErrorCode(), kErrRead);
+    EXPECT_EQ(Notes->Count(), 0);   // the half-read item is dropped again
+}
+
 TEST_F(StreamFilerTest, FailedSafeSaveLeavesTheOldFileIntact)
 {
     auto Blob = MakeBlob("old contents");
@@ -482,7 +510,7 @@ TEST_F(StreamFilerTest, FailedSafeSaveLeavesTheOldFileIntact)
 
 TEST_F(StreamFilerTest, UpdateFileAppendsToTheGroupOfTheSameName)
 {
-    auto Notes = Owned(TZNotes::Create(nullptr));
+    auto Notes = Owned(TZMemos::Create(nullptr));
     AddNote(Notes.get(), "first", "");
     auto Filer = MakeFiler();
     Filer->Groups()->AddNamedGroup(Filer.get(), TZNotesGroup::StaticClass(), Notes.get(), nullptr, "Notes");

@@ -145,6 +145,8 @@ namespace {
 // crafted document nested deeper than the objects are, cannot recurse without end.
 class TWalkPath {
 public:
+    explicit TWalkPath(const TXMLObjectForm& AForm) : Form(AForm) {}
+    const TXMLObjectForm& Form;
     bool Contains(TObject* AObj) const { return std::find(FObjects.begin(), FObjects.end(), AObj) != FObjects.end(); }
     void Push(TObject* AObj) { FObjects.push_back(AObj); }
     void Pop() { FObjects.pop_back(); }
@@ -245,7 +247,7 @@ void WriteProperty(TObject* AObj, const TPropInfo* AProp, IXMLObjectType* ANode,
         return;
     }
     TObject* Value = GetObjectProp(AObj, AProp);
-    if (Value == nullptr || APath.Contains(Value))
+    if (Value == nullptr || APath.Contains(Value) || (APath.Form.SkipStreams && Value->Is<TStream>()))
         return;
     if (auto* Strings = AsOrNull<TStrings>(Value)) {
         AddValue(ANode, AProp->Name(), Strings->Text());
@@ -283,6 +285,8 @@ bool WriteObject(TObject* AObj, IXMLObjectType* ANode, TWalkPath& APath)
                     WriteObject(Entry, Item.Get(), APath);
                 }
             }
+        } else if (auto* Persistent = AsOrNull<TPersistent>(AObj); Persistent && APath.Form.WriteDefined) {
+            APath.Form.WriteDefined(Persistent, ANode);
         }
         return true;
     } catch (const std::exception&) {
@@ -354,6 +358,8 @@ bool ReadObject(TObject* AObj, IXMLObjectType* ANode, TWalkPath& APath)
             ReadCollection(Collection, ANode, APath);
         else if (auto* List = AsOrNull<TObjectList>(AObj))
             ReadObjectList(List, ANode, APath);
+        else if (auto* Persistent = AsOrNull<TPersistent>(AObj); Persistent && APath.Form.ReadDefined)
+            APath.Form.ReadDefined(Persistent, ANode);
         return true;
     } catch (const std::exception&) {
         return false;
@@ -362,15 +368,17 @@ bool ReadObject(TObject* AObj, IXMLObjectType* ANode, TWalkPath& APath)
 
 }  // namespace
 
-bool WriteObjectToXMLNode(TObject* AObj, IXMLObjectType* ANode)
+TXMLObjectForm XMLObjectForm;
+
+bool WriteObjectToXMLNode(TObject* AObj, IXMLObjectType* ANode, const TXMLObjectForm& AForm)
 {
-    TWalkPath Path;
+    TWalkPath Path(AForm);
     return WriteObject(AObj, ANode, Path);
 }
 
-bool ReadObjectFromXMLNode(TObject* AObj, IXMLObjectType* ANode)
+bool ReadObjectFromXMLNode(TObject* AObj, IXMLObjectType* ANode, const TXMLObjectForm& AForm)
 {
-    TWalkPath Path;
+    TWalkPath Path(AForm);
     return ReadObject(AObj, ANode, Path);
 }
 
@@ -389,7 +397,7 @@ TIntf<IXMLObjectsType> GetObjectsRoot(IXMLDocument* ADocument)
     return Bound<IXMLObjectsType>(ADocument->GetDocBinding("objects", TXMLObjectsType::StaticClass()));
 }
 
-void ObjectToXMLStream(TObject* AObj, TStream* AStream, bool AIndented)
+void ObjectToXMLStream(TObject* AObj, TStream* AStream, bool AIndented, const TXMLObjectForm& AForm)
 {
     TIntf<IXMLObjectsType> Root = NewObjectsDocument();
     TIntf<IXMLDocument> Document = Root->OwnerDocument();
@@ -400,7 +408,7 @@ void ObjectToXMLStream(TObject* AObj, TStream* AStream, bool AIndented)
     if (auto* Component = AsOrNull<TComponent>(AObj))
         Element->SetName(Component->Name());
     // A document that lacks part of the object must not pass for the object.
-    if (!WriteObjectToXMLNode(AObj, Element.Get()))
+    if (!WriteObjectToXMLNode(AObj, Element.Get(), AForm))
         throw EXMLDocError("The object could not be written as XML");
     Document->SaveToStream(AStream);
 }
@@ -412,14 +420,19 @@ void ObjectToXMLText(TObject* AObj, bool AIndented, String& AText)
     AText = TEncoding::ANSI()->GetString({Stream->Memory(), static_cast<size_t>(Stream->Size())});
 }
 
-void LoadObjectFromXMLStream(TObject* AObj, TStream* AStream)
+void LoadObjectFromXMLStream(TObject* AObj, TStream* AStream, const TXMLObjectForm& AForm)
 {
     if (AStream->Size() == 0)
         return;
     TIntf<IXMLDocument> Document = TXMLDocument::Create(nullptr);
     Document->LoadFromStream(AStream);
-    TIntf<IXMLObjectType> Element = GetObjectsRoot(Document.Get())->O();
-    if (Element && !ReadObjectFromXMLNode(AObj, Element.Get()))
+    TIntf<IXMLObjectsType> Root = GetObjectsRoot(Document.Get());
+    TIntf<IXMLObjectType> Element = Root->O();
+    // A well-formed document of another kind holds no stored object: reading nothing from it
+    // must not pass for a load.
+    if (Root->NodeName() != "objects")
+        throw EXMLDocError("The document holds no stored object");
+    if (Element && !ReadObjectFromXMLNode(AObj, Element.Get(), AForm))
         throw EXMLDocError("The object could not be read from XML");
 }
 
@@ -462,11 +475,20 @@ TComponent* XMLStreamToObject(TStream* AStream, TComponent* AObj)
     return AObj;
 }
 
+// A program's own form of the format may have claimed a hook already: units start in no fixed
+// order, so only a hook that still holds the component-text default is taken.
+template <class THook>
+void Claim(THook& AHook, THook ADefault, THook AOurs)
+{
+    if (AHook == ADefault)
+        AHook = AOurs;
+}
+
 const bool HooksInstalled = [] {
-    ObjectToTextHook = &XMLObjectToText;
-    TextToObjectHook = &XMLTextToObject;
-    ObjectToStreamHook = &XMLObjectToStream;
-    StreamToObjectHook = &XMLStreamToObject;
+    Claim<TXObjectToTextHook>(ObjectToTextHook, &ComponentToText, &XMLObjectToText);
+    Claim<TXTextToObjectHook>(TextToObjectHook, &TextToComponent, &XMLTextToObject);
+    Claim<TXObjectToStreamHook>(ObjectToStreamHook, &ComponentToTextStream, &XMLObjectToStream);
+    Claim<TXStreamToObjectHook>(StreamToObjectHook, &TextStreamToComponent, &XMLStreamToObject);
     return true;
 }();
 

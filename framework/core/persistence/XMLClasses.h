@@ -132,6 +132,24 @@ protected:
     TXMLPropertyTypeList() = default;
 };
 
+// ---- Forms of the format ------------------------------------------------------------------
+
+class TPersistent;
+
+// What a program's own form of the format changes in the walk; the default is the framework's.
+// The recovery program leaves streams out and stores binary defined properties.
+struct TXMLObjectForm {
+    // Objects held by properties that are streams are not written.
+    bool SkipStreams = false;
+    // Called for a persistent object that is neither a collection nor an object list, last.
+    void (*WriteDefined)(TPersistent* AObj, IXMLObjectType* ANode) = nullptr;
+    void (*ReadDefined)(TPersistent* AObj, IXMLObjectType* ANode) = nullptr;
+};
+
+// The process's form: a program that has its own installs it at start-up, before anything is
+// written or read, so that every XML object document of the process is in it.
+extern TXMLObjectForm XMLObjectForm;
+
 // ---- Documents and objects ---------------------------------------------------------------
 
 // A new counted document, active, version "1.0", bound to its root "objects".
@@ -141,21 +159,22 @@ TIntf<IXMLObjectsType> GetObjectsRoot(IXMLDocument* ADocument);
 
 // Writes AObj's stored published properties, collection items or object-list entries into
 // ANode. A property that cannot be written is left out. True also for nil arguments.
-bool WriteObjectToXMLNode(TObject* AObj, IXMLObjectType* ANode);
+bool WriteObjectToXMLNode(TObject* AObj, IXMLObjectType* ANode, const TXMLObjectForm& AForm = XMLObjectForm);
 // Applies ANode's "p" and "o" children to AObj's published properties, then fills a
 // collection (cleared first) or an object list (appended to) from the "i" children. A child
 // that cannot be applied is skipped. False for nil arguments.
-bool ReadObjectFromXMLNode(TObject* AObj, IXMLObjectType* ANode);
+bool ReadObjectFromXMLNode(TObject* AObj, IXMLObjectType* ANode, const TXMLObjectForm& AForm = XMLObjectForm);
 
 // AObj as a whole document (UTF-8) at AStream's position; the root "o" of a component carries
 // its name. Raises what the document raises.
-void ObjectToXMLStream(TObject* AObj, TStream* AStream, bool AIndented);
+void ObjectToXMLStream(TObject* AObj, TStream* AStream, bool AIndented, const TXMLObjectForm& AForm = XMLObjectForm);
 // The same document as text in the system ANSI code page: one character per byte of the
 // UTF-8 document, the form in which the stored-object readers hand XML text around. Only
 // LoadObjectFromXMLString turns it back into the document.
 void ObjectToXMLText(TObject* AObj, bool AIndented, String& AText);
 // Reads the first "o" of the document in AStream (from its start) into AObj; an empty stream
-// reads nothing. Raises EDOMParseError for a stream that holds no well-formed document.
-void LoadObjectFromXMLStream(TObject* AObj, TStream* AStream);
+// reads nothing. Raises EDOMParseError for a stream that holds no well-formed document, and
+// EXMLDocError for one whose element is not "objects".
+void LoadObjectFromXMLStream(TObject* AObj, TStream* AStream, const TXMLObjectForm& AForm = XMLObjectForm);
 // AText is a document's bytes in the ANSI code page, as ObjectToXMLText gives them.
 void LoadObjectFromXMLString(TObject* AObj, const String& AText);

@@ -302,8 +302,10 @@ TEST_F(XMLObjectFormatTest, EmptyOrMalformedInput)
     EXPECT_EQ(Settings->FCount, 5);
     EXPECT_THROW(LoadObjectFromXMLString(Settings.get(), "<objects><o><p name=\"Count\">1</o>"), EDOMParseError);
     EXPECT_THROW(LoadObjectFromXMLString(Settings.get(), "objec"), EDOMParseError);
-    // A document without an object reads nothing.
+    // A document without an object reads nothing; one of another kind is no stored object.
     LoadObjectFromXMLString(Settings.get(), "<objects/>");
+    EXPECT_THROW(LoadObjectFromXMLString(Settings.get(), "<html><o><p name=\"Count\">1</p></o></html>"),
+                 EXMLDocError);
     EXPECT_EQ(Settings->FCount, 5);
 }
 

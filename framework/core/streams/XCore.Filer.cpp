@@ -629,7 +629,8 @@ bool FilerSafeSaveToFile(const String& AFileName, TClass AFilerClass, TObject* A
         SetFirstError(kErrWrite, errno, "Cannot rename \"" + TempName + "\" to \"" + AFileName + "\"");
         OK = false;
     }
-    if (!TempName.empty() && FileExists(TempName))
+    // A free ".tmp" target is its own temporary: once renamed it is the saved file.
+    if (!TempName.empty() && (!OK || TempName != AFileName) && FileExists(TempName))
         DeleteFile(TempName);
     return ReportFilerResult(OK, kErrWrite, ARaise);
 }

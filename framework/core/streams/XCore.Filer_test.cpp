@@ -216,6 +216,13 @@ TEST_F(FilerFileTest, SafeSaveWritesTheNumberedTemporaryAndReplacesTheTarget)
     EXPECT_EQ(Names(), (std::vector<String>{"data.tmp", "data.xev", "run", "tmp"}));
 }
 
+TEST_F(FilerFileTest, SafeSaveToAFreeTmpNameKeepsTheSavedFile)
+{
+    String Name = PathOf("data.tmp");
+    ASSERT_TRUE(FilerSafeSaveToFile(Name, TXProbeFiler::StaticClass(), FItems.get()));
+    EXPECT_EQ(ContentOf(Name), "payload");
+}
+
 TEST_F(FilerFileTest, FailedSafeSaveKeepsTheOldFileAndLeavesNoTemporary)
 {
     String Name = PathOf("data.xev");

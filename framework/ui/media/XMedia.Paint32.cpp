@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "Rtl.SysUtils.h"
+#include "XMedia.Types.h"
 
 namespace {
 
@@ -127,6 +129,83 @@ struct TSourceInFormat {
 };
 
 TRect WholeBitmap(TBitmap* ABitmap) { return Rect(0, 0, ABitmap->Width(), ABitmap->Height()); }
+
+void Store32(uint8_t* APixel, uint32_t AValue) { std::memcpy(APixel, &AValue, 4); }
+
+int WidthOf(const TRect& ARect) { return std::max(0, ARect.Right - ARect.Left); }
+int HeightOf(const TRect& ARect) { return std::max(0, ARect.Bottom - ARect.Top); }
+
+using TStripComponent = float TXFotoPixel::*;
+
+// One HSL strip; the colours along it are worked out once and repeated across.
+void HSLStrip(TBitmap* ABitmap, const TRect& ARect, TXFotoPixel APixel, TStripComponent AComponent, double AFull,
+              bool AVertical)
+{
+    TRect R = ARect;
+    if (!ClipToBitmap(ABitmap, R))
+        return;
+    const int Length = AVertical ? R.Bottom - R.Top : R.Right - R.Left;
+    if (Length - 1 <= 0)
+        return;
+    const double Step = AFull / (Length - 1);
+    std::vector<uint32_t> Colors(size_t(Length), 0);
+    for (int I = 0; I < Length; ++I) {
+        TXFotoPixel P = APixel;
+        P.*AComponent = float(I * Step);
+        TXRGBColor T;
+        FotoPixelToRGB(HSLToRGB(P), T);
+        Colors[size_t(I)] = T.Blue | T.Green << 8 | T.Red << 16;
+    }
+    const int Bytes = ABitmap->BytesPerPixel();
+    for (int Y = R.Top; Y < R.Bottom; ++Y) {
+        uint8_t* P = PixelAt(ABitmap, R.Left, Y);
+        for (int X = R.Left; X < R.Right; ++X, P += Bytes)
+            StorePixel(P, Colors[size_t(AVertical ? Y - R.Top : X - R.Left)], Bytes);
+    }
+}
+
+void PaintChecker(TBitmap* ABitmap, TBrush* ABrush, TColor AColor1, TColor AColor2)
+{
+    TCanvas* Canvas = ABitmap->Canvas();
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(AColor1);
+    Canvas->FillRect(Rect(0, 0, 8, 8));
+    Canvas->Brush()->SetColor(AColor2);
+    Canvas->FillRect(Rect(4, 0, 8, 4));
+    Canvas->FillRect(Rect(0, 4, 4, 8));
+    ABrush->SetBitmap(ABitmap);
+}
+
+// Members are freed in reverse order: the brush first, the blank PNG last.
+struct TSharedPaintObjects {
+    TSharedPaintObjects()
+    {
+        BlankPng->CreateBlank(COLOR_RGBALPHA, 8, 8, 8);
+        WorkBitmap->SetPixelFormat(pf32bit);
+        GlyphScratch->SetPixelFormat(pfDevice);
+        GlyphScratch->Canvas()->Brush()->SetColor(clWhite);
+        CheckerBitmap->SetPixelFormat(pfDevice);
+        CheckerBitmap->SetSize(8, 8);
+        PaintChecker(CheckerBitmap.get(), CheckerBrush.get(), TColor(0xC0C0C0), TColor(0x808080));
+    }
+    TOwned<TPngImage> BlankPng = Owned(TPngImage::Create());
+    TOwned<TBitmap> WorkBitmap = Owned(TBitmap::Create());
+    TOwned<TBitmap> GlyphScratch = Owned(TBitmap::Create());
+    TOwned<TBitmap> CheckerBitmap = Owned(TBitmap::Create());
+    TOwned<TBrush> CheckerBrush = Owned(TBrush::Create());
+};
+
+TSharedPaintObjects& Shared()
+{
+    static TSharedPaintObjects Objects;
+    return Objects;
+}
+
+// Gives the scratch bitmap's memory back however the drawing ends.
+struct TScratchRelease {
+    TBitmap* Bitmap;
+    ~TScratchRelease() { Bitmap->SetWidth(0); }
+};
 
 } // namespace
 
@@ -435,3 +514,173 @@ void BlueStripBitmap(TBitmap* ABitmap, TXFotoPixel APixel, int ADirection)
 {
     BlueStrip(ABitmap, WholeBitmap(ABitmap), APixel, ADirection);
 }
+
+uint32_t CoverageBlend(uint32_t AMask, uint32_t ADest, uint32_t AColor)
+{
+    const int Coverage = 255 - int(Round((ByteOf(AMask, 0) + ByteOf(AMask, 1) + ByteOf(AMask, 2)) / 3.0));
+    const int Held = ADest < 0x01000000 ? 255 : ByteOf(ADest, 3);
+    int Weight = 0;
+    int Fourth = Held;
+    if (Held == 255)
+        Weight = Coverage;
+    else if (Held == Coverage)
+        Weight = 127;
+    else if (Coverage < Held)
+        Weight = int(Round(Coverage * 127.0 / Held));
+    else {
+        Weight = 255 - int(Round(Held * 127.0 / Coverage));
+        Fourth = Coverage;
+    }
+    uint32_t Result = uint32_t(Fourth) << 24;
+    for (int I = 0; I < 3; ++I)
+        Result |= uint32_t(BlendByte(uint8_t(Weight), ByteOf(AColor, I), ByteOf(ADest, I))) << (8 * I);
+    return Result;
+}
+
+void TintGlyphLine(void* ADst, const void* AMask, int ACount, uint32_t AEmpty, uint32_t AColor)
+{
+    auto* D = static_cast<uint8_t*>(ADst);
+    auto* M = static_cast<const uint8_t*>(AMask);
+    for (int I = 0; I < ACount; ++I, D += 4, M += 4) {
+        const uint32_t Mask = Load32(M) & 0x00FFFFFF;
+        const uint32_t Dest = Load32(D);
+        if (Mask == 0x00FFFFFF)
+            continue;
+        if (Mask == 0)
+            Store32(D, AColor);
+        else if (Dest == AEmpty)
+            Store32(D, (AColor & 0x00FFFFFF) | (InverseGrey(Mask) & 0xFF) << 24);
+        else
+            Store32(D, CoverageBlend(Mask, Dest, AColor));
+    }
+}
+
+void DrawTintedMetafile(TBitmap* ADest, const TRect& ARect, TColor AColor, TGraphic* AGlyph)
+{
+    const int W = WidthOf(ARect), H = HeightOf(ARect);
+    if (ADest->PixelFormat() != pf32bit || W == 0 || H == 0)
+        return;
+    TBitmap* Scratch = GlyphScratch();
+    TScratchRelease Release{Scratch};
+    Scratch->SetSize(W, H);
+    Scratch->Canvas()->FillRect(Rect(0, 0, W, H));
+    Scratch->Canvas()->StretchDraw(Rect(0, 0, W, H), AGlyph);
+    const uint32_t Color = ColorToBGR(AColor);
+    const uint32_t Empty = ColorToBGR(TColor(0xFF00FF));
+    ForEachClippedRow(ADest, Scratch, ARect.Left, ARect.Top, Rect(0, 0, W, H),
+                      [&](uint8_t* D, const uint8_t* M, int N) { TintGlyphLine(D, M, N, Empty, Color); });
+}
+
+void HueStrip(TBitmap* ABitmap, const TRect& ARect, TXFotoPixel APixel, bool AVertical)
+{
+    HSLStrip(ABitmap, ARect, APixel, &TXFotoPixel::C1, 360, AVertical);
+}
+
+void SaturationStrip(TBitmap* ABitmap, const TRect& ARect, TXFotoPixel APixel, bool AVertical)
+{
+    HSLStrip(ABitmap, ARect, APixel, &TXFotoPixel::C2, 1, AVertical);
+}
+
+void LightnessStrip(TBitmap* ABitmap, const TRect& ARect, TXFotoPixel APixel, bool AVertical)
+{
+    HSLStrip(ABitmap, ARect, APixel, &TXFotoPixel::C3, 1, AVertical);
+}
+
+void HueStripBitmap(TBitmap* ABitmap, TXFotoPixel APixel, bool AVertical)
+{
+    HueStrip(ABitmap, WholeBitmap(ABitmap), APixel, AVertical);
+}
+
+void SaturationStripBitmap(TBitmap* ABitmap, TXFotoPixel APixel, bool AVertical)
+{
+    SaturationStrip(ABitmap, WholeBitmap(ABitmap), APixel, AVertical);
+}
+
+void LightnessStripBitmap(TBitmap* ABitmap, TXFotoPixel APixel, bool AVertical)
+{
+    LightnessStrip(ABitmap, WholeBitmap(ABitmap), APixel, AVertical);
+}
+
+void MakeColorField(TBitmap* ABitmap, int AW, int AH)
+{
+    ABitmap->SetPixelFormat(pf24bit);
+    ABitmap->SetSize(AW, AH);
+    for (int I = 0; I < AH; ++I)
+        HueStrip(ABitmap, Rect(0, I, AW, I + 1), TXFotoPixel{0, 1, float(double(AH - I) / AH)}, false);
+}
+
+void DrawCrossedBox(TCanvas* ACanvas, const TRect& ARect)
+{
+    ACanvas->Brush()->SetStyle(bsSolid);
+    ACanvas->Brush()->SetColor(clWhite);
+    ACanvas->Pen()->SetStyle(psSolid);
+    ACanvas->Pen()->SetColor(clBlack);
+    ACanvas->Pen()->SetWidth(10);
+    ACanvas->Rectangle(ARect);
+    ACanvas->MoveTo(ARect.Left, ARect.Top);
+    ACanvas->LineTo(ARect.Right, ARect.Bottom);
+    ACanvas->MoveTo(ARect.Left, ARect.Bottom);
+    ACanvas->LineTo(ARect.Right, ARect.Top);
+}
+
+void DrawLine(TCanvas* ACanvas, int AX1, int AY1, int AX2, int AY2, TColor AColor)
+{
+    ACanvas->Pen()->SetColor(AColor);
+    ACanvas->MoveTo(AX1, AY1);
+    ACanvas->LineTo(AX2, AY2);
+}
+
+void MakeCheckerBrush(TColor AColor1, TColor AColor2)
+{
+    PaintChecker(CheckerBitmap(), CheckerBrush(), AColor1, AColor2);
+}
+
+void MapRect(const TRect& AToRect, const TRect& AFromRect, const TRect& ARect, TRect& AResult)
+{
+    if (AFromRect == AToRect) {
+        AResult = ARect;
+        return;
+    }
+    AResult = Rect(0, 0, 0, 0);
+    const int FW = WidthOf(AFromRect), FH = HeightOf(AFromRect);
+    if (FW == 0 || FH == 0)
+        return;
+    const double SX = double(WidthOf(AToRect)) / FW;
+    const double SY = double(HeightOf(AToRect)) / FH;
+    const int X = int(Round(SX * (ARect.Left - AFromRect.Left))) + AToRect.Left;
+    const int Y = int(Round((ARect.Top - AFromRect.Top) * SY)) + AToRect.Top;
+    AResult = Rect(X, Y, X + int(Round(SX * WidthOf(ARect))), Y + int(Round(SY * HeightOf(ARect))));
+}
+
+void MapClipRect(const TRect& AToRect, const TRect& AFromRect, const TRect& ARect, TRect& ADestPart,
+                 TRect& ASourcePart)
+{
+    ADestPart = Rect(0, 0, 0, 0);
+    ASourcePart = Rect(0, 0, 0, 0);
+    if (ARect.Left > AFromRect.Right || ARect.Top > AFromRect.Bottom)
+        return;
+    TRect R = ARect;
+    R.Right = std::min(R.Right, AFromRect.Right);
+    R.Bottom = std::min(R.Bottom, AFromRect.Bottom);
+    ASourcePart = R;
+    TRect Mapped;
+    MapRect(AToRect, AFromRect, R, Mapped);
+    const int TW = WidthOf(AToRect), TH = HeightOf(AToRect);
+    if (RectIsEmpty(Mapped) || TW == 0 || TH == 0)
+        return;
+    ADestPart = Mapped;
+    if (Mapped.Left < 0) {
+        ADestPart.Left = 0;
+        ASourcePart.Left = AFromRect.Left - int(Round(AToRect.Left * (double(WidthOf(AFromRect)) / TW)));
+    }
+    if (Mapped.Top < 0) {
+        ADestPart.Top = 0;
+        ASourcePart.Top = AFromRect.Top - int(Round(AToRect.Top * (double(HeightOf(AFromRect)) / TH)));
+    }
+}
+
+TBrush* CheckerBrush() { return Shared().CheckerBrush.get(); }
+TBitmap* CheckerBitmap() { return Shared().CheckerBitmap.get(); }
+TBitmap* GlyphScratch() { return Shared().GlyphScratch.get(); }
+TBitmap* WorkBitmap32() { return Shared().WorkBitmap.get(); }
+TPngImage* BlankPng() { return Shared().BlankPng.get(); }

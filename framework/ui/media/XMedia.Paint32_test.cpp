@@ -207,4 +207,151 @@ TEST(MediaPaint32Test, GradientsAndStrips)
     }
 }
 
+TEST(MediaPaint32Test, CoverageBlendAndGlyphTint)
+{
+    struct {
+        uint32_t Dest, Expected;
+    } const Cases[] = {
+        {0x00000000, 0xFF00007E},   // no coverage held yet: weight is the mask's 127
+        {0x7F000000, 0x7F00007E},   // the same coverage held: half
+        {0xC8000000, 0xC8000050},   // more held: Round(127 * 127 / 200)
+        {0x40000000, 0x7F0000BE},   // less held: 255 - Round(64 * 127 / 127), and the mask's coverage
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(CoverageBlend(0x00808080, Case.Dest, 0x000000FF), Case.Expected) << std::hex << Case.Dest;
+
+    uint32_t Dst[] = {0x00123456, 0x00123456, 0x00FF00FF, 0x00000000};
+    const uint32_t Mask[] = {0xFFFFFFFF, 0x00000000, 0x00808080, 0xFF808080};
+    TintGlyphLine(Dst, Mask, 4, 0x00FF00FF, 0x000000FF);
+    EXPECT_EQ(std::vector<uint32_t>(Dst, Dst + 4),
+              (std::vector<uint32_t>{0x00123456, 0x000000FF, 0x7F0000FF, 0xFF00007E}));
+}
+
+TEST(MediaPaint32Test, DrawTintedMetafileTintsTheGlyphInPlace)
+{
+    // Black, grey and white columns, drawn at their own size and cut by the right edge.
+    auto Glyph = FilledBitmap(pf24bit, 3, 2, 0x00FFFFFF);
+    for (int Y = 0; Y < 2; ++Y) {
+        auto* Row = static_cast<uint8_t*>(Glyph->ScanLine(Y));
+        std::memset(Row, 0, 3);
+        std::memset(Row + 3, 0x80, 3);
+    }
+    auto Dest = FilledBitmap(pf32bit, 6, 4, 0x00FF00FF);
+    DrawTintedMetafile(Dest.get(), Rect(4, 1, 7, 3), TColor(0x0000FF), Glyph.get());
+    EXPECT_EQ(PixelOf(Dest.get(), 4, 1), 0x00FF0000u);
+    EXPECT_EQ(PixelOf(Dest.get(), 5, 2), 0x7FFF0000u);
+    EXPECT_EQ(PixelOf(Dest.get(), 3, 1), 0x00FF00FFu);
+    EXPECT_EQ(PixelOf(Dest.get(), 4, 0), 0x00FF00FFu);
+    EXPECT_EQ(GlyphScratch()->Width(), 0);
+
+    // Metafiles are not rendered here, and other formats are not tinted: nothing changes.
+    auto Metafile = Owned(TMetafile::Create());
+    Metafile->SetSize(3, 2);
+    auto Untouched = FilledBitmap(pf32bit, 6, 4, 0x00FF00FF);
+    DrawTintedMetafile(Untouched.get(), Rect(0, 0, 6, 4), clBlack, Metafile.get());
+    auto Narrow = FilledBitmap(pf24bit, 6, 4, 0x00FF00FF);
+    DrawTintedMetafile(Narrow.get(), Rect(0, 0, 3, 2), clBlack, Glyph.get());
+    for (TBitmap* B : {Untouched.get(), Narrow.get()})
+        EXPECT_EQ(PixelOf(B, 0, 0), 0x00FF00FFu);
+}
+
+TEST(MediaPaint32Test, HSLStripsRunFromZeroToFull)
+{
+    for (TPixelFormat Format : {pf24bit, pf32bit}) {
+        auto Hue = FilledBitmap(Format, 361, 2, 0x00123456);
+        HueStripBitmap(Hue.get(), TXFotoPixel{77, 1, 0.5f}, false);
+        const uint32_t Expected[][2] = {{0, 0x00FF0000}, {60, 0x00FFFF00}, {120, 0x0000FF00}, {240, 0x000000FF},
+                                        {360, 0x00FF0000}};
+        for (const auto& [Column, Value] : Expected)
+            EXPECT_EQ(PixelOf(Hue.get(), int(Column), 1), Value) << Column;
+
+        auto Light = FilledBitmap(Format, 2, 3, 0x00123456);
+        LightnessStripBitmap(Light.get(), TXFotoPixel{120, 1, 0.9f}, true);
+        const std::vector<uint32_t> Column = {PixelOf(Light.get(), 1, 0), PixelOf(Light.get(), 1, 1),
+                                              PixelOf(Light.get(), 1, 2)};
+        EXPECT_EQ(Column, (std::vector<uint32_t>{0x00000000, 0x0000FF00, 0x00FFFFFF}));
+
+        auto Saturation = FilledBitmap(Format, 5, 1, 0x00123456);
+        SaturationStrip(Saturation.get(), Rect(2, -1, 9, 3), TXFotoPixel{0, 0.3f, 0.5f}, false);
+        EXPECT_EQ(PixelOf(Saturation.get(), 1, 0), 0x00123456u);
+        EXPECT_EQ(PixelOf(Saturation.get(), 2, 0), 0x00808080u);
+        EXPECT_EQ(PixelOf(Saturation.get(), 4, 0), 0x00FF0000u);
+
+        // A strip one pixel long has no step.
+        auto One = FilledBitmap(Format, 1, 4, 0x00123456);
+        HueStripBitmap(One.get(), TXFotoPixel{0, 1, 0.5f}, false);
+        EXPECT_EQ(PixelOf(One.get(), 0, 0), 0x00123456u);
+    }
+}
+
+TEST(MediaPaint32Test, ColorFieldRunsHueAcrossAndLightnessDown)
+{
+    auto Field = FilledBitmap(pf32bit, 1, 1, 0);
+    MakeColorField(Field.get(), 4, 2);
+    EXPECT_EQ(Field->PixelFormat(), pf24bit);
+    ASSERT_EQ(Field->Width(), 4);
+    ASSERT_EQ(Field->Height(), 2);
+    EXPECT_EQ(PixelOf(Field.get(), 2, 0), 0x00FFFFFFu);
+    EXPECT_EQ(PixelOf(Field.get(), 0, 1), 0x00FF0000u);
+    EXPECT_EQ(PixelOf(Field.get(), 1, 1), 0x0000FF00u);
+    EXPECT_EQ(PixelOf(Field.get(), 3, 1), 0x00FF0000u);
+}
+
+TEST(MediaPaint32Test, MapRectsBetweenFrames)
+{
+    TRect R;
+    MapRect(Rect(0, 0, 200, 50), Rect(0, 0, 100, 100), Rect(10, 10, 20, 20), R);
+    EXPECT_EQ(R, Rect(20, 5, 40, 10));
+    MapRect(Rect(5, 5, 9, 9), Rect(5, 5, 9, 9), Rect(-1, 2, 30, 4), R);
+    EXPECT_EQ(R, Rect(-1, 2, 30, 4));
+    MapRect(Rect(0, 0, 10, 10), Rect(3, 0, 3, 10), Rect(0, 0, 5, 5), R);
+    EXPECT_EQ(R, Rect(0, 0, 0, 0));
+
+    struct {
+        TRect To, R, ExpectDest, ExpectSource;
+    } const Cases[] = {
+        {{10, 10, 210, 110}, {0, 0, 100, 50}, {10, 10, 210, 110}, {0, 0, 100, 50}},
+        {{-50, -20, 150, 80}, {0, 0, 100, 50}, {0, 0, 150, 80}, {25, 10, 100, 50}},
+        {{0, 0, 200, 100}, {50, 25, 300, 300}, {100, 50, 200, 100}, {50, 25, 100, 50}},
+        {{0, 0, 200, 100}, {101, 0, 120, 10}, {0, 0, 0, 0}, {0, 0, 0, 0}},
+        {{0, 0, 0, 100}, {0, 0, 100, 50}, {0, 0, 0, 0}, {0, 0, 100, 50}},
+    };
+    for (const auto& Case : Cases) {
+        TRect Dest, Source;
+        MapClipRect(Case.To, Rect(0, 0, 100, 50), Case.R, Dest, Source);
+        EXPECT_EQ(Dest, Case.ExpectDest) << Case.To.Left << "," << Case.R.Left;
+        EXPECT_EQ(Source, Case.ExpectSource) << Case.To.Left << "," << Case.R.Left;
+    }
+}
+
+TEST(MediaPaint32Test, CrossedBoxLineAndCheckerBrush)
+{
+    auto Box = FilledBitmap(pf32bit, 40, 40, 0x00808080);
+    DrawCrossedBox(Box->Canvas(), Rect(0, 0, 40, 40));
+    EXPECT_EQ(PixelOf(Box.get(), 20, 20) & 0xFFFFFF, 0u);
+    EXPECT_EQ(PixelOf(Box.get(), 2, 20) & 0xFFFFFF, 0u);
+    EXPECT_EQ(PixelOf(Box.get(), 20, 8) & 0xFFFFFF, 0x00FFFFFFu);
+    DrawLine(Box->Canvas(), 0, 39, 40, 39, clRed);
+    EXPECT_EQ(PixelOf(Box.get(), 20, 39) & 0xFFFFFF, 0x00FF0000u);
+
+    EXPECT_EQ(CheckerBrush()->Bitmap(), CheckerBitmap());
+    EXPECT_EQ(CheckerBitmap()->Width(), 8);
+    EXPECT_EQ(PixelOf(CheckerBitmap(), 0, 0) & 0xFFFFFF, 0x00C0C0C0u);
+    EXPECT_EQ(PixelOf(CheckerBitmap(), 5, 1) & 0xFFFFFF, 0x00808080u);
+    MakeCheckerBrush(clRed, clBlue);
+    auto Filled = FilledBitmap(pf32bit, 16, 8, 0);
+    Filled->Canvas()->SetBrush(CheckerBrush());
+    Filled->Canvas()->FillRect(Rect(0, 0, 16, 8));
+    const uint32_t Row0[] = {0x00FF0000, 0x000000FF, 0x00FF0000, 0x000000FF};
+    const uint32_t Row5[] = {0x000000FF, 0x00FF0000, 0x000000FF, 0x00FF0000};
+    for (int Square = 0; Square < 4; ++Square) {
+        EXPECT_EQ(PixelOf(Filled.get(), 4 * Square + 1, 0) & 0xFFFFFF, Row0[Square]) << Square;
+        EXPECT_EQ(PixelOf(Filled.get(), 4 * Square + 1, 5) & 0xFFFFFF, Row5[Square]) << Square;
+    }
+    MakeCheckerBrush(TColor(0xC0C0C0), TColor(0x808080));
+    EXPECT_EQ(BlankPng()->Width(), 8);
+    EXPECT_EQ(BlankPng()->Header().ColorType, COLOR_RGBALPHA);
+    EXPECT_EQ(WorkBitmap32()->PixelFormat(), pf32bit);
+}
+
 } // namespace
