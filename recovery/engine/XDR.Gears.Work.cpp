@@ -39,12 +39,14 @@ void TXDRData::Init()
     FExtensions->SetSorted(true);
     FFileIO = TXFileDiskIO::Create(nullptr);
     FDiskIO = TXDiskIO::Create(nullptr);
+    FFATDisk = TXDRFATDisk::Create();
     FUsedBlocks = TXBlocks::Create();
 }
 
 TXDRData::~TXDRData()
 {
     FreeAndNil(FUsedBlocks);
+    FreeAndNil(FFATDisk);
     FreeAndNil(FDiskIO);
     FreeAndNil(FFileIO);
     FreeAndNil(FExtensions);
@@ -56,6 +58,7 @@ void TXDRData::DoClear()
     FCurrentIO = nullptr;
     FFileIO->Close();
     FDiskIO->Close();
+    FFATDisk->Clear();
 }
 
 // ---- TXCustomDRThread --------------------------------------------------------------------
@@ -198,7 +201,48 @@ void TXDRDeepScanThread::DoScan()
     Search()->SetStream(Data->CurrentIO()->GetStream());
     Data->Files()->Clear();
     Data->UsedBlocks()->Clear();
-    CarveUpTo(Data->CurrentIO()->DiskInfo().DiskSize);
+    // A card without a FAT (FAT12 or none) is carved whole, without sections.
+    if (!Data->FATDisk()->Open(Data->CurrentIO()))
+        CarveUpTo(Data->CurrentIO()->DiskInfo().DiskSize);
+    else
+        ScanFileSystem();
+}
+
+template <class TStage>
+bool TXDRDeepScanThread::InSection(uint8_t APercent, TStage AStage)
+{
+    TIntf<IXProgress> Progress = Worker()->GetProgress();
+    Progress->BeginSubRange(APercent);
+    AStage();
+    Progress->Finish();
+    return !Stopped();
+}
+
+void TXDRDeepScanThread::ScanFileSystem()
+{
+    TXDRData* Data = this->Data();
+    TXDRFATDisk* Disk = Data->FATDisk();
+    TXBlocks* Used = Data->UsedBlocks();
+    const int64_t DiskSize = Data->CurrentIO()->DiskInfo().DiskSize;
+    if (!InSection(35, [&] { Disk->RecoverEntries(Used, Worker().Get()); })
+        || !InSection(15, [&] { Disk->RecoverLostEntries(Worker().Get()); }))
+        return;
+    (void)InSection(50, [&] {
+        if (Used->Count() == 0) {
+            CarveUpTo(DiskSize);
+            return;
+        }
+        Used->SortAndMerge();
+        const TXBlock& Last = Used->Items(Used->Count() - 1);
+        const int64_t LastUsed = Last.Start + Last.Size - 1;
+        // The free areas first; then everything up to the last used byte, live files included,
+        // for photos a damaged directory does not list.
+        if (InSection(50, [&] { CarveUpTo(DiskSize); }))
+            (void)InSection(50, [&] {
+                Used->Clear();
+                CarveUpTo(LastUsed);
+            });
+    });
 }
 
 void TXDRDeepScanThread::CarveUpTo(int64_t ALimit)

@@ -12,6 +12,7 @@
 #include "XCore.IO.Classes.h"
 #include "XCore.Search.h"
 #include "XDR.Classes.h"
+#include "XDR.Gears.Work.F.h"
 
 namespace XDR::Gears::Work {
 
@@ -29,6 +30,8 @@ public:
     void SetCurrentIO(TXCustomDiskIO* AValue) { FCurrentIO = AValue; }
     TXFileDiskIO* FileIO() const { return FFileIO; }
     TXDiskIO* DiskIO() const { return FDiskIO; }
+    // The FAT of the current source, for the scan's file-system stages.
+    TXDRFATDisk* FATDisk() const { return FFATDisk; }
     // The bytes the file system accounts for, which carving leaves out.
     TXBlocks* UsedBlocks() const { return FUsedBlocks; }
     // The data gear's collection (not owned).
@@ -39,7 +42,7 @@ protected:
     TXDRData() = default;
     ~TXDRData() override;
     void Init() override;
-    // Forgets the current source and closes both.
+    // Forgets the current source, closes both and clears the FAT.
     void DoClear() override;
 
 private:
@@ -48,6 +51,7 @@ private:
     TXCustomDiskIO* FCurrentIO = nullptr;
     TXFileDiskIO* FFileIO = nullptr;      // owned
     TXDiskIO* FDiskIO = nullptr;          // owned
+    TXDRFATDisk* FFATDisk = nullptr;      // owned
     TXBlocks* FUsedBlocks = nullptr;      // owned
     TXDRFileCollection* FFiles = nullptr;
 };
@@ -133,6 +137,11 @@ protected:
     void DoScan() override;
 
 private:
+    // The file system's files, then carving around them and over them.
+    void ScanFileSystem();
+    // Runs AStage in a progress section of APercent; False when the scan is to stop.
+    template <class TStage>
+    bool InSection(uint8_t APercent, TStage AStage);
     // Progress follows the read position up to ALimit; 0 removes the hook.
     void SetProgressLimit(int64_t ALimit);
     void BufferFilled(TObject* ASender, int64_t ABufferStart);

@@ -137,6 +137,35 @@ TEST_F(DeepScanTest, RealCameraFilesAreCarvedWithTheirOwnType)
     EXPECT_EQ(Types, Expected);
 }
 
+// Cards made by the fixture script: three photos and a video, one photo deleted.
+TEST_F(DeepScanTest, FatCardsGiveTheirFilesOnceUnderTheirNames)
+{
+    for (const char* Options : {"--fat 16 --size-mb 8", "--fat 32 --size-mb 40"}) {
+        SCOPED_TRACE(Options);
+        ScanImage(XTestFixtures::CardImage(Options));
+        ASSERT_EQ(Heard.EndError.Code, 0);
+        std::vector<String> Names;
+        for (int I = 0; I < Files->Count(); ++I) {
+            Names.push_back(Files->Items(I)->Name());
+            // The second carving pass reads the live files again: each is reported once.
+            for (int J = 0; J < I; ++J)
+                EXPECT_FALSE(Files->Items(I)->Blocks()->Equals(Files->Items(J)->Blocks())) << Names.back();
+        }
+        std::sort(Names.begin(), Names.end());
+        EXPECT_EQ(Names, (std::vector<String>{"!MG_0002.JPG", "IMG_0001.JPG", "IMG_0003.JPG", "MVI_0004.AVI"}));
+    }
+}
+
+TEST_F(DeepScanTest, AFat12CardIsCarvedWhole)
+{
+    ScanImage(XTestFixtures::CardImage("--fat 12 --size-mb 4"));
+    ASSERT_EQ(Heard.EndError.Code, 0);
+    int Photos = 0;
+    for (int I = 0; I < Files->Count(); ++I)
+        Photos += Files->Items(I)->FileType() == ".jpg" && Files->Items(I)->Name().size() == 10;
+    EXPECT_EQ(Photos, 3);   // the deleted one too, under a carved name
+}
+
 TEST_F(DeepScanTest, ARemovedCardEndsTheScanWithItsCode)
 {
     TCard Card(2 << 20);

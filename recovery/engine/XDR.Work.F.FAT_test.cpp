@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "Rtl.DateUtils.h"
+#include "Rtl.Streams.h"
 #include "XCode.Trek.h"
 #include "XCore.Errors.h"
 #include "XCore.IO.Classes.h"

@@ -312,6 +312,11 @@ void LockLgChangedHandlers()
     Handlers().Locked = true;
 }
 
+bool LgChangedHandlersLocked()
+{
+    return Handlers().Locked;
+}
+
 void UnlockLgChangedHandlers(bool AFire)
 {
     Handlers().Locked = false;

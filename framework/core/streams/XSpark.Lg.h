@@ -181,3 +181,4 @@ void UnregisterLgChangedHandler(const TMethod<void()>& AHandler);
 void NotifyLgChanged();
 void LockLgChangedHandlers();
 void UnlockLgChangedHandlers(bool AFire);
+bool LgChangedHandlersLocked();

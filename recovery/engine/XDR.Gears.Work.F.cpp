@@ -1,0 +1,467 @@
+// XDR.Gears.Work.F.cpp: directory walks and the found files of the FAT stages.
+#include "XDR.Gears.Work.F.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Rtl.Files.h"
+#include "XCode.Trek.h"
+#include "XCore.App.Helpers.h"
+#include "XCore.Engine.Notifications.h"
+#include "XCore.Engine.Worker.h"
+#include "XCore.IO.Classes.h"
+#include "XCore.Search.h"
+#include "XCore.Streams.Buffered.h"
+#include "XDR.Classes.h"
+#include "XDR.Work.P.h"
+
+namespace {
+
+constexpr int kEntriesPerSector = kDirSectorSize / kDirEntrySize;
+// How much of a deleted file must hold something other than one repeated byte.
+constexpr int64_t kContentTestSize = 4096;
+
+bool IsCancelled(IXWorker* AWorker)
+{
+    return IsApplicationTerminating() || AWorker->IsTerminated();
+}
+
+TXFileSystemEntry* MakeEntry(const uint8_t* ADirEntry, bool AFat32)
+{
+    bool Folder = IsFolderEntry(ADirEntry);
+    TXFileSystemEntry* Entry = Folder ? TXFileSystemFolderEntry::Create() : TXFileSystemEntry::Create();
+    Entry->Name = DirEntryName(ADirEntry);
+    Entry->Size = DirEntrySize(ADirEntry);
+    DirEntryDates(ADirEntry, Entry->Created, Entry->Modified, Entry->Accessed);
+    Entry->FirstCluster = DirEntryFirstCluster(ADirEntry, AFat32);
+    Entry->Flags = (Folder ? kEntryFolder : 0) | (IsDeletedDirEntry(ADirEntry) ? kEntryDeleted : 0);
+    return Entry;
+}
+
+// Entries up to the first end entry or the first one that is no directory entry at all.
+void ReadDirEntries(TStream* AStream, bool AFat32, uint32_t ASectorCount, int64_t AOffset, TXDRDirClusterObject* AObject)
+{
+    uint8_t Sector[kDirSectorSize];
+    for (uint32_t I = 0; I < ASectorCount; ++I) {
+        if (!StreamReadAt(AStream, Sector, kDirSectorSize, AOffset + int64_t(I) * kDirSectorSize))
+            return;
+        if (I == 0 && IsDotDirEntry(Sector))
+            AObject->Flags |= kDirClusterDotFirst;
+        for (int E = 0; E < kEntriesPerSector; ++E) {
+            const uint8_t* DirEntry = Sector + E * kDirEntrySize;
+            if (!IsPlausibleDirEntry(DirEntry) || IsEndDirEntry(DirEntry))
+                return;
+            if (IsFileEntry(DirEntry) || IsFolderEntry(DirEntry))
+                AObject->Entries()->Add(MakeEntry(DirEntry, AFat32));
+        }
+    }
+}
+
+// A free cluster that still reads as a directory: something in its first entry, and nothing
+// in any entry that a directory could not hold.
+bool LooksLikeDirCluster(const std::vector<uint8_t>& AData)
+{
+    if (std::all_of(AData.begin(), AData.begin() + kDirEntrySize, [](uint8_t B) { return B == 0; }))
+        return false;
+    for (size_t Offset = 0; Offset < AData.size(); Offset += kDirEntrySize)
+        if (!IsPlausibleDirEntry(AData.data() + Offset))
+            return false;
+    return true;
+}
+
+// The clusters of a live file: the chain from AFirst as far as the size needs. False when the
+// chain ends early, leaves the map or comes back to a cluster it holds (its bytes would repeat).
+bool CollectChain(const TXFAT& AFat, uint32_t AFirst, int64_t ASize, std::vector<uint32_t>& AChain)
+{
+    AChain.clear();
+    for (uint32_t Cluster = AFirst; ASize > 0; ASize -= AFat.ClusterSize()) {
+        if (!AFat.IsInMap(Cluster) || AChain.size() == AFat.ClusterCount())
+            return false;
+        AChain.push_back(Cluster);
+        const ClusterEntry& Entry = AFat.Map()[Cluster];
+        Cluster = Entry.State == clNext ? Entry.Next : 0;
+    }
+    std::vector<uint32_t> Sorted = AChain;
+    std::sort(Sorted.begin(), Sorted.end());
+    return std::adjacent_find(Sorted.begin(), Sorted.end()) == Sorted.end();
+}
+
+// A cluster past the map counts as free: the map may be shorter than the card.
+bool IsFreeCluster(const TXFAT& AFat, uint32_t ACluster)
+{
+    return ACluster >= AFat.ClusterCount() || AFat.Map()[ACluster].State == clAvailable;
+}
+
+// The first free cluster after ACluster inside the map; 0 when there is none.
+uint32_t NextFreeCluster(const TXFAT& AFat, uint32_t ACluster)
+{
+    for (uint32_t Cluster = ACluster + 1; Cluster < AFat.ClusterCount(); ++Cluster)
+        if (AFat.Map()[Cluster].State == clAvailable)
+            return Cluster;
+    return 0;
+}
+
+void DescribeItem(TXDRFileItem* AItem, const TXFileSystemEntry* AEntry)
+{
+    AItem->SetFileType(ExtractFileExt(AEntry->Name));
+    AItem->SetName(AEntry->Name);
+    AItem->SetCreated(AEntry->Created);
+    AItem->SetModified(AEntry->Modified);
+    AItem->SetAccessed(AEntry->Accessed);
+}
+
+// The picture size the format read from the file's header, else the one its thumbnail gave.
+void DescribePicture(TXDRFileItem* AItem, TXDRScanFormat* AFormat, TStream* AStream)
+{
+    TXDRDimensions Dimensions = AFormat->Dimensions();
+    TXDRDimensions PictureSize;
+    SetThumbnailState(AItem->Status(), AFormat->MakeThumbnail(PictureSize, AItem->Thumbnail(), AItem->Blocks(), AStream));
+    if (Dimensions == TXDRDimensions())
+        Dimensions = PictureSize;
+    AItem->SetImageSize(TXSize::Create(Dimensions.Width, Dimensions.Height));
+}
+
+// The first bytes of a deleted file are all zero or all FF when its clusters were wiped or
+// reused by something that does not start where the file did.
+bool HoldsContent(TStream* AFileBytes)
+{
+    std::vector<uint8_t> Head(static_cast<size_t>(std::min(AFileBytes->Size(), kContentTestSize)));
+    if (Head.empty() || !StreamReadAt(AFileBytes, Head.data(), static_cast<int64_t>(Head.size()), 0))
+        return false;
+    auto Only = [&Head](uint8_t AValue) { return std::all_of(Head.begin(), Head.end(), [AValue](uint8_t B) { return B == AValue; }); };
+    return !Only(0x00) && !Only(0xFF);
+}
+
+uint32_t EntryCount(const TXDRDirClusterList* AClusters)
+{
+    uint32_t Count = 0;
+    for (int I = 0; I < AClusters->Count(); ++I)
+        Count += static_cast<uint32_t>(AClusters->Items(I)->Entries()->Count());
+    return Count;
+}
+
+void AddLines(IXCodeTrek* ATrek, const TStrings& ALines)
+{
+    for (int I = 0; I < ALines.Count(); ++I)
+        ATrek->Add(ALines[I]);
+}
+
+}  // namespace
+
+// ---- Opening -----------------------------------------------------------------------------
+
+bool TXDRFATDisk::Open(TXCustomDiskIO* AIO)
+{
+    return Open(AIO->GetStream(), AIO->DiskInfo());
+}
+
+bool TXDRFATDisk::Open(TStream* AStream, const TXDiskInfoRecord& ADiskInfo)
+{
+    Clear();
+    TXBootSector& Boot = FFAT->BootSector();
+    Boot[11] = 512 & 0xFF;
+    Boot[12] = 512 >> 8;
+    Boot[13] = 1;
+    TXDiskInfoRecord Info = ADiskInfo;
+    bool Ok = false;
+    if (Info.FileSystemName.empty() || Info.FileSystemName.find("FAT") != String::npos) {
+        try {
+            TXBootSector Read{};
+            if (StreamReadAt(AStream, Read.data(), kBootSectorSize, 0)) {
+                int32_t Type = FatTypeOfBootSector(Read);
+                Ok = Type == fskFat16 || Type == fskFat32;
+            }
+            if (Ok) {
+                Boot = Read;
+                if (Info.BytesPerSector == 0)
+                    Info.BytesPerSector = Boot[11] | (Boot[12] << 8);
+                if (Info.ClusterSize == 0)
+                    Info.ClusterSize = FatClusterSize(Boot);
+                Ok = FFAT->Open(AStream, Info);
+            }
+        } catch (const std::exception&) {
+            Ok = false;
+        }
+    }
+    FOpened = Ok;
+    TraceDump();
+    return Ok;
+}
+
+void TXDRFATDisk::DoClear()
+{
+    inherited::DoClear();
+    FFAT->Clear();
+    FClusters->Clear();
+    FOpened = false;
+}
+
+// ---- Directories -------------------------------------------------------------------------
+
+int TXDRFATDisk::ReadDirCluster(uint32_t ASectorCount, uint32_t ACluster, IXWorker* AWorker, int64_t AOffset)
+{
+    if (ACluster == 0 || IsCancelled(AWorker))
+        return -1;
+    TXDRDirClusterObject* Object = TXDRDirClusterObject::Create();
+    Object->Cluster = ACluster;
+    int Index = FClusters->Add(Object);
+    bool Lost = FFAT->IsInMap(ACluster) && FFAT->Map()[ACluster].State == clAvailableFolder;
+    ReadDirEntries(FFAT->Stream(), FFAT->FatType() == fskFat32, ASectorCount, AOffset, Object);
+    if (Lost)
+        Object->Flags |= kDirClusterLost;
+    return Index;
+}
+
+void TXDRFATDisk::WalkDirCluster(int AIndex, std::vector<uint32_t>& APending)
+{
+    TXDRDirClusterObject* Object = FClusters->Items(AIndex);
+    Object->Flags |= kDirClusterWalked;
+    TXFileSystemEntryList* Entries = Object->Entries();
+    for (int I = Entries->Count() - 1; I >= 0; --I) {
+        const TXFileSystemEntry* Entry = Entries->Items(I);
+        if (Entry->IsFolder() && !Entry->IsDeleted() && Entry->FirstCluster != 0)
+            APending.push_back(Entry->FirstCluster);
+    }
+}
+
+void TXDRFATDisk::WalkChain(uint32_t ACluster, IXWorker* AWorker, std::vector<bool>& AVisited,
+                            std::vector<uint32_t>& APending)
+{
+    const uint32_t SectorCount = FFAT->ClusterSize() / kDirSectorSize;
+    for (uint32_t Cluster = ACluster; Cluster != 0 && !IsCancelled(AWorker);) {
+        // A link out of the map or back into a directory already read ends the chain.
+        if (!FFAT->IsInMap(Cluster) || AVisited[Cluster])
+            return;
+        AVisited[Cluster] = true;
+        int Index = ReadDirCluster(SectorCount, Cluster, AWorker, FFAT->ClusterOffset(Cluster));
+        if (Index < 0)
+            return;
+        WalkDirCluster(Index, APending);
+        const ClusterEntry& Entry = FFAT->Map()[Cluster];
+        Cluster = Entry.State == clNext ? Entry.Next : 0;
+    }
+}
+
+// Depth first, with a list of folders still to read instead of recursion: a deep or
+// self-nesting tree on a damaged card cannot exhaust the stack.
+void TXDRFATDisk::WalkTree(IXWorker* AWorker)
+{
+    if (!FOpened)
+        return;
+    const TXBootSector& Boot = FFAT->BootSector();
+    std::vector<bool> Visited(FFAT->ClusterCount());
+    std::vector<uint32_t> Pending;
+    if (FFAT->FatType() == fskFat32)
+        Pending.push_back(FatRootCluster(Boot));
+    else {
+        int64_t Root = FatRootDirOffset(Boot);
+        uint32_t SectorCount = static_cast<uint32_t>((FatDataOffset(Boot) - Root) / kDirSectorSize);
+        int Index = ReadDirCluster(SectorCount, 1, AWorker, Root);
+        if (Index >= 0)
+            WalkDirCluster(Index, Pending);
+    }
+    while (!Pending.empty() && !IsCancelled(AWorker)) {
+        uint32_t Cluster = Pending.back();
+        Pending.pop_back();
+        WalkChain(Cluster, AWorker, Visited, Pending);
+    }
+    FClusters->Sort(MakeComparer<TXDRDirClusterObject*>([](TXDRDirClusterObject* A, TXDRDirClusterObject* B) {
+        return A->Cluster < B->Cluster ? -1 : A->Cluster > B->Cluster ? 1 : 0;
+    }));
+    if (IsTraceOn())
+        TraceClusters(false);
+}
+
+void TXDRFATDisk::FindLostDirClusters(IXWorker* AWorker)
+{
+    if (!FOpened)
+        return;
+    TIntf<IXProgress> Progress = AWorker->GetProgress();
+    const uint32_t Count = FFAT->ClusterCount();
+    std::vector<uint8_t> Data(FFAT->ClusterSize());
+    for (uint32_t Cluster = 0; Cluster < Count; ++Cluster) {
+        Progress->SetPercent(static_cast<uint8_t>(std::lround(Cluster * 100.0 / Count)));
+        if (IsCancelled(AWorker))
+            return;
+        if (FFAT->Map()[Cluster].State != clAvailable)
+            continue;
+        int64_t Offset = FFAT->ClusterOffset(Cluster);
+        // Past the end of the source: so are all the clusters after it.
+        if (!StreamReadAt(FFAT->Stream(), Data.data(), static_cast<int64_t>(Data.size()), Offset))
+            return;
+        if (!LooksLikeDirCluster(Data))
+            continue;
+        FFAT->Map()[Cluster].State = clAvailableFolder;
+        ReadDirCluster(FFAT->ClusterSize() / kDirSectorSize, Cluster, AWorker, Offset);
+    }
+}
+
+// ---- Found files -------------------------------------------------------------------------
+
+void TXDRFATDisk::FileFromChain(TXFileSystemEntry* AEntry, TXBlocks* AUsedBlocks, IXWorker* AWorker)
+{
+    TXDRFoundFileAspect* Aspect = TXDRFoundFileAspect::Create();
+    TIntf<IXNotification> Notification = TXNotification<TXDRFoundFileAspect>::New(Aspect, this);
+    AEntry->MarkProcessed();
+    std::vector<uint32_t> Chain;
+    if (!CollectChain(*FFAT, AEntry->FirstCluster, AEntry->Size, Chain))
+        return;
+    TXDRFileItem* Item = Aspect->Item();
+    const int64_t ClusterSize = FFAT->ClusterSize();
+    int64_t Remaining = AEntry->Size;
+    for (uint32_t Cluster : Chain) {
+        Item->Blocks()->Add(FFAT->ClusterOffset(Cluster), std::min(ClusterSize, Remaining));
+        // The slack after the file's last byte belongs to it too: nothing else lives there.
+        AUsedBlocks->Add(FFAT->ClusterOffset(Cluster), ClusterSize);
+        Remaining -= ClusterSize;
+    }
+    SetEntryState(Item->Status());
+    DescribeItem(Item, AEntry);
+    if (TXDRScanFormatClass Class = FormatClassOfExtension(Item->FileType())) {
+        TOwned<TXDRScanFormat> Format = Owned(Class->Create());
+        (void)Format->ValidateBlocks(FFAT->Stream(), Item->Blocks());   // for the dimensions only
+        DescribePicture(Item, Format.get(), FFAT->Stream());
+    }
+    AWorker->Notify(Notification);
+}
+
+void TXDRFATDisk::FileFromFreeClusters(TXFileSystemEntry* AEntry, IXWorker* AWorker)
+{
+    TXDRFoundFileAspect* Aspect = TXDRFoundFileAspect::Create();
+    TIntf<IXNotification> Notification = TXNotification<TXDRFoundFileAspect>::New(Aspect, this);
+    AEntry->MarkProcessed();
+    uint32_t Cluster = AEntry->FirstCluster;
+    if (!IsFreeCluster(*FFAT, Cluster))
+        return;
+    TXDRFileItem* Item = Aspect->Item();
+    const int64_t ClusterSize = FFAT->ClusterSize();
+    for (int64_t Remaining = AEntry->Size;;) {
+        Item->Blocks()->Add(FFAT->ClusterOffset(Cluster), std::min(ClusterSize, Remaining));
+        Remaining -= ClusterSize;
+        if (Remaining <= 0)
+            break;
+        Cluster = NextFreeCluster(*FFAT, Cluster);
+        if (Cluster == 0)
+            return;
+    }
+    TOwned<TXBlockStream> Bytes = Owned(TXBlockStream::Create(FFAT->Stream(), Item->Blocks()));
+    if (!HoldsContent(Bytes.get()))
+        return;
+    SetDeletedEntryState(Item->Status());
+    DescribeItem(Item, AEntry);
+    if (TXDRScanFormatClass Class = FormatClassOfExtension(Item->FileType())) {
+        TOwned<TXSearch> Search = Owned(TXSearch::Create(static_cast<TComponent*>(nullptr)));
+        Search->SetStream(Bytes.get());
+        Search->SetTerminated(TXTerminatedTest::Bind<&IXWorker::IsTerminated>(AWorker));
+        TXDRSearchSource Source(Search.get());
+        TOwned<TXDRScanFormat> Format = Owned(Class->Create());
+        if (!Format->Validate(Source, 0))
+            return;
+        DescribePicture(Item, Format.get(), FFAT->Stream());
+    }
+    AWorker->Notify(Notification);
+}
+
+// ---- Stages ------------------------------------------------------------------------------
+
+void TXDRFATDisk::RecoverEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
+{
+    TIntf<IXProgress> Progress = AWorker->GetProgress();
+    Progress->BeginSubRange(10);
+    WalkTree(AWorker);
+    Progress->Finish();
+    if (IsCancelled(AWorker))
+        return;
+    Progress->BeginSubRange(90);
+    Progress->SetStepCount(2 * EntryCount(FClusters.get()) + 1);
+    // Two passes over the entries: the live files, then the deleted ones.
+    for (bool Deleted : {false, true})
+        for (int I = 0; I < FClusters->Count(); ++I) {
+            TXDRDirClusterObject* Object = FClusters->Items(I);
+            Object->Processed = true;
+            TXFileSystemEntryList* Entries = Object->Entries();
+            for (int E = 0; E < Entries->Count(); ++E) {
+                if (IsCancelled(AWorker))
+                    return;
+                TXFileSystemEntry* Entry = Entries->Items(E);
+                if (!Entry->IsFolder() && Entry->IsDeleted() == Deleted) {
+                    if (Deleted)
+                        FileFromFreeClusters(Entry, AWorker);
+                    else
+                        FileFromChain(Entry, AUsedBlocks, AWorker);
+                }
+                Progress->StepIt();
+            }
+        }
+    Progress->Finish();
+}
+
+void TXDRFATDisk::RecoverLostEntries(IXWorker* AWorker)
+{
+    TIntf<IXProgress> Progress = AWorker->GetProgress();
+    Progress->BeginSubRange(50);
+    FindLostDirClusters(AWorker);
+    if (IsTraceOn()) {
+        CodeTrek()->Add("Lost Marked");
+        TraceClusters(true);
+    }
+    if (IsCancelled(AWorker))
+        return;
+    Progress->Finish();
+    Progress->BeginSubRange(50);
+    Progress->SetStepCount(EntryCount(FClusters.get()) + 1);
+    for (int I = 0; I < FClusters->Count(); ++I) {
+        TXFileSystemEntryList* Entries = FClusters->Items(I)->Entries();
+        for (int E = 0; E < Entries->Count(); ++E) {
+            if (IsCancelled(AWorker))
+                return;
+            TXFileSystemEntry* Entry = Entries->Items(E);
+            if (!Entry->IsProcessed() && !Entry->IsFolder())
+                FileFromFreeClusters(Entry, AWorker);
+            Progress->StepIt();
+        }
+    }
+    Progress->Finish();
+}
+
+// ---- Trace -------------------------------------------------------------------------------
+
+void TXDRFATDisk::TraceDump() const
+{
+    if (!IsTraceOn())
+        return;
+    IXCodeTrek* Trek = CodeTrek();
+    Trek->Add(String("FileSystem Valid: ") + (FOpened ? "True" : "False"));
+    TOwned<TStringList> Lines = Owned(TStringList::Create());
+    DiskInfoToStrings(FFAT->DiskInfo(), Lines.get());
+    Trek->Add("Disk Info:");
+    AddLines(Trek, *Lines);
+    Lines->Clear();
+    BootSectorToStrings(FFAT->BootSector(), Lines.get());
+    Trek->Add("Boot Info:");
+    AddLines(Trek, *Lines);
+    Trek->Add("Cluster State: 0 = Available, 1 = Start, 2 = Bad, 3 = Next, 4 = Last, 5 = AvailableFolder");
+    Trek->Add("<FAT>");
+    const std::vector<ClusterEntry>& Map = FFAT->Map();
+    for (size_t First = 0; First < Map.size(); First += 16) {
+        String Line;
+        for (size_t I = First; I < std::min(First + 16, Map.size()); ++I)
+            Line += (I > First ? " " : "") + UIntToStr(Map[I].Next) + ":" + IntToStr(Map[I].State);
+        Trek->Add(Line);
+    }
+    Trek->Add("</FAT>");
+}
+
+void TXDRFATDisk::TraceClusters(bool AOnlyUnprocessed) const
+{
+    IXCodeTrek* Trek = CodeTrek();
+    for (int I = 0; I < FClusters->Count(); ++I) {
+        const TXDRDirClusterObject* Object = FClusters->Items(I);
+        if (AOnlyUnprocessed && Object->Processed)
+            continue;
+        Trek->Add("Cluster: " + UIntToStr(Object->Cluster));
+        for (int E = 0; E < Object->Entries()->Count(); ++E)
+            Object->Entries()->Items(E)->Dump(Trek);
+        Trek->Add("");
+    }
+}

@@ -1,0 +1,89 @@
+// XDR.Gears.Work.F.h: the FAT stages of a deep scan: live files along their cluster chains,
+// deleted files over the free clusters after their first one, and files listed in lost
+// directory clusters (free clusters that still hold directory entries).
+// Everything runs on the scan's worker thread; found files leave through the worker's Notify.
+// Chains and directory links come from the card: every walk stays inside the map and visits
+// a cluster at most once, so a damaged card ends a walk early instead of looping.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "XCore.Classes.h"
+#include "XDR.Work.F.FAT.h"
+
+class TStream;
+class TXBlocks;
+class TXCustomDiskIO;
+struct IXWorker;
+
+// Bits of TXDRDirClusterObject::Flags.
+inline constexpr uint8_t kDirClusterDotFirst = 0x01;   // its first entry is a dot entry
+inline constexpr uint8_t kDirClusterWalked = 0x02;     // reached by the walk from the root
+inline constexpr uint8_t kDirClusterLost = 0x04;       // found in a free cluster
+
+// One directory cluster and the file and folder entries read from it.
+class TXDRDirClusterObject : public TXObject {
+    X_CLASS(TXDRDirClusterObject, TXObject)
+public:
+    uint32_t Cluster = 0;   // 1 stands for FAT16's fixed root directory area
+    uint8_t Flags = 0;
+    bool Processed = false;
+    TXFileSystemEntryList* Entries() const { return FEntries.get(); }   // owned
+
+protected:
+    TXDRDirClusterObject() = default;
+
+private:
+    TOwned<TXFileSystemEntryList> FEntries = Owned(TXFileSystemEntryList::Create());
+};
+
+class TXDRDirClusterList : public Generics::TObjectList<TXDRDirClusterObject> {
+    X_CLASS(TXDRDirClusterList, Generics::TObjectList<TXDRDirClusterObject>)
+protected:
+    TXDRDirClusterList() = default;
+};
+
+class TXDRFATDisk : public TXPersistent {
+    X_CLASS(TXDRFATDisk, TXPersistent)
+public:
+    TXFAT* FAT() const { return FFAT.get(); }                      // owned
+    TXDRDirClusterList* Clusters() const { return FClusters.get(); }   // owned
+    bool Opened() const { return FOpened; }
+
+    // Reads the boot sector and the FAT of the IO's stream (not owned); True for FAT16 and
+    // FAT32 volumes only.
+    [[nodiscard]] bool Open(TXCustomDiskIO* AIO);
+    [[nodiscard]] bool Open(TStream* AStream, const TXDiskInfoRecord& ADiskInfo);
+
+    // The FAT stage: the directory tree, then the live files (their clusters go into
+    // AUsedBlocks), then the deleted ones.
+    void RecoverEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker);
+    // The lost-cluster stage: free clusters that read as directories, then their files.
+    void RecoverLostEntries(IXWorker* AWorker);
+
+    // The steps of the stages, for the stages and their tests.
+    void WalkTree(IXWorker* AWorker);
+    void FindLostDirClusters(IXWorker* AWorker);
+    // Reads ASectorCount sectors at AOffset as the directory cluster ACluster and lists it;
+    // answers its index in Clusters, -1 when ACluster is 0 or the scan is cancelled.
+    int ReadDirCluster(uint32_t ASectorCount, uint32_t ACluster, IXWorker* AWorker, int64_t AOffset);
+    void FileFromChain(TXFileSystemEntry* AEntry, TXBlocks* AUsedBlocks, IXWorker* AWorker);
+    void FileFromFreeClusters(TXFileSystemEntry* AEntry, IXWorker* AWorker);
+    // The volume, the boot sector and the map into the trace list, while tracing is on.
+    void TraceDump() const;
+
+protected:
+    TXDRFATDisk() = default;
+    void DoClear() override;
+
+private:
+    // Reads the directory chain from ACluster; its sub-folders go onto APending.
+    void WalkChain(uint32_t ACluster, IXWorker* AWorker, std::vector<bool>& AVisited, std::vector<uint32_t>& APending);
+    void WalkDirCluster(int AIndex, std::vector<uint32_t>& APending);
+    void TraceClusters(bool AOnlyUnprocessed) const;
+
+    TOwned<TXFAT> FFAT = Owned(TXFAT::Create());
+    TOwned<TXDRDirClusterList> FClusters = Owned(TXDRDirClusterList::Create());
+    bool FOpened = false;
+};
