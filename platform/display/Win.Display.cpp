@@ -237,6 +237,14 @@ bool GetWindowRect(HWND AWnd, TRect& ARect)
     return WithWindow(AWnd, [&](TTopLevel& W) { ARect = W.State.Bounds; });
 }
 
+bool MoveWindow(HWND AWnd, const TRect& ABounds)
+{
+    return WithWindow(AWnd, [&](TTopLevel& W) {
+        W.State.Bounds = ABounds;
+        DisplayBackend().WindowChanged(AWnd, W.State);
+    });
+}
+
 bool SetForegroundWindow(HWND AWnd)
 {
     TTopLevelWindows& T = TopLevel();

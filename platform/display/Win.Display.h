@@ -50,6 +50,8 @@ bool IsWindowEnabled(HWND AWnd);
 // Answers whether the window was disabled before.
 bool EnableWindow(HWND AWnd, bool AEnable);
 bool GetWindowRect(HWND AWnd, TRect& ARect);
+// Places a top-level window of ours; False for no such window.
+bool MoveWindow(HWND AWnd, const TRect& ABounds);
 
 // Raises the window and gives it the focus; the window becomes its owner's last active popup.
 bool SetForegroundWindow(HWND AWnd);

@@ -1,5 +1,6 @@
 // The application's loop: quit and exit code, the message hook, handed-over calls, exceptions;
-// the application's window; the screen's monitors on the headless display.
+// the application's window; the screen's monitors on the headless display; forms: showing,
+// closing, modal loops, placement, key preview and their picture.
 #include "Vcl.Forms.h"
 
 #include <gtest/gtest.h>
@@ -184,6 +185,202 @@ TEST(ScreenTest, MonitorsFollowTheDisplayAndThePrimaryIsFound)
     Screen->SetPixelsPerInch(96);
     Display->Reset();
     EXPECT_EQ(Screen->MonitorCount(), 1);
+}
+
+
+// ---- Forms -------------------------------------------------------------------------------
+
+// A painted square that stands in for a button.
+class TTestButton : public TGraphicControl {
+    X_CLASS(TTestButton, TGraphicControl)
+protected:
+    TTestButton() = default;
+    void Paint() override { Canvas()->FillRect(ClientRect()); }
+};
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FForm = TForm::Create(Application);
+        FForm->SetBounds(0, 0, 200, 100);
+        FForm->SetColor(clWhite);
+    }
+    void TearDown() override
+    {
+        FForm->Free();
+        Application->ProcessMessages();
+    }
+    void Click(TCustomForm* AForm, int AX, int AY)
+    {
+        PostMessageW(AForm->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MakeMouseLParam(AX, AY));
+        PostMessageW(AForm->Handle(), WM_LBUTTONUP, 0, MakeMouseLParam(AX, AY));
+    }
+    TTestButton* AddButton(TWinControl* AParent, const TRect& ABounds)
+    {
+        TTestButton* Button = TTestButton::Create(AParent);
+        Button->SetBoundsRect(ABounds);
+        Button->SetParent(AParent);
+        return Button;
+    }
+
+public:
+    void Log(TObject* ASender) { FLog.push_back(static_cast<TComponent*>(ASender)->Name()); }
+    void Ok(TObject*) { FForm->SetModalResult(mrOk); }
+    void RefuseOnce(TObject*, bool& ACanClose)
+    {
+        FLog.push_back(FForm->Visible() ? "query shown" : "query hidden");
+        ACanClose = ++FQueries > 1;
+    }
+    void Keep(TObject*, TCloseAction& AAction) { AAction = FCloseAction; }
+    void Swallow(TObject*, uint16_t& AKey, TShiftState)
+    {
+        FLog.push_back("form " + std::to_string(AKey));
+        if (AKey == 'X')
+            AKey = 0;
+    }
+    void ControlKey(TObject*, uint16_t& AKey, TShiftState) { FLog.push_back("control " + std::to_string(AKey)); }
+
+protected:
+    TForm* FForm = nullptr;
+    std::vector<String> FLog;
+    int FQueries = 0;
+    TCloseAction FCloseAction = caHide;
+};
+
+TEST_F(FormTest, ShowModalRunsUntilAButtonSetsTheResultAndTheFormMayClose)
+{
+    TForm* Other = TForm::Create(Application);
+    Other->Show();
+    AddButton(FForm, Rect(10, 10, 50, 30))->SetOnClick(TNotifyEvent::Bind<&FormTest::Ok>(this));
+    FForm->SetOnCloseQuery(TCloseQueryEvent::Bind<&FormTest::RefuseOnce>(this));
+    Click(FForm, 100, 50);   // beside the button: nothing
+    Click(FForm, 20, 20);    // refused: the loop goes on
+    Click(FForm, 20, 20);
+
+    EXPECT_EQ(FForm->ShowModal(), mrOk);
+    EXPECT_EQ(FLog, (std::vector<String>{"query shown", "query shown"}));
+    EXPECT_FALSE(FForm->Visible());
+    EXPECT_FALSE(IsWindowVisible(FForm->Handle()));
+    EXPECT_TRUE(Other->Enabled()) << "enabled again after the modal loop";
+    EXPECT_THROW(Other->ShowModal(), EInvalidOperation);
+    Other->Free();
+}
+
+TEST_F(FormTest, CloseAsksTheFormAndDoesWhatOnCloseSays)
+{
+    FForm->SetName("Form");
+    FForm->SetOnHide(TNotifyEvent::Bind<&FormTest::Log>(this));
+    FForm->SetOnCloseQuery(TCloseQueryEvent::Bind<&FormTest::RefuseOnce>(this));
+    FForm->SetOnClose(TCloseEvent::Bind<&FormTest::Keep>(this));
+    FForm->Show();
+    FForm->Close();
+    EXPECT_TRUE(FForm->Visible()) << "refused";
+    FCloseAction = caNone;
+    FForm->Close();
+    EXPECT_TRUE(FForm->Visible());
+    FCloseAction = caHide;
+    PostMessageW(FForm->Handle(), WM_CLOSE, 0, 0);
+    Application->ProcessMessages();
+    EXPECT_FALSE(FForm->Visible());
+    EXPECT_EQ(FLog, (std::vector<String>{"query shown", "query shown", "query shown", "Form"}));
+
+    TForm* Freed = TForm::Create(Application);
+    Freed->SetName("Freed");
+    Freed->SetOnDestroy(TNotifyEvent::Bind<&FormTest::Log>(this));
+    FCloseAction = caFree;
+    Freed->SetOnClose(TCloseEvent::Bind<&FormTest::Keep>(this));
+    Freed->Show();
+    Freed->Close();
+    EXPECT_EQ(FLog.back(), "Form") << "freed only once the queue is served";
+    Application->ProcessMessages();
+    EXPECT_EQ(FLog.back(), "Freed");
+    EXPECT_EQ(Application->FindComponent("Freed"), nullptr);
+}
+
+TEST_F(FormTest, ShowPlacesTheFormAndMovesActivation)
+{
+    TForm* Main = nullptr;
+    Application->CreateForm(Main);
+    ASSERT_EQ(Application->MainForm(), Main);
+    Main->SetBounds(100, 100, 400, 300);
+    Main->SetName("Main");
+    Main->SetOnDeactivate(TNotifyEvent::Bind<&FormTest::Log>(this));
+    Main->Show();
+    EXPECT_TRUE(Main->Active());
+
+    struct TCase {
+        TPosition Position;
+        TPoint Expected;
+    };
+    const TCase Cases[] = {
+        {poDesigned, Point(7, 9)}, {poScreenCenter, Point(860, 490)}, {poMainFormCenter, Point(200, 200)},
+    };
+    for (const TCase& Case : Cases) {
+        TForm* Form = TForm::Create(Application);
+        Form->SetBounds(7, 9, 200, 100);
+        Form->SetPosition(Case.Position);
+        Form->SetCaption("Placed");
+        Form->Show();
+        TRect Window;
+        ASSERT_TRUE(GetWindowRect(Form->Handle(), Window));
+        EXPECT_EQ(Point(Window.Left, Window.Top), Case.Expected) << int(Case.Position);
+        EXPECT_EQ(Point(Form->Left(), Form->Top()), Case.Expected);
+        EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+        EXPECT_EQ(GetWindowTextW(Form->Handle(), 100), "Placed");
+        EXPECT_EQ(GetForegroundWindow(), Form->Handle());
+        Form->Free();
+    }
+    EXPECT_FALSE(Main->Active());
+    EXPECT_EQ(FLog, (std::vector<String>{"Main"}));
+    Main->Free();
+    EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST_F(FormTest, KeyPreviewLetsTheFormSeeAndSwallowKeysFirst)
+{
+    TFrame* Frame = TFrame::Create(FForm);
+    Frame->SetParent(FForm);
+    Frame->SetTabStop(true);
+    Frame->SetOnKeyDown(TKeyEvent::Bind<&FormTest::ControlKey>(this));
+    FForm->SetOnKeyDown(TKeyEvent::Bind<&FormTest::Swallow>(this));
+    FForm->Show();
+    Frame->SetFocus();
+    for (bool Preview : {false, true}) {
+        FForm->SetKeyPreview(Preview);
+        for (uint16_t Key : {uint16_t('X'), uint16_t('Y')})
+            PostMessageW(FForm->Handle(), WM_KEYDOWN, Key, 0);
+        Application->ProcessMessages();
+    }
+    EXPECT_EQ(FLog, (std::vector<String>{"control 88", "control 89", "form 88", "form 89", "control 89"}));
+}
+
+TEST_F(FormTest, AFormPaintsItsAlignedChildrenIntoItsPicture)
+{
+    TTestButton* Top = AddButton(FForm, Rect(0, 0, 10, 20));
+    Top->SetAlign(alTop);
+    Top->SetColor(clRed);
+    TFrame* Frame = TFrame::Create(FForm);
+    Frame->SetParent(FForm);
+    Frame->SetAlign(alClient);
+    TTestButton* Right = AddButton(Frame, Rect(0, 0, 30, 10));
+    Right->SetAlign(alRight);
+    Right->SetColor(clBlue);
+    FForm->Show();
+
+    TBitmap* Image = FForm->GetFormImage();
+    struct TCase {
+        int X, Y;
+        TColor Expected;
+    };
+    const TCase Cases[] = {
+        {0, 0, clRed}, {199, 19, clRed}, {0, 20, clWhite}, {169, 99, clWhite}, {170, 20, clBlue}, {199, 99, clBlue},
+    };
+    for (const TCase& Case : Cases) {
+        EXPECT_EQ(Image->Canvas()->Pixels(Case.X, Case.Y), Case.Expected) << Case.X << "," << Case.Y;
+        EXPECT_EQ(FForm->PixelAt(Case.X, Case.Y), Case.Expected);
+    }
+    Image->Free();
 }
 
 }  // namespace

@@ -1,0 +1,949 @@
+// Vcl.Controls.cpp: bounds and alignment, messages, focus, and the top-level picture the
+// controls paint into.
+#include "Vcl.Controls.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "Rtl.SysUtils.h"
+#include "Vcl.Forms.h"
+#include "Win.Display.h"
+
+namespace {
+
+TRect Intersect(const TRect& A, const TRect& B)
+{
+    TRect R = Rect(std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+                   std::min(A.Bottom, B.Bottom));
+    if (R.Right < R.Left)
+        R.Right = R.Left;
+    if (R.Bottom < R.Top)
+        R.Bottom = R.Top;
+    return R;
+}
+
+bool Contains(const TRect& ARect, TPoint APoint)
+{
+    return APoint.X >= ARect.Left && APoint.X < ARect.Right && APoint.Y >= ARect.Top && APoint.Y < ARect.Bottom;
+}
+
+TShiftState MouseShift(WPARAM AKeys)
+{
+    TShiftState Shift;
+    if (AKeys & MK_SHIFT)
+        Shift.Include(ssShift);
+    if (AKeys & MK_CONTROL)
+        Shift.Include(ssCtrl);
+    if (AKeys & MK_LBUTTON)
+        Shift.Include(ssLeft);
+    if (AKeys & MK_RBUTTON)
+        Shift.Include(ssRight);
+    if (AKeys & MK_MBUTTON)
+        Shift.Include(ssMiddle);
+    return Shift;
+}
+
+bool IsMouseMessage(UINT AMsg)
+{
+    return AMsg >= WM_MOUSEMOVE && AMsg <= WM_MBUTTONUP;
+}
+
+bool IsButtonDown(UINT AMsg)
+{
+    return AMsg == WM_LBUTTONDOWN || AMsg == WM_RBUTTONDOWN || AMsg == WM_MBUTTONDOWN || AMsg == WM_LBUTTONDBLCLK;
+}
+
+bool IsButtonUp(UINT AMsg)
+{
+    return AMsg == WM_LBUTTONUP || AMsg == WM_RBUTTONUP || AMsg == WM_MBUTTONUP;
+}
+
+TMouseButton ButtonOf(UINT AMsg)
+{
+    if (AMsg == WM_RBUTTONDOWN || AMsg == WM_RBUTTONUP)
+        return mbRight;
+    if (AMsg == WM_MBUTTONDOWN || AMsg == WM_MBUTTONUP)
+        return mbMiddle;
+    return mbLeft;
+}
+
+}  // namespace
+
+// ---- TControl ----------------------------------------------------------------------------
+
+void TControl::Construct(TComponent* AOwner)
+{
+    inherited::Construct(AOwner);
+    FFont = TFont::Create();
+    FFont->SetOnChange(TNotifyEvent::Bind<&TControl::FontChanged>(this));
+    FWindowProc = TWndMethod::Bind<&TControl::WndProc>(this);
+}
+
+TControl::~TControl()
+{
+    SetParent(nullptr);
+    if (FFont != nullptr)
+        FFont->Free();
+}
+
+void TControl::SetParent(TWinControl* AValue)
+{
+    if (FParent == AValue)
+        return;
+    if (AValue == this)
+        throw EInvalidOperation("A control cannot have itself as its parent");
+    if (FParent != nullptr)
+        FParent->RemoveControl(this);
+    if (AValue != nullptr)
+        AValue->InsertControl(this);
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    AWidth = std::max(AWidth, 0);
+    AHeight = std::max(AHeight, 0);
+    if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight)
+        return;
+    bool Resized = AWidth != FWidth || AHeight != FHeight;
+    Invalidate();
+    FLeft = ALeft;
+    FTop = ATop;
+    FWidth = AWidth;
+    FHeight = AHeight;
+    Invalidate();
+    if (FParent != nullptr && FAlign != alNone)
+        FParent->Realign();
+    if (Resized)
+        Resize();
+}
+
+void TControl::Resize()
+{
+    if (FOnResize)
+        FOnResize(this);
+}
+
+TPoint TControl::ClientOrigin() const
+{
+    if (FParent == nullptr)
+        return Point(FLeft, FTop);
+    TPoint Origin = FParent->ClientOrigin();
+    return Point(Origin.X + FLeft, Origin.Y + FTop);
+}
+
+TPoint TControl::ClientToScreen(TPoint APoint) const
+{
+    TPoint Origin = ClientOrigin();
+    return Point(APoint.X + Origin.X, APoint.Y + Origin.Y);
+}
+
+TPoint TControl::ScreenToClient(TPoint APoint) const
+{
+    TPoint Origin = ClientOrigin();
+    return Point(APoint.X - Origin.X, APoint.Y - Origin.Y);
+}
+
+void TControl::SetAlign(TAlign AValue)
+{
+    if (FAlign == AValue)
+        return;
+    FAlign = AValue;
+    if (FParent != nullptr)
+        FParent->Realign();
+}
+
+void TControl::SetVisible(bool AValue)
+{
+    if (FVisible == AValue)
+        return;
+    if (!AValue)
+        Invalidate();
+    FVisible = AValue;
+    Changed(CM_VISIBLECHANGED);
+    if (FParent != nullptr) {
+        if (FAlign != alNone)
+            FParent->Realign();
+        if (TWinControl* Top = TopLevel(); Top != nullptr && !AValue)
+            Top->ControlGone(this);
+    }
+}
+
+bool TControl::Showing() const
+{
+    return FVisible && FParent != nullptr && FParent->Showing();
+}
+
+void TControl::SetEnabled(bool AValue)
+{
+    if (FEnabled == AValue)
+        return;
+    FEnabled = AValue;
+    Changed(CM_ENABLEDCHANGED);
+}
+
+void TControl::SetText(const String& AValue)
+{
+    if (FText == AValue)
+        return;
+    FText = AValue;
+    Changed(CM_TEXTCHANGED);
+}
+
+void TControl::SetParentFont(bool AValue)
+{
+    FParentFont = AValue;
+    if (AValue && FParent != nullptr)
+        Perform(CM_PARENTFONTCHANGED, 0, 0);
+}
+
+void TControl::SetColor(TColor AValue)
+{
+    FParentColor = false;
+    if (FColor == AValue)
+        return;
+    FColor = AValue;
+    Changed(CM_COLORCHANGED);
+}
+
+void TControl::SetParentColor(bool AValue)
+{
+    FParentColor = AValue;
+    if (AValue && FParent != nullptr)
+        Perform(CM_PARENTCOLORCHANGED, 0, 0);
+}
+
+void TControl::FontChanged(TObject*)
+{
+    if (!FTakingParentFont)
+        FParentFont = false;
+    Changed(CM_FONTCHANGED);
+}
+
+void TControl::Changed(UINT AMessage)
+{
+    Perform(AMessage, 0, 0);
+}
+
+TWinControl* TControl::TopLevel() const
+{
+    const TControl* Control = this;
+    while (Control->FParent != nullptr)
+        Control = Control->FParent;
+    // A lone graphic control has no picture to paint into.
+    return const_cast<TWinControl*>(dynamic_cast<const TWinControl*>(Control));
+}
+
+TPoint TControl::OffsetInTopLevel() const
+{
+    TPoint Offset;
+    for (const TControl* Control = this; Control->FParent != nullptr; Control = Control->FParent) {
+        Offset.X += Control->FLeft;
+        Offset.Y += Control->FTop;
+    }
+    return Offset;
+}
+
+TRect TControl::VisibleRectInTopLevel() const
+{
+    TPoint Offset = OffsetInTopLevel();
+    TRect Visible = Rect(Offset.X, Offset.Y, Offset.X + ClientWidth(), Offset.Y + ClientHeight());
+    if (FParent != nullptr)
+        Visible = Intersect(Visible, FParent->VisibleRectInTopLevel());
+    return Visible;
+}
+
+void TControl::Invalidate()
+{
+    if (TWinControl* Top = TopLevel(); Top != nullptr && Top != this)
+        Top->Invalidate();
+}
+
+void TControl::Update()
+{
+    if (TWinControl* Top = TopLevel(); Top != nullptr && Top != this)
+        Top->Update();
+}
+
+void TControl::BringToFront()
+{
+    if (FParent == nullptr)
+        return;
+    std::vector<TControl*>& Siblings = FParent->FControls;
+    std::erase(Siblings, this);
+    Siblings.push_back(this);
+    Invalidate();
+}
+
+void TControl::SendToBack()
+{
+    if (FParent == nullptr)
+        return;
+    std::vector<TControl*>& Siblings = FParent->FControls;
+    std::erase(Siblings, this);
+    Siblings.insert(Siblings.begin(), this);
+    Invalidate();
+}
+
+LRESULT TControl::Perform(UINT AMsg, WPARAM AWParam, LPARAM ALParam)
+{
+    TMessage Message{AMsg, AWParam, ALParam, 0};
+    FWindowProc(Message);
+    return Message.Result;
+}
+
+void TControl::WndProc(TMessage& AMessage)
+{
+    if (IsMouseMessage(AMessage.Msg)) {
+        HandleMouse(AMessage);
+        return;
+    }
+    switch (AMessage.Msg) {
+    case CM_MOUSEENTER:
+        FMouseInClient = true;
+        if (FOnMouseEnter)
+            FOnMouseEnter(this);
+        break;
+    case CM_MOUSELEAVE:
+        FMouseInClient = false;
+        if (FOnMouseLeave)
+            FOnMouseLeave(this);
+        break;
+    case CM_PARENTFONTCHANGED:
+        if (FParentFont && FParent != nullptr) {
+            FTakingParentFont = true;
+            FFont->Assign(FParent->Font());
+            FTakingParentFont = false;
+        }
+        break;
+    case CM_PARENTCOLORCHANGED:
+        if (FParentColor && FParent != nullptr) {
+            SetColor(FParent->Color());
+            FParentColor = true;
+        }
+        break;
+    case CM_ENABLEDCHANGED:
+    case CM_COLORCHANGED:
+    case CM_FONTCHANGED:
+    case CM_TEXTCHANGED:
+    case CM_VISIBLECHANGED:
+        Invalidate();
+        break;
+    default:
+        break;
+    }
+}
+
+void TControl::HandleMouse(TMessage& AMessage)
+{
+    TPoint At = MouseLParamPoint(AMessage.LParam);
+    TShiftState Shift = MouseShift(AMessage.WParam);
+    UINT Msg = AMessage.Msg;
+    if (Msg == WM_MOUSEMOVE) {
+        MouseMove(Shift, At.X, At.Y);
+    } else if (IsButtonDown(Msg)) {
+        if (Msg == WM_LBUTTONDBLCLK) {
+            Shift.Include(ssDouble);
+            DblClick();
+        }
+        FClicked = Msg == WM_LBUTTONDOWN;
+        MouseDown(ButtonOf(Msg), Shift, At.X, At.Y);
+    } else if (IsButtonUp(Msg)) {
+        // A click is a press and a release of the left button over the control.
+        bool Clicked = Msg == WM_LBUTTONUP && FClicked && Contains(ClientRect(), At);
+        FClicked = false;
+        MouseUp(ButtonOf(Msg), Shift, At.X, At.Y);
+        if (Clicked)
+            Click();
+    }
+}
+
+void TControl::Click()
+{
+    if (FOnClick)
+        FOnClick(this);
+}
+
+void TControl::DblClick()
+{
+    if (FOnDblClick)
+        FOnDblClick(this);
+}
+
+void TControl::MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY)
+{
+    if (FOnMouseDown)
+        FOnMouseDown(this, AButton, AShift, AX, AY);
+}
+
+void TControl::MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY)
+{
+    if (FOnMouseUp)
+        FOnMouseUp(this, AButton, AShift, AX, AY);
+}
+
+void TControl::MouseMove(TShiftState AShift, int AX, int AY)
+{
+    if (FOnMouseMove)
+        FOnMouseMove(this, AShift, AX, AY);
+}
+
+// ---- TControlCanvas ----------------------------------------------------------------------
+
+void TControlCanvas::Construct(TControl* AControl)
+{
+    inherited::Construct();
+    FControl = AControl;
+}
+
+bool TControlCanvas::AcquireTarget(TCanvasTarget& ATarget)
+{
+    TWinControl* Top = FControl->TopLevel();
+    if (Top == nullptr || Top->FPaintTarget->Bits.empty())
+        return false;
+    TWinControl::TSurface& Surface = *Top->FPaintTarget;
+    TPoint Offset = FControl->OffsetInTopLevel();
+    TRect Visible = FControl->VisibleRectInTopLevel();
+    ATarget.Bits = Surface.Bits.data();
+    ATarget.Width = Surface.Width;
+    ATarget.Height = Surface.Height;
+    ATarget.Stride = Surface.Width * 4;
+    ATarget.Origin = Offset;
+    ATarget.Clip = Rect(Visible.Left - Offset.X, Visible.Top - Offset.Y, Visible.Right - Offset.X,
+                        Visible.Bottom - Offset.Y);
+    return true;
+}
+
+// ---- TWinControl -------------------------------------------------------------------------
+
+TWinControl::~TWinControl()
+{
+    while (!FControls.empty())
+        FControls.back()->SetParent(nullptr);
+    DestroyHandle();
+}
+
+HWND TWinControl::Handle()
+{
+    if (FHandle == nullptr)
+        FHandle = CreateWindowHandle();
+    return FHandle;
+}
+
+HWND TWinControl::CreateWindowHandle()
+{
+    TWndMethod Method = TWndMethod::Bind<&TWinControl::MainWndProc>(this);
+    if (Parent() != nullptr)
+        return AllocateHWnd(Method);
+    return CreateTopLevelWindow(ClassName(), Text(), nullptr, BoundsRect(), Method);
+}
+
+void TWinControl::DestroyHandle()
+{
+    if (FHandle == nullptr)
+        return;
+    DestroyWindow(FHandle);
+    FHandle = nullptr;
+}
+
+TControl* TWinControl::Controls(int AIndex) const
+{
+    if (AIndex < 0 || AIndex >= ControlCount())
+        RaiseListIndexError(AIndex);
+    return FControls[AIndex];
+}
+
+void TWinControl::InsertControl(TControl* AControl)
+{
+    FControls.push_back(AControl);
+    AControl->FParent = this;
+    if (auto* Win = dynamic_cast<TWinControl*>(AControl))
+        FTabList.push_back(Win);
+    AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
+    AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 1);
+    if (AControl->FAlign != alNone)
+        Realign();
+    AControl->Invalidate();
+}
+
+void TWinControl::RemoveControl(TControl* AControl)
+{
+    AControl->Invalidate();
+    if (TWinControl* Top = TopLevel(); Top != nullptr)
+        Top->ControlGone(AControl);
+    std::erase(FControls, AControl);
+    std::erase(FTabList, AControl);
+    AControl->FParent = nullptr;
+    Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 0);
+    if (AControl->FAlign != alNone)
+        Realign();
+}
+
+// Forgets a control that leaves the top-level control or hides, so that no input goes to it.
+void TWinControl::ControlGone(TControl* AControl)
+{
+    auto Within = [AControl](const TControl* AOther) {
+        for (const TControl* C = AOther; C != nullptr; C = C->Parent())
+            if (C == AControl)
+                return true;
+        return false;
+    };
+    if (Within(FHovered))
+        FHovered = nullptr;
+    if (Within(FCaptured))
+        FCaptured = nullptr;
+    if (Within(FFocused))
+        FFocused = nullptr;
+}
+
+TControl* TWinControl::ControlAtPos(TPoint APoint) const
+{
+    for (auto It = FControls.rbegin(); It != FControls.rend(); ++It) {
+        TControl* Control = *It;
+        if (Control->Visible() && Control->Enabled() && Contains(Control->BoundsRect(), APoint))
+            return Control;
+    }
+    return nullptr;
+}
+
+void TWinControl::EnableAlign()
+{
+    if (--FAlignLevel == 0 && FAlignPending)
+        Realign();
+}
+
+void TWinControl::Realign()
+{
+    if (FAlignLevel > 0) {
+        FAlignPending = true;
+        return;
+    }
+    FAlignPending = false;
+    ++FAlignLevel;   // the children's SetBounds would call back in
+    AlignControls();
+    --FAlignLevel;
+    Invalidate();
+}
+
+// Top, bottom, left, right, then client controls each take their strip of what is left;
+// controls of one alignment keep the order of their positions.
+void TWinControl::AlignControls()
+{
+    TRect Rest = ClientRect();
+    for (TAlign Align : {alTop, alBottom, alLeft, alRight, alClient}) {
+        std::vector<TControl*> Aligned;
+        for (TControl* Control : FControls)
+            if (Control->FAlign == Align && Control->FVisible)
+                Aligned.push_back(Control);
+        auto Position = [Align](const TControl* C) {
+            switch (Align) {
+            case alTop: return C->FTop;
+            case alBottom: return -(C->FTop + C->FHeight);
+            case alLeft: return C->FLeft;
+            case alRight: return -(C->FLeft + C->FWidth);
+            default: return 0;
+            }
+        };
+        std::stable_sort(Aligned.begin(), Aligned.end(),
+                         [&](const TControl* A, const TControl* B) { return Position(A) < Position(B); });
+        for (TControl* C : Aligned) {
+            int W = std::max(Rest.Width(), 0);
+            int H = std::max(Rest.Height(), 0);
+            switch (Align) {
+            case alTop:
+                C->SetBounds(Rest.Left, Rest.Top, W, C->FHeight);
+                Rest.Top += C->FHeight;
+                break;
+            case alBottom:
+                C->SetBounds(Rest.Left, Rest.Bottom - C->FHeight, W, C->FHeight);
+                Rest.Bottom -= C->FHeight;
+                break;
+            case alLeft:
+                C->SetBounds(Rest.Left, Rest.Top, C->FWidth, H);
+                Rest.Left += C->FWidth;
+                break;
+            case alRight:
+                C->SetBounds(Rest.Right - C->FWidth, Rest.Top, C->FWidth, H);
+                Rest.Right -= C->FWidth;
+                break;
+            default:
+                C->SetBounds(Rest.Left, Rest.Top, W, H);
+                break;
+            }
+        }
+    }
+}
+
+void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    bool Resized = std::max(AWidth, 0) != Width() || std::max(AHeight, 0) != Height();
+    inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
+    if (Resized)
+        Realign();
+}
+
+int TWinControl::TabOrder() const
+{
+    if (Parent() == nullptr)
+        return -1;
+    const std::vector<TWinControl*>& List = Parent()->FTabList;
+    return static_cast<int>(std::find(List.begin(), List.end(), this) - List.begin());
+}
+
+void TWinControl::SetTabOrder(int AValue)
+{
+    if (Parent() == nullptr)
+        return;
+    std::vector<TWinControl*>& List = Parent()->FTabList;
+    std::erase(List, this);
+    if (AValue < 0 || AValue > static_cast<int>(List.size()))
+        AValue = static_cast<int>(List.size());
+    List.insert(List.begin() + AValue, this);
+}
+
+bool TWinControl::CanFocus() const
+{
+    for (const TControl* C = this; C != nullptr; C = C->Parent())
+        if (!C->Visible() || !C->Enabled())
+            return false;
+    return true;
+}
+
+bool TWinControl::Focused() const
+{
+    TWinControl* Top = TopLevel();
+    return Top != nullptr && Top->FFocused == this;
+}
+
+void TWinControl::SetFocus()
+{
+    if (!CanFocus())
+        throw EInvalidOperation("Cannot focus a disabled or invisible window");
+    TopLevel()->FocusControl(this);
+}
+
+TWinControl* TWinControl::FocusedControl() const
+{
+    TWinControl* Top = TopLevel();
+    return Top != nullptr ? Top->FFocused : nullptr;
+}
+
+void TWinControl::FocusControl(TWinControl* AControl)
+{
+    if (FFocused == AControl)
+        return;
+    TWinControl* Old = FFocused;
+    FFocused = AControl;
+    if (Old != nullptr)
+        Old->Perform(WM_KILLFOCUS, 0, 0);
+    if (AControl != nullptr)
+        AControl->Perform(WM_SETFOCUS, 0, 0);
+}
+
+void TWinControl::CollectTabStops(std::vector<TWinControl*>& AList, bool ACheckTabStop)
+{
+    for (TWinControl* Child : FTabList) {
+        if (Child->CanFocus() && (!ACheckTabStop || Child->FTabStop))
+            AList.push_back(Child);
+        Child->CollectTabStops(AList, ACheckTabStop);
+    }
+}
+
+void TWinControl::SelectNext(TWinControl* ACurrent, bool AGoForward, bool ACheckTabStop)
+{
+    std::vector<TWinControl*> Stops;
+    CollectTabStops(Stops, ACheckTabStop);
+    if (Stops.empty())
+        return;
+    auto Found = std::find(Stops.begin(), Stops.end(), ACurrent);
+    size_t Count = Stops.size();
+    size_t Next = 0;
+    if (Found == Stops.end())
+        Next = AGoForward ? 0 : Count - 1;
+    else
+        Next = (static_cast<size_t>(Found - Stops.begin()) + (AGoForward ? 1 : Count - 1)) % Count;
+    Stops[Next]->SetFocus();
+}
+
+void TWinControl::DoEnter()
+{
+    if (FOnEnter)
+        FOnEnter(this);
+}
+
+void TWinControl::DoExit()
+{
+    if (FOnExit)
+        FOnExit(this);
+}
+
+void TWinControl::KeyDown(uint16_t& AKey, TShiftState AShift)
+{
+    if (FOnKeyDown)
+        FOnKeyDown(this, AKey, AShift);
+}
+
+void TWinControl::KeyUp(uint16_t& AKey, TShiftState AShift)
+{
+    if (FOnKeyUp)
+        FOnKeyUp(this, AKey, AShift);
+}
+
+void TWinControl::KeyPress(char32_t& AKey)
+{
+    if (FOnKeyPress)
+        FOnKeyPress(this, AKey);
+}
+
+void TWinControl::WndProc(TMessage& AMessage)
+{
+    switch (AMessage.Msg) {
+    case WM_SETFOCUS:
+        DoEnter();
+        return;
+    case WM_KILLFOCUS:
+        DoExit();
+        return;
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+        auto Key = static_cast<uint16_t>(AMessage.WParam);
+        if (AMessage.Msg == WM_KEYDOWN)
+            KeyDown(Key, TShiftState());
+        else
+            KeyUp(Key, TShiftState());
+        AMessage.WParam = Key;
+        return;
+    }
+    case WM_CHAR: {
+        auto Key = static_cast<char32_t>(AMessage.WParam);
+        KeyPress(Key);
+        AMessage.WParam = Key;
+        return;
+    }
+    case CM_PARENTFONTCHANGED:
+    case CM_PARENTCOLORCHANGED:
+        inherited::WndProc(AMessage);
+        return;
+    case CM_FONTCHANGED:
+    case CM_COLORCHANGED:
+        inherited::WndProc(AMessage);
+        for (TControl* Child : std::vector<TControl*>(FControls))
+            Child->Perform(AMessage.Msg == CM_FONTCHANGED ? CM_PARENTFONTCHANGED : CM_PARENTCOLORCHANGED, 0, 0);
+        return;
+    default:
+        inherited::WndProc(AMessage);
+    }
+}
+
+// ---- The top-level control's window ------------------------------------------------------
+
+void TWinControl::MainWndProc(TMessage& AMessage)
+{
+    try {
+        if (Parent() == nullptr && IsMouseMessage(AMessage.Msg))
+            RouteMouse(AMessage);
+        else if (Parent() == nullptr && (AMessage.Msg == WM_KEYDOWN || AMessage.Msg == WM_KEYUP || AMessage.Msg == WM_CHAR))
+            RouteKey(AMessage);
+        else if (AMessage.Msg == WM_PAINT)
+            Update();
+        else
+            WindowProc()(AMessage);
+    } catch (...) {
+        Application->HandleException(this);
+    }
+}
+
+// The deepest enabled, visible control under the client point; ALocal becomes the point in
+// that control's client coordinates.
+TControl* TWinControl::DeepestControlAt(TPoint APoint, TPoint& ALocal)
+{
+    ALocal = APoint;
+    TControl* Found = this;
+    while (auto* Win = dynamic_cast<TWinControl*>(Found)) {
+        TControl* Child = Win->ControlAtPos(ALocal);
+        if (Child == nullptr)
+            break;
+        ALocal = Point(ALocal.X - Child->Left(), ALocal.Y - Child->Top());
+        Found = Child;
+    }
+    return Found;
+}
+
+void TWinControl::RouteMouse(TMessage& AMessage)
+{
+    TPoint At = MouseLParamPoint(AMessage.LParam);
+    TPoint Local;
+    TControl* Target = DeepestControlAt(At, Local);
+    if (AMessage.Msg == WM_MOUSEMOVE)
+        SetHovered(Target);
+    // The control a button went down on keeps the mouse until the button comes up.
+    if (FCaptured != nullptr) {
+        Target = FCaptured;
+        TPoint Offset = Target->OffsetInTopLevel();
+        Local = Point(At.X - Offset.X, At.Y - Offset.Y);
+    }
+    if (IsButtonDown(AMessage.Msg)) {
+        FCaptured = Target;
+        if (auto* Win = dynamic_cast<TWinControl*>(Target); Win != nullptr && Win->CanFocus() && Win->FTabStop)
+            Win->SetFocus();
+    } else if (IsButtonUp(AMessage.Msg)) {
+        FCaptured = nullptr;
+    }
+    AMessage.Result = Target->Perform(AMessage.Msg, AMessage.WParam, MakeMouseLParam(Local.X, Local.Y));
+}
+
+void TWinControl::SetHovered(TControl* AControl)
+{
+    if (FHovered == AControl)
+        return;
+    TControl* Old = FHovered;
+    FHovered = AControl;
+    if (Old != nullptr)
+        Old->Perform(CM_MOUSELEAVE, 0, 0);
+    if (AControl != nullptr)
+        AControl->Perform(CM_MOUSEENTER, 0, 0);
+}
+
+void TWinControl::RouteKey(TMessage& AMessage)
+{
+    if (PreviewKey(AMessage) || AMessage.WParam == 0)
+        return;
+    TWinControl* Target = FFocused != nullptr ? FFocused : this;
+    Target->Perform(AMessage.Msg, AMessage.WParam, AMessage.LParam);
+    if (AMessage.Msg == WM_KEYDOWN && AMessage.WParam == VK_TAB)
+        SelectNext(FFocused, true, true);
+}
+
+// ---- Painting ----------------------------------------------------------------------------
+
+void TWinControl::Invalidate()
+{
+    if (Parent() != nullptr) {
+        inherited::Invalidate();
+        return;
+    }
+    if (FPaintPending)
+        return;
+    FPaintPending = true;
+    if (FHandle != nullptr)
+        PostMessageW(FHandle, WM_PAINT, 0, 0);
+}
+
+void TWinControl::Update()
+{
+    if (Parent() != nullptr) {
+        inherited::Update();
+        return;
+    }
+    if (FPaintPending)
+        PaintNow();
+}
+
+void TWinControl::PaintNow()
+{
+    FPaintPending = false;
+    TSurface& Surface = *FPaintTarget;
+    size_t Size = size_t(Width()) * size_t(Height()) * 4;
+    Surface.Width = Width();
+    Surface.Height = Height();
+    Surface.Bits.assign(Size, 0);
+    if (Size != 0)
+        PaintControl();
+}
+
+// The control's face, then its graphic children, then its windowed children, each in
+// z-order: child windows cover whatever their parent draws.
+void TWinControl::PaintControl()
+{
+    PaintWindow();
+    for (bool Windowed : {false, true})
+        for (TControl* Child : FControls)
+            if (Child->Visible() && (dynamic_cast<TWinControl*>(Child) != nullptr) == Windowed)
+                Child->PaintControl();
+}
+
+void TWinControl::PaintWindow()
+{
+    TControlCanvas* Canvas = TControlCanvas::Create(this);
+    Canvas->Brush()->SetColor(Color());
+    Canvas->FillRect(ClientRect());
+    Canvas->Free();
+}
+
+void TWinControl::PaintTo(TCanvas* ACanvas, int AX, int AY)
+{
+    TWinControl* Top = TopLevel();
+    TSurface Surface;
+    TSurface* Saved = Top->FPaintTarget;
+    Top->FPaintTarget = &Surface;
+    Surface.Width = Top->Width();
+    Surface.Height = Top->Height();
+    Surface.Bits.assign(size_t(Surface.Width) * size_t(Surface.Height) * 4, 0);
+    try {
+        PaintControl();
+    } catch (...) {
+        Top->FPaintTarget = Saved;
+        throw;
+    }
+    Top->FPaintTarget = Saved;
+
+    TPoint Offset = OffsetInTopLevel();
+    TBitmap* Image = TBitmap::Create();
+    Image->SetPixelFormat(pf32bit);
+    Image->SetSize(Width(), Height());
+    for (int Y = 0; Y < Height(); ++Y)
+        std::memcpy(Image->ScanLine(Y), &Surface.Bits[(size_t(Y + Offset.Y) * Surface.Width + Offset.X) * 4],
+                    size_t(Width()) * 4);
+    ACanvas->Draw(AX, AY, Image);
+    Image->Free();
+}
+
+TColor TWinControl::PixelAt(int AX, int AY) const
+{
+    const TSurface& S = FSurface;
+    if (AX < 0 || AY < 0 || AX >= S.Width || AY >= S.Height || S.Bits.empty())
+        return clNone;
+    const uint8_t* P = &S.Bits[(size_t(AY) * S.Width + AX) * 4];
+    return RGB(P[2], P[1], P[0]);
+}
+
+// ---- Painted controls --------------------------------------------------------------------
+
+void TGraphicControl::Construct(TComponent* AOwner)
+{
+    inherited::Construct(AOwner);
+    FCanvas = TControlCanvas::Create(this);
+}
+
+TGraphicControl::~TGraphicControl()
+{
+    if (FCanvas != nullptr)
+        FCanvas->Free();
+}
+
+void TGraphicControl::PaintControl()
+{
+    FCanvas->Font()->Assign(Font());
+    FCanvas->Brush()->SetColor(Color());
+    Paint();
+}
+
+void TCustomControl::Construct(TComponent* AOwner)
+{
+    inherited::Construct(AOwner);
+    FCanvas = TControlCanvas::Create(this);
+}
+
+TCustomControl::~TCustomControl()
+{
+    if (FCanvas != nullptr)
+        FCanvas->Free();
+}
+
+void TCustomControl::PaintWindow()
+{
+    inherited::PaintWindow();
+    FCanvas->Font()->Assign(Font());
+    FCanvas->Brush()->SetColor(Color());
+    Paint();
+}

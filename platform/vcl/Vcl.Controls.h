@@ -1,0 +1,426 @@
+// Vcl.Controls.h: the control classes every window of the programs is made of. A control has
+// bounds in its parent's client coordinates, aligns within its parent, and takes its messages
+// through WindowProc. Only a top-level windowed control (one without a parent, a form) has a
+// window of the screen; it keeps the picture of itself and its children in memory, paints them
+// there in z-order, and hands mouse and key messages to the control they are meant for.
+// UI thread only.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "Rtl.Classes.h"
+#include "Rtl.Sets.h"
+#include "Vcl.Graphics.h"
+#include "Win.Messages.h"
+
+class TWinControl;
+
+// ---- Messages ----------------------------------------------------------------------------
+
+inline constexpr UINT WM_SIZE = 0x0005;
+inline constexpr UINT WM_SETFOCUS = 0x0007;
+inline constexpr UINT WM_KILLFOCUS = 0x0008;
+inline constexpr UINT WM_PAINT = 0x000F;
+inline constexpr UINT WM_CLOSE = 0x0010;
+inline constexpr UINT WM_KEYDOWN = 0x0100;
+inline constexpr UINT WM_KEYUP = 0x0101;
+// wParam a character (a Unicode code point).
+inline constexpr UINT WM_CHAR = 0x0102;
+// Mouse messages: lParam the point in the receiver's client coordinates (x low word, y high
+// word, both signed), wParam the MK_ flags.
+inline constexpr UINT WM_MOUSEMOVE = 0x0200;
+inline constexpr UINT WM_LBUTTONDOWN = 0x0201;
+inline constexpr UINT WM_LBUTTONUP = 0x0202;
+inline constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
+inline constexpr UINT WM_RBUTTONDOWN = 0x0204;
+inline constexpr UINT WM_RBUTTONUP = 0x0205;
+inline constexpr UINT WM_MBUTTONDOWN = 0x0207;
+inline constexpr UINT WM_MBUTTONUP = 0x0208;
+
+inline constexpr WPARAM MK_LBUTTON = 0x0001;
+inline constexpr WPARAM MK_RBUTTON = 0x0002;
+inline constexpr WPARAM MK_SHIFT = 0x0004;
+inline constexpr WPARAM MK_CONTROL = 0x0008;
+inline constexpr WPARAM MK_MBUTTON = 0x0010;
+
+// Virtual keys the controls act on themselves.
+inline constexpr UINT VK_TAB = 0x09;
+inline constexpr UINT VK_RETURN = 0x0D;
+inline constexpr UINT VK_SHIFT = 0x10;
+inline constexpr UINT VK_ESCAPE = 0x1B;
+
+// The component messages: the control's own notices of what changed on it or under the mouse.
+inline constexpr UINT CM_BASE = 0xB000;
+inline constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 1;
+inline constexpr UINT CM_COLORCHANGED = CM_BASE + 2;
+inline constexpr UINT CM_FONTCHANGED = CM_BASE + 3;
+inline constexpr UINT CM_TEXTCHANGED = CM_BASE + 4;
+inline constexpr UINT CM_VISIBLECHANGED = CM_BASE + 5;
+inline constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 6;
+inline constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 7;
+inline constexpr UINT CM_MOUSEENTER = CM_BASE + 8;
+inline constexpr UINT CM_MOUSELEAVE = CM_BASE + 9;
+inline constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 10;
+// Sent to a parent when a child comes (wParam the child, lParam 1) or goes (lParam 0).
+inline constexpr UINT CM_CONTROLCHANGE = CM_BASE + 11;
+
+// lParam of a mouse message at (AX, AY).
+constexpr LPARAM MakeMouseLParam(int AX, int AY)
+{
+    return LPARAM((uint32_t(uint16_t(int16_t(AX))) | (uint32_t(uint16_t(int16_t(AY))) << 16)));
+}
+constexpr TPoint MouseLParamPoint(LPARAM AParam)
+{
+    return TPoint{int16_t(uint16_t(AParam)), int16_t(uint16_t(AParam >> 16))};
+}
+
+// ---- Types -------------------------------------------------------------------------------
+
+// A mouse cursor id: the system's are negative, a program's own positive.
+using TCursor = int16_t;
+inline constexpr TCursor crDefault = 0;
+inline constexpr TCursor crSizeNESW = -6;
+inline constexpr TCursor crSizeNS = -7;
+inline constexpr TCursor crSizeNWSE = -8;
+inline constexpr TCursor crSizeWE = -9;
+
+X_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient);
+X_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle);
+X_ENUM(TShiftStateItem, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble);
+using TShiftState = TSet<TShiftStateItem>;
+
+using TMouseEvent = TMethod<void(TObject* ASender, TMouseButton AButton, TShiftState AShift, int AX, int AY)>;
+using TMouseMoveEvent = TMethod<void(TObject* ASender, TShiftState AShift, int AX, int AY)>;
+// Setting AKey to 0 keeps the key from the control.
+using TKeyEvent = TMethod<void(TObject* ASender, uint16_t& AKey, TShiftState AShift)>;
+using TKeyPressEvent = TMethod<void(TObject* ASender, char32_t& AKey)>;
+
+// ---- TControl ----------------------------------------------------------------------------
+
+class TControl : public TComponent {
+    X_CLASS(TControl, TComponent)
+public:
+    TWinControl* Parent() const { return FParent; }
+    // Moves the control to the top of the new parent's z-order.
+    virtual void SetParent(TWinControl* AValue);
+
+    int Left() const { return FLeft; }
+    int Top() const { return FTop; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    void SetLeft(int AValue) { SetBounds(AValue, FTop, FWidth, FHeight); }
+    void SetTop(int AValue) { SetBounds(FLeft, AValue, FWidth, FHeight); }
+    void SetWidth(int AValue) { SetBounds(FLeft, FTop, AValue, FHeight); }
+    void SetHeight(int AValue) { SetBounds(FLeft, FTop, FWidth, AValue); }
+    TRect BoundsRect() const { return Rect(FLeft, FTop, FLeft + FWidth, FTop + FHeight); }
+    void SetBoundsRect(const TRect& ARect) { SetBounds(ARect.Left, ARect.Top, ARect.Width(), ARect.Height()); }
+    // Negative sizes become 0. A change realigns the parent and, for a resize, fires OnResize.
+    virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+    virtual TRect ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
+    int ClientWidth() const { return ClientRect().Width(); }
+    int ClientHeight() const { return ClientRect().Height(); }
+    void SetClientWidth(int AValue) { SetWidth(FWidth - ClientWidth() + AValue); }
+    void SetClientHeight(int AValue) { SetHeight(FHeight - ClientHeight() + AValue); }
+    // Screen coordinates of the client area's top-left corner.
+    TPoint ClientOrigin() const;
+    TPoint ClientToScreen(TPoint APoint) const;
+    TPoint ScreenToClient(TPoint APoint) const;
+
+    TAlign Align() const { return FAlign; }
+    void SetAlign(TAlign AValue);
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool AValue);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    // Visible, and so are all its parents, up to a top-level window that is shown.
+    virtual bool Showing() const;
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool AValue);
+    const String& Caption() const { return FText; }
+    void SetCaption(const String& AValue) { SetText(AValue); }
+    const String& Text() const { return FText; }
+    void SetText(const String& AValue);
+
+    TFont* Font() const { return FFont; }
+    void SetFont(TFont* AValue) { FFont->Assign(AValue); }
+    // True: the font follows the parent's (and turns False when the font is set).
+    bool ParentFont() const { return FParentFont; }
+    void SetParentFont(bool AValue);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor AValue);
+    bool ParentColor() const { return FParentColor; }
+    void SetParentColor(bool AValue);
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor AValue) { FCursor = AValue; }
+    const String& Hint() const { return FHint; }
+    void SetHint(const String& AValue) { FHint = AValue; }
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool AValue) { FShowHint = AValue; }
+    bool MouseInClient() const { return FMouseInClient; }
+
+    // Marks the control to be painted again when the window next paints.
+    virtual void Invalidate();
+    // Paints what was marked, now.
+    virtual void Update();
+    void Repaint()
+    {
+        Invalidate();
+        Update();
+    }
+    void BringToFront();
+    void SendToBack();
+
+    // Sends the message to WindowProc and answers its result.
+    LRESULT Perform(UINT AMsg, WPARAM AWParam, LPARAM ALParam);
+    TWndMethod WindowProc() const { return FWindowProc; }
+    // Lets a caller hook the control's messages; the hook hands on what it does not take.
+    void SetWindowProc(TWndMethod AValue) { FWindowProc = AValue; }
+
+    TNotifyEvent OnClick() const { return FOnClick; }
+    void SetOnClick(TNotifyEvent AValue) { FOnClick = AValue; }
+    TNotifyEvent OnDblClick() const { return FOnDblClick; }
+    void SetOnDblClick(TNotifyEvent AValue) { FOnDblClick = AValue; }
+    TMouseEvent OnMouseDown() const { return FOnMouseDown; }
+    void SetOnMouseDown(TMouseEvent AValue) { FOnMouseDown = AValue; }
+    TMouseEvent OnMouseUp() const { return FOnMouseUp; }
+    void SetOnMouseUp(TMouseEvent AValue) { FOnMouseUp = AValue; }
+    TMouseMoveEvent OnMouseMove() const { return FOnMouseMove; }
+    void SetOnMouseMove(TMouseMoveEvent AValue) { FOnMouseMove = AValue; }
+    TNotifyEvent OnMouseEnter() const { return FOnMouseEnter; }
+    void SetOnMouseEnter(TNotifyEvent AValue) { FOnMouseEnter = AValue; }
+    TNotifyEvent OnMouseLeave() const { return FOnMouseLeave; }
+    void SetOnMouseLeave(TNotifyEvent AValue) { FOnMouseLeave = AValue; }
+    TNotifyEvent OnResize() const { return FOnResize; }
+    void SetOnResize(TNotifyEvent AValue) { FOnResize = AValue; }
+
+protected:
+    TControl() = default;
+    ~TControl() override;
+    void Construct(TComponent* AOwner) override;
+
+    virtual void WndProc(TMessage& AMessage);
+    virtual void Click();
+    virtual void DblClick();
+    virtual void MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY);
+    virtual void MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY);
+    virtual void MouseMove(TShiftState AShift, int AX, int AY);
+    virtual void Resize();
+    // Paints the control at its place in the parent's picture; the windowed controls paint
+    // their children after themselves.
+    virtual void PaintControl() {}
+    // The top-level windowed control this one is painted into; nullptr when it has none.
+    TWinControl* TopLevel() const;
+    // The control's client (0, 0) in its top-level control's client coordinates.
+    TPoint OffsetInTopLevel() const;
+    // The part of the top-level control's client area the control may paint, in that
+    // control's coordinates: its client area cut by its parents'.
+    TRect VisibleRectInTopLevel() const;
+
+private:
+    friend class TWinControl;
+    friend class TControlCanvas;
+    void FontChanged(TObject*);
+    void HandleMouse(TMessage& AMessage);
+    void Changed(UINT AMessage);
+
+    TWinControl* FParent = nullptr;
+    int FLeft = 0;
+    int FTop = 0;
+    int FWidth = 0;
+    int FHeight = 0;
+    TAlign FAlign = alNone;
+    bool FVisible = true;
+    bool FEnabled = true;
+    String FText;
+    TFont* FFont = nullptr;
+    bool FParentFont = true;
+    bool FTakingParentFont = false;
+    TColor FColor = clBtnFace;
+    bool FParentColor = false;
+    TCursor FCursor = crDefault;
+    String FHint;
+    bool FShowHint = false;
+    bool FMouseInClient = false;
+    bool FClicked = false;
+    TWndMethod FWindowProc;
+
+    TNotifyEvent FOnClick;
+    TNotifyEvent FOnDblClick;
+    TMouseEvent FOnMouseDown;
+    TMouseEvent FOnMouseUp;
+    TMouseMoveEvent FOnMouseMove;
+    TNotifyEvent FOnMouseEnter;
+    TNotifyEvent FOnMouseLeave;
+    TNotifyEvent FOnResize;
+};
+
+// A canvas that draws on its control's place in the top-level picture, clipped to what of the
+// control shows.
+class TControlCanvas : public TCanvas {
+    X_CLASS(TControlCanvas, TCanvas)
+public:
+    TControl* Control() const { return FControl; }
+
+protected:
+    TControlCanvas() = default;
+    void Construct(TControl* AControl);
+    bool AcquireTarget(TCanvasTarget& ATarget) override;
+
+private:
+    TControl* FControl = nullptr;
+};
+
+// ---- TWinControl -------------------------------------------------------------------------
+
+class TWinControl : public TControl {
+    X_CLASS(TWinControl, TControl)
+public:
+    // The window, made at the first call: a top-level window of the screen for a control
+    // without a parent, a hidden message window for the others.
+    HWND Handle();
+    bool HandleAllocated() const { return FHandle != nullptr; }
+
+    // Children in z-order, bottom first.
+    int ControlCount() const { return static_cast<int>(FControls.size()); }
+    TControl* Controls(int AIndex) const;
+    // The visible, enabled child (windowed or not) under the client point; nullptr for none.
+    TControl* ControlAtPos(TPoint APoint) const;
+    // Places the aligned children again; done whenever one of them or this control changes.
+    void Realign();
+    void DisableAlign() { ++FAlignLevel; }
+    void EnableAlign();
+
+    int TabOrder() const;
+    // Out-of-range values put the control last.
+    void SetTabOrder(int AValue);
+    bool TabStop() const { return FTabStop; }
+    void SetTabStop(bool AValue) { FTabStop = AValue; }
+    // Showing and enabled, with every parent enabled.
+    bool CanFocus() const;
+    bool Focused() const;
+    // Raises EInvalidOperation "Cannot focus a disabled or invisible window" when it cannot.
+    virtual void SetFocus();
+    // The control with the keyboard focus within this top-level control; nullptr for none.
+    TWinControl* FocusedControl() const;
+    // Focuses the next (or previous) tab stop after ACurrent among this control's descendants,
+    // in tab order, wrapping round.
+    void SelectNext(TWinControl* ACurrent, bool AGoForward, bool ACheckTabStop);
+
+    // The control and its children painted into ACanvas with the top-left corner at (AX, AY).
+    void PaintTo(TCanvas* ACanvas, int AX, int AY);
+    // The picture of a top-level control as it was last painted.
+    TColor PixelAt(int AX, int AY) const;
+
+    TNotifyEvent OnEnter() const { return FOnEnter; }
+    void SetOnEnter(TNotifyEvent AValue) { FOnEnter = AValue; }
+    TNotifyEvent OnExit() const { return FOnExit; }
+    void SetOnExit(TNotifyEvent AValue) { FOnExit = AValue; }
+    TKeyEvent OnKeyDown() const { return FOnKeyDown; }
+    void SetOnKeyDown(TKeyEvent AValue) { FOnKeyDown = AValue; }
+    TKeyEvent OnKeyUp() const { return FOnKeyUp; }
+    void SetOnKeyUp(TKeyEvent AValue) { FOnKeyUp = AValue; }
+    TKeyPressEvent OnKeyPress() const { return FOnKeyPress; }
+    void SetOnKeyPress(TKeyPressEvent AValue) { FOnKeyPress = AValue; }
+
+    void Invalidate() override;
+    void Update() override;
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+protected:
+    TWinControl() = default;
+    ~TWinControl() override;
+
+    void WndProc(TMessage& AMessage) override;
+    // Makes the window; a form overrides it for its top-level window.
+    virtual HWND CreateWindowHandle();
+    void DestroyHandle();
+    // Paints the control's own face: its colour; TCustomControl adds Paint.
+    virtual void PaintWindow();
+    void PaintControl() override;
+    virtual void DoEnter();
+    virtual void DoExit();
+    virtual void KeyDown(uint16_t& AKey, TShiftState AShift);
+    virtual void KeyUp(uint16_t& AKey, TShiftState AShift);
+    virtual void KeyPress(char32_t& AKey);
+    // Where the key messages of a top-level control go first; a form with KeyPreview takes them.
+    virtual bool PreviewKey(TMessage&) { return false; }
+    // The top-level window procedure: routes input to the controls and paints.
+    void MainWndProc(TMessage& AMessage);
+
+private:
+    friend class TControl;
+    friend class TControlCanvas;
+    struct TSurface {
+        std::vector<uint8_t> Bits;
+        int Width = 0;
+        int Height = 0;
+    };
+    void InsertControl(TControl* AControl);
+    void RemoveControl(TControl* AControl);
+    void AlignControls();
+    void PaintNow();
+    void RouteMouse(TMessage& AMessage);
+    void RouteKey(TMessage& AMessage);
+    void SetHovered(TControl* AControl);
+    void ControlGone(TControl* AControl);
+    void FocusControl(TWinControl* AControl);
+    void CollectTabStops(std::vector<TWinControl*>& AList, bool ACheckTabStop);
+    TControl* DeepestControlAt(TPoint APoint, TPoint& ALocal);
+
+    HWND FHandle = nullptr;
+    std::vector<TControl*> FControls;
+    std::vector<TWinControl*> FTabList;
+    int FAlignLevel = 0;
+    bool FAlignPending = false;
+    bool FTabStop = false;
+    TNotifyEvent FOnEnter;
+    TNotifyEvent FOnExit;
+    TKeyEvent FOnKeyDown;
+    TKeyEvent FOnKeyUp;
+    TKeyPressEvent FOnKeyPress;
+
+    // Only on a top-level control.
+    TSurface FSurface;
+    TSurface* FPaintTarget = &FSurface;   // PaintTo points it elsewhere for a moment
+    bool FPaintPending = false;
+    TControl* FHovered = nullptr;
+    TControl* FCaptured = nullptr;
+    TWinControl* FFocused = nullptr;
+};
+
+// ---- Painted controls --------------------------------------------------------------------
+
+// A control without a window of its own, painted on its parent.
+class TGraphicControl : public TControl {
+    X_CLASS(TGraphicControl, TControl)
+public:
+    TCanvas* Canvas() const { return FCanvas; }
+
+protected:
+    TGraphicControl() = default;
+    ~TGraphicControl() override;
+    void Construct(TComponent* AOwner) override;
+    virtual void Paint() {}
+    void PaintControl() override;
+
+private:
+    TControlCanvas* FCanvas = nullptr;
+};
+
+// A windowed control that paints itself.
+class TCustomControl : public TWinControl {
+    X_CLASS(TCustomControl, TWinControl)
+public:
+    TCanvas* Canvas() const { return FCanvas; }
+
+protected:
+    TCustomControl() = default;
+    ~TCustomControl() override;
+    void Construct(TComponent* AOwner) override;
+    virtual void Paint() {}
+    void PaintWindow() override;
+
+private:
+    TControlCanvas* FCanvas = nullptr;
+};
