@@ -24,6 +24,29 @@ String MakeChildFolder(const String& ABase, const String& AName)
     return Made.empty() ? String() : ExtractFileName(ExcludeTrailingPathDelimiter(Made)) + PathDelim;
 }
 
+// A new container's folder AFolder, made under ABase (its parent's folder). A folder that cannot
+// be made leaves the container Unavailable and unsaved.
+void PlaceNewContainer(TXCustomVDataObject& AObject, const String& ABase, const String& ACaption,
+                       String& AFolder)
+{
+    AFolder = MakeChildFolder(ABase, ACaption);
+    if (AFolder.empty()) {
+        AObject.SetFileName(String());
+        AObject.SetStatusBit(kVStatusUnavailable, true);
+        return;
+    }
+    AObject.SetFileName(OwnFileName(ABase + AFolder, AObject.GetExtension()));
+    (void)AObject.Changed();   // a failed save is recorded; the object stays Modified
+}
+
+// A container read from disk: its folder is made again when it went missing.
+void AttachContainer(TXCustomVDataObject& AObject, const String& AFolder)
+{
+    if (!DirExists(AFolder))
+        TryForceDirectories(AFolder);
+    AObject.SetFileName(OwnFileName(AFolder, AObject.GetExtension()));
+}
+
 // A container's caption, else its folder's name.
 String CaptionOrFolder(const String& ACaption, const String& AFolder)
 {
@@ -69,27 +92,18 @@ TClass TXVTabObject::GetFilerClass() const
     return TXVTabFiler::StaticClass();
 }
 
-// A folder that cannot be made leaves the tab Unavailable and unsaved.
 void TXVTabObject::NewObject(TXCustomVDataObject* AParent)
 {
     inherited::NewObject(AParent);
     auto* Notebook = AsOrNull<TXVNotebookObject>(AParent);
-    FFolder = MakeChildFolder(Notebook != nullptr ? Notebook->GetFolder() : String(), FCaption);
-    if (FFolder.empty()) {
-        SetFileName(String());
-        SetStatusBit(kVStatusUnavailable, true);
-        return;
-    }
-    SetFileName(OwnFileName(GetFolder(), GetExtension()));
-    (void)Changed();   // a failed save is recorded; the object stays Modified
+    String Base = Notebook != nullptr ? Notebook->GetFolder() : String();
+    PlaceNewContainer(*this, Base, FCaption, FFolder);
 }
 
 void TXVTabObject::Attach(TXCustomVDataObject* AParent, const String&)
 {
     inherited::Attach(AParent, String());
-    if (!DirExists(GetFolder()))
-        TryForceDirectories(GetFolder());
-    SetFileName(OwnFileName(GetFolder(), GetExtension()));
+    AttachContainer(*this, GetFolder());
 }
 
 TXCustomVDataObject* TXVTabObject::NewItem()
@@ -222,27 +236,18 @@ TClass TXVNotebookObject::GetFilerClass() const
     return TXVNotebookFiler::StaticClass();
 }
 
-// A folder that cannot be made leaves the notebook Unavailable and unsaved.
 void TXVNotebookObject::NewObject(TXCustomVDataObject* AParent)
 {
     inherited::NewObject(AParent);
     auto* Volume = AsOrNull<TXVVolumeObject>(AParent);
-    FFolder = MakeChildFolder(Volume != nullptr ? Volume->RootFolder() : String(), FCaption);
-    if (FFolder.empty()) {
-        SetFileName(String());
-        SetStatusBit(kVStatusUnavailable, true);
-        return;
-    }
-    SetFileName(OwnFileName(GetFolder(), GetExtension()));
-    (void)Changed();   // a failed save is recorded; the object stays Modified
+    String Base = Volume != nullptr ? Volume->RootFolder() : String();
+    PlaceNewContainer(*this, Base, FCaption, FFolder);
 }
 
 void TXVNotebookObject::Attach(TXCustomVDataObject* AParent, const String&)
 {
     inherited::Attach(AParent, String());
-    if (!DirExists(GetFolder()))
-        TryForceDirectories(GetFolder());
-    SetFileName(OwnFileName(GetFolder(), GetExtension()));
+    AttachContainer(*this, GetFolder());
 }
 
 void TXVNotebookObject::DeleteObject(TXCustomVDataObject* AObject)
