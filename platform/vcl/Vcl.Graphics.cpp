@@ -14,6 +14,7 @@
 #include <tuple>
 
 #include "Rtl.Files.h"
+#include "Vcl.Graphics.Cairo.h"
 #include "Vcl.Imaging.Jpeg.h"
 #include "Vcl.Imaging.PngImage.h"
 
@@ -147,9 +148,6 @@ public:
 
 namespace {
 
-using TSurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
-using TCairoPtr = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
-
 TSurfacePtr WrapSurface(cairo_surface_t* ASurface)
 {
     return TSurfacePtr(ASurface, &cairo_surface_destroy);
@@ -162,60 +160,41 @@ TSurfacePtr SurfaceOn(uint8_t* ABits, int AWidth, int AHeight, int AStride, cair
     return WrapSurface(cairo_image_surface_create_for_data(ABits, AFormat, AWidth, AHeight, AStride));
 }
 
+}  // namespace
+
 void SetSourceColor(cairo_t* ACr, TColor AColor)
 {
     TColor C = ColorToRGB(AColor);
     cairo_set_source_rgb(ACr, GetRValue(C) / 255.0, GetGValue(C) / 255.0, GetBValue(C) / 255.0);
 }
 
-// One drawing call on a canvas: the target's pixels as a cairo context in canvas
-// coordinates, clipped, without antialiasing (GDI draws shapes aliased).
-class TDrawContext {
-public:
-    explicit TDrawContext(TCanvas* ACanvas) : FCanvas(ACanvas)
-    {
-        if (!TCanvasAccess::Acquire(ACanvas, FTarget))
-            return;
-        FAcquired = true;
-        FSurface = SurfaceOn(FTarget.Bits, FTarget.Width, FTarget.Height, FTarget.Stride);
-        FCr.reset(cairo_create(FSurface.get()));
-        // A target cairo cannot take (too large, a bad stride) draws nothing.
-        FUsable = cairo_status(Cr()) == CAIRO_STATUS_SUCCESS;
-        cairo_translate(Cr(), FTarget.Origin.X, FTarget.Origin.Y);
-        const TRect& C = FTarget.Clip;
-        cairo_rectangle(Cr(), C.Left, C.Top, std::max(0, C.Width()), std::max(0, C.Height()));
-        cairo_clip(Cr());
-        cairo_set_antialias(Cr(), CAIRO_ANTIALIAS_NONE);
-    }
-    ~TDrawContext()
-    {
-        if (!FAcquired)
-            return;
-        FCr.reset();
-        cairo_surface_flush(FSurface.get());
-        FSurface.reset();
-        TCanvasAccess::Release(FCanvas, FChanged);
-    }
-    TDrawContext(const TDrawContext&) = delete;
-    TDrawContext& operator=(const TDrawContext&) = delete;
+TDrawContext::TDrawContext(TCanvas* ACanvas) : FCanvas(ACanvas)
+{
+    if (!TCanvasAccess::Acquire(ACanvas, FTarget))
+        return;
+    FAcquired = true;
+    FSurface = SurfaceOn(FTarget.Bits, FTarget.Width, FTarget.Height, FTarget.Stride);
+    FCr.reset(cairo_create(FSurface.get()));
+    // A target cairo cannot take (too large, a bad stride) draws nothing.
+    FUsable = cairo_status(Cr()) == CAIRO_STATUS_SUCCESS;
+    cairo_translate(Cr(), FTarget.Origin.X, FTarget.Origin.Y);
+    const TRect& C = FTarget.Clip;
+    cairo_rectangle(Cr(), C.Left, C.Top, std::max(0, C.Width()), std::max(0, C.Height()));
+    cairo_clip(Cr());
+    cairo_set_antialias(Cr(), CAIRO_ANTIALIAS_NONE);
+}
 
-    explicit operator bool() const { return FAcquired && FUsable; }
-    cairo_t* Cr() const { return FCr.get(); }
-    const TCanvasTarget& Target() const { return FTarget; }
-    void Fill() { cairo_fill(Cr()); FChanged = true; }
-    void Paint() { cairo_paint(Cr()); FChanged = true; }
-    void Stroke() { cairo_stroke(Cr()); FChanged = true; }
-    void MarkChanged() { FChanged = true; }
+TDrawContext::~TDrawContext()
+{
+    if (!FAcquired)
+        return;
+    FCr.reset();
+    cairo_surface_flush(FSurface.get());
+    FSurface.reset();
+    TCanvasAccess::Release(FCanvas, FChanged);
+}
 
-private:
-    TCanvas* FCanvas;
-    TCanvasTarget FTarget;
-    bool FAcquired = false;
-    bool FUsable = false;
-    bool FChanged = false;
-    TSurfacePtr FSurface{nullptr, &cairo_surface_destroy};
-    TCairoPtr FCr{nullptr, &cairo_destroy};
-};
+namespace {
 
 // The eight hatches of GDI as 8 x 8 tiles: which pixels of a tile the hatch covers.
 bool HatchCovers(TBrushStyle AStyle, int AX, int AY)
