@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -196,4 +199,27 @@ String GetUserRuntimeFolder()
     String Fallback = GetUserConfigFolder() + "runtime/";
     ForceDirectories(Fallback);
     return Fallback;
+}
+
+String RuntimeFileName(const String& APrefix, const String& AName, const String& ASuffix, size_t AMaxEncoded)
+{
+    String Result;
+    for (unsigned char C : AName) {
+        if (std::isalnum(C) || C == '-' || C == '_' || C == '.') {
+            Result += static_cast<char>(C);
+        } else {
+            char Hex[4];
+            std::snprintf(Hex, sizeof Hex, "%%%02X", C);
+            Result += Hex;
+        }
+    }
+    if (Result.size() > AMaxEncoded) {
+        uint64_t Hash = 14695981039346656037ull;   // FNV-1a, 64 bits
+        for (unsigned char C : AName)
+            Hash = (Hash ^ C) * 1099511628211ull;
+        char Tail[20];
+        std::snprintf(Tail, sizeof Tail, "#%016llx", static_cast<unsigned long long>(Hash));
+        Result = Result.substr(0, AMaxEncoded) + Tail;
+    }
+    return GetUserRuntimeFolder() + APrefix + Result + ASuffix;
 }

@@ -40,3 +40,8 @@ String GetUserConfigFolder();
 // Where this user's running programs keep locks: $XDG_RUNTIME_DIR, else a private folder in
 // the temporary folder.
 String GetUserRuntimeFolder();
+// A file in the runtime folder for any name (of a mutex, a window): APrefix, the name with
+// letters, digits and "-_." kept and every other byte as %XX, so two names never share a file,
+// then ASuffix. A name that encodes longer than AMaxEncoded keeps its start and gets a hash of
+// the whole name in place of the rest.
+String RuntimeFileName(const String& APrefix, const String& AName, const String& ASuffix, size_t AMaxEncoded);

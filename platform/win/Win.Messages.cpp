@@ -470,6 +470,13 @@ public:
         return Found->second;
     }
 
+    UINT Find(const String& AName)
+    {
+        std::lock_guard Lock(FLock);
+        auto Found = FIds.find(UpperCase(AName));
+        return Found != FIds.end() ? Found->second : 0;
+    }
+
 private:
     static constexpr UINT kFirst = 0xC000;
     static constexpr UINT kLast = 0xFFFF;
@@ -593,6 +600,11 @@ bool KillTimer(HWND AWnd, UINT_PTR AIDEvent)
 UINT RegisterWindowMessageW(const String& AName)
 {
     return MessageNames().Register(AName);
+}
+
+UINT FindWindowMessageW(const String& AName)
+{
+    return MessageNames().Find(AName);
 }
 
 void SetTimerClock(TTimerClock AClock)

@@ -113,3 +113,6 @@ void SetTimerClock(TTimerClock AClock);
 // A message id from 0xC000 up, the same for the same name (letter case ignored) within the
 // process; 0 for an empty name or when the range is used up.
 UINT RegisterWindowMessageW(const String& AName);
+// The id RegisterWindowMessageW gave AName in this process (letter case ignored); 0 when the
+// name was never registered. Registers nothing, so names from outside cannot fill the range.
+UINT FindWindowMessageW(const String& AName);

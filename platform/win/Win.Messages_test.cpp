@@ -287,6 +287,9 @@ TEST(RegisterWindowMessageTest, SameNameGivesTheSameIdAndLetterCaseDoesNotCount)
     std::thread([&] { FromOtherThread = RegisterWindowMessageW("TaskbarCreated"); }).join();
     EXPECT_EQ(FromOtherThread, Taskbar);
     EXPECT_EQ(RegisterWindowMessageW(""), 0u);
+    EXPECT_EQ(FindWindowMessageW("taskbarcreated"), Taskbar);
+    EXPECT_EQ(FindWindowMessageW("NeverRegistered"), 0u);
+    EXPECT_EQ(FindWindowMessageW("NeverRegistered"), 0u) << "looking does not register";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "Rtl.Encoding.h"
 #include "Rtl.Lists.h"
 #include "Win.Display.h"
+#include "Win.RemoteWindows.h"
 #include "XCore.Engine.Aspects.h"
 #include "XCore.Errors.h"
 #include "XSpark.App.h"
@@ -300,13 +301,17 @@ void TXMsgWindow::Construct(TComponent* AOwner)
 
 TXMsgWindow::~TXMsgWindow()
 {
+    UnpublishWindow(Handle());
     RemoveAppEvents();
 }
 
-// Hidden and top-level, as another instance looks for it by its caption.
+// Hidden and top-level, as another instance looks for it by its caption; other processes reach
+// it by the title too. When another instance holds the title, the window is only reached here.
 HWND TXMsgWindow::AllocateWindow(TWndMethod AMethod)
 {
-    return CreateTopLevelWindow("TXMsgWindow", Application->Title(), nullptr, TRect(), AMethod);
+    HWND Window = CreateTopLevelWindow("TXMsgWindow", Application->Title(), nullptr, TRect(), AMethod);
+    [[maybe_unused]] bool Published = PublishWindow(Window, Application->Title());
+    return Window;
 }
 
 void TXMsgWindow::InstallAppEvents()

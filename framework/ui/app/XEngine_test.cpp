@@ -10,6 +10,7 @@
 #include "Rtl.SysUtils.h"
 #include "Win.Display.h"
 #include "Win.TestEnvironment.h"
+#include "Win.TestPeer.h"
 #include "XSpark.App.h"
 
 using namespace XEngine;
@@ -444,6 +445,41 @@ TEST_F(MsgWindowTest, CopyDataIsReadWithinItsBlockAndTypeOneComesForward)
     EXPECT_EQ(FSpy.Log, (std::vector<String>{"copy 0 1 [go]"}));
     EXPECT_FALSE(Application->IsMinimized());
     ShowWindow(Application->Handle(), SW_HIDE);
+}
+
+// Another process finds the window by the application title, activates the application and
+// hands it copy data; all of it arrives here as the window's messages.
+TEST_F(MsgWindowTest, ASecondProcessActivatesTheFirstAndHandsItCopyData)
+{
+    FWindow->SetOnTerminate(TNotifyEvent::Bind<&TWindowSpy::Terminate>(&FSpy));
+    FWindow->SetOnXMessage(TXHandledMessageEvent::Bind<&TWindowSpy::XMessage>(&FSpy));
+    FWindow->SetOnWMCopyData(TXWMCopyDataEvent::Bind<&TWindowSpy::CopyData>(&FSpy));
+    auto Run = [](std::vector<std::string> AArguments, std::string* AAnswer = nullptr) {
+        TTestPeer Peer(REMOTE_WINDOW_PEER, std::move(AArguments));
+        int Code = Peer.Wait([] { Application->ProcessMessages(); });
+        if (AAnswer != nullptr)
+            *AAnswer = Peer.ReadLine();
+        Application->ProcessMessages();
+        return Code;
+    };
+    EXPECT_EQ(Run({"post", "Kalender", "NVMActivateApplication", "1", "0"}), 0);
+    std::string Answer;
+    EXPECT_EQ(Run({"copy", "Kalender", "42", "3", "Öffne"}, &Answer), 0);
+    EXPECT_EQ(Answer, "1");
+    EXPECT_EQ(Run({"post", "Kalender", "NVMActivateApplication", "2", "0"}), 0);
+    EXPECT_EQ(FSpy.Log, (std::vector<String>{"x 1", "copy 42 3 [Öffne]", "terminate"}));
+}
+
+// A second message window of the same title is not reached from outside; the first one is.
+TEST_F(MsgWindowTest, OnlyTheFirstWindowOfATitleIsPublished)
+{
+    TXMsgWindow* Second = TXMsgWindow::Create(nullptr);
+    FWindow->SetOnTerminate(TNotifyEvent::Bind<&TWindowSpy::Terminate>(&FSpy));
+    TTestPeer Peer(REMOTE_WINDOW_PEER, {"post", "Kalender", "NVMActivateApplication", "2", "0"});
+    EXPECT_EQ(Peer.Wait([] { Application->ProcessMessages(); }), 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(FSpy.Log, (std::vector<String>{"terminate"}));
+    Second->Free();
 }
 
 }  // namespace
