@@ -163,51 +163,41 @@ void PaintEdges(TDrawContext& C, const TOutline& AInside, const TStyleFace& AFac
     cairo_restore(Cr);
 }
 
+// Rectangles in one colour; nothing for clNone.
+void FillRects(TDrawContext& C, TColor AColor, std::initializer_list<TRect> ARects)
+{
+    if (AColor == clNone)
+        return;
+    SetSourceColor(C.Cr(), AColor);
+    for (const TRect& R : ARects)
+        cairo_rectangle(C.Cr(), R.Left, R.Top, std::max(0, R.Width()), std::max(0, R.Height()));
+    C.Fill();
+}
+
+void FillFace(TDrawContext& C, const TRect& R, const TStyleFace& AFace)
+{
+    if (AFace.Fill == clNone)
+        return;
+    SetFillSource(C.Cr(), AFace, R);
+    cairo_rectangle(C.Cr(), R.Left, R.Top, R.Width(), R.Height());
+    C.Fill();
+}
+
 void PaintBevel(TDrawContext& C, const TRect& R, const TStyleFace& AFace)
 {
-    cairo_t* Cr = C.Cr();
-    if (AFace.Fill != clNone) {
-        SetFillSource(Cr, AFace, R);
-        cairo_rectangle(Cr, R.Left, R.Top, R.Width(), R.Height());
-        C.Fill();
-    }
-    if (AFace.Light != clNone) {
-        SetSourceColor(Cr, AFace.Light);
-        cairo_rectangle(Cr, R.Left, R.Top, R.Width() - 1, 1);
-        cairo_rectangle(Cr, R.Left, R.Top + 1, 1, R.Height() - 2);
-        C.Fill();
-    }
-    if (AFace.Shadow != clNone) {
-        SetSourceColor(Cr, AFace.Shadow);
-        cairo_rectangle(Cr, R.Right - 1, R.Top, 1, R.Height());
-        cairo_rectangle(Cr, R.Left, R.Bottom - 1, R.Width() - 1, 1);
-        C.Fill();
-    }
+    FillFace(C, R, AFace);
+    FillRects(C, AFace.Light, {Rect(R.Left, R.Top, R.Right - 1, R.Top + 1), Rect(R.Left, R.Top + 1, R.Left + 1, R.Bottom - 1)});
+    FillRects(C, AFace.Shadow,
+              {Rect(R.Right - 1, R.Top, R.Right, R.Bottom), Rect(R.Left, R.Bottom - 1, R.Right - 1, R.Bottom)});
 }
 
 void PaintHeader(TDrawContext& C, const TRect& R, const TStyleFace& AFace)
 {
-    cairo_t* Cr = C.Cr();
-    if (AFace.Fill != clNone) {
-        SetFillSource(Cr, AFace, R);
-        cairo_rectangle(Cr, R.Left, R.Top, R.Width(), R.Height());
-        C.Fill();
-    }
-    if (AFace.Light != clNone) {
-        SetSourceColor(Cr, AFace.Light);
-        cairo_rectangle(Cr, R.Left, R.Top, R.Width(), 1);
-        C.Fill();
-    }
-    if (AFace.Shadow != clNone) {
-        SetSourceColor(Cr, AFace.Shadow);
-        cairo_rectangle(Cr, R.Left, R.Bottom - 1, R.Width(), 1);
-        C.Fill();
-    }
-    if (AFace.Border != clNone) {
-        SetSourceColor(Cr, AFace.Border);
-        cairo_rectangle(Cr, R.Right - 1, R.Top, 1, R.Height() - (AFace.Shadow != clNone ? 1 : 0));
-        C.Fill();
-    }
+    FillFace(C, R, AFace);
+    FillRects(C, AFace.Light, {Rect(R.Left, R.Top, R.Right, R.Top + 1)});
+    FillRects(C, AFace.Shadow, {Rect(R.Left, R.Bottom - 1, R.Right, R.Bottom)});
+    int SeparatorBottom = AFace.Shadow != clNone ? R.Bottom - 1 : R.Bottom;
+    FillRects(C, AFace.Border, {Rect(R.Right - 1, R.Top, R.Right, SeparatorBottom)});
 }
 
 }  // namespace
