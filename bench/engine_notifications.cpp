@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "Vcl.Forms.h"
+#include "Vcl.Application.h"
 #include "XCore.Engine.Aspects.h"
 #include "XCore.Engine.Notifications.h"
 #include "XCore.Engine.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "Vcl.Forms.h"
+#include "Vcl.Screen.h"
 #include "XCore.Locale.h"
 #include "XCore.Strings.Utils.h"
 #include "XSpark.App.h"

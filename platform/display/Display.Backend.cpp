@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "Display.Headless.h"
-#include "Display.X11.h"
 
 namespace {
 
@@ -15,12 +14,14 @@ std::unique_ptr<TXDisplayBackend>& Backend()
     return Instance;
 }
 
+TXDisplayOpener GOpener = nullptr;
+
 std::unique_ptr<TXDisplayBackend> ChooseBackend()
 {
     const char* Forced = std::getenv("NV_DISPLAY");
-    if (Forced == nullptr || std::strcmp(Forced, "headless") != 0)
-        if (std::unique_ptr<TXDisplayBackend> X11 = OpenX11Display(nullptr))
-            return X11;
+    if (GOpener != nullptr && (Forced == nullptr || std::strcmp(Forced, "headless") != 0))
+        if (std::unique_ptr<TXDisplayBackend> Screen = GOpener())
+            return Screen;
     return std::make_unique<TXHeadlessDisplay>();
 }
 
@@ -32,6 +33,11 @@ TXDisplayBackend& DisplayBackend()
     if (!Instance)
         Instance = ChooseBackend();
     return *Instance;
+}
+
+void RegisterDisplayOpener(TXDisplayOpener AOpener)
+{
+    GOpener = AOpener;
 }
 
 void SetDisplayBackend(std::unique_ptr<TXDisplayBackend> ABackend)

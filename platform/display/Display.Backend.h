@@ -1,6 +1,6 @@
 // Display.Backend.h: the seam between the Windows calls and the screen. One backend runs per
-// process, chosen at first use: x11 when a display can be opened, otherwise headless;
-// NV_DISPLAY=headless forces headless. The window calls of Win.Display keep the state of our own
+// process, chosen at first use: the registered display (x11, which the program registers at
+// start) when it can be opened, otherwise headless; NV_DISPLAY=headless forces headless. The window calls of Win.Display keep the state of our own
 // top-level windows and tell the backend what changed; other programs' windows are the
 // backend's to list and describe. Everything here belongs to the UI thread.
 #pragma once
@@ -77,6 +77,11 @@ public:
     // False when AWnd is no foreign window (any more).
     virtual bool ForeignWindowText(HWND AWnd, String& AClassName, String& ACaption) = 0;
 };
+
+// A display of a real screen: nullptr when it cannot be opened.
+using TXDisplayOpener = std::unique_ptr<TXDisplayBackend> (*)();
+// Offers the display that the first use of DisplayBackend tries before the headless one.
+void RegisterDisplayOpener(TXDisplayOpener AOpener);
 
 // The process's backend, chosen and opened at the first call.
 TXDisplayBackend& DisplayBackend();

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "Rtl.SysUtils.h"
-#include "Vcl.Forms.h"
+#include "Vcl.Application.h"
 #include "Win.Volumes.h"
 #include "XCode.Trek.h"
 #include "XCore.App.Helpers.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "Rtl.DateUtils.h"
-#include "Vcl.Forms.h"
+#include "Vcl.Application.h"
 #include "XCore.Engine.Aspects.h"
 
 namespace {

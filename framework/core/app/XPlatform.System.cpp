@@ -7,7 +7,8 @@
 
 #include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
-#include "Vcl.Forms.h"
+#include "Vcl.Application.h"
+#include "Vcl.Screen.h"
 #include "Win.Display.h"
 #include "Win.Folders.h"
 #include "Win.Shell.h"

@@ -13,7 +13,6 @@
 #include "XCore.Strings.h"
 #include "XCore.Version.h"
 #include "XPlatform.System.Metrics.h"
-#include "XPlatform.System.Shell.h"
 #include "XPlatform.System.h"
 
 namespace {
@@ -190,12 +189,26 @@ String TXAppVersionService::GetVersion()
 
 // The expander list, the file format settings and the trace list are made on first use, so
 // they need no step of their own here.
+namespace {
+
+TXStartUpStep GStartSystemImageLists = nullptr;
+TXStartUpStep GStopSystemImageLists = nullptr;
+
+}  // namespace
+
+void SetSystemImageListSteps(TXStartUpStep AStart, TXStartUpStep AStop)
+{
+    GStartSystemImageLists = AStart;
+    GStopSystemImageLists = AStop;
+}
+
 void StartAppSingletons(TXNVCoreApp* ACoreApp, TClass ASystemClass)
 {
     StartNVVersion();
     SetNVCoreApp(ACoreApp != nullptr ? ACoreApp : TXNVCoreApp::Create());
     ReadScreenMetrics();
-    StartSystemImageLists();
+    if (GStartSystemImageLists != nullptr)
+        GStartSystemImageLists();
     StartNVSystem(ASystemClass);
     NVMActivateApplication();
     TaskbarCreatedMessage();
@@ -215,7 +228,8 @@ void StopAppSingletons()
     FreeAndNil(GNVApp);
     FreeAndNil(GAppServices);
     StopNVSystem();
-    StopSystemImageLists();
+    if (GStopSystemImageLists != nullptr)
+        GStopSystemImageLists();
     SetNVCoreApp(nullptr);
     StopNVVersion();
 }

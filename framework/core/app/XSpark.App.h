@@ -6,7 +6,7 @@
 #pragma once
 
 #include "Rtl.Strings.h"
-#include "Vcl.Forms.h"
+#include "Vcl.Application.h"
 #include "Win.Mutex.h"
 #include "XCore.App.h"
 #include "XCore.Classes.h"
@@ -113,12 +113,17 @@ private:
 
 // Makes the framework singletons in their fixed order: the version reader, the core
 // application (ACoreApp when given, else a TXNVCoreApp; owned from here on) with its engine,
-// the screen metrics, the system folders, the registered messages, the service manager with
+// the screen metrics, the system image lists when registered, the system folders, the registered messages, the service manager with
 // the application object and the version service, the command line, and the locale.
 // ASystemClass chooses a program's own system class (see StartNVSystem).
 void StartAppSingletons(TXNVCoreApp* ACoreApp = nullptr, TClass ASystemClass = nullptr);
 // Frees them in the reverse order.
 void StopAppSingletons();
+// The system image lists are pictures, which this library does not draw: the user interface's
+// library hands over their start and stop (RegisterSystemImageLists), and they keep their place
+// in the order.
+using TXStartUpStep = void (*)();
+void SetSystemImageListSteps(TXStartUpStep AStart, TXStartUpStep AStop);
 
 // nullptr outside StartAppSingletons ... StopAppSingletons.
 TXNVApp* NVApp();

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "Vcl.Forms.h"
+#include "Vcl.Application.h"
 #include "XCore.Engine.Aspects.h"
 #include "XCore.Engine.Notifications.h"
 

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "Vcl.Forms.h"
+#include "Vcl.Application.h"
 #include "XCore.Engine.Notifications.h"
 
 using namespace XCore::Engine;

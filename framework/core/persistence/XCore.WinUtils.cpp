@@ -6,7 +6,7 @@
 
 #include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
-#include "Vcl.Forms.h"
+#include "Vcl.Screen.h"
 #include "Win.Folders.h"
 #include "Win.MimeApps.h"
 #include "XClasses.h"

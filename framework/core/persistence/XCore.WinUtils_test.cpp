@@ -6,7 +6,7 @@
 
 #include "Display.Headless.h"
 #include "Rtl.Files.h"
-#include "Vcl.Forms.h"
+#include "Vcl.Application.h"
 #include "Win.Registry.h"
 #include "Win.TestEnvironment.h"
 #include "XClasses.h"

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "Vcl.Forms.h"
+#include "Vcl.Application.h"
 #include "XCore.App.h"
 #include "XCore.Engine.Aspects.h"
 #include "XCore.Engine.Notifications.h"

@@ -10,8 +10,8 @@
 
 #include "Rtl.Classes.h"
 #include "Rtl.TypInfo.h"
-#include "Vcl.ExtCtrls.h"
-#include "Vcl.Forms.h"
+#include "Vcl.Timers.h"
+#include "Vcl.Application.h"
 #include "Win.Messages.h"
 #include "XCore.Collections.h"
 #include "XCore.Engine.Interfaces.h"

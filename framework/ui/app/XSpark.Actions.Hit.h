@@ -5,7 +5,7 @@
 #pragma once
 
 #include "Rtl.TypInfo.h"
-#include "Vcl.Forms.h"
+#include "Vcl.Controls.h"
 #include "XCore.Classes.h"
 #include "XCore.Collections.h"
 #include "XEngine.h"

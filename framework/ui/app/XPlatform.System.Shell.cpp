@@ -4,6 +4,7 @@
 
 #include "Vcl.ShellIcons.h"
 #include "XPlatform.System.Metrics.h"
+#include "XSpark.App.h"
 
 namespace {
 
@@ -43,4 +44,9 @@ void StopSystemImageLists()
 {
     FreeAndNil(GSmall);
     FreeAndNil(GLarge);
+}
+
+void RegisterSystemImageLists()
+{
+    SetSystemImageListSteps(&StartSystemImageLists, &StopSystemImageLists);
 }

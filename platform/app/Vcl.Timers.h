@@ -1,4 +1,4 @@
-// Vcl.ExtCtrls.h: the timer component. Its OnTimer fires from the message loop of the thread
+// Vcl.Timers.h: the timer component. Its OnTimer fires from the message loop of the thread
 // that created it, every Interval milliseconds while it is enabled and has a handler.
 #pragma once
 

@@ -7,6 +7,7 @@
 #include "Vcl.ShellIcons.h"
 #include "Win.TestEnvironment.h"
 #include "XPlatform.System.Metrics.h"
+#include "XSpark.App.h"
 
 namespace {
 
@@ -38,6 +39,18 @@ TEST(SystemImageListsTest, ListsAtTheIconSizesShowWhatTheShellAdds)
 
     HeadlessDisplay()->Reset();
     ReadScreenMetrics();
+}
+
+TEST(SystemImageListsTest, RegisteredListsComeAndGoWithTheFrameworkSingletons)
+{
+    TTestHome Home;
+    RegisterSystemImageLists();
+    StartAppSingletons();
+    EXPECT_NE(SystemImageListLarge(), nullptr);
+    EXPECT_NE(SystemImageListSmall(), nullptr);
+    StopAppSingletons();
+    EXPECT_EQ(SystemImageListLarge(), nullptr);
+    SetSystemImageListSteps(nullptr, nullptr);
 }
 
 }  // namespace

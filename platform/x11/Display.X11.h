@@ -10,3 +10,5 @@
 
 // The display named (nullptr or "": $DISPLAY); nullptr when it cannot be opened.
 std::unique_ptr<TXDisplayBackend> OpenX11Display(const char* ADisplayName);
+// Makes $DISPLAY the display that the process's first use of the backend tries.
+void RegisterX11Display();

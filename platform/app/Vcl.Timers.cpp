@@ -1,7 +1,7 @@
-// Vcl.ExtCtrls.cpp: the timer component over a hidden window's timer.
-#include "Vcl.ExtCtrls.h"
+// Vcl.Timers.cpp: the timer component over a hidden window's timer.
+#include "Vcl.Timers.h"
 
-#include "Vcl.Forms.h"
+#include "Vcl.Application.h"
 
 namespace {
 

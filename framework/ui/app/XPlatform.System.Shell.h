@@ -11,3 +11,5 @@ TImageList* SystemImageListSmall();
 // Reads the icon sizes from the screen metrics; a second start changes nothing.
 void StartSystemImageLists();
 void StopSystemImageLists();
+// Puts the two above into the framework's start-up order (StartAppSingletons).
+void RegisterSystemImageLists();

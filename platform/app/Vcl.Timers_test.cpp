@@ -1,9 +1,9 @@
 // The timer component on an installed clock: when it fires, and what stops it.
-#include "Vcl.ExtCtrls.h"
+#include "Vcl.Timers.h"
 
 #include <gtest/gtest.h>
 
-#include "Vcl.Forms.h"
+#include "Vcl.Application.h"
 
 namespace {
 

@@ -567,3 +567,8 @@ std::unique_ptr<TXDisplayBackend> OpenX11Display(const char* ADisplayName)
     XSetErrorHandler(&IgnoreXError);
     return std::make_unique<TX11Display>(Connection);
 }
+
+void RegisterX11Display()
+{
+    RegisterDisplayOpener([] { return OpenX11Display(nullptr); });
+}
