@@ -186,7 +186,8 @@ void FillFace(TDrawContext& C, const TRect& R, const TStyleFace& AFace)
 void PaintBevel(TDrawContext& C, const TRect& R, const TStyleFace& AFace)
 {
     FillFace(C, R, AFace);
-    FillRects(C, AFace.Light, {Rect(R.Left, R.Top, R.Right - 1, R.Top + 1), Rect(R.Left, R.Top + 1, R.Left + 1, R.Bottom - 1)});
+    FillRects(C, AFace.Light,
+              {Rect(R.Left, R.Top, R.Right - 1, R.Top + 1), Rect(R.Left, R.Top + 1, R.Left + 1, R.Bottom - 1)});
     FillRects(C, AFace.Shadow,
               {Rect(R.Right - 1, R.Top, R.Right, R.Bottom), Rect(R.Left, R.Bottom - 1, R.Right - 1, R.Bottom)});
 }
@@ -246,7 +247,8 @@ void PaintPart(TCanvas* ACanvas, const TRect& ARect, const TRect* AClip, const T
 
 namespace {
 
-void Polyline(cairo_t* ACr, std::initializer_list<std::pair<double, double>> APoints, double AX, double AY, double AUnit)
+void Polyline(cairo_t* ACr, std::initializer_list<std::pair<double, double>> APoints, double AX, double AY,
+              double AUnit)
 {
     bool First = true;
     for (auto [X, Y] : APoints) {
@@ -387,16 +389,15 @@ void PaintGlyph(TCanvas* ACanvas, const TRect& ABox, const TRect* AClip, TPartGl
         cairo_set_line_cap(Cr, CAIRO_LINE_CAP_ROUND);
         QuestionMark(C, X, Y, Side / 14.0);
         break;
-    case glGrip:
+    case glGrip: {
         cairo_set_antialias(Cr, CAIRO_ANTIALIAS_NONE);
+        double Step = std::round(4 * AScale), Dot = std::round(2 * AScale);
         for (int Row = 0; Row < 3; ++Row)
-            for (int Col = 2 - Row; Col < 3; ++Col) {
-                double Step = std::round(4 * AScale);
-                cairo_rectangle(Cr, ABox.Right - (3 - Col) * Step, ABox.Bottom - (3 - Row) * Step, std::round(2 * AScale),
-                                std::round(2 * AScale));
-            }
+            for (int Col = 2 - Row; Col < 3; ++Col)
+                cairo_rectangle(Cr, ABox.Right - (3 - Col) * Step, ABox.Bottom - (3 - Row) * Step, Dot, Dot);
         C.Fill();
         break;
+    }
     default:
         break;
     }

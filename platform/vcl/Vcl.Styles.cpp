@@ -22,15 +22,15 @@ constexpr TColor kBoxBorder = Hex(0x333333);
 constexpr TColor kArrow = Hex(0x606060);
 constexpr TColor kLine = Hex(0xDCDCDC);
 
-constexpr TStyleMouseFaces WindowsCheck(TColor AGlyph)
+// Check boxes and radio buttons: the mark takes the colour of the box's outline.
+constexpr TStyleMouseFaces WindowsCheck(bool AMarked)
 {
+    auto Mark = [AMarked](TColor AColor) { return AMarked ? AColor : clNone; };
     return {
-        .Normal = {.Fill = clWindow, .Border = kBoxBorder, .Glyph = AGlyph == clNone ? clNone : kBoxBorder, .Text = clBtnText},
-        .Hot = {.Fill = clWindow, .Border = clHighlight, .Glyph = AGlyph == clNone ? clNone : clHighlight, .Text = clBtnText},
-        .Pressed = {.Fill = kPressedFace, .Border = kPressedBorder, .Glyph = AGlyph == clNone ? clNone : kPressedBorder,
-                    .Text = clBtnText},
-        .Disabled = {.Fill = clWindow, .Border = kDisabledFace, .Glyph = AGlyph == clNone ? clNone : kDisabledFace,
-                     .Text = clGrayText},
+        .Normal = {.Fill = clWindow, .Border = kBoxBorder, .Glyph = Mark(kBoxBorder), .Text = clBtnText},
+        .Hot = {.Fill = clWindow, .Border = clHighlight, .Glyph = Mark(clHighlight), .Text = clBtnText},
+        .Pressed = {.Fill = kPressedFace, .Border = kPressedBorder, .Glyph = Mark(kPressedBorder), .Text = clBtnText},
+        .Disabled = {.Fill = clWindow, .Border = kDisabledFace, .Glyph = Mark(kDisabledFace), .Text = clGrayText},
     };
 }
 
@@ -66,11 +66,11 @@ const TStyleDescription kWindows = {
             .Disabled = {.Fill = kDisabledFace, .Border = kDisabledBorder, .Text = clGrayText},
             .Defaulted = {.Fill = kFace, .Border = clHighlight, .Text = clBtnText, .BorderWidth = 2},
         },
-        .CheckBoxUnchecked = WindowsCheck(clNone),
-        .CheckBoxChecked = WindowsCheck(kBoxBorder),
-        .CheckBoxMixed = WindowsCheck(kBoxBorder),
-        .RadioUnchecked = WindowsCheck(clNone),
-        .RadioChecked = WindowsCheck(kBoxBorder),
+        .CheckBoxUnchecked = WindowsCheck(false),
+        .CheckBoxChecked = WindowsCheck(true),
+        .CheckBoxMixed = WindowsCheck(true),
+        .RadioUnchecked = WindowsCheck(false),
+        .RadioChecked = WindowsCheck(true),
         .GroupBox = {
             .Normal = {.Border = kLine, .Text = clWindowText},
             .Disabled = {.Border = kLine, .Text = clGrayText},
@@ -352,12 +352,15 @@ const TStyleDescription kSmokeyQuartzKamri = {
         },
         .SizeBox = {.Fill = Hex(0x2E2A27), .Glyph = Hex(0x5A5149)},
         .TrackChannel = {.Fill = Hex(0x1F1C1A), .Border = kSoot, .Shadow = Hex(0x2E2A27), .Radius = 2},
+        // Round pebbles of the stone; honey while dragged.
         .TrackThumb = {
-            .Normal = {.Fill = Hex(0x7A6F65), .FillEnd = kQuartz, .Border = kOutline, .Light = Hex(0x948778), .Radius = 7},
+            .Normal = {.Fill = Hex(0x7A6F65), .FillEnd = kQuartz, .Border = kOutline, .Light = Hex(0x948778),
+                       .Radius = 7},
             .Hot = {.Fill = Hex(0x8A7E72), .FillEnd = Hex(0x6A6158), .Border = kOutline, .Light = Hex(0xA39684),
                     .Radius = 7},
             .Pressed = {.Fill = kHoneyLight, .FillEnd = kHoney, .Border = Hex(0x8E6232), .Radius = 7},
-            .Focused = {.Fill = Hex(0x7A6F65), .FillEnd = kQuartz, .Border = kHoney, .Light = Hex(0x948778), .Radius = 7},
+            .Focused = {.Fill = Hex(0x7A6F65), .FillEnd = kQuartz, .Border = kHoney, .Light = Hex(0x948778),
+                        .Radius = 7},
             .Disabled = {.Fill = Hex(0x48423C), .Border = Hex(0x332E2A), .Radius = 7},
         },
         .TrackTics = {.Border = kVein},

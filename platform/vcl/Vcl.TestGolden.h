@@ -22,7 +22,8 @@ struct TGoldenTolerance {
 };
 
 // AGolden is relative to the source tree ($X_SOURCE_DIR, set by CTest).
-inline ::testing::AssertionResult MatchesGolden(TBitmap* AImage, const String& AGolden, TGoldenTolerance ATolerance = {})
+inline ::testing::AssertionResult MatchesGolden(TBitmap* AImage, const String& AGolden,
+                                               TGoldenTolerance ATolerance = {})
 {
     const char* Source = std::getenv("X_SOURCE_DIR");
     if (Source == nullptr)
@@ -46,8 +47,9 @@ inline ::testing::AssertionResult MatchesGolden(TBitmap* AImage, const String& A
         return std::filesystem::absolute(Name + ".actual.png").string();
     };
     if (Golden->Width() != Actual->Width() || Golden->Height() != Actual->Height())
-        return ::testing::AssertionFailure() << "size " << Actual->Width() << "x" << Actual->Height() << " differs from "
-                                             << Golden->Width() << "x" << Golden->Height() << "; wrote " << WriteActual();
+        return ::testing::AssertionFailure() << "size " << Actual->Width() << "x" << Actual->Height()
+                                             << " differs from " << Golden->Width() << "x" << Golden->Height()
+                                             << "; wrote " << WriteActual();
     std::unique_ptr<TPngImage, TFreeDeleter> Diff(TPngImage::Create());
     Diff->Assign(Golden.get());
     int64_t Bad = 0;

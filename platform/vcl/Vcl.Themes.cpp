@@ -334,7 +334,9 @@ void TCustomStyleServices::RefreshSystemMetrics()
     if (!FDescription->System)
         return;
     int Dpi = GetScreenLogicalDpi().Y;
-    auto At96 = [&](int AIndex) { return Dpi > 0 ? MulDiv(GetSystemMetrics(AIndex), 96, Dpi) : GetSystemMetrics(AIndex); };
+    auto At96 = [&](int AIndex) {
+        return Dpi > 0 ? MulDiv(GetSystemMetrics(AIndex), 96, Dpi) : GetSystemMetrics(AIndex);
+    };
     FMetrics.CheckBoxSize = At96(SM_CXMENUCHECK);
     FMetrics.RadioSize = At96(SM_CXMENUCHECK);
     FMetrics.ScrollBarSize = At96(SM_CXVSCROLL);
@@ -501,8 +503,8 @@ bool TCustomStyleServices::DrawElement(TCanvas* ACanvas, const TThemedElementDet
             return true;
         }
         if (ADetails.Part == kGroupHeader) {
-            int Box = Scaled(16, ADpi);
-            GlyphBox = Rect(ARect.Right - Box - Scaled(4, ADpi), ARect.Top, ARect.Right - Scaled(4, ADpi), ARect.Bottom);
+            int Right = ARect.Right - Scaled(4, ADpi);
+            GlyphBox = Rect(Right - Scaled(16, ADpi), ARect.Top, Right, ARect.Bottom);
         }
         break;
     case teTextLabel:
@@ -573,7 +575,7 @@ void TCustomStyleServices::DrawParentBackground(TControl* AControl, TCanvas* ACa
 {
     TRect Area = ARect != nullptr ? *ARect : AControl != nullptr ? AControl->ClientRect() : ACanvas->ClipRect();
     TWinControl* Parent = AControl != nullptr ? AControl->Parent() : nullptr;
-    TColor Color = Parent != nullptr ? GetSystemColor(Parent->Color()) : GetSystemColor(FDescription->Looks.FormBackground.Fill);
+    TColor Color = GetSystemColor(Parent != nullptr ? Parent->Color() : FDescription->Looks.FormBackground.Fill);
     TBrush* Brush = ACanvas->Brush();
     TColor OldColor = Brush->Color();
     TBrushStyle OldStyle = Brush->Style();

@@ -89,7 +89,8 @@ private:
         auto D = S->GetElementDetails(AState);
         TSize Size;
         S->GetElementSize(D, esActual, Size);
-        TRect R = Rect(Cell(AIndex), FY + (18 - Size.cy) / 2, Cell(AIndex) + Size.cx, FY + (18 - Size.cy) / 2 + Size.cy);
+        int Top = FY + (18 - Size.cy) / 2;
+        TRect R = Rect(Cell(AIndex), Top, Cell(AIndex) + Size.cx, Top + Size.cy);
         S->DrawElement(C, D, R);
         TRect T = Rect(R.Right + 5, FY, Cell(AIndex) + kCell - 6, FY + 18);
         Text(D, ACaption, T, {tfLeft, tfVerticalCenter, tfSingleLine});
@@ -192,7 +193,8 @@ private:
         TRect Caption = Rect(Cell(2), FY + 22, Cell(2), FY + 40);
         C->TextRect(Caption, "Divider", {tfLeft, tfSingleLine, tfCalcRect});
         Text(S->GetElementDetails(ttlTextLabelNormal), "Divider", Caption, {tfLeft, tfSingleLine});
-        S->DrawElement(C, S->GetElementDetails(ttlDivider), Rect(Caption.Right + 6, Caption.Top, Cell(5), Caption.Bottom));
+        TRect Divider = Rect(Caption.Right + 6, Caption.Top, Cell(5), Caption.Bottom);
+        S->DrawElement(C, S->GetElementDetails(ttlDivider), Divider);
         Next(40);
     }
 
@@ -315,7 +317,8 @@ private:
             auto D = S->GetElementDetails(static_cast<TThemedHeader>(thHeaderItemNormal + I));
             TRect R = Rect(Cell(I), FY, Cell(I + 1), FY + 22);
             S->DrawElement(C, D, R);
-            Text(D, HeaderNames[I], Rect(R.Left + 6, R.Top, R.Right - 6, R.Bottom), {tfLeft, tfVerticalCenter, tfSingleLine});
+            Text(D, HeaderNames[I], Rect(R.Left + 6, R.Top, R.Right - 6, R.Bottom),
+                 {tfLeft, tfVerticalCenter, tfSingleLine});
         }
         S->DrawElement(C, S->GetElementDetails(thHeaderRoot), Rect(Cell(3), FY, Cell(5) - 12, FY + 22));
         Next(22);
@@ -337,7 +340,6 @@ private:
         for (int I = 0; I < 8; ++I) {
             auto D = S->GetElementDetails(static_cast<TThemedListView>(tlGroupHeaderOpen + I));
             int Top = FY + (I / 4) * 24;
-            TRect R = Rect(Cell(I % 4) + 4, Top, Cell(I % 4) + 4 + 120 - 24, Top + 20);
             TRect Header = Rect(Cell(0) + 4 + (I % 4) * 120, Top, Cell(0) + 4 + (I % 4) * 120 + 116, Top + 20);
             S->DrawElement(C, D, Header);
             TRect T = Rect(Header.Left + 6, Header.Top, Header.Right, Header.Bottom);
@@ -346,7 +348,6 @@ private:
             Text(D, GroupNames[I % 4], T, {tfLeft, tfVerticalCenter, tfSingleLine});
             S->DrawElement(C, S->GetElementDetails(tlGroupHeaderLine),
                            Rect(Extent.Right + 6, Header.Top, Header.Right - 24, Header.Bottom));
-            (void)R;
         }
         Next(44);
     }
@@ -354,41 +355,38 @@ private:
     // A small window: caption with icon place, text and buttons, frames and client area.
     void Window(const TRect& ABounds, bool AActive, bool ASmall)
     {
-        int Dpi = 96;
-        auto Pick = [&](TThemedWindow AActiveDetail, TThemedWindow AInactiveDetail) {
-            return S->GetElementDetails(AActive ? AActiveDetail : AInactiveDetail);
+        // The inactive variant of each part follows its active one.
+        auto Part = [&](TThemedWindow AActivePart, TThemedWindow ASmallPart) {
+            return S->GetElementDetails(static_cast<TThemedWindow>((ASmall ? ASmallPart : AActivePart) + !AActive));
         };
-        auto Caption = ASmall ? Pick(twSmallCaptionActive, twSmallCaptionInactive) : Pick(twCaptionActive, twCaptionInactive);
-        auto Left = ASmall ? Pick(twSmallFrameLeftActive, twSmallFrameLeftInactive) : Pick(twFrameLeftActive, twFrameLeftInactive);
-        auto Right = ASmall ? Pick(twSmallFrameRightActive, twSmallFrameRightInactive)
-                            : Pick(twFrameRightActive, twFrameRightInactive);
-        auto Bottom = ASmall ? Pick(twSmallFrameBottomActive, twSmallFrameBottomInactive)
-                             : Pick(twFrameBottomActive, twFrameBottomInactive);
-        TSize CaptionSize, FrameSize, BottomSize;
-        S->GetElementSize(Caption, esActual, CaptionSize, Dpi);
-        S->GetElementSize(Left, esActual, FrameSize, Dpi);
-        S->GetElementSize(Bottom, esActual, BottomSize, Dpi);
-        int CaptionBottom = ABounds.Top + FrameSize.cx + CaptionSize.cy;
-        TRect CaptionRect = Rect(ABounds.Left, ABounds.Top, ABounds.Right, CaptionBottom);
-        S->DrawElement(C, Caption, CaptionRect);
-        S->DrawElement(C, Left, Rect(ABounds.Left, CaptionBottom, ABounds.Left + FrameSize.cx, ABounds.Bottom - BottomSize.cy));
-        S->DrawElement(C, Right,
-                       Rect(ABounds.Right - FrameSize.cx, CaptionBottom, ABounds.Right, ABounds.Bottom - BottomSize.cy));
-        S->DrawElement(C, Bottom, Rect(ABounds.Left, ABounds.Bottom - BottomSize.cy, ABounds.Right, ABounds.Bottom));
-        TRect Client = Rect(ABounds.Left + FrameSize.cx, CaptionBottom, ABounds.Right - FrameSize.cx,
-                            ABounds.Bottom - BottomSize.cy);
-        S->DrawElement(C, S->GetElementDetails(twFormBackground), Client);
+        auto Caption = Part(twCaptionActive, twSmallCaptionActive);
+        auto Bottom = Part(twFrameBottomActive, twSmallFrameBottomActive);
+        TSize CaptionSize, Frame, BottomSize;
+        S->GetElementSize(Caption, esActual, CaptionSize);
+        S->GetElementSize(Part(twFrameLeftActive, twSmallFrameLeftActive), esActual, Frame);
+        S->GetElementSize(Bottom, esActual, BottomSize);
+        const TRect& B = ABounds;
+        int CaptionBottom = B.Top + Frame.cx + CaptionSize.cy;
+        int FrameBottom = B.Bottom - BottomSize.cy;
+        S->DrawElement(C, Caption, Rect(B.Left, B.Top, B.Right, CaptionBottom));
+        S->DrawElement(C, Part(twFrameLeftActive, twSmallFrameLeftActive),
+                       Rect(B.Left, CaptionBottom, B.Left + Frame.cx, FrameBottom));
+        S->DrawElement(C, Part(twFrameRightActive, twSmallFrameRightActive),
+                       Rect(B.Right - Frame.cx, CaptionBottom, B.Right, FrameBottom));
+        S->DrawElement(C, Bottom, Rect(B.Left, FrameBottom, B.Right, B.Bottom));
+        S->DrawElement(C, S->GetElementDetails(twFormBackground),
+                       Rect(B.Left + Frame.cx, CaptionBottom, B.Right - Frame.cx, FrameBottom));
+
         // The caption bar's content: icon place, buttons from the right, the text between.
-        TRect Bar = Rect(ABounds.Left + FrameSize.cx, ABounds.Top + FrameSize.cx, ABounds.Right - FrameSize.cx, CaptionBottom);
-        int Right_ = Bar.Right;
+        TRect Bar = Rect(B.Left + Frame.cx, B.Top + Frame.cx, B.Right - Frame.cx, CaptionBottom);
+        int ButtonsLeft = Bar.Right;
         auto Button = [&](TThemedWindow AFirst) {
             auto D = S->GetElementDetails(static_cast<TThemedWindow>(AFirst + (AActive ? 0 : 3)));
             TSize Size;
-            S->GetElementSize(D, esActual, Size, Dpi);
-            TRect R = Rect(Right_ - Size.cx, Bar.Top + (Bar.Height() - Size.cy) / 2, Right_,
-                           Bar.Top + (Bar.Height() - Size.cy) / 2 + Size.cy);
-            S->DrawElement(C, D, R);
-            Right_ = R.Left - 2;
+            S->GetElementSize(D, esActual, Size);
+            int Top = Bar.Top + (Bar.Height() - Size.cy) / 2;
+            S->DrawElement(C, D, Rect(ButtonsLeft - Size.cx, Top, ButtonsLeft, Top + Size.cy));
+            ButtonsLeft -= Size.cx + 2;
         };
         int TextLeft = Bar.Left + 5;
         if (ASmall) {
@@ -402,8 +400,8 @@ private:
             C->FillRect(Rect(Icon.Left + 2, Icon.Top + 2, Icon.Right - 2, Icon.Bottom - 2));
             TextLeft = Icon.Right + 5;
         }
-        TRect Text_ = Rect(TextLeft, Bar.Top, Right_, Bar.Bottom);
-        Text(Caption, AActive ? "Active window" : "Inactive window", Text_, {tfLeft, tfVerticalCenter, tfSingleLine});
+        Text(Caption, AActive ? "Active window" : "Inactive window", Rect(TextLeft, Bar.Top, ButtonsLeft, Bar.Bottom),
+             {tfLeft, tfVerticalCenter, tfSingleLine});
     }
 
     void Windows()
@@ -446,10 +444,12 @@ private:
         Label("Progress", 60);
         TRect Bar = Rect(Cell(0), FY, Cell(2) + 88, FY + 16);
         S->DrawElement(C, S->GetElementDetails(tprBar), Bar);
-        S->DrawElement(C, S->GetElementDetails(tprChunk), Rect(Bar.Left + 1, Bar.Top + 1, Bar.Left + 1 + 170, Bar.Bottom - 1));
+        TRect Chunk = Rect(Bar.Left + 1, Bar.Top + 1, Bar.Left + 171, Bar.Bottom - 1);
+        S->DrawElement(C, S->GetElementDetails(tprChunk), Chunk);
         TRect Vert = Rect(Cell(3), FY, Cell(3) + 16, FY + 60);
         S->DrawElement(C, S->GetElementDetails(tprBarVert), Vert);
-        S->DrawElement(C, S->GetElementDetails(tprChunkVert), Rect(Vert.Left + 1, Vert.Top + 25, Vert.Right - 1, Vert.Bottom - 1));
+        S->DrawElement(C, S->GetElementDetails(tprChunkVert),
+                       Rect(Vert.Left + 1, Vert.Top + 25, Vert.Right - 1, Vert.Bottom - 1));
         Next(60);
     }
 
