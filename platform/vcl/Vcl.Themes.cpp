@@ -691,7 +691,10 @@ bool TCustomStyleServices::HasTransparentParts(const TThemedElementDetails& ADet
     TElementPaint P = ElementPaint(FDescription->Looks, FMetrics, ADetails);
     if (P.Face == nullptr)
         return false;
-    return P.Face->Fill == clNone || P.Face->Radius > 0 || P.Shape != shBox;
+    // Boxes and radio buttons keep their own size inside any rectangle.
+    bool Sized = ADetails.Element == teButton && (ADetails.Part == kCheckBox || ADetails.Part == kRadioButton);
+    bool Square = P.Shape != shRound && P.Shape != shPointerDown && P.Shape != shPointerRight;
+    return Sized || !Square || P.Face->Fill == clNone || P.Face->Radius > 0;
 }
 
 TColor TCustomStyleServices::GetStyleColor(TStyleColor AColor) const

@@ -323,8 +323,8 @@ public:
     static bool IsCustomStyleActive() { return !ActiveStyle()->IsSystemStyle(); }
 
     // Makes the style active. A change frees the style hooks, calls the style-changed handlers,
-    // then performs CM_STYLECHANGED on every form of the application and its controls, and
-    // repaints them. An unknown name raises EStyleEngineException "Style 'name' not found".
+    // then performs CM_STYLECHANGED on every form the application owns and on each of its
+    // controls, and repaints the forms. An unknown name raises EStyleEngineException "Style 'name' not found".
     static void SetStyle(const String& AName);
     // SetStyle that answers False for an unknown name and keeps the active style.
     static bool TrySetStyle(const String& AName);

@@ -668,6 +668,28 @@ TEST_F(StyleTest, EveryElementStateIsDistinctAndPainted)
     EXPECT_FALSE(Any->DrawElement(Image->Canvas(), TThemedElementDetails{teButton, 1, 99}, Rect(0, 0, 30, 30)));
 }
 
+TEST_F(StyleTest, TransparentPartsAreThoseThatLeavePixelsUnpainted)
+{
+    TCustomStyleServices* Windows = TStyleManager::SystemStyle();
+    TCustomStyleServices* Smokey = TStyleManager::Style("Smokey Quartz Kamri");
+    const struct {
+        TCustomStyleServices* Style;
+        TThemedElementDetails Details;
+        bool Transparent;
+    } kCases[] = {
+        {Windows, Windows->GetElementDetails(tbPushButtonNormal), false},
+        {Smokey, Smokey->GetElementDetails(tbPushButtonNormal), true},   // round corners
+        {Windows, Windows->GetElementDetails(tbCheckBoxCheckedNormal), true},
+        {Windows, Windows->GetElementDetails(thHeaderItemNormal), false},
+        {Windows, Windows->GetElementDetails(tbGroupBoxNormal), true},   // a frame only
+        {Windows, Windows->GetElementDetails(ttTabItemSelected), false},
+        {Smokey, Smokey->GetElementDetails(ttTabItemSelected), true},
+    };
+    for (const auto& Case : kCases)
+        EXPECT_EQ(Case.Style->HasTransparentParts(Case.Details), Case.Transparent)
+            << Case.Style->Name() << " " << int(Case.Details.Element) << "/" << Case.Details.Part;
+}
+
 TEST_F(StyleTest, SizesScaleWithTheDpiAndTheSystemStyleTakesTheSystemsSizes)
 {
     TCustomStyleServices* Windows = TStyleManager::SystemStyle();
