@@ -195,7 +195,8 @@ std::vector<TSearchEntry> ListDirectory(std::string_view AFolder)
     fs::directory_iterator It(fs::path(SlashPath(AFolder)), Error);
     for (; !Error && It != fs::directory_iterator(); It.increment(Error)) {
         std::error_code KindError;
-        Result.push_back({It->path().filename().string(), It->is_directory(KindError)});
+        Result.push_back({It->path().filename().string(), It->is_directory(KindError),
+                          It->is_regular_file(KindError), It->is_symlink(KindError)});
     }
     return Result;
 }
@@ -212,11 +213,36 @@ String SystemErrorText(int AError)
     return std::strerror(AError);
 }
 
+int OpenDataFile(const String& APath, int AFlags, unsigned APermissions)
+{
+    int Handle = ::open(APath.c_str(), AFlags | O_NONBLOCK | O_CLOEXEC, APermissions);
+    if (Handle < 0)
+        return -1;
+    struct stat Info;
+    int Error = 0;
+    if (::fstat(Handle, &Info) != 0)
+        Error = errno;
+    else if (S_ISDIR(Info.st_mode))
+        Error = EISDIR;
+    else if (!S_ISREG(Info.st_mode) && !S_ISBLK(Info.st_mode))
+        Error = ESPIPE;
+    else if (::fcntl(Handle, F_SETFL, ::fcntl(Handle, F_GETFL) & ~O_NONBLOCK) != 0)
+        Error = errno;
+    if (Error != 0) {
+        ::close(Handle);
+        errno = Error;
+        return -1;
+    }
+    return Handle;
+}
+
 TBytes ReadFileBytes(const String& AFileName)
 {
-    int File = ::open(NativePath(AFileName).c_str(), O_RDONLY | O_CLOEXEC);
-    if (File < 0)
-        throw EFOpenError("Cannot open file \"" + AFileName + "\". " + SystemErrorText(errno));
+    int File = OpenDataFile(NativePath(AFileName), O_RDONLY);
+    if (File < 0) {
+        int Error = errno;
+        throw EFOpenError("Cannot open file \"" + AFileName + "\". " + SystemErrorText(Error), Error);
+    }
     TBytes Result;
     uint8_t Buffer[65536];
     for (;;) {
@@ -226,7 +252,7 @@ TBytes ReadFileBytes(const String& AFileName)
         if (Read < 0) {
             int Error = errno;
             ::close(File);
-            throw EReadError("Cannot read file \"" + AFileName + "\". " + SystemErrorText(Error));
+            throw EReadError("Cannot read file \"" + AFileName + "\". " + SystemErrorText(Error), Error);
         }
         if (Read == 0)
             break;
@@ -234,60 +260,4 @@ TBytes ReadFileBytes(const String& AFileName)
     }
     ::close(File);
     return Result;
-}
-
-namespace {
-
-bool WriteAll(int AFile, const TBytes& ABytes)
-{
-    size_t Written = 0;
-    while (Written < ABytes.size()) {
-        ssize_t Count = ::write(AFile, ABytes.data() + Written, ABytes.size() - Written);
-        if (Count < 0 && errno == EINTR)
-            continue;
-        if (Count < 0)
-            return false;
-        Written += static_cast<size_t>(Count);
-    }
-    return ::fsync(AFile) == 0;
-}
-
-// A new temporary file beside APath; its name goes to ATempPath.
-int CreateTempBeside(const String& APath, const String& AFileName, String& ATempPath)
-{
-    for (int Attempt = 0;; ++Attempt) {
-        ATempPath = APath + (Attempt == 0 ? String() : "." + IntToStr(Attempt)) + ".tmp";
-        int File = ::open(ATempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (File >= 0)
-            return File;
-        if (errno != EEXIST || Attempt == 99)
-            throw EFCreateError("Cannot create file \"" + AFileName + "\". " + SystemErrorText(errno));
-    }
-}
-
-}  // namespace
-
-void SafeWriteFileBytes(const String& AFileName, const TBytes& ABytes)
-{
-    String Path = NativePath(AFileName);
-    String TempPath;
-    int File = CreateTempBeside(Path, AFileName, TempPath);
-    struct stat Old;
-    if (::stat(Path.c_str(), &Old) == 0)
-        ::fchmod(File, Old.st_mode & 07777);   // keep a private file private
-    bool Written = WriteAll(File, ABytes);
-    int Error = errno;
-    if (::close(File) != 0 && Written) {
-        Written = false;
-        Error = errno;
-    }
-    if (!Written) {
-        ::unlink(TempPath.c_str());
-        throw EWriteError("Cannot write file \"" + AFileName + "\". " + SystemErrorText(Error));
-    }
-    if (::rename(TempPath.c_str(), Path.c_str()) != 0) {
-        Error = errno;
-        ::unlink(TempPath.c_str());
-        throw EFCreateError("Cannot create file \"" + AFileName + "\". " + SystemErrorText(Error));
-    }
 }

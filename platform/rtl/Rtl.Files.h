@@ -43,9 +43,12 @@ bool RemoveDirRecursive(std::string_view AFolder);
 bool FileIsReadOnly(std::string_view AFileName);
 bool FileSetReadOnly(std::string_view AFileName, bool AReadOnly);
 
+// Kinds follow links; IsLink tells that the entry itself is one.
 struct TSearchEntry {
     String Name;
     bool IsDirectory = false;
+    bool IsFile = false;   // a regular file: not a FIFO, socket or device
+    bool IsLink = false;
 };
 // The entries of a folder other than "." and "..", in no particular order; empty for a folder
 // that cannot be read.
@@ -56,9 +59,9 @@ bool MatchesMask(std::string_view AName, std::string_view AMask);
 
 // The system's text for an errno value.
 String SystemErrorText(int AError);
+// open(2) of a data file (O_CLOEXEC added): it never blocks on a FIFO, and what is neither a
+// regular file nor a block device is refused (a folder with EISDIR, a FIFO, socket or
+// character device with ESPIPE). -1 with errno set on failure.
+int OpenDataFile(const String& APath, int AFlags, unsigned APermissions = 0666);
 // The whole file. Raises EFOpenError or EReadError with the system's reason.
 TBytes ReadFileBytes(const String& AFileName);
-// Writes a temporary file beside the target, syncs it and renames it over the target, so a
-// failure leaves the old file as it was. An existing file's permissions are kept. Raises
-// EFCreateError or EWriteError with the system's reason.
-void SafeWriteFileBytes(const String& AFileName, const TBytes& ABytes);

@@ -13,6 +13,7 @@
 
 #include "Rtl.Encoding.h"
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.SysUtils.h"
 
 namespace {
@@ -205,12 +206,12 @@ void TFileStream::Construct(const String& AFileName, uint16_t AMode)
         String Message = (Creating ? "Cannot create file \"" : "Cannot open file \"") + AFileName + "\". "
                          + SystemErrorText(AError);
         if (Creating)
-            throw EFCreateError(Message);
-        throw EFOpenError(Message);
+            throw EFCreateError(Message, AError);
+        throw EFOpenError(Message, AError);
     };
     // Creating truncates, so the lock must be held before the old content goes.
     int Flags = OpenFlags(AMode);
-    FHandle = ::open(Path.c_str(), (Flags & ~O_TRUNC) | O_CLOEXEC, 0666);
+    FHandle = OpenDataFile(Path, Flags & ~O_TRUNC, 0666);
     if (FHandle < 0)
         Fail(errno);
     int Lock = ShareLock(AMode);
@@ -220,10 +221,26 @@ void TFileStream::Construct(const String& AFileName, uint16_t AMode)
         Fail(errno);
 }
 
+void TFileStream::Adopt(int AHandle, const String& AFileName)
+{
+    CloseHandle();
+    FHandle = AHandle;
+    FFileName = AFileName;
+}
+
+int TFileStream::CloseHandle()
+{
+    if (FHandle < 0)
+        return 0;
+    // Linux releases the descriptor even when close() fails, so it is never retried.
+    int Result = ::close(FHandle) == 0 ? 0 : errno;
+    FHandle = -1;
+    return Result == EINTR ? 0 : Result;
+}
+
 TFileStream::~TFileStream()
 {
-    if (FHandle >= 0)
-        ::close(FHandle);
+    CloseHandle();
 }
 
 int64_t TFileStream::Read(void* ABuffer, int64_t ACount)
@@ -249,11 +266,23 @@ int64_t TFileStream::Write(const void* ABuffer, int64_t ACount)
         ssize_t Put = ::write(FHandle, Source + Done, static_cast<size_t>(std::min<int64_t>(ACount - Done, 1 << 30)));
         if (Put < 0 && errno == EINTR)
             continue;
-        if (Put <= 0)
+        if (Put < 0) {
+            int Error = errno;
+            throw EWriteError("Cannot write file \"" + FFileName + "\". " + SystemErrorText(Error), Error);
+        }
+        if (Put == 0)
             break;
         Done += Put;
     }
     return Done;
+}
+
+void TFileStream::Flush()
+{
+    if (::fsync(FHandle) != 0 && errno != EINVAL) {   // EINVAL: a file that cannot be synced
+        int Error = errno;
+        throw EWriteError("Cannot write file \"" + FFileName + "\". " + SystemErrorText(Error), Error);
+    }
 }
 
 int64_t TFileStream::Seek(int64_t AOffset, TSeekOrigin AOrigin)
@@ -270,8 +299,10 @@ int64_t TFileStream::Size()
 
 void TFileStream::SetSize(int64_t ANewSize)
 {
-    if (::ftruncate(FHandle, ANewSize) != 0)
-        throw EStreamError("Cannot resize file \"" + FFileName + "\". " + SystemErrorText(errno));
+    if (::ftruncate(FHandle, ANewSize) != 0) {
+        int Error = errno;
+        throw EStreamError("Cannot resize file \"" + FFileName + "\". " + SystemErrorText(Error), Error);
+    }
     if (Position() > ANewSize)
         SetPosition(ANewSize);
 }

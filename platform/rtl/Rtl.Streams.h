@@ -103,24 +103,36 @@ inline constexpr uint16_t fmShareDenyRead = 0x0030;
 inline constexpr uint16_t fmShareDenyNone = 0x0040;
 
 // A file opened by name ("\" and "/" both separate folders). A file that cannot be opened or
-// created raises EFOpenError or EFCreateError with the system's reason in the message.
+// created raises EFOpenError or EFCreateError with the system's reason in the message. Only
+// regular files and block devices open: a FIFO or a socket named like a data file is refused
+// at once instead of blocking the opener.
 class TFileStream : public TStream {
     X_CLASS(TFileStream, TStream)
 public:
+    // A read error answers a short count and leaves errno set (so a reader tells it from the
+    // end); a write error raises EWriteError with the system's reason.
     int64_t Read(void* ABuffer, int64_t ACount) override;
     int64_t Write(const void* ABuffer, int64_t ACount) override;
     int64_t Seek(int64_t AOffset, TSeekOrigin AOrigin) override;
     int64_t Size() override;
     // Raises EStreamError when the file cannot be resized.
     void SetSize(int64_t ANewSize) override;
+    // Puts what was written on the disk (fsync); raises EWriteError with the system's reason.
+    void Flush();
 
     const String& FileName() const { return FFileName; }
     int Handle() const { return FHandle; }
 
 protected:
     TFileStream() = default;
+    // Closing errors are not seen here: a writer that must know them flushes first, or writes
+    // through TSafeFileStream, whose Commit checks the close.
     ~TFileStream() override;
     virtual void Construct(const String& AFileName, uint16_t AMode);
+    // Takes over an open handle (closed by the stream) under the name given.
+    void Adopt(int AHandle, const String& AFileName);
+    // Closes the handle and answers close()'s errno (0 when it succeeded or none was open).
+    int CloseHandle();
 
 private:
     String FFileName;

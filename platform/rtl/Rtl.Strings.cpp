@@ -11,6 +11,7 @@
 
 #include "Rtl.ComponentStreams.h"
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.Streams.h"
 #include "Rtl.SysUtils.h"
 

@@ -43,7 +43,16 @@ X_EXCEPTION(EClassNotFound, Exception);
 X_EXCEPTION(EArgumentException, Exception);
 X_EXCEPTION(EArgumentOutOfRangeException, EArgumentException);
 X_EXCEPTION(EPropertyError, Exception);
-X_EXCEPTION(EStreamError, Exception);
+// A stream or file failure; AOSError is the errno of the system call that failed (0 when none
+// did), so that a caller can record it beside the message, which already holds its reason.
+class EStreamError : public Exception {
+public:
+    explicit EStreamError(String AMessage, int AOSError = 0) : Exception(std::move(AMessage)), FOSError(AOSError) {}
+    int OSError() const { return FOSError; }
+
+private:
+    int FOSError = 0;
+};
 X_EXCEPTION(EReadError, EStreamError);
 X_EXCEPTION(EWriteError, EStreamError);
 X_EXCEPTION(EFilerError, EStreamError);

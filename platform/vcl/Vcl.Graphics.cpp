@@ -14,6 +14,7 @@
 #include <tuple>
 
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Vcl.Graphics.Cairo.h"
 #include "Vcl.Imaging.Jpeg.h"
 #include "Vcl.Imaging.PngImage.h"

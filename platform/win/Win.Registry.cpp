@@ -14,12 +14,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <sstream>
 
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Win.Folders.h"
 
 namespace {
@@ -179,6 +179,10 @@ public:
         if (Lock < 0)
             return false;
         ::flock(Lock, LOCK_EX);
+        if (FileName != FCleanedFor) {   // once per file: a save that a crash cut short
+            RemoveStaleTempFiles(ExtractFilePath(FileName));
+            FCleanedFor = FileName;
+        }
         Refresh();
         bool Result = AChange(Root) && Save();
         if (!Result)
@@ -190,10 +194,17 @@ public:
     TRegKey Root;
 
 private:
+    // A file that cannot be read (missing, a FIFO, a folder) is an empty hive.
     void Load()
     {
         Root = TRegKey();
-        std::ifstream File(FFileName);
+        TBytes Bytes;
+        try {
+            Bytes = ReadFileBytes(FFileName);
+        } catch (const EStreamError&) {
+            return;
+        }
+        std::istringstream File(String(Bytes.begin(), Bytes.end()));
         String Line;
         if (!std::getline(File, Line) || Line != kHeader)
             return;
@@ -238,6 +249,7 @@ private:
 
     String FFileName;
     TFileStamp FStamp;
+    String FCleanedFor;
 };
 
 THive& Hive()

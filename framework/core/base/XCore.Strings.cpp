@@ -9,6 +9,7 @@
 
 #include "Rtl.Encoding.h"
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.Strings.h"
 #include "Rtl.SysUtils.h"
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.SysUtils.h"
 #include "Vcl.Screen.h"
 #include "Win.Folders.h"

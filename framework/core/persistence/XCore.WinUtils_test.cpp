@@ -6,6 +6,7 @@
 
 #include "Display.Headless.h"
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Vcl.Application.h"
 #include "Win.Registry.h"
 #include "Win.TestEnvironment.h"

@@ -1,8 +1,6 @@
 // XIni.cpp: settings objects.
 #include "XIni.h"
 
-#include <cerrno>
-
 #include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
 #include "XCore.Engine.Aspects.h"
@@ -123,29 +121,7 @@ bool TXCustomIni::LoadFromFile(const String& AFileName)
 bool TXCustomIni::SaveToFile(const String& AFileName, bool ACompressed)
 {
     ClearError();
-    String TempName = GetUniqueFileName(ChangeFileExt(AFileName, ".tmp"));
-    if (TempName.empty())
-        return FailWith(kErrWrite, "No temporary file can be made for \"" + AFileName + "\"");
-    bool Direct = TempName == AFileName;
-    bool Saved = false;
-    try {
-        auto File = Owned(TFileStream::Create(TempName, fmCreate | fmShareExclusive));
-        Saved = SaveToStream(File.get(), ACompressed);
-    } catch (const std::exception& E) {
-        SetFirstError(kErrWrite, 0, E.what());
-    }
-    if (!Saved) {
-        if (!Direct)
-            ForceDeleteFile(TempName);
-        return false;
-    }
-    // The rename replaces the old file in one step, so it stays until the new one is whole; when
-    // the rename fails, the new settings are kept under the temporary name.
-    if (!Direct && !RenameFile(TempName, AFileName)) {
-        SetFirstError(kErrWrite, errno, "Cannot rename \"" + TempName + "\" to \"" + AFileName + "\"");
-        return false;
-    }
-    return true;
+    return SafeSaveFile(AFileName, [&](TStream* AFile) { return SaveToStream(AFile, ACompressed); });
 }
 
 bool TXCustomIni::ReloadFromRegistry(const String& AKey)

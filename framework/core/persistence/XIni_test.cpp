@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "../../../tests/fixtures/ScratchFolders.h"
 #include "Rtl.Classes.h"
 #include "Win.Registry.h"
 #include "Win.TestEnvironment.h"
@@ -156,7 +157,8 @@ TEST_F(IniTest, FilesRoundTripPlainAndCompressedThroughATemporaryFile)
         SetChanged(Saved.get());
         ASSERT_TRUE(Saved->SaveToFile(PathOf("S.ini"), Compress));
 
-        // S.tmp was taken, so S1.tmp carried the save and is gone again.
+        // The save went through a temporary file beside S.ini, which is gone again; a file
+        // of the user's that happens to end in ".tmp" is left alone.
         EXPECT_EQ(Files(), (std::vector<String>{"S.ini", "S.tmp"}));
         EXPECT_EQ(ReadFile(Dir() / "S.tmp"), "someone else's");
         std::string Bytes = ReadFile(Dir() / "S.ini");
@@ -205,6 +207,36 @@ TEST_F(IniTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile)
     EXPECT_EQ(GetErrorCode(), kErrWrite);
     EXPECT_EQ(Files(), std::vector<String>{"S.ini"});
     EXPECT_EQ(ReadFile(Dir() / "S.ini"), "old");
+}
+
+// A settings file may be private, or a link into another folder; a save keeps both. A save
+// onto a full disk keeps the old file and says why it failed.
+TEST_F(IniTest, SavesKeepPermissionsAndLinksAndSayWhyTheyFailed)
+{
+    std::filesystem::create_directories(Dir() / "real");
+    WriteFile(Dir() / "real/S.ini", "old");
+    std::filesystem::permissions(Dir() / "real/S.ini", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink("real/S.ini", Dir() / "S.ini");
+    auto Ini = NewIni();
+    SetChanged(Ini.get());
+    ASSERT_TRUE(Ini->SaveToFile(PathOf("S.ini"), false));
+    EXPECT_TRUE(std::filesystem::is_symlink(Dir() / "S.ini"));
+    EXPECT_EQ(std::filesystem::status(Dir() / "real/S.ini").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    auto Loaded = NewIni();
+    ASSERT_TRUE(Loaded->LoadFromFile(PathOf("real/S.ini")));
+    ExpectChanged(Loaded.get());
+
+    XTestFixtures::TSmallDisk Disk(64 * 1024);
+    if (!Disk.Mounted())
+        GTEST_SKIP() << Disk.Why();
+    WriteFile(Disk / "S.ini", "old");
+    Disk.Fill();
+    Ini->Folder = std::string(100000, 'x');   // more than a page: it cannot go into the file's slack
+    EXPECT_FALSE(Ini->SaveToFile(Disk / "S.ini", false));
+    EXPECT_EQ(GetErrorCode(), kErrWrite);
+    EXPECT_NE(GetErrorText().find("No space left on device"), String::npos) << GetErrorText() << " " << GetErrorData().Value;
+    EXPECT_EQ(ReadFile(Disk / "S.ini"), "old");
 }
 
 TEST_F(IniTest, MissingFileIsTheFirstRun)

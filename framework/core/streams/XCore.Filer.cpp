@@ -1,9 +1,8 @@
 #include "XCore.Filer.h"
 
-#include <cerrno>
-
 #include "Rtl.Files.h"
 #include "Rtl.Lists.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.TypInfo.h"
 #include "XCore.Errors.h"
 #include "XCore.IO.h"
@@ -17,6 +16,29 @@ bool ReportFilerResult(bool AOK, int32_t ACode, bool ARaise)
     else
         SetFirstError(ACode, 0, {}, ARaise);
     return AOK;
+}
+
+bool SafeSaveFile(const String& AFileName, const std::function<bool(TStream*)>& AWrite)
+{
+    TOwned<TSafeFileStream> File;
+    try {
+        File = Owned(TSafeFileStream::Create(AFileName));
+    } catch (const EStreamError& E) {
+        SetFirstError(kErrFileOpen, E.OSError(), E.Message());
+        return false;
+    }
+    try {
+        if (!AWrite(File.get())) {
+            SetFirstError(kErrWrite, 0, "Cannot write file \"" + AFileName + "\"");
+            return false;
+        }
+        File->Commit();
+        return true;
+    } catch (const std::exception& E) {
+        RecordSystemFailure(E);
+        SetFirstError(kErrWrite, 0, E.what());
+        return false;
+    }
 }
 
 bool IsDataLoaded(uint32_t AStatusWord)
@@ -105,7 +127,7 @@ TOwned<TFileStream> OpenFileStream(const String& AFileName, uint16_t AMode)
     try {
         return Owned(TFileStream::Create(AFileName, AMode));
     } catch (const EStreamError& E) {
-        SetFirstError(kErrFileOpen, errno, E.Message());
+        SetFirstError(kErrFileOpen, E.OSError(), E.Message());
         return nullptr;
     }
 }
@@ -454,8 +476,9 @@ bool TXFiler::LoadFromFile(const String& AFileName, TXProgress* AProgress, bool 
 bool TXFiler::SaveToFile(const String& AFileName, TXProgress* AProgress, bool ARaise)
 {
     ClearError();
-    TOwned<TFileStream> File = OpenFileStream(AFileName, fmCreate | fmShareExclusive);
-    bool OK = File != nullptr && GuardedStep([&] { return WriteStream(File.get(), AProgress, false); });
+    bool OK = SafeSaveFile(AFileName, [&](TStream* AFile) {
+        return GuardedStep([&] { return WriteStream(AFile, AProgress, false); });
+    });
     return ReportFilerResult(OK, kErrWrite, ARaise);
 }
 
@@ -617,20 +640,10 @@ bool FilerSaveToFile(const String& AFileName, TClass AFilerClass, TObject* ASour
                      [&](TXFiler* AFiler) { return AFiler->SaveToFile(AFileName, AProgress, false); });
 }
 
-// The temporary file is renamed over the target rather than after deleting it: rename
-// replaces it in one step, so no moment exists at which the user has no file at all.
+// Every file save goes through a temporary file now; the name stays for the callers that ask
+// for it.
 bool FilerSafeSaveToFile(const String& AFileName, TClass AFilerClass, TObject* ASource, bool ARaise,
                          TXProgress* AProgress, const TXFilerParts& AParts, int ASelector)
 {
-    ClearError();
-    String TempName = GetUniqueFileName(ChangeFileExt(AFileName, ".tmp"));
-    bool OK = !TempName.empty() && FilerSaveToFile(TempName, AFilerClass, ASource, false, AProgress, AParts, ASelector);
-    if (OK && !RenameFile(TempName, AFileName)) {
-        SetFirstError(kErrWrite, errno, "Cannot rename \"" + TempName + "\" to \"" + AFileName + "\"");
-        OK = false;
-    }
-    // A free ".tmp" target is its own temporary: once renamed it is the saved file.
-    if (!TempName.empty() && (!OK || TempName != AFileName) && FileExists(TempName))
-        DeleteFile(TempName);
-    return ReportFilerResult(OK, kErrWrite, ARaise);
+    return FilerSaveToFile(AFileName, AFilerClass, ASource, ARaise, AProgress, AParts, ASelector);
 }

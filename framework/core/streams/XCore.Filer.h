@@ -6,6 +6,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <functional>
 
 #include "Rtl.Classes.h"
 #include "Rtl.Sets.h"
@@ -22,6 +23,14 @@ class TXProgress;
 inline constexpr int32_t kErrFileOpen = 4;      // with the system's error number and reason
 inline constexpr int32_t kErrFileMissing = 31;  // the text is the file name
 inline constexpr int32_t kErrLeftOut = -1;      // an item left out by a group's filter: no failure
+
+// Saves AFileName through a temporary file beside it (TSafeFileStream): AWrite writes the
+// whole content into the stream it is given and answers whether it did; only then does the
+// file take the target's place. A failure leaves the old file as it was and records, first
+// error wins, 4 when the temporary file cannot be made, else 45; with the system's error
+// number and reason when the system failed. Every save of user data goes through here or
+// through SafeWriteFileBytes.
+bool SafeSaveFile(const String& AFileName, const std::function<bool(TStream*)>& AWrite);
 
 // Success clears the thread's error; a failure records ACode unless an error is recorded
 // already, and raises the recorded one when ARaise is set. Answers AOK.
@@ -307,7 +316,8 @@ public:
     bool LoadFromStream(TStream* AStream, TXProgress* AProgress, bool ARaise);
     // The file is opened denying others write access; 4 when it cannot be opened.
     bool LoadFromFile(const String& AFileName, TXProgress* AProgress, bool ARaise);
-    // The file is created or emptied, exclusively; 4 when it cannot be created.
+    // Through a temporary file beside the target (SafeSaveFile): a failure leaves the old file
+    // and records 45 with the system's reason.
     bool SaveToFile(const String& AFileName, TXProgress* AProgress, bool ARaise);
 
 protected:
@@ -385,7 +395,7 @@ bool FilerSaveToStream(TStream* AStream, TClass AFilerClass, TObject* ASource, b
                        TXProgress* AProgress = nullptr, const TXFilerParts& AParts = {}, int ASelector = 0);
 bool FilerSaveToFile(const String& AFileName, TClass AFilerClass, TObject* ASource, bool ARaise = false,
                      TXProgress* AProgress = nullptr, const TXFilerParts& AParts = {}, int ASelector = 0);
-// Writes the file's name with the extension ".tmp" (numbered when taken) and renames it over
-// the target, so a failed save leaves the old file as it was; no temporary file stays behind.
+// FilerSaveToFile: it writes a temporary file beside the target and renames it over the
+// target (SafeSaveFile), so a failed save leaves the old file as it was.
 bool FilerSafeSaveToFile(const String& AFileName, TClass AFilerClass, TObject* ASource, bool ARaise = false,
                          TXProgress* AProgress = nullptr, const TXFilerParts& AParts = {}, int ASelector = 0);

@@ -198,14 +198,15 @@ TEST_F(FilerFileTest, FileRoundTripAndOpenFailures)
     EXPECT_FALSE(Filer->LoadFromFile(PathOf("absent.xev"), nullptr, false));
     EXPECT_EQ(GetErrorCode(), kErrFileOpen);
     EXPECT_EQ(GetErrorData().Value, ENOENT);
-    EXPECT_FALSE(Filer->LoadFromFile(FHome.Root(), nullptr, false));   // opens, but no read succeeds
-    EXPECT_EQ(GetErrorCode(), kErrRead);
+    EXPECT_FALSE(Filer->LoadFromFile(FHome.Root(), nullptr, false));   // a folder is no data file
+    EXPECT_EQ(GetErrorCode(), kErrFileOpen);
+    EXPECT_EQ(GetErrorData().Value, EISDIR);
     EXPECT_FALSE(Filer->SaveToFile(PathOf("no/such/folder/x.xev"), nullptr, false));
     EXPECT_EQ(GetErrorCode(), kErrFileOpen);
     EXPECT_EQ(GetErrorData().Value, ENOENT);
 }
 
-TEST_F(FilerFileTest, SafeSaveWritesTheNumberedTemporaryAndReplacesTheTarget)
+TEST_F(FilerFileTest, SafeSaveReplacesTheTargetAndLeavesOtherFilesAlone)
 {
     String Name = PathOf("data.xev");
     Put(Name, "old");

@@ -12,6 +12,7 @@
 #include "Rtl.ComponentStreams.h"
 #include "Rtl.ComponentText.h"
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.Strings.h"
 #include "Rtl.TypInfo.h"
 #include "XCore.Errors.h"

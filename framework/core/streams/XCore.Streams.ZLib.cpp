@@ -43,9 +43,14 @@ void ReportPercent(TXProgress* AProgress, int64_t ADone, int64_t ATotal)
     }
 }
 
+// The block helpers start with the thread's error cleared, so that what a failure recorded on
+// the way (a full disk, with its reason) is what stays, not a bare code over it.
 bool Report(bool AOK, int32_t ACode, bool ARaise)
 {
-    ReportError(AOK, ACode, 0, "", ARaise);
+    if (AOK)
+        ClearError();
+    else
+        SetFirstError(ACode, 0, "", ARaise);
     return AOK;
 }
 
@@ -212,6 +217,7 @@ int64_t TXZDecompressionStream::CopyTo(TStream* ADest, TXProgress* AProgress, in
 bool WriteDataBlock(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, bool ARaise, TXProgress* AProgress,
                     TXZLevel ALevel, int64_t ACount, const void* ABuffer)
 {
+    ClearError();
     bool OK = Guarded([&] {
         AOffset = ADest->Position();
         if (ALevel > zlNone) {
@@ -230,6 +236,7 @@ bool WriteDataBlock(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, bool
 bool WriteStreamBlock(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, TStream* ASource, int64_t AStart,
                       int64_t ACount, TXZLevel ALevel, TXProgress* AProgress, bool ARaise)
 {
+    ClearError();
     bool OK = Guarded([&] {
         AOffset = ADest->Position();
         AStoredSize = 0;
@@ -257,16 +264,20 @@ bool WriteMemoryBlock(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, TM
 bool WriteDataBlockCrc(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, uint32_t& ACrc, bool ARaise,
                        TXProgress* AProgress, TXZLevel ALevel, int64_t ACount, const void* ABuffer)
 {
-    if (!CrcOfBuffer(ACrc, ABuffer, ACount))
-        return Report(false, kErrWrite, ARaise);
+    if (!CrcOfBuffer(ACrc, ABuffer, ACount)) {
+        SetError(kErrWrite, 0, "", ARaise);
+        return false;
+    }
     return WriteDataBlock(ADest, AOffset, AStoredSize, ARaise, AProgress, ALevel, ACount, ABuffer);
 }
 
 bool WriteStreamBlockCrc(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, uint32_t& ACrc, TStream* ASource,
                          int64_t AStart, int64_t ACount, TXZLevel ALevel, TXProgress* AProgress, bool ARaise)
 {
-    if (!CrcOfStreamRange(ACrc, ASource, false, AStart, ACount))
-        return Report(false, kErrWrite, ARaise);
+    if (!CrcOfStreamRange(ACrc, ASource, false, AStart, ACount)) {
+        SetError(kErrWrite, 0, "", ARaise);
+        return false;
+    }
     return WriteStreamBlock(ADest, AOffset, AStoredSize, ASource, AStart, ACount, ALevel, AProgress, ARaise);
 }
 
@@ -282,6 +293,7 @@ bool WriteMemoryBlockCrc(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize,
 bool ReadDataBlock(TStream* ASrc, void* ABuffer, bool ACompressed, int64_t AOffset, int64_t ACount,
                    TXProgress* AProgress, bool ARaise, int64_t* ARead)
 {
+    ClearError();
     int64_t Read = 0;
     bool OK = Guarded([&] {
         if (ACount < 0)
@@ -302,6 +314,7 @@ bool ReadDataBlock(TStream* ASrc, void* ABuffer, bool ACompressed, int64_t AOffs
 bool ReadStreamBlock(TStream* ASrc, TStream* ADest, bool ACompressed, int64_t AOffset, int64_t ASize,
                      TXProgress* AProgress, bool ARaise)
 {
+    ClearError();
     bool OK = Guarded([&] {
         ADest->SetPosition(0);
         if (ASize > 0) {
@@ -319,6 +332,7 @@ bool ReadStreamBlock(TStream* ASrc, TStream* ADest, bool ACompressed, int64_t AO
 bool ReadTextBlock(TStream* ASrc, String& AText, bool ACompressed, int64_t AOffset, int64_t ASize,
                    TXProgress* AProgress, bool ARaise)
 {
+    ClearError();
     AText.clear();
     bool OK = Guarded([&] {
         if (ASize <= 0)

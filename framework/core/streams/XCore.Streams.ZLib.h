@@ -7,12 +7,10 @@
 #include <memory>
 
 #include "Rtl.Streams.h"
+#include "XCore.Streams.h"
 
 class TXProgress;
 struct z_stream_s;
-
-inline constexpr int32_t kErrRead = 44;
-inline constexpr int32_t kErrWrite = 45;
 
 // Level codes: zlib levels 0, 1, 6 (its default) and 9. A block of level zlNone is stored raw.
 enum TXZLevel : uint8_t { zlNone, zlFastest, zlDefault, zlBest };

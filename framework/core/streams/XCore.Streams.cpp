@@ -30,6 +30,18 @@ bool ReportMismatch(uint32_t ACrc, uint32_t AExpected, bool ARaise)
 
 }  // namespace
 
+// ---- System failures ----------------------------------------------------------------------
+
+void RecordSystemFailure(const std::exception& AError)
+{
+    const auto* Failure = dynamic_cast<const EStreamError*>(&AError);
+    if (Failure == nullptr || Failure->OSError() == 0)
+        return;
+    bool Writing = dynamic_cast<const EWriteError*>(Failure) != nullptr
+                   || dynamic_cast<const EFCreateError*>(Failure) != nullptr;
+    SetFirstError(Writing ? kErrWrite : kErrRead, Failure->OSError(), Failure->Message());
+}
+
 // ---- TXStreamWrapper ---------------------------------------------------------------------
 
 void TXStreamWrapper::Construct(TStream* AStream, TStreamOwnership AOwnership)

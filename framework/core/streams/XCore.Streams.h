@@ -13,6 +13,8 @@
 
 inline constexpr int32_t kErrCrc = 40;
 inline constexpr int32_t kErrCrcMismatch = 41;
+inline constexpr int32_t kErrRead = 44;
+inline constexpr int32_t kErrWrite = 45;
 
 // Forwards everything to the inner stream, which it frees when it owns it.
 class TXStreamWrapper : public TStream {
@@ -68,6 +70,11 @@ protected:
     TXSubStream() = default;
 };
 
+// A failure of the system under a stream (a full disk, an I/O error, a file that cannot be
+// made) recorded with its error number and reason, first error wins: 45 for writing and
+// creating, 44 for the rest. Other exceptions record nothing: their callers know better.
+void RecordSystemFailure(const std::exception& AError);
+
 // Runs AOperation and answers False when it raises: the boundary of operations that answer a
 // Boolean and record their failure instead of passing an exception on.
 template <class TOperation>
@@ -76,10 +83,12 @@ bool Guarded(TOperation&& AOperation)
     try {
         AOperation();
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& E) {
+        RecordSystemFailure(E);
         return false;
     }
 }
+
 
 // Runs AStep, a helper that clears the thread's error when it succeeds, so that an error
 // recorded before it still wins.

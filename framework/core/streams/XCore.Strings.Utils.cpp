@@ -7,6 +7,7 @@
 
 #include "Rtl.Encoding.h"
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.SysUtils.h"
 #include "XCore.Strings.h"
 

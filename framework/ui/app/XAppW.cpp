@@ -1,6 +1,7 @@
 #include "XAppW.h"
 
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Win.Registry.h"
 #include "XClasses.h"
 #include "XCore.Engine.Aspects.h"
@@ -215,6 +216,7 @@ bool TXAppWizard::StartApp()
     (void)InitApp();
     if (!ChooseDataFolder())
         return false;
+    RemoveStaleSaves();
     LoadIni();
     SelectStartLanguage();
     FLoadTimer = XEngine::StartOneShotTimer(100, TNotifyEvent::Bind<&TXAppWizard::LoadDataTimer>(this));
@@ -275,6 +277,16 @@ bool TXAppWizard::ChooseDataFolder()
     } catch (const std::exception&) {
         return false;
     }
+}
+
+// Temporary files of saves that a crash or a power cut interrupted, in the folders we save to.
+void TXAppWizard::RemoveStaleSaves()
+{
+    if (FReadOnly)
+        return;
+    RemoveStaleTempFiles(NVApp()->DataFolder());
+    if (FIni != nullptr && !FIniFileName.empty())
+        RemoveStaleTempFiles(ExtractFilePath(ExpandPathMacros(FIniFileName)));
 }
 
 void TXAppWizard::FinishApp()

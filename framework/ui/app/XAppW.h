@@ -78,7 +78,8 @@ public:
     bool Start();
     // Fires OnLoadData; runs from a 100 ms start timer once the message loop turns.
     virtual void LoadData();
-    // OnInitApp, the data folder, the settings, the start language, the data load scheduled.
+    // OnInitApp, the data folder, stale temporary files removed, the settings, the start
+    // language, the data load scheduled.
     // False, with nothing loaded or scheduled, when no data folder can be used.
     virtual bool StartApp();
     virtual bool InitApp();
@@ -87,6 +88,9 @@ public:
     virtual bool ChooseDataFolder();
     // OnSaveData, SaveIni, then "DataFolder" remembered (not in card or demonstration mode).
     virtual void FinishApp();
+    // Removes the temporary files that interrupted saves left in the data folder and the
+    // settings file's folder; StartApp calls it once the data folder is chosen.
+    void RemoveStaleSaves();
 
     // Reset, then the registry's language, then the file: the file's language wins.
     void LoadIni();

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.Strings.h"
 #include "Rtl.TypInfo.h"
 #include "Vcl.Graphics.h"
