@@ -1,0 +1,36 @@
+// Win.Keyboard.cpp: the key state table.
+#include "Win.Keyboard.h"
+
+#include <array>
+
+namespace {
+
+std::array<bool, 256>& Down()
+{
+    static std::array<bool, 256> Keys{};
+    return Keys;
+}
+
+}  // namespace
+
+int16_t GetKeyState(int AVirtualKey)
+{
+    if (AVirtualKey < 0 || AVirtualKey > 255)
+        return 0;
+    return Down()[size_t(AVirtualKey)] ? int16_t(0x8000) : 0;
+}
+
+void SetKeyStateFromMessage(UINT AMsg, WPARAM AVirtualKey)
+{
+    if (AVirtualKey > 255)
+        return;
+    if (AMsg == 0x0100 || AMsg == WM_SYSKEYDOWN)
+        Down()[AVirtualKey] = true;
+    else if (AMsg == 0x0101 || AMsg == WM_SYSKEYUP)
+        Down()[AVirtualKey] = false;
+}
+
+void ResetKeyState()
+{
+    Down().fill(false);
+}
