@@ -852,6 +852,7 @@ TControl* TWinControl::DeepestControlAt(TPoint APoint, TPoint& ALocal)
 
 void TWinControl::RouteMouse(TMessage& AMessage)
 {
+    SetKeyStateFromMessage(AMessage.Msg, AMessage.WParam);
     TPoint At = MouseLParamPoint(AMessage.LParam);
     TPoint Local;
     TControl* Target = DeepestControlAt(At, Local);

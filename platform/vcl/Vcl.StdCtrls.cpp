@@ -417,6 +417,9 @@ void TButtonControl::Construct(TComponent* AOwner)
 {
     inherited::Construct(AOwner);
     SetTabStop(true);
+    TControlStyle Style = ControlStyle();
+    Style.Exclude(csClickEvents);   // a completed press is Pushed
+    SetControlStyle(Style);
 }
 
 void TButtonControl::SetWordWrap(bool AValue)
@@ -473,11 +476,14 @@ void TButtonControl::MouseMove(TShiftState AShift, int AX, int AY)
 
 void TButtonControl::MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY)
 {
+    bool Completed = AButton == mbLeft && FPressed && !FSpaceDown && Within(ClientRect(), Point(AX, AY));
     if (AButton == mbLeft && FPressed) {
         FPressed = false;
         Invalidate();
     }
     inherited::MouseUp(AButton, AShift, AX, AY);
+    if (Completed)
+        Pushed();
 }
 
 void TButtonControl::KeyDown(uint16_t& AKey, TShiftState AShift)
@@ -700,7 +706,7 @@ void TRadioButton::SetChecked(bool AValue)
     if (AValue && Parent() != nullptr) {
         for (int I = 0; I < Parent()->ControlCount(); ++I)
             if (auto* Other = dynamic_cast<TRadioButton*>(Parent()->Controls(I)); Other != nullptr && Other != this)
-                Other->SetState(cbUnchecked);
+                Other->SetChecked(false);
     }
     // Only a radio button that becomes checked clicks.
     bool Saved = ClicksDisabled();
@@ -932,13 +938,18 @@ std::u32string TCustomEdit::Filtered(std::u32string AText) const
 
 void TCustomEdit::Replace(const std::u32string& AText, bool ACoalesce)
 {
-    if (AText.empty() && SelLength() == 0)
+    ReplaceRange(SelStart(), SelStart() + SelLength(), AText, ACoalesce);
+}
+
+void TCustomEdit::ReplaceRange(int AFrom, int ATo, const std::u32string& AText, bool ACoalesce)
+{
+    if (AText.empty() && AFrom == ATo)
         return;
     if (!(ACoalesce && FTyping))
         FUndo = TSnapshot{FChars, FAnchor, FCaret};
     FTyping = ACoalesce;
-    int Start = SelStart();
-    FChars.replace(size_t(Start), size_t(SelLength()), AText);
+    int Start = AFrom;
+    FChars.replace(size_t(AFrom), size_t(ATo - AFrom), AText);
     FAnchor = FCaret = Start + int(AText.size());
     FModified = true;
     Changed();
@@ -1091,7 +1102,8 @@ void TCustomEdit::WndProc(TMessage& AMessage)
 
 void TCustomEdit::DoEnter()
 {
-    if (FAutoSelect)
+    // Entered by a click, the click places the caret.
+    if (FAutoSelect && GetKeyState(VK_LBUTTON) >= 0)
         SelectAll();
     inherited::DoEnter();
 }
@@ -1129,14 +1141,14 @@ void TCustomEdit::KeyDown(uint16_t& AKey, TShiftState AShift)
             CutToClipboard();
             break;
         }
-        if (SelLength() == 0) {
-            int Other = AKey == VK_BACK ? (Ctrl ? WordStart(FCaret) : FCaret - 1) : (Ctrl ? WordEnd(FCaret) : FCaret + 1);
-            if (Other < 0 || Other > Size)
-                break;
-            FAnchor = Other;
-        }
         FTyping = false;
-        Replace(U"", false);
+        if (SelLength() > 0) {
+            Replace(U"", false);
+            break;
+        }
+        if (int Other = AKey == VK_BACK ? (Ctrl ? WordStart(FCaret) : FCaret - 1) : (Ctrl ? WordEnd(FCaret) : FCaret + 1);
+            Other >= 0 && Other <= Size)
+            ReplaceRange(std::min(Other, FCaret), std::max(Other, FCaret), U"", false);
         break;
     case VK_INSERT:
         if (Shift)
@@ -1414,6 +1426,7 @@ void TCustomListBox::WndProc(TMessage& AMessage)
 void TCustomListBox::KeyDown(uint16_t& AKey, TShiftState AShift)
 {
     inherited::KeyDown(AKey, AShift);
+    FTyped.clear();
     if (Count() == 0)
         return;
     int Index = FItemIndex;
@@ -1580,6 +1593,13 @@ protected:
             return;
         }
         inherited::KeyDown(AKey, AShift);
+    }
+    // Only typed characters complete the text, never deleting.
+    void KeyPress(char32_t& AKey) override
+    {
+        Combo()->FTypingChar = true;
+        inherited::KeyPress(AKey);
+        Combo()->FTypingChar = false;
     }
 };
 
@@ -1786,8 +1806,8 @@ void TCustomComboBox::EditChanged(TObject*)
             break;
         }
     // Typing at the end completes the text with the first item it starts.
-    if (FAutoComplete && Equal < 0 && !Typed.empty() && FEdit->SelStart() == int(ToChars(Typed).size()) &&
-        ToChars(Typed).size() > ToChars(Caption()).size()) {
+    if (FAutoComplete && FTypingChar && Equal < 0 && !Typed.empty() &&
+        FEdit->SelStart() == int(ToChars(Typed).size())) {
         for (int I = 0; I < Count(); ++I)
             if (StartsWithText(FItems->Strings(I), Typed)) {
                 Equal = I;
@@ -1864,6 +1884,7 @@ void TCustomComboBox::SetDroppedDown(bool AValue)
 // Keys a combo box takes whether the list shows or not; answers whether it took AKey.
 bool TCustomComboBox::HandleListKey(uint16_t AKey, TShiftState AShift)
 {
+    FTyped.clear();
     bool Toggle = AKey == VK_F4 || (AShift.Contains(ssAlt) && (AKey == VK_DOWN || AKey == VK_UP));
     if (Toggle) {
         SetDroppedDown(!DroppedDown());

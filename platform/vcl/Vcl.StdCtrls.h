@@ -353,6 +353,7 @@ private:
     // Typing, pasting: the text that may go in at the caret, after the edit's rules.
     std::u32string Filtered(std::u32string AText) const;
     void Replace(const std::u32string& AText, bool ACoalesce);
+    void ReplaceRange(int AFrom, int ATo, const std::u32string& AText, bool ACoalesce);
     void SetTextInternal(const std::u32string& AText);
     void MoveCaret(int APos, bool AExtend);
     int WordStart(int APos) const;
@@ -547,6 +548,7 @@ private:
     String FTyped;
     int64_t FTypedAt = 0;
     bool FClosing = false;
+    bool FTypingChar = false;
     TNotifyEvent FOnChange;
     TNotifyEvent FOnSelect;
     TNotifyEvent FOnDropDown;

@@ -24,6 +24,15 @@ void SetKeyStateFromMessage(UINT AMsg, WPARAM AVirtualKey)
 {
     if (AVirtualKey > 255)
         return;
+    // Mouse buttons: the button messages, whose wParam holds no key.
+    if (AMsg == 0x0201 || AMsg == 0x0203 || AMsg == 0x0202) {
+        Down()[VK_LBUTTON] = AMsg != 0x0202;
+        return;
+    }
+    if (AMsg == 0x0204 || AMsg == 0x0206 || AMsg == 0x0205) {
+        Down()[VK_RBUTTON] = AMsg != 0x0205;
+        return;
+    }
     if (AMsg == 0x0100 || AMsg == WM_SYSKEYDOWN)
         Down()[AVirtualKey] = true;
     else if (AMsg == 0x0101 || AMsg == WM_SYSKEYUP)

@@ -41,8 +41,8 @@ inline constexpr UINT VK_APPS = 0x5D;
 
 // The high bit (negative) while the key is down.
 int16_t GetKeyState(int AVirtualKey);
-// What the key-message handling calls for every key message it routes, so that GetKeyState
-// follows the keys; other messages change nothing.
+// What the input routing calls for every key and mouse-button message, so that GetKeyState
+// follows the keys and VK_LBUTTON/VK_RBUTTON; other messages change nothing.
 void SetKeyStateFromMessage(UINT AMsg, WPARAM AVirtualKey);
 // Every key up again (focus left the program, or a test starts afresh).
 void ResetKeyState();
