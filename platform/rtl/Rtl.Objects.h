@@ -223,6 +223,15 @@ T* AsOrNull(TObject* AObject)
     return AObject != nullptr && AObject->Is<T>() ? static_cast<T*>(AObject) : nullptr;
 }
 
+// Declares a Construct that hides the inherited ones on purpose, as a Delphi constructor
+// marked "reintroduce": the class's Create then takes only its own arguments, so no inherited
+// constructor builds a half-made object of it. Any other hiding of a virtual function stays
+// a warning.
+//     X_REINTRODUCE(void Construct(TXProgress* AParent));
+#define X_REINTRODUCE(...)                                                                   \
+    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Woverloaded-virtual\"") \
+        __VA_ARGS__ _Pragma("GCC diagnostic pop")
+
 // Declares a class's identity. Put it first in the class body:
 //     class TXFoo : public TXPersistent {
 //         X_CLASS(TXFoo, TXPersistent)
