@@ -228,9 +228,14 @@ T* AsOrNull(TObject* AObject)
 // constructor builds a half-made object of it. Any other hiding of a virtual function stays
 // a warning.
 //     X_REINTRODUCE(void Construct(TXProgress* AParent));
-#define X_REINTRODUCE(...)                                                                   \
-    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Woverloaded-virtual\"") \
-        __VA_ARGS__ _Pragma("GCC diagnostic pop")
+// GCC 12 does not warn of it, and a pragma inside a member declaration breaks its parser.
+#if defined(__clang__)
+#define X_REINTRODUCE(...)                                                                       \
+    _Pragma("clang diagnostic push") _Pragma("clang diagnostic ignored \"-Woverloaded-virtual\"") \
+        __VA_ARGS__ _Pragma("clang diagnostic pop")
+#else
+#define X_REINTRODUCE(...) __VA_ARGS__
+#endif
 
 // Declares a class's identity. Put it first in the class body:
 //     class TXFoo : public TXPersistent {
