@@ -175,7 +175,7 @@ public:
 
 protected:
     TXDRAddFileAspect() = default;
-    void Construct(TXDRFileItem* AItem);
+    X_REINTRODUCE(void Construct(TXDRFileItem* AItem));
 };
 
 // ---- Aspects and actions -----------------------------------------------------------------

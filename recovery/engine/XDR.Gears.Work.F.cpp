@@ -111,13 +111,15 @@ void DescribeItem(TXDRFileItem* AItem, const TXFileSystemEntry* AEntry)
 }
 
 // The picture size the format read from the file's header, else the one its thumbnail gave.
-void DescribePicture(TXDRFileItem* AItem, TXDRScanFormat* AFormat, TStream* AStream)
+void DescribePicture(TXDRFileItem* AItem, TXDRScanFormat* AFormat, TStream* AStream, bool AThumbnail)
 {
     TXDRDimensions Dimensions = AFormat->Dimensions();
-    TXDRDimensions PictureSize;
-    SetThumbnailState(AItem->Status(), AFormat->MakeThumbnail(PictureSize, AItem->Thumbnail(), AItem->Blocks(), AStream));
-    if (Dimensions == TXDRDimensions())
-        Dimensions = PictureSize;
+    if (AThumbnail) {
+        TXDRDimensions PictureSize;
+        SetThumbnailState(AItem->Status(), AFormat->MakeThumbnail(PictureSize, AItem->Thumbnail(), AItem->Blocks(), AStream));
+        if (Dimensions == TXDRDimensions())
+            Dimensions = PictureSize;
+    }
     AItem->SetImageSize(TXSize::Create(Dimensions.Width, Dimensions.Height));
 }
 
@@ -320,7 +322,7 @@ void TXDRFATDisk::FileFromChain(TXFileSystemEntry* AEntry, TXBlocks* AUsedBlocks
     if (TXDRScanFormatClass Class = FormatClassOfExtension(Item->FileType())) {
         TOwned<TXDRScanFormat> Format = Owned(Class->Create());
         (void)Format->ValidateBlocks(FFAT->Stream(), Item->Blocks());   // for the dimensions only
-        DescribePicture(Item, Format.get(), FFAT->Stream());
+        DescribePicture(Item, Format.get(), FFAT->Stream(), FThumbnails);
     }
     AWorker->Notify(Notification);
 }
@@ -357,7 +359,7 @@ void TXDRFATDisk::FileFromFreeClusters(TXFileSystemEntry* AEntry, IXWorker* AWor
         TOwned<TXDRScanFormat> Format = Owned(Class->Create());
         if (!Format->Validate(Source, 0))
             return;
-        DescribePicture(Item, Format.get(), FFAT->Stream());
+        DescribePicture(Item, Format.get(), FFAT->Stream(), FThumbnails);
     }
     AWorker->Notify(Notification);
 }

@@ -50,6 +50,10 @@ public:
     TXFAT* FAT() const { return FFAT.get(); }                      // owned
     TXDRDirClusterList* Clusters() const { return FClusters.get(); }   // owned
     bool Opened() const { return FOpened; }
+    // Whether found photos get thumbnails (on by default); without them a photo's size comes
+    // from its header alone and it has neither thumbnail state.
+    bool Thumbnails() const { return FThumbnails; }
+    void SetThumbnails(bool AValue) { FThumbnails = AValue; }
 
     // Reads the boot sector and the FAT of the IO's stream (not owned); True for FAT16 and
     // FAT32 volumes only.
@@ -86,4 +90,5 @@ private:
     TOwned<TXFAT> FFAT = Owned(TXFAT::Create());
     TOwned<TXDRDirClusterList> FClusters = Owned(TXDRDirClusterList::Create());
     bool FOpened = false;
+    bool FThumbnails = true;
 };

@@ -319,19 +319,30 @@ struct TCard {
     const char* Options;   // make-card-image's, as other tests use them, so the images are shared
 };
 
-class FatCardTest : public FatDiskTest, public ::testing::WithParamInterface<TCard> {};
+class FatCardTest : public FatDiskTest, public ::testing::WithParamInterface<TCard> {
+protected:
+    // Skips when the image cannot be made here (no mkfs.fat or mtools).
+    void OpenCard()
+    {
+        std::string Path;
+        try {
+            Path = XTestFixtures::CardImage(GetParam().Options);
+        } catch (const std::exception& E) {
+            GTEST_SKIP() << E.what();
+        }
+        FIO = Owned(TXFileDiskIO::Create(static_cast<TComponent*>(nullptr)));
+        ASSERT_TRUE(FIO->Open(Path, kIORead));
+        ASSERT_TRUE(FDisk->Open(FIO.get()));
+    }
+
+    TOwned<TXFileDiskIO> FIO;
+};
 
 TEST_P(FatCardTest, FindsLiveAndDeletedPhotos)
 {
-    std::string Path;
-    try {
-        Path = XTestFixtures::CardImage(GetParam().Options);
-    } catch (const std::exception& E) {
-        GTEST_SKIP() << E.what();
-    }
-    TOwned<TXFileDiskIO> IO = Owned(TXFileDiskIO::Create(static_cast<TComponent*>(nullptr)));
-    ASSERT_TRUE(IO->Open(Path, kIORead));
-    ASSERT_TRUE(FDisk->Open(IO.get()));
+    OpenCard();
+    if (IsSkipped() || HasFatalFailure())
+        return;
     Recover();
     std::set<String> Names;
     for (const TFound& File : FFound)
@@ -348,6 +359,23 @@ TEST_P(FatCardTest, FindsLiveAndDeletedPhotos)
     // A video has no thumbnail to make: that counts as done, with nothing drawn.
     EXPECT_TRUE(Found("MVI_0004.AVI")->Status.Contains(drThnValidated));
     EXPECT_GT(FUsed->TotalSize(), 0);
+}
+
+// Without thumbnails the sizes still come from the photos' headers.
+TEST_P(FatCardTest, WithoutThumbnailsPhotosKeepTheirSizesAndHaveNoThumbnailState)
+{
+    OpenCard();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    FDisk->SetThumbnails(false);
+    Recover();
+    ASSERT_EQ(FFound.size(), 4u);
+    EXPECT_EQ(Found("IMG_0001.JPG")->ImageSize.Width, 320);
+    EXPECT_EQ(Found("!MG_0002.JPG")->ImageSize.Height, 480);
+    for (const TFound& File : FFound) {
+        EXPECT_FALSE(File.Status.Contains(drThnValidated) || File.Status.Contains(drThnError)) << File.Name;
+        EXPECT_FALSE(File.HasThumbnail) << File.Name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cards, FatCardTest,

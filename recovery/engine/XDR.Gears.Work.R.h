@@ -39,7 +39,7 @@ class TXDRDiskImageRestoreFilesWorkCommand : public XDR::Gears::Work::TXDRDiskIm
 protected:
     TXDRDiskImageRestoreFilesWorkCommand() = default;
     using XDR::Gears::Work::TXDRDiskImageWorkCommand::Construct;
-    virtual void Construct(XDR::Gears::Work::TXDRWorkerGear* AGear, const String& AFolder);
+    void Construct(XDR::Gears::Work::TXDRWorkerGear* AGear, const String& AFolder) override;
     XDR::Gears::Work::TXCustomDRThread* CreateThread() override;
 
 private:

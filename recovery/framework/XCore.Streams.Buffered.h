@@ -122,7 +122,7 @@ protected:
     // Opens the volume read-only (AMode bit 3, value 8, adds write access); a failure records
     // 11 (device missing, raised), 10 (access denied, raised) or 4 with the errno (then
     // EFCreateError). The size is the whole device, whatever its file system says.
-    virtual void Construct(const String& AVolumeName, int32_t ABufferSize, uint8_t AMode);
+    X_REINTRODUCE(virtual void Construct(const String& AVolumeName, int32_t ABufferSize, uint8_t AMode));
     int64_t ReadSource(int64_t AOffset, uint8_t* ABuffer, int64_t ACount, int& AErrno) override;
 
 private:
