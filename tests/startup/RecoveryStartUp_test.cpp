@@ -22,11 +22,11 @@ const auto* const kStartUp = ::testing::AddGlobalTestEnvironment(new TXTestStart
 
 TEST(RecoveryStartUpTest, ObjectsGoThroughTheHooksInTheRecoveryFormOfXML)
 {
-    String Text = TStartUpProbe::WrittenThroughTheHooks();
+    String Text = TStartUpProbe::Text();
     EXPECT_TRUE(Text.starts_with("<?xml")) << Text;
     EXPECT_NE(Text.find("<p name=\"Data\">01AB</p>"), String::npos) << Text;
     EXPECT_EQ(Text.find("Stream"), String::npos) << Text;
-    auto Read = TStartUpProbe::ReadThroughTheHooks(Text);
+    auto Read = TStartUpProbe::ReadBack();
     ASSERT_TRUE(Read);
     EXPECT_EQ(Read->Caption, "Grüße");
     EXPECT_EQ(Read->Data, "\x01\xAB");

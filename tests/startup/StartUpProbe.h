@@ -1,6 +1,6 @@
 // StartUpProbe.h: a component with a caption, a stream and binary data it defines itself, the
 // three things the forms of the XML object format treat differently, written and read back
-// through the serializer hooks as a program's settings are.
+// through the serializer hooks as stored objects are.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,23 +26,30 @@ public:
                                      TStreamProc::Bind<&TStartUpProbe::WriteData>(this), !Data.empty());
     }
 
-    // A probe holding "Grüße", a stream "abc" and the data 01 AB, written through the hooks.
-    static String WrittenThroughTheHooks()
+    // A probe holding "Grüße", a stream "abc" and the data 01 AB.
+    static TOwned<TStartUpProbe> Filled()
     {
         RegisterClass(StaticClass());
         auto Probe = Owned(Create(nullptr));
         Probe->Caption = "Grüße";
         Probe->Data = "\x01\xAB";
         Probe->Stream()->WriteBuffer("abc", 3);
+        return Probe;
+    }
+    // Its text through the hooks.
+    static String Text()
+    {
         String Text;
-        EXPECT_TRUE(SaveObjectToText(Probe.get(), Text, false, false, nullptr));
+        EXPECT_TRUE(SaveObjectToText(Filled().get(), Text, false, false, nullptr));
         return Text;
     }
-    // The probe that AText reads back as, through the hooks; nil when it reads as none.
-    static TOwned<TStartUpProbe> ReadThroughTheHooks(const String& AText)
+    // Written to a stream through the hooks and read back as a new object; nil when it reads
+    // back as none.
+    static TOwned<TStartUpProbe> ReadBack()
     {
         auto Stream = Owned(TMemoryStream::Create());
-        Stream->WriteBuffer(AText.data(), static_cast<int64_t>(AText.size()));
+        EXPECT_TRUE(SaveObjectToStream(Filled().get(), Stream.get(), false, false, nullptr));
+        Stream->SetPosition(0);
         return Owned(AsOrNull<TStartUpProbe>(ReadObjectFromStream(Stream.get(), nullptr, false)));
     }
 
