@@ -99,3 +99,9 @@ uint32_t DirEntrySize(const uint8_t* AEntry);
 String DirEntryName(const uint8_t* AEntry);
 // 0 for long-name entries and for stamps that are no date.
 void DirEntryDates(const uint8_t* AEntry, TDateTime& ACreated, TDateTime& AModified, TDateTime& AAccessed);
+
+// ---- Start-up ----------------------------------------------------------------------------
+
+// Registers the libraries below and the FAT reader as the file system of the kinds FAT16 and
+// FAT32. Programs and test programs call it at start-up; calling it again changes nothing.
+void RegisterRecoveryEngine();
