@@ -185,19 +185,19 @@ TEST_F(DeepScanTest, ASourceThatCannotBeOpenedEndsTheJobWithTheOpenError)
 }
 
 // On the job's thread, inside the worker's Notify, the first found file asks the wizard to
-// cancel and waits until the worker has ended. The UI thread's part of the cancel waits for
-// the Notify to return, so nothing here may wait for it to finish.
+// cancel and waits until the worker has ended, while the UI thread goes on delivering the
+// job's posts to the same worker.
 struct TCancelOnFirstFile {
     JobTest* Test;
     IXWorker* Worker;
     std::atomic<int> Seen{0};
+    bool Cancelled = false;
     void Found(IXNotification*)
     {
         if (Seen++ != 0)
             return;
         TThread::Queue(nullptr, [this] { static_cast<DeepScanTest*>(Test)->Cancel(); });
-        while (!Worker->IsTerminated())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        Cancelled = WaitUntil("the wizard's cancel", [this] { return Worker->IsTerminated(); });
     }
 };
 
@@ -210,9 +210,48 @@ TEST_F(DeepScanTest, TheWizardsCancelEndsTheScanAndKeepsWhatItFound)
     Gear->Worker()->Subscribe(TXDRFoundFileAspect::StaticClass(),
                               TXNotificationHandler::Bind<&TCancelOnFirstFile::Found>(&Hook));
     ScanImage(Card.Save("cancel.img"));
+    EXPECT_TRUE(Hook.Cancelled);
     EXPECT_EQ(Heard.EndError.Code, kErrCancelled);
     EXPECT_EQ(Files->Count(), 1);
     EXPECT_FALSE(Gear->SlowReadQuestion());
+}
+
+// What a view relies on: a file it is told of is in the collection already, and it is told on
+// the UI thread, which owns the collection.
+struct TAddWatcher {
+    TXDRFileCollection* Files;
+    int Told = 0;
+    int OffTheUIThread = 0;
+    int NotInTheCollection = 0;
+    void Added(IXNotification* ANotification)
+    {
+        ++Told;
+        OffTheUIThread += GetCurrentThreadId() != MainThreadID();
+        NotInTheCollection += AspectOf<TXDRAddFileAspect>(ANotification)->Item->Collection() != Files;
+    }
+};
+
+TEST_F(DeepScanTest, FilesOfAScanStillQueuedWhenTheNextStartsStayOutOfIt)
+{
+    TAddWatcher Watcher{Files};
+    Gear->Subscribe(TXDRAddFileAspect::StaticClass(), TXNotificationHandler::Bind<&TAddWatcher::Added>(&Watcher));
+    TCard First(1 << 20);
+    First.Put(4096, MakeJpeg(32, 32, clRed));
+    First.Put(65536, MakeJpeg(32, 32, clBlue));
+    TCard Second(1 << 20);
+    Second.Put(8192, MakeAvi(2000));
+    // The first scan ends while what it found still waits in the engine's queue.
+    ASSERT_TRUE(Gear->ExecuteCommand(TIntf<IXCommand>(TXDRDiskImageDeepScanWorkCommand::Create(Gear, First.Save("first.img")))));
+    ASSERT_TRUE(WaitUntil("the first scan's end", [&] {
+        CheckSynchronize();
+        return Heard.Ended;
+    }));
+    EXPECT_EQ(Files->Count(), 0);
+    ScanImage(Second.Save("second.img"));
+    ExpectFiles({{"000001.avi", 8192, 2000}});
+    EXPECT_EQ(Watcher.Told, 3);
+    EXPECT_EQ(Watcher.OffTheUIThread, 0);
+    EXPECT_EQ(Watcher.NotInTheCollection, 0);
 }
 
 struct TQuestion {
