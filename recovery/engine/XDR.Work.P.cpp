@@ -31,10 +31,15 @@ constexpr uint8_t kSignature7[] = {0x00, 0x00, 0x00, 0x18, 0x66, 0x74, 0x79, 0x7
 constexpr uint8_t kSignature8[] = {0x00, 0x00, 0x00, 0x20, 0x66, 0x74, 0x79, 0x70};
 constexpr uint8_t kSignature9[] = {0x00, 0x00, 0x00, 0x1C, 0x66, 0x74, 0x79, 0x70};
 constexpr uint8_t kSignature10[] = {0x00, 0x00, 0x01, 0x18, 0x73, 0x6B, 0x69, 0x70};
+// "ftyp" after a size below 64 KiB, which the movie's end finder checks as an atom.
+constexpr uint8_t kSignature11[] = {0x00, 0x00, 0x00, 0x00, 0x66, 0x74, 0x79, 0x70};
+constexpr uint8_t kSignature11Mask[] = {0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
 
 const std::span<const uint8_t> kSignatures[kSignatureCount] = {
     kSignature0, kSignature1, kSignature2, kSignature3, kSignature4, kSignature5,
-    kSignature6, kSignature7, kSignature8, kSignature9, kSignature10};
+    kSignature6, kSignature7, kSignature8, kSignature9, kSignature10, kSignature11};
+const std::span<const uint8_t> kSignatureMasks[kSignatureCount] = {{}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {},
+                                                                   kSignature11Mask};
 
 template <class T>
 TXDRScanFormat* CreateFormat()
@@ -43,7 +48,7 @@ TXDRScanFormat* CreateFormat()
 }
 
 const TXDRSignatureSet kTiffSignatures{1, 2};
-const TXDRSignatureSet kMovieSignatures{7, 8, 9, 10};
+const TXDRSignatureSet kMovieSignatures{7, 8, 9, 10, 11};
 
 const TXDRScanFormatInfo kFormats[kScanKindCount] = {
     {skJPG, ".jpg", {0}, &CreateFormat<TXDRScanFormatJPG>},
@@ -83,6 +88,12 @@ public:
         uint8_t Bytes[16];
         return APattern.size() <= sizeof(Bytes) && Read(AOffset, Bytes, static_cast<int64_t>(APattern.size()))
                && std::memcmp(Bytes, APattern.data(), APattern.size()) == 0;
+    }
+    bool MatchSignature(uint64_t AOffset, int ASignature)
+    {
+        uint8_t Bytes[16];
+        const int64_t Count = static_cast<int64_t>(SignatureBytes(ASignature).size());
+        return Read(AOffset, Bytes, Count) && MatchesSignature(ASignature, std::span<const uint8_t>(Bytes, size_t(Count)));
     }
     bool Byte(uint64_t AOffset, uint8_t& AValue) { return Read(AOffset, &AValue, 1); }
     bool BigEndian(uint64_t AOffset, int ASize, uint64_t& AValue)
@@ -140,6 +151,24 @@ bool IsFrameHeader(uint8_t ACode)
 std::span<const uint8_t> SignatureBytes(int AIndex)
 {
     return AIndex >= 0 && AIndex < kSignatureCount ? kSignatures[AIndex] : std::span<const uint8_t>();
+}
+
+std::span<const uint8_t> SignatureMask(int AIndex)
+{
+    return AIndex >= 0 && AIndex < kSignatureCount ? kSignatureMasks[AIndex] : std::span<const uint8_t>();
+}
+
+bool MatchesSignature(int AIndex, std::span<const uint8_t> ABytes)
+{
+    std::span<const uint8_t> Bytes = SignatureBytes(AIndex), Mask = SignatureMask(AIndex);
+    if (Bytes.empty() || ABytes.size() < Bytes.size())
+        return false;
+    for (size_t I = 0; I < Bytes.size(); ++I) {
+        const uint8_t Bits = Mask.empty() ? 0xFF : Mask[I];
+        if ((ABytes[I] & Bits) != (Bytes[I] & Bits))
+            return false;
+    }
+    return true;
 }
 
 // ---- Search source -----------------------------------------------------------------------
@@ -218,16 +247,25 @@ TXDRKindSet AllFormatsMask()
 void BuildSignatureSet(TXByteArrays& APatterns, std::array<int, kSignatureCount>& APatternIndexOfSignature,
                        TXDRKindSet AKindMask)
 {
+    TXByteArrays Masks;
+    BuildSignatureSet(APatterns, Masks, APatternIndexOfSignature, AKindMask);
+}
+
+void BuildSignatureSet(TXByteArrays& APatterns, TXByteArrays& AMasks,
+                       std::array<int, kSignatureCount>& APatternIndexOfSignature, TXDRKindSet AKindMask)
+{
     APatternIndexOfSignature.fill(-1);
     TXDRSignatureSet Claimed;
     for (const TXDRScanFormatInfo& Format : kFormats)
         if (AKindMask.Contains(Format.Kind))
             Claimed = Claimed + Format.SignatureSet;
     APatterns.clear();
+    AMasks.clear();
     for (int I = 0; I < kSignatureCount; ++I)
         if (Claimed.Contains(static_cast<uint8_t>(I))) {
             APatternIndexOfSignature[I] = static_cast<int>(APatterns.size());
             APatterns.emplace_back(kSignatures[I].begin(), kSignatures[I].end());
+            AMasks.emplace_back(kSignatureMasks[I].begin(), kSignatureMasks[I].end());
         }
 }
 
@@ -522,8 +560,8 @@ int64_t TXDRScanFormatMOV::FindEnd(TXDRScanSource& ASource, int64_t APosition)
         FKind = skMOV;
         TXDRFieldReader Reader(ASource, APosition);
         bool Matched = false;
-        for (int Signature : {7, 8, 9, 10})
-            Matched = Matched || Reader.Match(0, kSignatures[Signature]);
+        for (int Signature : {7, 8, 9, 10, 11})
+            Matched = Matched || Reader.MatchSignature(0, Signature);
         if (!Matched)
             return -1;
         uint64_t Length = 0;
