@@ -11,6 +11,7 @@
 #include <memory>
 #include <thread>
 
+#include "../../tests/fixtures/FatImages.h"
 #include "../../tests/fixtures/ReadFaults.h"
 #include "../../tests/fixtures/Samples.h"
 #include "XDR.JobFixture.h"
@@ -169,6 +170,31 @@ TEST_F(DeepScanTest, FatCardsGiveTheirFilesOnceUnderTheirNames)
         std::sort(Names.begin(), Names.end());
         EXPECT_EQ(Names, (std::vector<String>{"!MG_0002.JPG", "IMG_0001.JPG", "IMG_0003.JPG", "MVI_0004.AVI"}));
     }
+}
+
+// A photo written around a directory's cluster: carving the free areas must leave the
+// directory's bytes out of it.
+TEST_F(DeepScanTest, DirectoryClustersAreNoPartOfACarvedFile)
+{
+    XTestFixtures::TFatImage Image = XTestFixtures::TFatImage::Fat16(4096, 1);
+    Image.PutEntry(Image.RootOffset(), "DCIM       ", 0x10, 41, 0);
+    Image.SetFat(41, Image.EndOfChain());
+    Image.PutEntry(XTestFixtures::TFatImage::Slot(Image.ClusterOffset(41), 0), ".          ", 0x10, 41, 0);
+    Image.PutEntry(XTestFixtures::TFatImage::Slot(Image.ClusterOffset(41), 1), "..         ", 0x10, 0, 0);
+    const TBytes Photo = MakeJpeg(320, 240, clRed);
+    ASSERT_GT(Photo.size(), 1024u);
+    std::copy_n(Photo.begin(), 512, Image.Bytes.begin() + Image.ClusterOffset(40));
+    std::copy(Photo.begin() + 512, Photo.end(), Image.Bytes.begin() + Image.ClusterOffset(42));
+    TCard Card(0);
+    Card.Bytes = Image.Bytes;
+    ScanImage(Card.Save("around-a-folder.img"));
+    ASSERT_EQ(Files->Count(), 1);
+    const TXBlocks* Blocks = Files->Items(0)->Blocks();
+    ASSERT_EQ(Blocks->Count(), 2);
+    EXPECT_EQ(Blocks->Items(0).Start, Image.ClusterOffset(40));
+    EXPECT_EQ(Blocks->Items(0).Size, 512);
+    EXPECT_EQ(Blocks->Items(1).Start, Image.ClusterOffset(42));
+    EXPECT_EQ(Blocks->Items(1).Size, int64_t(Photo.size()) - 512);
 }
 
 // ---- Damaged cards -----------------------------------------------------------------------
