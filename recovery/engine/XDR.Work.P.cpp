@@ -334,19 +334,37 @@ bool ThumbnailFailed(const String& AText)
     return false;
 }
 
-// Small pictures come from libjpeg's eighth-scale decoding, which does a fraction of the work,
-// unless that leaves fewer than 200 pixels on a side to shrink from.
+// The smallest of libjpeg's DCT scales whose picture still covers what AMaxSize fits the
+// full picture into: an eighth of the pixels, or less, is decoded for most photos.
 void ChooseScale(TJPEGImage* AJpeg, TXDRDimensions AMaxSize)
 {
-    if (AMaxSize.Width >= 200 || AMaxSize.Height >= 200)
-        return;
-    AJpeg->SetScale(jsEighth);
-    if (AJpeg->Width() < 200 || AJpeg->Height() < 200)
-        AJpeg->SetScale(jsFullSize);
+    AJpeg->SetScale(jsFullSize);
+    int32_t Width = 0, Height = 0;
+    ShrinkToFit(Width, Height, AJpeg->Width(), AJpeg->Height(), AMaxSize.Width, AMaxSize.Height);
+    for (TJPEGScale Scale : {jsEighth, jsQuarter, jsHalf}) {
+        AJpeg->SetScale(Scale);
+        if (AJpeg->Width() >= Width && AJpeg->Height() >= Height)
+            return;
+    }
+    AJpeg->SetScale(jsFullSize);
+}
+
+// A header may claim any size. libjpeg decodes every block of the full picture, whatever the
+// scale, and fills what the data lacks: a picture holds at most this many pixels per byte of
+// its data (a plain colour compresses to a few hundred), and never more than a camera makes.
+constexpr int64_t kMaxPixelsPerByte = 1024;
+constexpr int64_t kMaxPictureSide = 65535;
+constexpr int64_t kMaxDecodedPixels = 4096 * 4096;
+
+bool IsPlausibleSize(int64_t AWidth, int64_t AHeight, int64_t ADataSize)
+{
+    return AWidth > 0 && AHeight > 0 && AWidth <= kMaxPictureSide && AHeight <= kMaxPictureSide
+           && AWidth * AHeight <= std::max<int64_t>(ADataSize, 1024) * kMaxPixelsPerByte;
 }
 
 // The JPEG that starts at AOffset in AStream, fitted into AMaxSize as a bitmap in AImage;
-// AFullSize gets the picture's full size.
+// AFullSize gets the picture's full size. A JPEG whose data ends before its picture does is
+// no picture: a thumbnail must not make a cut file look whole.
 bool DecodeJpegFitted(TStream* AStream, int64_t AOffset, TXDRDimensions AMaxSize, TXDRDimensions& AFullSize,
                       TXImageObject* AImage)
 {
@@ -358,7 +376,14 @@ bool DecodeJpegFitted(TStream* AStream, int64_t AOffset, TXDRDimensions AMaxSize
         auto Jpeg = Owned(TXJPEGImage::Create());
         AStream->SetPosition(AOffset);
         Jpeg->LoadFromStream(AStream);
+        Jpeg->SetStrictEnd(true);
+        const int64_t FullWidth = Jpeg->Width(), FullHeight = Jpeg->Height();
+        if (!IsPlausibleSize(FullWidth, FullHeight, AStream->Size() - AOffset))
+            return ThumbnailFailed("The picture's size (" + IntToStr(FullWidth) + " x " + IntToStr(FullHeight)
+                                   + ") is more than its data can hold");
         ChooseScale(Jpeg.get(), AMaxSize);
+        if (int64_t(Jpeg->Width()) * Jpeg->Height() > kMaxDecodedPixels)
+            return ThumbnailFailed("The picture is too large to show");
         TBitmap* Decoded = Jpeg->Bitmap();
         int32_t Width = 0, Height = 0;
         ShrinkToFit(Width, Height, Decoded->Width(), Decoded->Height(), AMaxSize.Width, AMaxSize.Height);
@@ -371,8 +396,7 @@ bool DecodeJpegFitted(TStream* AStream, int64_t AOffset, TXDRDimensions AMaxSize
             return false;
         // The header's size: the eighth-scale one times 8 overshoots a side that is no
         // multiple of 8.
-        Jpeg->SetScale(jsFullSize);
-        AFullSize = {static_cast<uint16_t>(Jpeg->Width()), static_cast<uint16_t>(Jpeg->Height())};
+        AFullSize = {static_cast<uint16_t>(FullWidth), static_cast<uint16_t>(FullHeight)};
         return true;
     } catch (const std::exception& E) {
         AImage->Clear();
