@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize)
     Disk->SetThumbnails(false);
     if (Disk->Open(Stream.get(), TXDiskInfoRecord())) {
         Disk->RecoverEntries(Used.get(), Worker);
-        Disk->RecoverLostEntries(Worker);
+        Disk->RecoverLostEntries(Used.get(), Worker);
     }
     ClearError();
     return 0;
