@@ -326,8 +326,11 @@ intptr_t SetWindowLongPtrW(HWND AWnd, int AIndex, intptr_t AValue)
         uint32_t& Field = AIndex == GWL_STYLE ? W.State.Style : W.State.ExStyle;
         Old = Field;
         Field = static_cast<uint32_t>(AValue);
-        if (AIndex == GWL_EXSTYLE)   // stay-on-top is SetWindowPos's to change
+        if (AIndex == GWL_EXSTYLE) {   // stay-on-top is SetWindowPos's to change
             Field = (Field & ~WS_EX_TOPMOST) | (uint32_t(Old) & WS_EX_TOPMOST);
+            if (!(Field & WS_EX_LAYERED))
+                W.State.Alpha = 255;
+        }
     });
     return Old;
 }

@@ -528,8 +528,11 @@ TWinControl::~TWinControl()
 
 HWND TWinControl::Handle()
 {
-    if (FHandle == nullptr)
+    if (FHandle == nullptr) {
         FHandle = CreateWindowHandle();
+        if (Parent() == nullptr)
+            UpdateNonClient();
+    }
     return FHandle;
 }
 

@@ -142,6 +142,8 @@ bool TX11Display::Buffered()
     return XEventsQueued(FDisplay, QueuedAfterFlush) > 0;
 }
 
+// Stops after a key or button: the rest waits until the messages it made are handled, so that
+// GetKeyState answers for the message being handled, as on Windows.
 void TX11Display::Dispatch()
 {
     while (XPending(FDisplay) > 0) {
@@ -151,6 +153,8 @@ void TX11Display::Dispatch()
         if (XFilterEvent(&Event, None))
             continue;
         HandleEvent(Event);
+        if (Event.type == KeyPress || Event.type == KeyRelease || Event.type == ButtonPress || Event.type == ButtonRelease)
+            return;
     }
 }
 

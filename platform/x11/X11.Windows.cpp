@@ -387,7 +387,7 @@ void TX11Display::SetWindowShape(HWND AWnd, bool AShaped, const std::vector<TRec
         XShapeCombineRectangles(FDisplay, Window->Id, ShapeBounding, 0, 0, Rects.data(), static_cast<int>(Rects.size()),
                                 ShapeSet, YXBanded);
     }
-    XFlush(FDisplay);
+    XSync(FDisplay, False);   // other programs see the shape from now on
 }
 
 // _NET_WM_ICON: for each size its width, height and the pixels as ARGB cardinals, which is
