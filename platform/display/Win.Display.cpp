@@ -3,7 +3,6 @@
 #include "Win.Display.h"
 
 #include <algorithm>
-#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -704,26 +703,4 @@ bool UnregisterHotKey(HWND AWnd, int AId)
     DisplayBackend().UngrabHotKey(*Found);
     H.Keys.erase(Found);
     return true;
-}
-
-// ---- Key state ---------------------------------------------------------------------------
-
-namespace {
-
-std::atomic<uint8_t> GKeyStates[256];   // bit 0 down, bit 1 toggled
-
-}  // namespace
-
-int16_t GetKeyState(int AVirtualKey)
-{
-    if (AVirtualKey < 0 || AVirtualKey > 255)
-        return 0;
-    uint8_t State = GKeyStates[AVirtualKey].load();
-    return static_cast<int16_t>(((State & 1) ? 0x8000 : 0) | ((State & 2) ? 1 : 0));
-}
-
-void ScreenSetKeyState(UINT AVirtualKey, bool ADown, bool AToggled)
-{
-    if (AVirtualKey < 256)
-        GKeyStates[AVirtualKey].store(static_cast<uint8_t>((ADown ? 1 : 0) | (AToggled ? 2 : 0)));
 }

@@ -120,10 +120,6 @@ bool GetCursorPos(TPoint& APoint);
 // HTBOTTOMRIGHT), the mouse being down at AAt on the screen.
 bool DragWindow(HWND AWnd, int AHitCode, TPoint AAt);
 
-// The state of a key or mouse button as the last input message saw it: the high bit
-// (negative) while it is down, the low bit for a toggle key that is on.
-int16_t GetKeyState(int AVirtualKey);
-
 // ---- What the screen tells of our windows --------------------------------------------------
 // The display backend calls these when the desktop changed a window; each posts the message a
 // window procedure expects, and none calls back into the backend.
@@ -135,8 +131,6 @@ void ScreenChangedWindowState(HWND AWnd, bool AIconic, bool AMaximized);
 // The desktop gave the window the focus, or took it: WM_NCACTIVATE, WM_ACTIVATE and
 // WM_SETFOCUS or WM_KILLFOCUS follow, and the window becomes the foreground one.
 void ScreenActivatedWindow(HWND AWnd, bool AActive);
-// Input changed a key's state (before its message is posted), for GetKeyState.
-void ScreenSetKeyState(UINT AVirtualKey, bool ADown, bool AToggled = false);
 
 // Raises the window and gives it the focus; the window becomes its owner's last active popup.
 bool SetForegroundWindow(HWND AWnd);

@@ -12,12 +12,21 @@
 #include "Rtl.Classes.h"
 #include "Rtl.Sets.h"
 #include "Vcl.Graphics.h"
+#include "Win.Keyboard.h"
 #include "Win.Messages.h"
 #include "Win.WindowMessages.h"
 
 class TWinControl;
 
 // ---- Messages ----------------------------------------------------------------------------
+
+// What keys a control takes itself rather than leave to the dialog handling: answer of
+// WM_GETDLGCODE, DLGC_ flags.
+inline constexpr UINT WM_GETDLGCODE = 0x0087;
+inline constexpr LRESULT DLGC_WANTARROWS = 0x0001;
+inline constexpr LRESULT DLGC_WANTTAB = 0x0002;
+inline constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+inline constexpr LRESULT DLGC_WANTCHARS = 0x0080;
 
 // The component messages: the control's own notices of what changed on it or under the mouse.
 inline constexpr UINT CM_BASE = 0xB000;
@@ -33,6 +42,17 @@ inline constexpr UINT CM_MOUSELEAVE = CM_BASE + 9;
 inline constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 10;
 // Sent to a parent when a child comes (wParam the child, lParam 1) or goes (lParam 0).
 inline constexpr UINT CM_CONTROLCHANGE = CM_BASE + 11;
+// A key the focused control left to the dialog (Enter, Esc, Tab, arrows: wParam the key) and a
+// character for the accelerators (wParam the character, lParam 1 when Alt is held): handed
+// to the top-level control and its descendants until one answers 1.
+inline constexpr UINT CM_DIALOGCHAR = CM_BASE + 0x20;
+inline constexpr UINT CM_DIALOGKEY = CM_BASE + 0x32;
+
+// Notices a control sends to itself, as the parent of a Windows control would reflect them.
+inline constexpr UINT CN_BASE = 0xBC00;
+inline constexpr UINT CN_COMMAND = CN_BASE + 0x0111;
+// lParam points to an NMHDR (or a structure that starts with one, by its code).
+inline constexpr UINT CN_NOTIFY = CN_BASE + 0x004E;
 
 // ---- Types -------------------------------------------------------------------------------
 
@@ -70,6 +90,12 @@ struct TCreateParams {
 };
 
 X_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient);
+X_ENUM(TControlStyleItem, csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed,
+       csSetCaption, csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
+       csNoStdEvents, csDisplayDragImage, csReflector, csActionClient, csMenuEvents, csNeedsBorderPaint,
+       csParentBackground, csPannable, csAlignWithMargins, csGestures, csPaintBlackOpaqueOnGlass,
+       csOverrideStylePaint);
+using TControlStyle = TSet<TControlStyleItem>;
 X_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle);
 X_ENUM(TShiftStateItem, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble);
 using TShiftState = TSet<TShiftStateItem>;
@@ -79,6 +105,14 @@ using TMouseMoveEvent = TMethod<void(TObject* ASender, TShiftState AShift, int A
 // Setting AKey to 0 keeps the key from the control.
 using TKeyEvent = TMethod<void(TObject* ASender, uint16_t& AKey, TShiftState AShift)>;
 using TKeyPressEvent = TMethod<void(TObject* ASender, char32_t& AKey)>;
+// Setting AHandled keeps the parents from scrolling too.
+using TMouseWheelEvent =
+    TMethod<void(TObject* ASender, TShiftState AShift, int AWheelDelta, TPoint AMousePos, bool& AHandled)>;
+
+// The modifier keys held now, as the key messages told them.
+TShiftState KeyboardStateToShiftState();
+// Whether AKey is the character after the first single "&" of ACaption, letter case ignored.
+bool IsAccel(char32_t AKey, const String& ACaption);
 
 // ---- TControl ----------------------------------------------------------------------------
 
@@ -135,6 +169,9 @@ public:
     void SetColor(TColor AValue);
     bool ParentColor() const { return FParentColor; }
     void SetParentColor(bool AValue);
+    // What the control does by itself; csClickEvents: a press and release over it fires Click.
+    TControlStyle ControlStyle() const { return FControlStyle; }
+    void SetControlStyle(TControlStyle AValue) { FControlStyle = AValue; }
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor AValue) { FCursor = AValue; }
     const String& Hint() const { return FHint; }
@@ -177,6 +214,8 @@ public:
     void SetOnMouseLeave(TNotifyEvent AValue) { FOnMouseLeave = AValue; }
     TNotifyEvent OnResize() const { return FOnResize; }
     void SetOnResize(TNotifyEvent AValue) { FOnResize = AValue; }
+    TMouseWheelEvent OnMouseWheel() const { return FOnMouseWheel; }
+    void SetOnMouseWheel(TMouseWheelEvent AValue) { FOnMouseWheel = AValue; }
 
 protected:
     TControl() = default;
@@ -189,6 +228,9 @@ protected:
     virtual void MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY);
     virtual void MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY);
     virtual void MouseMove(TShiftState AShift, int AX, int AY);
+    // True when the wheel was taken; the base asks OnMouseWheel. AMousePos is in screen
+    // coordinates.
+    virtual bool DoMouseWheel(TShiftState AShift, int AWheelDelta, TPoint AMousePos);
     virtual void Resize();
     // Paints the control at its place in the parent's picture; the windowed controls paint
     // their children after themselves.
@@ -222,6 +264,7 @@ private:
     bool FTakingParentFont = false;
     TColor FColor = clBtnFace;
     bool FParentColor = false;
+    TControlStyle FControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     TCursor FCursor = crDefault;
     String FHint;
     bool FShowHint = false;
@@ -237,6 +280,7 @@ private:
     TNotifyEvent FOnMouseEnter;
     TNotifyEvent FOnMouseLeave;
     TNotifyEvent FOnResize;
+    TMouseWheelEvent FOnMouseWheel;
 };
 
 // A canvas that draws on its control's place in the top-level picture, clipped to what of the
@@ -342,6 +386,9 @@ protected:
     void DefaultNonClient(TMessage& AMessage);
     // Asks WM_NCCALCSIZE again, after a change of the frame.
     void UpdateNonClient();
+    // Performs the message on this control and then its visible, enabled descendants, depth
+    // first in z-order, until one answers non-zero (CM_DIALOGKEY, CM_DIALOGCHAR).
+    void BroadcastUntilHandled(TMessage& AMessage);
 
 private:
     friend class TControl;
@@ -359,9 +406,10 @@ private:
     void InvalidateWindowRect(const TRect& ARect);
     void RouteWindowMouse(TMessage& AMessage);
     void RouteMouse(TMessage& AMessage);
-    void RouteWheel(TMessage& AMessage);
     void UpdateCursor(LRESULT AHitCode);
     void RouteKey(TMessage& AMessage);
+    void RouteWheel(TMessage& AMessage);
+    bool DialogKey(TWinControl* ATarget, WPARAM AKey);
     void SetHovered(TControl* AControl);
     void ControlGone(TControl* AControl);
     void FocusControl(TWinControl* AControl);

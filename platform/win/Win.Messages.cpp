@@ -121,16 +121,9 @@ public:
 
     bool Peek(TMsg& AMsg, HWND AWnd, UINT AFilterMin, UINT AFilterMax, UINT ARemove)
     {
+        if (FSource != nullptr)
+            FSource->Dispatch();   // posts, so it runs before the lock is taken
         std::unique_lock Lock(FLock);
-        // The source's input is read only once the messages it posted before are taken, so
-        // that the key state a handler asks for is the one of its own message.
-        if (FSource != nullptr && std::none_of(FPosted.begin(), FPosted.end(), [&](const TMsg& AQueued) {
-                return Matches(AQueued.hwnd, AQueued.message, AWnd, AFilterMin, AFilterMax);
-            })) {
-            Lock.unlock();
-            FSource->Dispatch();   // posts, which takes the lock
-            Lock.lock();
-        }
         ServeSent(Lock);
         FSerialSeen = FSerial;
         auto Found = std::find_if(FPosted.begin(), FPosted.end(), [&](const TMsg& AQueued) {

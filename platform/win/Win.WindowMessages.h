@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "Win.Graphics.h"
+#include "Win.Keyboard.h"
 #include "Win.Messages.h"
 
 inline constexpr UINT WM_MOVE = 0x0003;
@@ -30,7 +31,7 @@ inline constexpr WPARAM WA_INACTIVE = 0;
 inline constexpr WPARAM WA_ACTIVE = 1;
 inline constexpr WPARAM WA_CLICKACTIVE = 2;
 
-// ---- Keys --------------------------------------------------------------------------------
+// ---- Keys (the virtual keys and the Alt variants are Win.Keyboard's) --------------------------------------------------------------------------------
 
 // wParam the virtual key; lParam the repeat count (bits 0-15), the scan code (16-23), bit 29
 // for Alt held (the SYS variants), bit 30 for a key that was down before, bit 31 on release.
@@ -38,38 +39,6 @@ inline constexpr UINT WM_KEYDOWN = 0x0100;
 inline constexpr UINT WM_KEYUP = 0x0101;
 // wParam a character (a Unicode code point), lParam as the key message that made it.
 inline constexpr UINT WM_CHAR = 0x0102;
-inline constexpr UINT WM_SYSKEYDOWN = 0x0104;
-inline constexpr UINT WM_SYSKEYUP = 0x0105;
-inline constexpr UINT WM_SYSCHAR = 0x0106;
-
-inline constexpr UINT VK_LBUTTON = 0x01;
-inline constexpr UINT VK_RBUTTON = 0x02;
-inline constexpr UINT VK_MBUTTON = 0x04;
-inline constexpr UINT VK_BACK = 0x08;
-inline constexpr UINT VK_TAB = 0x09;
-inline constexpr UINT VK_RETURN = 0x0D;
-inline constexpr UINT VK_SHIFT = 0x10;
-inline constexpr UINT VK_CONTROL = 0x11;
-inline constexpr UINT VK_MENU = 0x12;
-inline constexpr UINT VK_PAUSE = 0x13;
-inline constexpr UINT VK_CAPITAL = 0x14;
-inline constexpr UINT VK_ESCAPE = 0x1B;
-inline constexpr UINT VK_SPACE = 0x20;
-inline constexpr UINT VK_PRIOR = 0x21;
-inline constexpr UINT VK_NEXT = 0x22;
-inline constexpr UINT VK_END = 0x23;
-inline constexpr UINT VK_HOME = 0x24;
-inline constexpr UINT VK_LEFT = 0x25;
-inline constexpr UINT VK_UP = 0x26;
-inline constexpr UINT VK_RIGHT = 0x27;
-inline constexpr UINT VK_DOWN = 0x28;
-inline constexpr UINT VK_INSERT = 0x2D;
-inline constexpr UINT VK_DELETE = 0x2E;
-inline constexpr UINT VK_LWIN = 0x5B;
-inline constexpr UINT VK_APPS = 0x5D;
-inline constexpr UINT VK_NUMPAD0 = 0x60;
-inline constexpr UINT VK_F1 = 0x70;
-inline constexpr UINT VK_NUMLOCK = 0x90;
 
 // ---- Mouse -------------------------------------------------------------------------------
 
@@ -91,6 +60,10 @@ inline constexpr UINT WM_MOUSEWHEEL = 0x020A;
 inline constexpr UINT WM_MOUSEHWHEEL = 0x020E;
 inline constexpr UINT WM_MOUSELEAVE = 0x02A3;
 inline constexpr UINT WM_CAPTURECHANGED = 0x0215;
+// Around a drag of the window by the mouse: the first when it starts, the second when the
+// button comes up.
+inline constexpr UINT WM_ENTERSIZEMOVE = 0x0231;
+inline constexpr UINT WM_EXITSIZEMOVE = 0x0232;
 inline constexpr int WHEEL_DELTA = 120;
 
 inline constexpr WPARAM MK_LBUTTON = 0x0001;

@@ -25,6 +25,13 @@ constexpr auto kAnswerTimeout = std::chrono::seconds(2);
 bool TX11Display::SetClipboard(const std::vector<TXClipboardItem>& AItems)
 {
     Atom Clipboard = Intern("CLIPBOARD");
+    if (AItems.empty()) {
+        // Nothing to offer: the clipboard is left empty rather than held with nothing.
+        if (XGetSelectionOwner(FDisplay, Clipboard) == FClipboardWindow)
+            XSetSelectionOwner(FDisplay, Clipboard, None, CurrentTime);
+        FClipboard.clear();
+        return true;
+    }
     XSetSelectionOwner(FDisplay, Clipboard, FClipboardWindow, CurrentTime);
     if (XGetSelectionOwner(FDisplay, Clipboard) != FClipboardWindow)
         return false;

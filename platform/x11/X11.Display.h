@@ -146,6 +146,7 @@ private:
     std::map<Window, HWND> FByX;
     std::map<String, Cursor> FCursors;
     HWND FFocused = nullptr;
+    std::vector<bool> FKeysDown = std::vector<bool>(256);   // by virtual key, for repeats
     HWND FCaptured = nullptr;
     TDrag FDrag;
     TLastPress FLastPress;

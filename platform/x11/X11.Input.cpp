@@ -65,18 +65,6 @@ unsigned int ButtonMask(unsigned int AButton)
     return AButton == Button1 ? Button1Mask : AButton == Button2 ? Button2Mask : AButton == Button3 ? Button3Mask : 0;
 }
 
-// The modifier keys as the event's state had them, for GetKeyState.
-void TakeModifiers(unsigned int AState)
-{
-    ScreenSetKeyState(VK_SHIFT, AState & ShiftMask);
-    ScreenSetKeyState(VK_CONTROL, AState & ControlMask);
-    ScreenSetKeyState(VK_MENU, AState & Mod1Mask);
-    ScreenSetKeyState(VK_LBUTTON, AState & Button1Mask);
-    ScreenSetKeyState(VK_RBUTTON, AState & Button3Mask);
-    ScreenSetKeyState(VK_MBUTTON, AState & Button2Mask);
-    ScreenSetKeyState(VK_CAPITAL, false, AState & LockMask);
-}
-
 // The character of a key symbol when no input method is there to tell: Latin-1 symbols are
 // their code points, and Unicode symbols carry theirs above 0x01000000.
 char32_t SymCharacter(KeySym ASym)
@@ -142,8 +130,6 @@ bool TX11Display::Buffered()
     return XEventsQueued(FDisplay, QueuedAfterFlush) > 0;
 }
 
-// Stops after a key or button: the rest waits until the messages it made are handled, so that
-// GetKeyState answers for the message being handled, as on Windows.
 void TX11Display::Dispatch()
 {
     while (XPending(FDisplay) > 0) {
@@ -153,8 +139,6 @@ void TX11Display::Dispatch()
         if (XFilterEvent(&Event, None))
             continue;
         HandleEvent(Event);
-        if (Event.type == KeyPress || Event.type == KeyRelease || Event.type == ButtonPress || Event.type == ButtonRelease)
-            return;
     }
 }
 
@@ -238,8 +222,6 @@ void TX11Display::HandleEvent(XEvent& AEvent)
 
 void TX11Display::HandleButton(HWND AWnd, XButtonEvent& AEvent)
 {
-    TakeModifiers(AEvent.type == ButtonPress ? AEvent.state | ButtonMask(AEvent.button)
-                                             : AEvent.state & ~ButtonMask(AEvent.button));
     if (FDrag.Wnd != nullptr) {
         if (AEvent.type == ButtonRelease)
             EndDrag();
@@ -292,7 +274,6 @@ void TX11Display::HandleMotion(HWND AWnd, XMotionEvent& AEvent)
     XEvent Next;
     while (XCheckTypedWindowEvent(FDisplay, AEvent.window, MotionNotify, &Next))
         AEvent = Next.xmotion;
-    TakeModifiers(AEvent.state);
     if (FDrag.Wnd != nullptr) {
         Drag(AEvent);
         return;
@@ -316,10 +297,9 @@ void TX11Display::HandleKey(HWND AWnd, TOwnWindow& AWindow, XKeyEvent& AEvent)
     bool Press = AEvent.type == KeyPress;
     KeySym Base = XLookupKeysym(&AEvent, 0);
     UINT Key = VirtualKeyOfSym(Base);
-    TakeModifiers(AEvent.state);
-    bool WasDown = GetKeyState(static_cast<int>(Key)) < 0;
+    bool WasDown = Key != 0 && FKeysDown[Key];
     if (Key != 0)
-        ScreenSetKeyState(Key, Press, Key == VK_CAPITAL ? !(AEvent.state & LockMask) == Press : false);
+        FKeysDown[Key] = Press;
     if (!IsWindowEnabled(AWnd))
         return;
     bool Alt = (AEvent.state & Mod1Mask) != 0 && Key != VK_MENU ? true : Key == VK_MENU && Press;

@@ -503,6 +503,7 @@ void TX11Display::BeginMoveResize(HWND AWnd, int AHitCode, TPoint AAt)
     }
     // No manager to ask: the window follows the pointer itself until the button comes up.
     FDrag = TDrag{AWnd, AHitCode, AAt, Window->State.Bounds};
+    PostMessageW(AWnd, WM_ENTERSIZEMOVE, 0, 0);
     XGrabPointer(FDisplay, Window->Id, False, ButtonReleaseMask | PointerMotionMask, GrabModeAsync, GrabModeAsync, None,
                  None, CurrentTime);
     XFlush(FDisplay);
@@ -535,7 +536,7 @@ void TX11Display::Drag(const XMotionEvent& AEvent)
 
 void TX11Display::EndDrag()
 {
-    FDrag = TDrag();
+    PostMessageW(std::exchange(FDrag, TDrag()).Wnd, WM_EXITSIZEMOVE, 0, 0);
     XUngrabPointer(FDisplay, CurrentTime);
     XFlush(FDisplay);
 }

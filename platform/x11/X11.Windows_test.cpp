@@ -3,6 +3,7 @@
 // the server shows. Without a window manager, as on the test server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -294,7 +295,8 @@ TEST_F(X11WindowTest, ASelfDrawnCaptionAndFrameDragAndSizeTheWindow)
         Application->ProcessMessages();
         FUser->Button(1, false);
         // Done when the window is there and the drag has seen the button come up.
-        PumpUntil([&] { return Form->BoundsRect() == C.Expected && GetKeyState(VK_LBUTTON) >= 0; }, C.Name);
+        PumpUntil([&] { return std::count(Form->Messages.begin(), Form->Messages.end(), WM_EXITSIZEMOVE) == 1; }, C.Name);
+        Form->Messages.clear();
         TRect OnScreen;
         ASSERT_TRUE(GetWindowRect(Form->Handle(), OnScreen));
         EXPECT_EQ(OnScreen, C.Expected) << C.Name;
