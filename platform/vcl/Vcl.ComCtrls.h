@@ -1,0 +1,279 @@
+// Vcl.ComCtrls.h: progress bars, up-down buttons, track bars, page controls and tab sheets.
+// Track bars announce their custom drawing as CN_NOTIFY with NM_CUSTOMDRAW (Vcl.CommCtrl).
+// UI thread only.
+#pragma once
+
+#include <vector>
+
+#include "Vcl.CommCtrl.h"
+#include "Vcl.StdCtrls.h"
+
+X_ENUM(TProgressBarOrientation, pbHorizontal, pbVertical);
+X_ENUM(TUDOrientation, udHorizontal, udVertical);
+X_ENUM(TUDBtnType, btNext, btPrev);
+X_ENUM(TTrackBarOrientation, trHorizontal, trVertical);
+X_ENUM(TTickMark, tmBottomRight, tmTopLeft, tmBoth);
+X_ENUM(TTickStyle, tsNone, tsAuto, tsManual);
+
+using TUDClickEvent = TMethod<void(TObject* ASender, TUDBtnType AButton)>;
+using TUDChangingEvent = TMethod<void(TObject* ASender, bool& AAllowChange)>;
+using TTabChangingEvent = TMethod<void(TObject* ASender, bool& AAllowChange)>;
+
+// ---- Progress bar ------------------------------------------------------------------------
+
+class TProgressBar : public TCustomControl {
+    X_CLASS(TProgressBar, TCustomControl)
+public:
+    int Min() const { return FMin; }
+    void SetMin(int AValue);
+    int Max() const { return FMax; }
+    void SetMax(int AValue);
+    int Position() const { return FPosition; }
+    // Kept within Min..Max.
+    void SetPosition(int AValue);
+    int Step() const { return FStep; }
+    void SetStep(int AValue) { FStep = AValue; }
+    // Past Max the bar starts again from Min, as the system's bar does.
+    void StepIt();
+    void StepBy(int ADelta);
+    TProgressBarOrientation Orientation() const { return FOrientation; }
+    void SetOrientation(TProgressBarOrientation AValue);
+    bool Smooth() const { return FSmooth; }
+    void SetSmooth(bool AValue);
+
+protected:
+    TProgressBar() = default;
+    void Construct(TComponent* AOwner) override;
+    void Paint() override;
+
+private:
+    int FMin = 0;
+    int FMax = 100;
+    int FPosition = 0;
+    int FStep = 10;
+    TProgressBarOrientation FOrientation = pbHorizontal;
+    bool FSmooth = false;
+};
+
+// ---- Up-down -----------------------------------------------------------------------------
+
+// Two arrow buttons that step a number, shown in the associated control's text.
+class TUpDown : public TCustomControl {
+    X_CLASS(TUpDown, TCustomControl)
+public:
+    // Its text shows the position; with ArrowKeys, Up and Down in it step the position.
+    TWinControl* Associate() const { return FAssociate; }
+    void SetAssociate(TWinControl* AValue);
+    int Min() const { return FMin; }
+    void SetMin(int AValue);
+    int Max() const { return FMax; }
+    void SetMax(int AValue);
+    int Position() const { return FPosition; }
+    void SetPosition(int AValue);
+    int Increment() const { return FIncrement; }
+    void SetIncrement(int AValue) { FIncrement = AValue; }
+    // Past one end the position goes round to the other.
+    bool Wrap() const { return FWrap; }
+    void SetWrap(bool AValue) { FWrap = AValue; }
+    bool ArrowKeys() const { return FArrowKeys; }
+    void SetArrowKeys(bool AValue) { FArrowKeys = AValue; }
+    // Groups of three digits in the associate's text.
+    bool Thousands() const { return FThousands; }
+    void SetThousands(bool AValue);
+    TUDOrientation Orientation() const { return FOrientation; }
+    void SetOrientation(TUDOrientation AValue);
+
+    // A step by the user: OnChanging may refuse it, OnClick follows it.
+    void Step(TUDBtnType AButton);
+
+    TUDClickEvent OnClick() const { return FOnClick; }
+    void SetOnClick(TUDClickEvent AValue) { FOnClick = AValue; }
+    TUDChangingEvent OnChanging() const { return FOnChanging; }
+    void SetOnChanging(TUDChangingEvent AValue) { FOnChanging = AValue; }
+
+protected:
+    TUpDown() = default;
+    ~TUpDown() override;
+    void Construct(TComponent* AOwner) override;
+    void Notification(TComponent* AComponent, TOperation AOperation) override;
+    void Paint() override;
+    void MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY) override;
+    void MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY) override;
+    void KeyDown(uint16_t& AKey, TShiftState AShift) override;
+    void WndProc(TMessage& AMessage) override;
+
+private:
+    void AssociateProc(TMessage& AMessage);
+    void UpdateAssociate();
+    void Unhook();
+    TWinControl* FAssociate = nullptr;
+    TWndMethod FAssociateProc;
+    int FMin = 0;
+    int FMax = 100;
+    int FPosition = 0;
+    int FIncrement = 1;
+    bool FWrap = false;
+    bool FArrowKeys = true;
+    bool FThousands = true;
+    TUDOrientation FOrientation = udVertical;
+    int FPressed = -1;   // the button held: btNext, btPrev, or -1
+    TUDClickEvent FOnClick;
+    TUDChangingEvent FOnChanging;
+};
+
+// ---- Track bar ---------------------------------------------------------------------------
+
+class TTrackBar : public TCustomControl {
+    X_CLASS(TTrackBar, TCustomControl)
+public:
+    int Min() const { return FMin; }
+    void SetMin(int AValue);
+    int Max() const { return FMax; }
+    void SetMax(int AValue);
+    int Position() const { return FPosition; }
+    // Kept within Min..Max; a change fires OnChange.
+    void SetPosition(int AValue);
+    TTrackBarOrientation Orientation() const { return FOrientation; }
+    void SetOrientation(TTrackBarOrientation AValue);
+    int Frequency() const { return FFrequency; }
+    void SetFrequency(int AValue);
+    TTickMark TickMarks() const { return FTickMarks; }
+    void SetTickMarks(TTickMark AValue);
+    TTickStyle TickStyle() const { return FTickStyle; }
+    void SetTickStyle(TTickStyle AValue);
+    int LineSize() const { return FLineSize; }
+    void SetLineSize(int AValue) { FLineSize = AValue; }
+    int PageSize() const { return FPageSize; }
+    void SetPageSize(int AValue) { FPageSize = AValue; }
+    // The thumb's and the channel's place (also answered to TBM_GETTHUMBRECT and
+    // TBM_GETCHANNELRECT; a vertical bar's channel rectangle comes with its axes swapped, as the
+    // system's does).
+    TRect ThumbRect() const;
+    TRect ChannelRect() const;
+
+    TNotifyEvent OnChange() const { return FOnChange; }
+    void SetOnChange(TNotifyEvent AValue) { FOnChange = AValue; }
+
+protected:
+    TTrackBar() = default;
+    void Construct(TComponent* AOwner) override;
+    void WndProc(TMessage& AMessage) override;
+    void Paint() override;
+    void KeyDown(uint16_t& AKey, TShiftState AShift) override;
+    void MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY) override;
+    void MouseMove(TShiftState AShift, int AX, int AY) override;
+    void MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY) override;
+    bool DoMouseWheel(TShiftState AShift, int AWheelDelta, TPoint AMousePos) override;
+    virtual void Changed();
+
+private:
+    bool Vertical() const { return FOrientation == trVertical; }
+    TSize ThumbSize() const;
+    // The channel along the bar, vertical bars' unswapped.
+    TRect Channel() const;
+    int PositionAt(int AAlong) const;
+    int OffsetOf(int APosition) const;
+    // Asks the custom-draw handlers about a stage; answers their CDRF_ flags.
+    LRESULT CustomDraw(uint32_t AStage, uintptr_t AItem, const TRect& ARect);
+    void PaintTics();
+
+    int FMin = 0;
+    int FMax = 10;
+    int FPosition = 0;
+    TTrackBarOrientation FOrientation = trHorizontal;
+    int FFrequency = 1;
+    TTickMark FTickMarks = tmBottomRight;
+    TTickStyle FTickStyle = tsAuto;
+    int FLineSize = 1;
+    int FPageSize = 2;
+    bool FDragging = false;
+    int FDragOffset = 0;
+    bool FHot = false;
+    TNotifyEvent FOnChange;
+};
+
+// ---- Page control ------------------------------------------------------------------------
+
+class TPageControl;
+
+// One page of a page control; it fills the control's display area while it is the active one.
+class TTabSheet : public TCustomControl {
+    X_CLASS(TTabSheet, TCustomControl)
+public:
+    TPageControl* PageControl() const { return FPageControl; }
+    // Moves the sheet to another page control (nullptr: none); it arrives hidden unless it is
+    // that control's only page.
+    void SetPageControl(TPageControl* AValue);
+    int PageIndex() const;
+    void SetPageIndex(int AValue);
+    bool TabVisible() const { return FTabVisible; }
+    void SetTabVisible(bool AValue);
+    // The index among the visible tabs; -1 when its tab is hidden.
+    int TabIndex() const;
+
+protected:
+    TTabSheet() = default;
+    ~TTabSheet() override;
+    void Construct(TComponent* AOwner) override;
+    void WndProc(TMessage& AMessage) override;
+    void Paint() override;
+
+private:
+    friend class TPageControl;
+    TPageControl* FPageControl = nullptr;
+    bool FTabVisible = true;
+};
+
+class TPageControl : public TCustomControl {
+    X_CLASS(TPageControl, TCustomControl)
+public:
+    int PageCount() const { return int(FPages.size()); }
+    TTabSheet* Pages(int AIndex) const;
+    TTabSheet* ActivePage() const { return FActivePage; }
+    // Shows the page (nullptr: none) without asking OnChanging, and fires nothing.
+    void SetActivePage(TTabSheet* AValue);
+    int ActivePageIndex() const { return FActivePage != nullptr ? FActivePage->PageIndex() : -1; }
+    void SetActivePageIndex(int AValue);
+    // The next (or previous) page with a visible tab after ACurrent, wrapping round.
+    TTabSheet* FindNextPage(TTabSheet* ACurrent, bool AGoForward, bool ACheckTabVisible) const;
+    // A change by the user: OnChanging may refuse it, OnChange follows it.
+    void SelectNextPage(bool AGoForward, bool ACheckTabVisible = true);
+    // The tab of the visible-tab index under the point; -1 for none.
+    int IndexOfTabAt(int AX, int AY) const;
+    TRect TabRect(int ATabIndex) const;
+    // Where the pages go.
+    TRect DisplayRect() const;
+    int TabHeight() const { return FTabHeight; }
+    void SetTabHeight(int AValue);
+
+    TTabChangingEvent OnChanging() const { return FOnChanging; }
+    void SetOnChanging(TTabChangingEvent AValue) { FOnChanging = AValue; }
+    TNotifyEvent OnChange() const { return FOnChange; }
+    void SetOnChange(TNotifyEvent AValue) { FOnChange = AValue; }
+
+protected:
+    TPageControl() = default;
+    ~TPageControl() override;
+    void Construct(TComponent* AOwner) override;
+    void WndProc(TMessage& AMessage) override;
+    void Paint() override;
+    void AdjustClientRect(TRect& ARect) const override;
+    void KeyDown(uint16_t& AKey, TShiftState AShift) override;
+    void MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY) override;
+    virtual bool CanChange();
+    virtual void Change();
+
+private:
+    friend class TTabSheet;
+    void InsertPage(TTabSheet* APage);
+    void RemovePage(TTabSheet* APage);
+    // A user's change to APage: answers whether it happened.
+    bool ChangeTo(TTabSheet* APage);
+    std::vector<TTabSheet*> VisibleTabs() const;
+
+    std::vector<TTabSheet*> FPages;
+    TTabSheet* FActivePage = nullptr;
+    int FTabHeight = 0;   // 0: from the font
+    TTabChangingEvent FOnChanging;
+    TNotifyEvent FOnChange;
+};
