@@ -277,3 +277,245 @@ private:
     TTabChangingEvent FOnChanging;
     TNotifyEvent FOnChange;
 };
+
+// ---- List view ---------------------------------------------------------------------------
+
+class TCustomImageList;
+class TListView;
+class TListItems;
+
+X_ENUM(TViewStyle, vsIcon, vsSmallIcon, vsList, vsReport);
+
+inline constexpr UINT LVM_FIRST = 0x1000;
+// lParam: the horizontal spacing in the low word, the vertical in the high word (0xFFFF keeps
+// that one); answers the spacing before.
+inline constexpr UINT LVM_SETICONSPACING = LVM_FIRST + 53;
+
+class TListColumn : public TObject {
+    X_CLASS(TListColumn, TObject)
+public:
+    const String& Caption() const { return FCaption; }
+    void SetCaption(const String& AValue);
+    int Width() const { return FWidth; }
+    void SetWidth(int AValue);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment AValue);
+    // An image of the list view's small images beside the caption (sort arrows); -1: none.
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int AValue);
+    int Index() const;
+    intptr_t Tag() const { return FTag; }
+    void SetTag(intptr_t AValue) { FTag = AValue; }
+
+protected:
+    TListColumn() = default;
+    void Construct(TListView* AOwner) { FOwner = AOwner; }
+
+private:
+    TListView* FOwner = nullptr;
+    String FCaption;
+    int FWidth = 50;
+    TAlignment FAlignment = taLeftJustify;
+    int FImageIndex = -1;
+    intptr_t FTag = 0;
+};
+
+class TListItem : public TObject {
+    X_CLASS(TListItem, TObject)
+public:
+    const String& Caption() const { return FCaption; }
+    void SetCaption(const String& AValue);
+    // The texts of the report view's further columns.
+    TStrings* SubItems() const { return FSubItems; }
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int AValue);
+    void* Data() const { return FData; }
+    void SetData(void* AValue) { FData = AValue; }
+    // Unique in its list view for the item's life; never reused.
+    int ID() const { return FID; }
+    int GroupID() const { return FGroupID; }
+    void SetGroupID(int AValue);
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool AValue);
+    bool Selected() const;
+    void SetSelected(bool AValue);
+    int Index() const;
+    TListView* ListView() const { return FOwner; }
+    void MakeVisible();
+
+protected:
+    TListItem() = default;
+    ~TListItem() override;
+    void Construct(TListView* AOwner, int AID);
+
+private:
+    void SubItemsChanged(TObject*);
+    TListView* FOwner = nullptr;
+    String FCaption;
+    TStringList* FSubItems = nullptr;
+    int FImageIndex = -1;
+    void* FData = nullptr;
+    int FID = 0;
+    int FGroupID = -1;
+    bool FChecked = false;
+};
+
+class TListItems : public TObject {
+    X_CLASS(TListItems, TObject)
+public:
+    int Count() const { return int(FItems.size()); }
+    TListItem* Item(int AIndex) const;
+    TListItem* operator[](int AIndex) const { return Item(AIndex); }
+    TListItem* Add();
+    TListItem* Insert(int AIndex);
+    void Delete(int AIndex);
+    void Clear();
+    int IndexOf(const TListItem* AItem) const;
+    // nullptr when no item has that ID.
+    TListItem* FindItemByID(int AID) const;
+    // Changes inside an update are shown once, at the outermost EndUpdate.
+    void BeginUpdate();
+    void EndUpdate();
+
+protected:
+    TListItems() = default;
+    ~TListItems() override;
+    void Construct(TListView* AOwner) { FOwner = AOwner; }
+
+private:
+    friend class TListView;
+    friend class TListItem;
+    TListView* FOwner = nullptr;
+    std::vector<TListItem*> FItems;
+    int FNextID = 0;
+};
+
+struct TListGroup {
+    int GroupID = 0;
+    String Header;
+    bool Collapsed = false;
+};
+
+using TLVCompare = int (*)(LPARAM AItem1, LPARAM AItem2, LPARAM AParamSort);
+using TLVColumnClickEvent = TMethod<void(TObject* ASender, TListColumn* AColumn)>;
+using TLVCompareEvent = TMethod<void(TObject* ASender, TListItem* AItem1, TListItem* AItem2, int AData, int& ACompare)>;
+using TLVSelectItemEvent = TMethod<void(TObject* ASender, TListItem* AItem, bool ASelected)>;
+using TLVCheckedEvent = TMethod<void(TObject* ASender, TListItem* AItem)>;
+
+// Items in a report (columns under a header) or as icons; one item selected at a time.
+class TListView : public TCustomControl {
+    X_CLASS(TListView, TCustomControl)
+public:
+    TListItems* Items() const { return FItems; }
+    int ColumnCount() const { return int(FColumns.size()); }
+    TListColumn* Column(int AIndex) const;
+    TListColumn* AddColumn();
+    void ClearColumns();
+    TViewStyle ViewStyle() const { return FViewStyle; }
+    void SetViewStyle(TViewStyle AValue);
+    bool Checkboxes() const { return FCheckboxes; }
+    void SetCheckboxes(bool AValue);
+    // Items show under their group's header, groups in the order they were added.
+    bool GroupView() const { return FGroupView; }
+    void SetGroupView(bool AValue);
+    void AddGroup(int AGroupID, const String& AHeader);
+    void ClearGroups();
+    int GroupCount() const { return int(FGroups.size()); }
+    TCustomImageList* LargeImages() const { return FLargeImages; }
+    void SetLargeImages(TCustomImageList* AValue);
+    TCustomImageList* SmallImages() const { return FSmallImages; }
+    void SetSmallImages(TCustomImageList* AValue);
+    // The icon view's cell size.
+    TSize IconSpacing() const { return FIconSpacing; }
+    void SetIconSpacing(TSize AValue);
+
+    TListItem* Selected() const { return FSelected; }
+    void SetSelected(TListItem* AValue);
+    int ItemIndex() const { return FSelected != nullptr ? FSelected->Index() : -1; }
+    void SetItemIndex(int AValue);
+    // The first shown item row's index among the rows.
+    int TopIndex() const { return FScroll.Position; }
+    void SetTopIndex(int AValue);
+    int VisibleRowCount() const;
+    int RowHeight() const;
+    int HeaderHeight() const;
+
+    // Sorts by ACompare (called with the two items as TListItem pointers); stable.
+    bool CustomSort(TLVCompare ACompare, LPARAM AParam);
+    // Sorts by OnCompare, or by caption.
+    bool AlphaSort();
+    TListItem* GetItemAt(int AX, int AY) const;
+    // The column whose header is under (AX, AY); -1 for none.
+    int ColumnAt(int AX, int AY) const;
+    TRect ItemRect(const TListItem* AItem) const;
+    // The check box's place in an item's rectangle.
+    TRect CheckRect(const TRect& AItemRect) const;
+
+    TLVColumnClickEvent OnColumnClick() const { return FOnColumnClick; }
+    void SetOnColumnClick(TLVColumnClickEvent AValue) { FOnColumnClick = AValue; }
+    TLVCompareEvent OnCompare() const { return FOnCompare; }
+    void SetOnCompare(TLVCompareEvent AValue) { FOnCompare = AValue; }
+    TLVSelectItemEvent OnSelectItem() const { return FOnSelectItem; }
+    void SetOnSelectItem(TLVSelectItemEvent AValue) { FOnSelectItem = AValue; }
+    TLVCheckedEvent OnItemChecked() const { return FOnItemChecked; }
+    void SetOnItemChecked(TLVCheckedEvent AValue) { FOnItemChecked = AValue; }
+
+protected:
+    TListView() = default;
+    ~TListView() override;
+    void Construct(TComponent* AOwner) override;
+    void WndProc(TMessage& AMessage) override;
+    void Paint() override;
+    void KeyDown(uint16_t& AKey, TShiftState AShift) override;
+    void KeyPress(char32_t& AKey) override;
+    void MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY) override;
+    void MouseMove(TShiftState AShift, int AX, int AY) override;
+    void MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY) override;
+    bool DoMouseWheel(TShiftState AShift, int AWheelDelta, TPoint AMousePos) override;
+    void Resize() override;
+
+private:
+    friend class TListItem;
+    friend class TListItems;
+    friend class TListColumn;
+    // A shown row: an item, or a group's header (Item nullptr).
+    struct TRow {
+        TListItem* Item = nullptr;
+        const TListGroup* Group = nullptr;
+    };
+    void Changed();
+    void ItemGone(TListItem* AItem);
+    void BuildRows() const;
+    int RowOf(const TListItem* AItem) const;
+    TRect ListArea() const;
+    int IconColumns() const;
+    void UpdateScrollBar() const;
+    void PaintReport(TCustomStyleServices* AStyle);
+    void PaintIcons(TCustomStyleServices* AStyle);
+    void PaintItemText(TCustomStyleServices* AStyle, TListItem* AItem, const TRect& ARect, bool ASelected);
+    void SelectByUser(TListItem* AItem);
+    void ToggleCheck(TListItem* AItem);
+
+    TListItems* FItems = nullptr;
+    std::vector<TListColumn*> FColumns;
+    std::vector<TListGroup> FGroups;
+    TViewStyle FViewStyle = vsIcon;
+    bool FCheckboxes = false;
+    bool FGroupView = false;
+    TCustomImageList* FLargeImages = nullptr;
+    TCustomImageList* FSmallImages = nullptr;
+    TSize FIconSpacing{75, 70};
+    TListItem* FSelected = nullptr;
+    int FUpdateCount = 0;
+    int FPressedColumn = -1;
+    String FTyped;
+    int64_t FTypedAt = 0;
+    mutable bool FRowsValid = false;
+    mutable std::vector<TRow> FRows;
+    mutable TScrollBarPart FScroll;
+    mutable bool FScrolling = false;
+    TLVColumnClickEvent FOnColumnClick;
+    TLVCompareEvent FOnCompare;
+    TLVSelectItemEvent FOnSelectItem;
+    TLVCheckedEvent FOnItemChecked;
+};
