@@ -519,3 +519,180 @@ private:
     TLVSelectItemEvent FOnSelectItem;
     TLVCheckedEvent FOnItemChecked;
 };
+
+// ---- Tree view ---------------------------------------------------------------------------
+
+class TTreeView;
+class TTreeNodes;
+
+class TTreeNode : public TObject {
+    X_CLASS(TTreeNode, TObject)
+public:
+    const String& Text() const { return FText; }
+    void SetText(const String& AValue);
+    void* Data() const { return FData; }
+    void SetData(void* AValue) { FData = AValue; }
+    // Images of the tree view's image list: the normal one, and the one while selected.
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int AValue);
+    int SelectedIndex() const { return FSelectedIndex; }
+    void SetSelectedIndex(int AValue);
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool AValue);
+    bool Expanded() const { return FExpanded; }
+    void SetExpanded(bool AValue);
+    void Expand(bool ARecurse);
+    void Collapse(bool ARecurse);
+    bool Selected() const;
+    void SetSelected(bool AValue);
+
+    TTreeNode* Parent() const { return FParent; }
+    int Count() const { return int(FChildren.size()); }
+    TTreeNode* Item(int AIndex) const;
+    bool HasChildren() const { return !FChildren.empty(); }
+    int Level() const;
+    // The place among its siblings.
+    int Index() const;
+    // The place in the whole tree, parents before their children.
+    int AbsoluteIndex() const;
+    // The next node in that order; nullptr after the last.
+    TTreeNode* GetNext() const;
+    TTreeNode* GetFirstChild() const { return FChildren.empty() ? nullptr : FChildren.front(); }
+    TTreeNode* GetNextSibling() const;
+    TTreeNode* GetPrevSibling() const;
+    // Frees the node with its children.
+    void Delete();
+    TTreeView* TreeView() const { return FOwner; }
+
+protected:
+    TTreeNode() = default;
+    ~TTreeNode() override;
+    void Construct(TTreeView* AOwner, TTreeNode* AParent) { FOwner = AOwner, FParent = AParent; }
+
+private:
+    friend class TTreeNodes;
+    friend class TTreeView;
+    TTreeView* FOwner = nullptr;
+    TTreeNode* FParent = nullptr;
+    std::vector<TTreeNode*> FChildren;
+    String FText;
+    void* FData = nullptr;
+    int FImageIndex = -1;
+    int FSelectedIndex = -1;
+    bool FChecked = false;
+    bool FExpanded = false;
+};
+
+class TTreeNodes : public TObject {
+    X_CLASS(TTreeNodes, TObject)
+public:
+    // All nodes of the tree.
+    int Count() const;
+    // By absolute index.
+    TTreeNode* Item(int AIndex) const;
+    TTreeNode* GetFirstNode() const { return FRoots.empty() ? nullptr : FRoots.front(); }
+    // A node after the last sibling of ASibling (a root for nullptr).
+    TTreeNode* Add(TTreeNode* ASibling, const String& AText);
+    TTreeNode* AddObject(TTreeNode* ASibling, const String& AText, void* AData);
+    // A node after the last child of AParent (a root for nullptr).
+    TTreeNode* AddChild(TTreeNode* AParent, const String& AText);
+    TTreeNode* AddChildObject(TTreeNode* AParent, const String& AText, void* AData);
+    void Delete(TTreeNode* ANode) { ANode->Delete(); }
+    void Clear();
+    void BeginUpdate();
+    void EndUpdate();
+
+protected:
+    TTreeNodes() = default;
+    ~TTreeNodes() override;
+    void Construct(TTreeView* AOwner) { FOwner = AOwner; }
+
+private:
+    friend class TTreeNode;
+    friend class TTreeView;
+    std::vector<TTreeNode*>& SiblingsOf(TTreeNode* AParent) { return AParent != nullptr ? AParent->FChildren : FRoots; }
+    TTreeView* FOwner = nullptr;
+    std::vector<TTreeNode*> FRoots;
+};
+
+using TTVChangingEvent = TMethod<void(TObject* ASender, TTreeNode* ANode, bool& AAllowChange)>;
+using TTVChangedEvent = TMethod<void(TObject* ASender, TTreeNode* ANode)>;
+using TTVCompareEvent = TMethod<void(TObject* ASender, TTreeNode* ANode1, TTreeNode* ANode2, int AData, int& ACompare)>;
+
+class TTreeView : public TCustomControl {
+    X_CLASS(TTreeView, TCustomControl)
+public:
+    TTreeNodes* Items() const { return FItems; }
+    TTreeNode* Selected() const { return FSelected; }
+    // By the program: OnChanging is not asked, OnChange fires.
+    void SetSelected(TTreeNode* AValue);
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* AValue);
+    bool CheckBoxes() const { return FCheckBoxes; }
+    void SetCheckBoxes(bool AValue);
+    int Indent() const { return FIndent; }
+    void SetIndent(int AValue);
+    // The first node that shows, and the nodes that show (their parents expanded) in order.
+    TTreeNode* TopItem() const;
+    void SetTopItem(TTreeNode* AValue);
+    std::vector<TTreeNode*> VisibleNodes() const;
+    int RowHeight() const;
+    TTreeNode* GetNodeAt(int AX, int AY) const;
+    TRect NodeRect(const TTreeNode* ANode) const;
+    // Where a node's expand button and check box are.
+    TRect ButtonRect(const TTreeNode* ANode) const;
+    TRect CheckRect(const TTreeNode* ANode) const;
+    // Sorts every level by OnCompare, or by text.
+    void AlphaSort(bool ARecurse = true);
+    void FullExpand();
+    void FullCollapse();
+
+    // A change by the user: OnChanging may veto it, OnChange follows.
+    TTVChangingEvent OnChanging() const { return FOnChanging; }
+    void SetOnChanging(TTVChangingEvent AValue) { FOnChanging = AValue; }
+    TTVChangedEvent OnChange() const { return FOnChange; }
+    void SetOnChange(TTVChangedEvent AValue) { FOnChange = AValue; }
+    TTVCompareEvent OnCompare() const { return FOnCompare; }
+    void SetOnCompare(TTVCompareEvent AValue) { FOnCompare = AValue; }
+    TTVChangedEvent OnCheckChanged() const { return FOnCheckChanged; }
+    void SetOnCheckChanged(TTVChangedEvent AValue) { FOnCheckChanged = AValue; }
+
+protected:
+    TTreeView() = default;
+    ~TTreeView() override;
+    void Construct(TComponent* AOwner) override;
+    void WndProc(TMessage& AMessage) override;
+    void Paint() override;
+    void KeyDown(uint16_t& AKey, TShiftState AShift) override;
+    void KeyPress(char32_t& AKey) override;
+    void MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY) override;
+    void MouseMove(TShiftState AShift, int AX, int AY) override;
+    void MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY) override;
+    void DblClick() override;
+    bool DoMouseWheel(TShiftState AShift, int AWheelDelta, TPoint AMousePos) override;
+
+private:
+    friend class TTreeNode;
+    friend class TTreeNodes;
+    bool SelectByUser(TTreeNode* ANode);
+    void NodeGone(TTreeNode* ANode);
+    void Changed();
+    void UpdateScrollBar(int ARows) const;
+    void MakeVisible(TTreeNode* ANode);
+    TRect ListArea() const;
+
+    TTreeNodes* FItems = nullptr;
+    TTreeNode* FSelected = nullptr;
+    TCustomImageList* FImages = nullptr;
+    bool FCheckBoxes = false;
+    int FIndent = 19;
+    int FUpdateCount = 0;
+    String FTyped;
+    int64_t FTypedAt = 0;
+    mutable TScrollBarPart FScroll;
+    mutable bool FScrolling = false;
+    TTVChangingEvent FOnChanging;
+    TTVChangedEvent FOnChange;
+    TTVCompareEvent FOnCompare;
+    TTVChangedEvent FOnCheckChanged;
+};
