@@ -132,6 +132,7 @@ TRichLayout::TRichLayout(const TRichDocument& ADocument, int ADpi) : FDocument(A
     pango_cairo_context_set_font_options(FContext, Options);
     cairo_font_options_destroy(Options);
     pango_cairo_context_set_resolution(FContext, FDpi);
+    pango_context_set_round_glyph_positions(FContext, FALSE);
 }
 
 TRichLayout::~TRichLayout()
