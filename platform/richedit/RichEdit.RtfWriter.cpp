@@ -72,7 +72,7 @@ String TRtfWriter::Write()
                     WriteParagraphFormat(Para);
                 Written = &Para;
                 if (Para.Numbering != 0) {
-                    FOut += "{\\pntext\\'B7\\tab}";
+                    FOut += "{\\pntext\\bullet\\tab}";
                     FNeedSpace = false;
                 }
                 ParagraphStart = false;
@@ -319,19 +319,27 @@ void TRtfWriter::WriteChar(char32_t AChar, int ACodePage)
         Plain(Text);
         return;
     }
-    String Bytes;
-    if (EncodeCodePage(ACodePage, AChar, Bytes)) {
-        static const char Hex[] = "0123456789abcdef";
-        for (char B : Bytes) {
+    static const char Hex[] = "0123456789abcdef";
+    auto Escaped = [&](std::string_view ABytes) {
+        for (char B : ABytes) {
             char Text[5] = {'\\', '\'', Hex[uint8_t(B) >> 4], Hex[uint8_t(B) & 15], 0};
             Plain(Text);
         }
+    };
+    String Bytes;
+    bool Encoded = EncodeCodePage(ACodePage, AChar, Bytes);
+    if (Encoded && ACodePage == 1252) {
+        Escaped(Bytes);
         return;
     }
+    // Beyond the ANSI code page: the character itself, then one byte for readers that do not
+    // know \u (the font's code page byte, or a question mark). The fallback is a hex escape,
+    // since some readers swallow the space after a literal one.
+    String Fallback = Encoded && Bytes.size() == 1 ? Bytes : String("?");
     auto Unit = [&](int32_t AValue) {
         Word("u", AValue > 32767 ? AValue - 65536 : AValue);
-        FOut += '?';
         FNeedSpace = false;
+        Escaped(Fallback);
     };
     if (AChar > 0xFFFF) {
         Unit(int32_t(0xD800 + ((AChar - 0x10000) >> 10)));
