@@ -3,6 +3,7 @@
 #include "Vcl.Controls.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "Rtl.SysUtils.h"
@@ -67,7 +68,70 @@ TMouseButton ButtonOf(UINT AMsg)
     return mbLeft;
 }
 
+bool IsKeyMessage(UINT AMsg)
+{
+    return AMsg == WM_KEYDOWN || AMsg == WM_KEYUP || AMsg == WM_CHAR || AMsg == WM_SYSKEYDOWN || AMsg == WM_SYSKEYUP ||
+           AMsg == WM_SYSCHAR;
+}
+
+// What of the dialog key AKey the control answering ACode takes itself.
+bool WantsKey(LRESULT ACode, WPARAM AKey)
+{
+    if (ACode & DLGC_WANTALLKEYS)
+        return true;
+    switch (AKey) {
+    case VK_TAB:
+        return (ACode & DLGC_WANTTAB) != 0;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+        return (ACode & DLGC_WANTARROWS) != 0;
+    case VK_RETURN:
+    case VK_ESCAPE:
+        return false;
+    default:
+        return true;   // not a dialog key
+    }
+}
+
 }  // namespace
+
+TShiftState KeyboardStateToShiftState()
+{
+    TShiftState Shift;
+    if (GetKeyState(VK_SHIFT) < 0)
+        Shift.Include(ssShift);
+    if (GetKeyState(VK_CONTROL) < 0)
+        Shift.Include(ssCtrl);
+    if (GetKeyState(VK_MENU) < 0)
+        Shift.Include(ssAlt);
+    return Shift;
+}
+
+bool IsAccel(char32_t AKey, const String& ACaption)
+{
+    for (size_t I = 0; I + 1 < ACaption.size(); ++I) {
+        if (ACaption[I] != '&')
+            continue;
+        if (ACaption[I + 1] == '&') {
+            ++I;
+            continue;
+        }
+        auto Lower = [](char32_t C) { return C < 128 ? char32_t(std::tolower(int(C))) : C; };
+        // The accelerator is one code point, which may be more than one byte.
+        const auto* P = reinterpret_cast<const unsigned char*>(ACaption.data() + I + 1);
+        char32_t C = P[0];
+        if (C >= 0xF0 && I + 4 < ACaption.size())
+            C = ((C & 0x07) << 18) | ((P[1] & 0x3F) << 12) | ((P[2] & 0x3F) << 6) | (P[3] & 0x3F);
+        else if (C >= 0xE0 && I + 3 < ACaption.size())
+            C = ((C & 0x0F) << 12) | ((P[1] & 0x3F) << 6) | (P[2] & 0x3F);
+        else if (C >= 0xC0 && I + 2 < ACaption.size())
+            C = ((C & 0x1F) << 6) | (P[1] & 0x3F);
+        return Lower(C) == Lower(AKey);
+    }
+    return false;
+}
 
 // ---- TControl ----------------------------------------------------------------------------
 
@@ -298,6 +362,10 @@ void TControl::WndProc(TMessage& AMessage)
         return;
     }
     switch (AMessage.Msg) {
+    case WM_MOUSEWHEEL:
+        AMessage.Result = DoMouseWheel(MouseShift(AMessage.WParam & 0xFFFF) + KeyboardStateToShiftState(),
+                                       int16_t(uint16_t(AMessage.WParam >> 16)), MouseLParamPoint(AMessage.LParam));
+        break;
     case CM_MOUSEENTER:
         FMouseInClient = true;
         if (FOnMouseEnter)
@@ -349,7 +417,8 @@ void TControl::HandleMouse(TMessage& AMessage)
         MouseDown(ButtonOf(Msg), Shift, At.X, At.Y);
     } else if (IsButtonUp(Msg)) {
         // A click is a press and a release of the left button over the control.
-        bool Clicked = Msg == WM_LBUTTONUP && FClicked && Contains(ClientRect(), At);
+        bool Clicked = Msg == WM_LBUTTONUP && FClicked && Contains(ClientRect(), At) &&
+                       FControlStyle.Contains(csClickEvents);
         FClicked = false;
         MouseUp(ButtonOf(Msg), Shift, At.X, At.Y);
         if (Clicked)
@@ -385,6 +454,14 @@ void TControl::MouseMove(TShiftState AShift, int AX, int AY)
 {
     if (FOnMouseMove)
         FOnMouseMove(this, AShift, AX, AY);
+}
+
+bool TControl::DoMouseWheel(TShiftState AShift, int AWheelDelta, TPoint AMousePos)
+{
+    bool Handled = false;
+    if (FOnMouseWheel)
+        FOnMouseWheel(this, AShift, AWheelDelta, AMousePos, Handled);
+    return Handled;
 }
 
 // ---- TControlCanvas ----------------------------------------------------------------------
@@ -705,12 +782,14 @@ void TWinControl::WndProc(TMessage& AMessage)
         DoExit();
         return;
     case WM_KEYDOWN:
-    case WM_KEYUP: {
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP: {
         auto Key = static_cast<uint16_t>(AMessage.WParam);
-        if (AMessage.Msg == WM_KEYDOWN)
-            KeyDown(Key, TShiftState());
+        if (AMessage.Msg == WM_KEYDOWN || AMessage.Msg == WM_SYSKEYDOWN)
+            KeyDown(Key, KeyboardStateToShiftState());
         else
-            KeyUp(Key, TShiftState());
+            KeyUp(Key, KeyboardStateToShiftState());
         AMessage.WParam = Key;
         return;
     }
@@ -742,7 +821,9 @@ void TWinControl::MainWndProc(TMessage& AMessage)
     try {
         if (Parent() == nullptr && IsMouseMessage(AMessage.Msg))
             RouteMouse(AMessage);
-        else if (Parent() == nullptr && (AMessage.Msg == WM_KEYDOWN || AMessage.Msg == WM_KEYUP || AMessage.Msg == WM_CHAR))
+        else if (Parent() == nullptr && AMessage.Msg == WM_MOUSEWHEEL)
+            RouteWheel(AMessage);
+        else if (Parent() == nullptr && IsKeyMessage(AMessage.Msg))
             RouteKey(AMessage);
         else if (AMessage.Msg == WM_PAINT)
             Update();
@@ -771,6 +852,7 @@ TControl* TWinControl::DeepestControlAt(TPoint APoint, TPoint& ALocal)
 
 void TWinControl::RouteMouse(TMessage& AMessage)
 {
+    SetKeyStateFromMessage(AMessage.Msg, AMessage.WParam);
     TPoint At = MouseLParamPoint(AMessage.LParam);
     TPoint Local;
     TControl* Target = DeepestControlAt(At, Local);
@@ -806,12 +888,78 @@ void TWinControl::SetHovered(TControl* AControl)
 
 void TWinControl::RouteKey(TMessage& AMessage)
 {
+    UINT Msg = AMessage.Msg;
+    SetKeyStateFromMessage(Msg, AMessage.WParam);
     if (PreviewKey(AMessage) || AMessage.WParam == 0)
         return;
     TWinControl* Target = FFocused != nullptr ? FFocused : this;
-    Target->Perform(AMessage.Msg, AMessage.WParam, AMessage.LParam);
-    if (AMessage.Msg == WM_KEYDOWN && AMessage.WParam == VK_TAB)
-        SelectNext(FFocused, true, true);
+    auto DialogCode = [Target] { return Target->Perform(WM_GETDLGCODE, 0, 0); };
+    if (Msg == WM_SYSCHAR || (Msg == WM_CHAR && AMessage.WParam >= ' ' && !(DialogCode() & DLGC_WANTCHARS))) {
+        TMessage Accel{CM_DIALOGCHAR, AMessage.WParam, Msg == WM_SYSCHAR ? 1 : 0, 0};
+        BroadcastUntilHandled(Accel);
+        if (Accel.Result != 0 || Msg == WM_SYSCHAR)
+            return;
+    }
+    TMessage Forwarded{Msg, AMessage.WParam, AMessage.LParam, 0};
+    Target->WindowProc()(Forwarded);
+    AMessage.Result = Forwarded.Result;
+    if ((Msg == WM_KEYDOWN || Msg == WM_SYSKEYDOWN) && Forwarded.WParam != 0 && !WantsKey(DialogCode(), Forwarded.WParam))
+        DialogKey(Target, Forwarded.WParam);
+}
+
+// A dialog key the focused control left: the controls may take it (default and cancel
+// buttons); else Tab moves through the tab order and arrows among the control's siblings.
+bool TWinControl::DialogKey(TWinControl* ATarget, WPARAM AKey)
+{
+    TMessage Message{CM_DIALOGKEY, AKey, 0, 0};
+    BroadcastUntilHandled(Message);
+    if (Message.Result != 0)
+        return true;
+    bool Back = GetKeyState(VK_SHIFT) < 0;
+    switch (AKey) {
+    case VK_TAB:
+        if (GetKeyState(VK_CONTROL) < 0)
+            return false;
+        SelectNext(FFocused, !Back, true);
+        return true;
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+        if (ATarget == this || ATarget->Parent() == nullptr)
+            return false;
+        ATarget->Parent()->SelectNext(ATarget, AKey == VK_RIGHT || AKey == VK_DOWN, false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TWinControl::BroadcastUntilHandled(TMessage& AMessage)
+{
+    AMessage.Result = Perform(AMessage.Msg, AMessage.WParam, AMessage.LParam);
+    for (TControl* Child : std::vector<TControl*>(FControls)) {
+        if (AMessage.Result != 0)
+            return;
+        if (!Child->Visible() || !Child->Enabled())
+            continue;
+        if (auto* Win = dynamic_cast<TWinControl*>(Child))
+            Win->BroadcastUntilHandled(AMessage);
+        else
+            AMessage.Result = Child->Perform(AMessage.Msg, AMessage.WParam, AMessage.LParam);
+    }
+}
+
+// The wheel goes to the control under the mouse, then up its parents until one takes it.
+void TWinControl::RouteWheel(TMessage& AMessage)
+{
+    TPoint Local;
+    TPoint Client = ScreenToClient(MouseLParamPoint(AMessage.LParam));
+    for (TControl* C = DeepestControlAt(Client, Local); C != nullptr; C = C->Parent()) {
+        AMessage.Result = C->Perform(AMessage.Msg, AMessage.WParam, AMessage.LParam);
+        if (AMessage.Result != 0)
+            return;
+    }
 }
 
 // ---- Painting ----------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "Rtl.Classes.h"
 #include "Rtl.Sets.h"
 #include "Vcl.Graphics.h"
+#include "Win.Keyboard.h"
 #include "Win.Messages.h"
 
 class TWinControl;
@@ -37,18 +38,23 @@ inline constexpr UINT WM_RBUTTONDOWN = 0x0204;
 inline constexpr UINT WM_RBUTTONUP = 0x0205;
 inline constexpr UINT WM_MBUTTONDOWN = 0x0207;
 inline constexpr UINT WM_MBUTTONUP = 0x0208;
+// wParam: the MK_ flags in the low word, the signed distance (120 a notch, away from the user
+// positive) in the high word; lParam the point in screen coordinates.
+inline constexpr UINT WM_MOUSEWHEEL = 0x020A;
+inline constexpr int WHEEL_DELTA = 120;
+// What keys a control takes itself rather than leave to the dialog handling: answer of
+// WM_GETDLGCODE, DLGC_ flags.
+inline constexpr UINT WM_GETDLGCODE = 0x0087;
+inline constexpr LRESULT DLGC_WANTARROWS = 0x0001;
+inline constexpr LRESULT DLGC_WANTTAB = 0x0002;
+inline constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+inline constexpr LRESULT DLGC_WANTCHARS = 0x0080;
 
 inline constexpr WPARAM MK_LBUTTON = 0x0001;
 inline constexpr WPARAM MK_RBUTTON = 0x0002;
 inline constexpr WPARAM MK_SHIFT = 0x0004;
 inline constexpr WPARAM MK_CONTROL = 0x0008;
 inline constexpr WPARAM MK_MBUTTON = 0x0010;
-
-// Virtual keys the controls act on themselves.
-inline constexpr UINT VK_TAB = 0x09;
-inline constexpr UINT VK_RETURN = 0x0D;
-inline constexpr UINT VK_SHIFT = 0x10;
-inline constexpr UINT VK_ESCAPE = 0x1B;
 
 // The component messages: the control's own notices of what changed on it or under the mouse.
 inline constexpr UINT CM_BASE = 0xB000;
@@ -64,6 +70,17 @@ inline constexpr UINT CM_MOUSELEAVE = CM_BASE + 9;
 inline constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 10;
 // Sent to a parent when a child comes (wParam the child, lParam 1) or goes (lParam 0).
 inline constexpr UINT CM_CONTROLCHANGE = CM_BASE + 11;
+// A key the focused control left to the dialog (Enter, Esc, Tab, arrows: wParam the key) and a
+// character for the accelerators (wParam the character, lParam 1 when Alt is held): handed
+// to the top-level control and its descendants until one answers 1.
+inline constexpr UINT CM_DIALOGCHAR = CM_BASE + 0x20;
+inline constexpr UINT CM_DIALOGKEY = CM_BASE + 0x32;
+
+// Notices a control sends to itself, as the parent of a Windows control would reflect them.
+inline constexpr UINT CN_BASE = 0xBC00;
+inline constexpr UINT CN_COMMAND = CN_BASE + 0x0111;
+// lParam points to an NMHDR (or a structure that starts with one, by its code).
+inline constexpr UINT CN_NOTIFY = CN_BASE + 0x004E;
 
 // lParam of a mouse message at (AX, AY).
 constexpr LPARAM MakeMouseLParam(int AX, int AY)
@@ -86,6 +103,12 @@ inline constexpr TCursor crSizeNWSE = -8;
 inline constexpr TCursor crSizeWE = -9;
 
 X_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient);
+X_ENUM(TControlStyleItem, csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed,
+       csSetCaption, csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
+       csNoStdEvents, csDisplayDragImage, csReflector, csActionClient, csMenuEvents, csNeedsBorderPaint,
+       csParentBackground, csPannable, csAlignWithMargins, csGestures, csPaintBlackOpaqueOnGlass,
+       csOverrideStylePaint);
+using TControlStyle = TSet<TControlStyleItem>;
 X_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle);
 X_ENUM(TShiftStateItem, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble);
 using TShiftState = TSet<TShiftStateItem>;
@@ -95,6 +118,14 @@ using TMouseMoveEvent = TMethod<void(TObject* ASender, TShiftState AShift, int A
 // Setting AKey to 0 keeps the key from the control.
 using TKeyEvent = TMethod<void(TObject* ASender, uint16_t& AKey, TShiftState AShift)>;
 using TKeyPressEvent = TMethod<void(TObject* ASender, char32_t& AKey)>;
+// Setting AHandled keeps the parents from scrolling too.
+using TMouseWheelEvent =
+    TMethod<void(TObject* ASender, TShiftState AShift, int AWheelDelta, TPoint AMousePos, bool& AHandled)>;
+
+// The modifier keys held now, as the key messages told them.
+TShiftState KeyboardStateToShiftState();
+// Whether AKey is the character after the first single "&" of ACaption, letter case ignored.
+bool IsAccel(char32_t AKey, const String& ACaption);
 
 // ---- TControl ----------------------------------------------------------------------------
 
@@ -151,6 +182,9 @@ public:
     void SetColor(TColor AValue);
     bool ParentColor() const { return FParentColor; }
     void SetParentColor(bool AValue);
+    // What the control does by itself; csClickEvents: a press and release over it fires Click.
+    TControlStyle ControlStyle() const { return FControlStyle; }
+    void SetControlStyle(TControlStyle AValue) { FControlStyle = AValue; }
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor AValue) { FCursor = AValue; }
     const String& Hint() const { return FHint; }
@@ -193,6 +227,8 @@ public:
     void SetOnMouseLeave(TNotifyEvent AValue) { FOnMouseLeave = AValue; }
     TNotifyEvent OnResize() const { return FOnResize; }
     void SetOnResize(TNotifyEvent AValue) { FOnResize = AValue; }
+    TMouseWheelEvent OnMouseWheel() const { return FOnMouseWheel; }
+    void SetOnMouseWheel(TMouseWheelEvent AValue) { FOnMouseWheel = AValue; }
 
 protected:
     TControl() = default;
@@ -205,6 +241,9 @@ protected:
     virtual void MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY);
     virtual void MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY);
     virtual void MouseMove(TShiftState AShift, int AX, int AY);
+    // True when the wheel was taken; the base asks OnMouseWheel. AMousePos is in screen
+    // coordinates.
+    virtual bool DoMouseWheel(TShiftState AShift, int AWheelDelta, TPoint AMousePos);
     virtual void Resize();
     // Paints the control at its place in the parent's picture; the windowed controls paint
     // their children after themselves.
@@ -238,6 +277,7 @@ private:
     bool FTakingParentFont = false;
     TColor FColor = clBtnFace;
     bool FParentColor = false;
+    TControlStyle FControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     TCursor FCursor = crDefault;
     String FHint;
     bool FShowHint = false;
@@ -253,6 +293,7 @@ private:
     TNotifyEvent FOnMouseEnter;
     TNotifyEvent FOnMouseLeave;
     TNotifyEvent FOnResize;
+    TMouseWheelEvent FOnMouseWheel;
 };
 
 // A canvas that draws on its control's place in the top-level picture, clipped to what of the
@@ -347,6 +388,9 @@ protected:
     virtual bool PreviewKey(TMessage&) { return false; }
     // The top-level window procedure: routes input to the controls and paints.
     void MainWndProc(TMessage& AMessage);
+    // Performs the message on this control and then its visible, enabled descendants, depth
+    // first in z-order, until one answers non-zero (CM_DIALOGKEY, CM_DIALOGCHAR).
+    void BroadcastUntilHandled(TMessage& AMessage);
 
 private:
     friend class TControl;
@@ -362,6 +406,8 @@ private:
     void PaintNow();
     void RouteMouse(TMessage& AMessage);
     void RouteKey(TMessage& AMessage);
+    void RouteWheel(TMessage& AMessage);
+    bool DialogKey(TWinControl* ATarget, WPARAM AKey);
     void SetHovered(TControl* AControl);
     void ControlGone(TControl* AControl);
     void FocusControl(TWinControl* AControl);
