@@ -237,6 +237,7 @@ std::unique_ptr<TParagraphLayout> TRichLayout::MakeLayout(const TParagraph& APar
             PangoRectangle Box{0, -int(Px(F.Object->Height) * Scale), int(Px(F.Object->Width) * Scale),
                                int(Px(F.Object->Height) * Scale)};
             InsertAttribute(Attributes, pango_attr_shape_new(&Box, &Box), From, To);
+            L.Objects.push_back(From);
         }
     }
     L.ByteOf[size_t(Length)] = uint32_t(Text.size());
@@ -261,7 +262,8 @@ std::unique_ptr<TParagraphLayout> TRichLayout::MakeLayout(const TParagraph& APar
         Offset += Run.Length;
     }
     if (FAutoUrlDetect) {
-        for (auto [From, To] : DetectUrls(Plain)) {
+        for (const auto& Url : DetectUrls(Plain)) {
+            int32_t From = Url.first, To = Url.second;
             bool Explicit = std::any_of(L.Links.begin(), L.Links.end(),
                                         [&](const TLinkRange& R) { return R.Start < To && From < R.End; });
             if (Explicit)
@@ -447,6 +449,20 @@ void TRichLayout::PaintParagraph(cairo_t* ACr, const TParagraphLayout& L, double
             cairo_move_to(ACr, BaseX, BaseY);
             pango_cairo_show_layout_line(ACr, Line);
             cairo_restore(ACr);
+        }
+        // Objects are kept, not rendered: a frame shows the room they take.
+        for (uint32_t Byte : L.Objects) {
+            if (Byte < uint32_t(Line->start_index) || Byte >= uint32_t(Line->start_index + Line->length))
+                continue;
+            PangoRectangle Box;
+            pango_layout_index_to_pos(L.Layout, int(Byte), &Box);
+            double Width = Box.width / Scale;
+            double Height = std::min(Ln.Height, (Ln.Baseline - Ln.Top));
+            cairo_rectangle(ACr, AX + L.Origin + Box.x / Scale + 0.5, BaseY - Height + 0.5, std::max(0.0, Width - 1),
+                            std::max(0.0, Height - 1));
+            cairo_set_source_rgb(ACr, 0.6, 0.6, 0.6);
+            cairo_set_line_width(ACr, 1);
+            cairo_stroke(ACr);
         }
         if (I == 0 && L.Bullet) {
             PangoLayout* Bullet = pango_layout_copy(L.Layout);

@@ -39,6 +39,7 @@ public:
     std::vector<uint32_t> ByteOf;
     std::vector<TLayoutLine> Lines;
     std::vector<TLinkRange> Links;   // offsets in the paragraph
+    std::vector<uint32_t> Objects;   // bytes of the embedded objects' characters
     double Height = 0;
     double Origin = 0;               // the layout's left edge
     bool Bullet = false;

@@ -19,7 +19,7 @@ const char* const kSample =
     R"({\pntext\'b7\tab}Second bullet, long enough to wrap under the first line of its own text\par)"
     R"(\pard\tx1440\tqr\tx4800 Name\tab Value\tab 12.50\par)"
     R"(\pard\qr\f2\cf3 right in mono\cf0\par)"
-    R"(\pard\f0 See {\field{\*\fldinst{HYPERLINK "http://example.org"}}{\fldrslt{the site}}} for more.})";
+    R"(\pard\f0 See {\field{\*\fldinst{HYPERLINK "http://example.org"}}{\fldrslt{the site}}} for more {\object\objemb\objw600\objh300{\*\objdata 00}}.})";
 
 TRichDocument Sample()
 {
