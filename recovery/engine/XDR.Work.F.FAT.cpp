@@ -185,7 +185,8 @@ bool IsFatSizeConsistent(const TXBootSector& ABoot, int64_t ACardSize)
 {
     const int64_t Capacity = FatTableSize(ABoot) / EntryBytes(ABoot);
     const int64_t PerSector = BytesPerSector(ABoot) / EntryBytes(ABoot);
-    // The spec's count may be one off the exact one; formatters round the FAT up to a sector.
+    // The file system's own count of clusters may be one off the exact one; formatters round the
+    // FAT up to a sector.
     const bool HoldsEveryCluster = Capacity + 1 >= ClustersOnTheCard(ABoot, ACardSize);
     const bool NotOversized = Capacity <= int64_t(FatEntryCount(ABoot)) * 3 / 2 + PerSector;
     return HoldsEveryCluster && NotOversized;
