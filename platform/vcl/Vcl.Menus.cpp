@@ -175,7 +175,7 @@ public:
 
 protected:
     TMenuWindow() = default;
-    void Construct(TPopupMenu* AMenu, size_t ALevel, TMenuItem* AItem)
+    X_REINTRODUCE(void Construct(TPopupMenu* AMenu, size_t ALevel, TMenuItem* AItem))
     {
         inherited::Construct(nullptr);
         FMenu = AMenu;
@@ -199,7 +199,7 @@ private:
         return I->Visible() && I->Enabled() && !I->IsLine();
     }
     // Opens the item's sub-menu, or chooses it.
-    void Activate(int AIndex, bool AByKey);
+    void ActivateItem(int AIndex, bool AByKey);
     int RowHeight();
 
     TPopupMenu* FMenu = nullptr;
@@ -287,7 +287,7 @@ void TMenuWindow::WndProc(TMessage& AMessage)
     inherited::WndProc(AMessage);
 }
 
-void TMenuWindow::Activate(int AIndex, bool AByKey)
+void TMenuWindow::ActivateItem(int AIndex, bool AByKey)
 {
     if (AIndex < 0 || !Selectable(AIndex))
         return;
@@ -330,14 +330,14 @@ void TMenuWindow::KeyDown(uint16_t& AKey, TShiftState AShift)
     }
     case VK_RIGHT:
         if (FHot >= 0 && FItem->Items(FHot)->Count() > 0)
-            Activate(FHot, true);
+            ActivateItem(FHot, true);
         break;
     case VK_LEFT:
         if (FLevel > 0)
             FMenu->CloseFrom(FLevel);
         break;
     case VK_RETURN:
-        Activate(FHot, true);
+        ActivateItem(FHot, true);
         break;
     case VK_ESCAPE:
         if (FLevel > 0)
@@ -355,7 +355,7 @@ void TMenuWindow::KeyPress(char32_t& AKey)
 {
     inherited::KeyPress(AKey);
     if (TMenuItem* Item = FItem->FindAccel(AKey))
-        Activate(FItem->IndexOf(Item), true);
+        ActivateItem(FItem->IndexOf(Item), true);
 }
 
 void TMenuWindow::MouseMove(TShiftState AShift, int AX, int AY)
@@ -367,7 +367,7 @@ void TMenuWindow::MouseMove(TShiftState AShift, int AX, int AY)
     SetHot(Index);
     FMenu->CloseFrom(FLevel + 1);
     if (Selectable(Index) && FItem->Items(Index)->Count() > 0)
-        Activate(Index, false);
+        ActivateItem(Index, false);
 }
 
 void TMenuWindow::MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY)
@@ -375,7 +375,7 @@ void TMenuWindow::MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int 
     inherited::MouseUp(AButton, AShift, AX, AY);
     int Index = ItemAt(AY);
     if (AButton == mbLeft && Index >= 0 && FItem->Items(Index)->Count() == 0)
-        Activate(Index, false);
+        ActivateItem(Index, false);
 }
 
 void TMenuWindow::PaintWindow()

@@ -1618,7 +1618,7 @@ public:
 
 protected:
     TComboPopup() = default;
-    void Construct(TCustomComboBox* ACombo)
+    X_REINTRODUCE(void Construct(TCustomComboBox* ACombo))
     {
         inherited::Construct(nullptr);
         FCombo = ACombo;
