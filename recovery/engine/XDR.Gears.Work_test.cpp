@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "../../tests/fixtures/ReadFaults.h"
 #include "XDR.JobFixture.h"
