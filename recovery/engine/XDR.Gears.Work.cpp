@@ -300,7 +300,7 @@ void TXDRDeepScanThread::ScanFileSystem()
     TXBlocks* Used = Data->UsedBlocks();
     const int64_t DiskSize = Data->CurrentIO()->DiskInfo().DiskSize;
     if (!InSection(35, [&] { Disk->RecoverEntries(Used, Worker().Get()); })
-        || !InSection(15, [&] { Disk->RecoverLostEntries(Worker().Get()); }))
+        || !InSection(15, [&] { Disk->RecoverLostEntries(Used, Worker().Get()); }))
         return;
     (void)InSection(50, [&] {
         if (Used->Count() == 0) {

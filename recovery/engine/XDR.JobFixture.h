@@ -30,7 +30,7 @@ inline TBytes MakeJpeg(int AWidth, int AHeight, TColor AColor)
     TOwned<TBitmap> Bitmap = Owned(TBitmap::Create());
     Bitmap->SetSize(AWidth, AHeight);
     Bitmap->Canvas()->Brush()->SetColor(AColor);
-    Bitmap->Canvas()->FillRect(TRect(0, 0, AWidth, AHeight));
+    Bitmap->Canvas()->FillRect(Rect(0, 0, AWidth, AHeight));
     TOwned<TJPEGImage> Jpeg = Owned(TJPEGImage::Create());
     Jpeg->Assign(Bitmap.get());
     TOwned<TMemoryStream> Bytes = Owned(TMemoryStream::Create());
