@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "Net.TestServer.h"
+#include "Rtl.TestWait.h"
 #include "Win.TestEnvironment.h"
 #include "XCore.Errors.h"
 
@@ -60,10 +61,7 @@ protected:
         Thread->SetLink(&Link);
         Thread->SetDescription(Description.get());
         Thread->Start();
-        while (!Link.Ended) {
-            CheckSynchronize();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        EXPECT_TRUE(SynchronizeUntil("the job's end", [&] { return Link.Ended; }));
         Thread->WaitFor();
         Thread->Free();
     }
@@ -287,15 +285,10 @@ TEST_F(NetThreadTest, ACancelWhileWaitingForAReplyEndsWithCodeOne)
     Thread->SetLink(&Link);
     Thread->SetDescription(Description.get());
     Thread->Start();
-    while (Server.Requests().empty()) {
-        CheckSynchronize();   // the start notification
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    // The start notification is synchronised.
+    EXPECT_TRUE(SynchronizeUntil("the job's request", [&] { return !Server.Requests().empty(); }));
     Thread->Terminate();
-    while (!Link.Ended) {
-        CheckSynchronize();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    EXPECT_TRUE(SynchronizeUntil("the cancelled job's end", [&] { return Link.Ended; }));
     Thread->WaitFor();
     Thread->Free();
     EXPECT_EQ(Link.Code, nrCancelled);

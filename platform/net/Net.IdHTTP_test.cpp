@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "Net.TestServer.h"
+#include "Rtl.TestWait.h"
 #include "Rtl.Streams.h"
 #include "Rtl.Strings.h"
 
@@ -192,8 +193,7 @@ TEST_F(IdHTTPTest, DisconnectFromAnotherThreadEndsASilentWait)
 {
     TTestHttpServer Server(Answer({.Body = "never sent", .Stall = true}));
     std::thread Canceller([&] {
-        while (Server.Requests().empty())
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_TRUE(WaitUntil("the request", [&] { return !Server.Requests().empty(); }));
         Http->Disconnect();
     });
     EXPECT_THROW(Http->Get(Server.Url(), Body.get()), EIdSocketError);   // long before the time-out

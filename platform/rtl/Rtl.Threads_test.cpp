@@ -6,6 +6,8 @@
 #include <future>
 #include <vector>
 
+#include "Rtl.TestWait.h"
+
 namespace {
 
 // A thread whose Execute is given by the test.
@@ -93,7 +95,7 @@ TEST(ThreadTest, QueuedCallsRunInOrderAndThoseOfARemovedThreadAreDropped)
         Queued.set_value();
     }));
     Thread->Start();
-    Queued.get_future().wait();
+    ASSERT_TRUE(WaitUntilReady("the thread's queued calls", Queued.get_future()));
     TThread::RemoveQueuedEvents(Thread.get());
     EXPECT_TRUE(CheckSynchronize());
     EXPECT_EQ(Ran, (std::vector<String>{"b", "d"}));
@@ -115,12 +117,10 @@ TEST(ThreadTest, FreeingARunningThreadTerminatesItAndWaits)
     bool Ended = false;
     TTestThread* Thread = MakeThread([&](TTestThread& AThread) {
         Running.set_value();
-        while (!AThread.Terminated())
-            std::this_thread::yield();
-        Ended = true;
+        Ended = WaitUntil("the free to terminate the thread", [&] { return AThread.Terminated(); });
     });
     Thread->Start();
-    Running.get_future().wait();
+    ASSERT_TRUE(WaitUntilReady("the thread to run", Running.get_future()));
     Thread->Free();
     EXPECT_TRUE(Ended);
 }
@@ -129,13 +129,14 @@ TEST(ThreadTest, ThreadThatFreesItselfCannotBeWaitedFor)
 {
     std::promise<void> Release;
     std::promise<void> Destroyed;
-    TTestThread* Thread = MakeThread([&](TTestThread&) { Release.get_future().wait(); });
+    std::shared_future<void> Released = Release.get_future().share();
+    TTestThread* Thread = MakeThread([=](TTestThread&) { EXPECT_TRUE(WaitUntilReady("the test's release", Released)); });
     Thread->Destroyed = &Destroyed;
     Thread->SetFreeOnTerminate(true);
     Thread->Start();
     EXPECT_THROW(Thread->WaitFor(), EThread);
     Release.set_value();
-    Destroyed.get_future().wait();
+    EXPECT_TRUE(WaitUntilReady("the thread to free itself", Destroyed.get_future()));
 }
 
 }  // namespace

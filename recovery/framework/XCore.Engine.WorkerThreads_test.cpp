@@ -8,6 +8,7 @@
 #include <atomic>
 #include <vector>
 
+#include "Vcl.TestLoop.h"
 #include "XCore.Errors.h"
 #include "XCore.Search.h"
 #include "XCore.Streams.Buffered.h"
@@ -105,10 +106,7 @@ void DispatchPending()
 // The UI thread's loop until the job's end has come, and what was posted before it.
 void RunUntilEnded(THeard& AHeard)
 {
-    while (!AHeard.Ended()) {
-        DispatchPending();
-        CheckSynchronize();
-    }
+    ASSERT_TRUE(PumpUntil("the job's end", [&] { return AHeard.Ended(); }));
     DispatchPending();
 }
 
@@ -174,8 +172,7 @@ protected:
     void Execute() override
     {
         Started = true;
-        while (!Terminated())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_TRUE(WaitUntil("the gear's end to terminate the job", [this] { return Terminated(); }));
         Data()->Found = 7;   // the data is still there
     }
 };
@@ -184,8 +181,7 @@ TEST(WorkerGearTest, FreeingTheGearEndsTheRunningJobFirst)
 {
     TJobGear* Gear = TJobGear::Create(TIntf<IXEngine>());
     ASSERT_TRUE(Gear->StartThread(TWaitingThread::Create(true, Gear, Gear->Data(), TIntf<IXWorker>(Gear->Worker()))));
-    while (!TWaitingThread::Started)
-        std::this_thread::yield();
+    ASSERT_TRUE(WaitUntil("the job to start", [] { return TWaitingThread::Started.load(); }));
     TIntf<IXWorker> Worker(Gear->Worker());
     Gear->Free();   // under the sanitizer, a job outliving its data would show here
     EXPECT_TRUE(Worker->IsTerminated());

@@ -7,14 +7,13 @@
 
 #include <time.h>
 
-#include <chrono>
 #include <cmath>
 #include <ctime>
-#include <thread>
 #include <vector>
 
 #include "Rtl.DateUtils.h"
 #include "Vcl.Application.h"
+#include "Vcl.TestLoop.h"
 #include "XCore.Engine.Aspects.h"
 
 namespace {
@@ -152,11 +151,7 @@ TEST_F(AppEngineTest, SettingTheSystemClockReachesTheObserversOnTheEngineThread)
     clock_gettime(CLOCK_REALTIME, &Now);
     if (clock_settime(CLOCK_REALTIME, &Now) != 0)
         GTEST_SKIP() << "setting the clock is not permitted here";
-    auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (Listener.Heard.empty() && std::chrono::steady_clock::now() < Deadline) {
-        Application->ProcessMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    ASSERT_TRUE(PumpUntil("the clock change", [&] { return !Listener.Heard.empty(); }));
     EXPECT_EQ(Listener.Heard, std::vector<String>{"TXSystemTimeChangedAspect"});
 }
 

@@ -369,8 +369,9 @@ TEST_F(EngineTest, WorkerPostsReachTheUIThreadInOrderWithFewDrains)
     std::shared_future<void> Posted = AllPosted.get_future().share();
     Listener.Then = [&](IXNotification* ANotification) {
         int Value = AspectOf<TValueAspect>(ANotification)->Value;
-        if (Value == 0)
-            Posted.wait();   // the rest piles up meanwhile
+        if (Value == 0) {   // the rest piles up meanwhile
+            EXPECT_TRUE(WaitUntilReady("the worker's posts", Posted));
+        }
         if (Value == kPosts - 1)
             PostQuitMessage(7);
     };
