@@ -43,7 +43,7 @@ protected:
         if (FOwns && FContent != nullptr)
             FContent->Free();
     }
-    void Construct(T* AContent, bool AOwns = true)
+    X_REINTRODUCE(void Construct(T* AContent, bool AOwns = true))
     {
         inherited::Construct(rcmInterlocked);
         FContent = AContent;
@@ -83,7 +83,7 @@ public:
 
 protected:
     TXObjectCache() = default;
-    void Construct(int32_t ACapacity, TFactory AFactory, TComparerRef<TXCacheAlgorithm> AAlgorithmComparer)
+    X_REINTRODUCE(void Construct(int32_t ACapacity, TFactory AFactory, TComparerRef<TXCacheAlgorithm> AAlgorithmComparer))
     {
         inherited::Construct();
         FFactory = AFactory;
