@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "XCore.Filer.h"
 #include "XCore.QStream.h"
 
 namespace {
@@ -32,6 +33,13 @@ void Reopen(TMemoryStream* AStream)
 }
 
 }  // namespace
+
+// The program's start-up: what the library registers is there, as in the programs.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    RegisterCoreStreams();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize)
 {

@@ -10,6 +10,14 @@
 #include "XCore.Errors.h"
 #include "XCore.Intervals.Blocks.h"
 #include "XDR.Gears.Work.F.h"
+#include "XDR.Work.F.FAT.h"
+
+// The program's start-up: what the library registers is there, as in the programs.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    RegisterRecoveryEngine();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize)
 {

@@ -5,7 +5,15 @@
 #include <span>
 
 #include "XCore.Errors.h"
+#include "XDR.Work.F.FAT.h"
 #include "XDR.Work.P.h"
+
+// The program's start-up: what the library registers is there, as in the programs.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    RegisterRecoveryEngine();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize)
 {

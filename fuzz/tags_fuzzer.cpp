@@ -6,6 +6,7 @@
 
 #include "XCore.Errors.h"
 #include "XCore.Filer.Tag.h"
+#include "XCore.Filer.h"
 #include "XCore.Strings.h"
 
 namespace {
@@ -42,6 +43,13 @@ protected:
 };
 
 }  // namespace
+
+// The program's start-up: what the library registers is there, as in the programs.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    RegisterCoreStreams();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize)
 {

@@ -57,6 +57,13 @@ protected:
 
 }  // namespace
 
+// The program's start-up: what the library registers is there, as in the programs.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    RegisterCorePersistence();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* AData, size_t ASize)
 {
     static const bool Registered = (RegisterClass(TFuzzTarget::StaticClass()), true);
