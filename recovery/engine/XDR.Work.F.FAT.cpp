@@ -184,10 +184,11 @@ bool IsFatSizeConsistent(const TXBootSector& ABoot, int64_t ACardSize)
 {
     const int64_t Capacity = FatTableSize(ABoot) / EntryBytes(ABoot);
     const int64_t PerSector = BytesPerSector(ABoot) / EntryBytes(ABoot);
-    // The spec's count may be one off the exact one; formatters round the FAT up to a sector.
-    const bool HoldsEveryCluster = Capacity + 1 >= ClustersOnTheCard(ABoot, ACardSize);
+    // Formatters round the FAT up to whole sectors and may leave a few clusters it does not
+    // cover; a cluster size off by a factor of two is off by far more.
+    const bool CoversTheClusters = Capacity * 4 + 4 >= ClustersOnTheCard(ABoot, ACardSize) * 3;
     const bool NotOversized = Capacity <= int64_t(FatEntryCount(ABoot)) * 3 / 2 + PerSector;
-    return HoldsEveryCluster && NotOversized;
+    return CoversTheClusters && NotOversized;
 }
 
 uint8_t FatAgreeingSectorsPerCluster(const TXBootSector& ABoot, int64_t ACardSize)
