@@ -9,7 +9,6 @@
 #include "Rtl.Encoding.h"
 #include "Rtl.SysUtils.h"
 #include "XCore.IO.Classes.h"
-#include "XCore.Persistence.XML.h"
 #include "XCore.Streams.Buffered.h"
 
 namespace {
@@ -185,11 +184,11 @@ bool IsFatSizeConsistent(const TXBootSector& ABoot, int64_t ACardSize)
 {
     const int64_t Capacity = FatTableSize(ABoot) / EntryBytes(ABoot);
     const int64_t PerSector = BytesPerSector(ABoot) / EntryBytes(ABoot);
-    // The file system's own count of clusters may be one off the exact one; formatters round the
-    // FAT up to a sector.
-    const bool HoldsEveryCluster = Capacity + 1 >= ClustersOnTheCard(ABoot, ACardSize);
+    // Formatters round the FAT up to whole sectors and may leave a few clusters it does not
+    // cover; a cluster size off by a factor of two is off by far more.
+    const bool CoversTheClusters = Capacity * 4 + 4 >= ClustersOnTheCard(ABoot, ACardSize) * 3;
     const bool NotOversized = Capacity <= int64_t(FatEntryCount(ABoot)) * 3 / 2 + PerSector;
-    return HoldsEveryCluster && NotOversized;
+    return CoversTheClusters && NotOversized;
 }
 
 uint8_t FatAgreeingSectorsPerCluster(const TXBootSector& ABoot, int64_t ACardSize)
@@ -460,10 +459,13 @@ void DirEntryDates(const uint8_t* AEntry, TDateTime& ACreated, TDateTime& AModif
     AAccessed = DosToDateTime(U16(AEntry, 18), 0);
 }
 
-void RegisterRecoveryEngine()
-{
-    RegisterRecoveryFramework();
-    // The FAT reader reads the kinds FAT16 and FAT32.
+namespace {
+
+// The FAT reader reads the kinds FAT16 and FAT32.
+const bool kRegistered = [] {
     RegisterFileSystemClass(fskFat16, TXFAT::StaticClass());
     RegisterFileSystemClass(fskFat32, TXFAT::StaticClass());
-}
+    return true;
+}();
+
+}  // namespace

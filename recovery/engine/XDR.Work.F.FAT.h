@@ -36,7 +36,7 @@ uint32_t FatRootCluster(const TXBootSector& ABoot);
 // follows the FATs.
 bool IsFatGeometryValid(const TXBootSector& ABoot);
 // The FAT's size agrees with the clusters the boot sector makes of a card of ACardSize bytes:
-// it has an entry for each of them, and is not sized for half as many again. A damaged
+// it has an entry for nearly each of them, and is not sized for half as many again. A damaged
 // sectors-per-cluster field fails this; a card shorter than its volume does not.
 bool IsFatSizeConsistent(const TXBootSector& ABoot, int64_t ACardSize);
 // The one sectors-per-cluster value with which the geometry is valid and the FAT's size agrees;
