@@ -9,6 +9,7 @@
 
 #include "Rtl.SysUtils.h"
 #include "Vcl.Forms.h"
+#include "Vcl.Themes.h"
 #include "Win.Display.h"
 
 namespace {
@@ -231,8 +232,8 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
     FWidth = AWidth;
     FHeight = AHeight;
     Invalidate();
-    if (FParent != nullptr && FAlign != alNone)
-        FParent->Realign();
+    if (FParent != nullptr)
+        FParent->ControlBoundsChanged(this);
     if (Resized)
         Resize();
 }
@@ -283,8 +284,7 @@ void TControl::SetVisible(bool AValue)
     FVisible = AValue;
     Changed(CM_VISIBLECHANGED);
     if (FParent != nullptr) {
-        if (FAlign != alNone)
-            FParent->Realign();
+        FParent->ControlBoundsChanged(this);
         if (TWinControl* Top = TopLevel(); Top != nullptr && !AValue)
             Top->ControlGone(this);
     }
@@ -367,12 +367,13 @@ TPoint TControl::OffsetInTopLevel() const
     return Point(Offset.X + Inset.Left, Offset.Y + Inset.Top);
 }
 
-TRect TControl::VisibleRectInTopLevel() const
+TRect TControl::VisibleRectInTopLevel(bool AClientOnly) const
 {
     TPoint Offset = OffsetInTopLevel();
-    TRect Visible = Rect(Offset.X, Offset.Y, Offset.X + ClientWidth(), Offset.Y + ClientHeight());
+    TRect Visible = AClientOnly ? Rect(Offset.X, Offset.Y, Offset.X + ClientWidth(), Offset.Y + ClientHeight())
+                                : Rect(Offset.X, Offset.Y, Offset.X + FWidth, Offset.Y + FHeight);
     if (FParent != nullptr)
-        Visible = Intersect(Visible, FParent->VisibleRectInTopLevel());
+        Visible = Intersect(Visible, FParent->VisibleRectInTopLevel(true));
     return Visible;
 }
 
@@ -687,6 +688,12 @@ TControl* TWinControl::ControlAtPos(TPoint APoint) const
     return nullptr;
 }
 
+void TWinControl::ControlBoundsChanged(TControl* AControl)
+{
+    if (AControl->FAlign != alNone)
+        Realign();
+}
+
 void TWinControl::EnableAlign()
 {
     if (--FAlignLevel == 0 && FAlignPending)
@@ -701,16 +708,18 @@ void TWinControl::Realign()
     }
     FAlignPending = false;
     ++FAlignLevel;   // the children's SetBounds would call back in
-    AlignControls();
+    TRect Area = ClientRect();
+    AdjustClientRect(Area);
+    AlignControls(Area);
     --FAlignLevel;
     Invalidate();
 }
 
 // Top, bottom, left, right, then client controls each take their strip of what is left;
 // controls of one alignment keep the order of their positions.
-void TWinControl::AlignControls()
+void TWinControl::AlignControls(TRect& ARect)
 {
-    TRect Rest = ClientRect();
+    TRect& Rest = ARect;
     for (TAlign Align : {alTop, alBottom, alLeft, alRight, alClient}) {
         std::vector<TControl*> Aligned;
         for (TControl* Control : FControls)
@@ -1284,7 +1293,8 @@ void TWinControl::PaintControl()
 void TWinControl::PaintWindow()
 {
     TControlCanvas* Canvas = TControlCanvas::Create(this);
-    Canvas->Brush()->SetColor(Color());
+    // System colours as the active style paints them.
+    Canvas->Brush()->SetColor(StyleServices()->GetSystemColor(Color()));
     Canvas->FillRect(ClientRect());
     Canvas->Free();
 }

@@ -240,8 +240,9 @@ protected:
     // The control's client (0, 0) in its top-level control's client coordinates.
     TPoint OffsetInTopLevel() const;
     // The part of the top-level control's client area the control may paint, in that
-    // control's coordinates: its client area cut by its parents'.
-    TRect VisibleRectInTopLevel() const;
+    // control's coordinates: its bounds (or only its client area) cut by its parents' client
+    // areas.
+    TRect VisibleRectInTopLevel(bool AClientOnly = false) const;
 
 private:
     friend class TWinControl;
@@ -386,6 +387,12 @@ protected:
     void DefaultNonClient(TMessage& AMessage);
     // Asks WM_NCCALCSIZE again, after a change of the frame.
     void UpdateNonClient();
+    // A child moved, resized, showed or hid: aligned children are placed again.
+    virtual void ControlBoundsChanged(TControl* AControl);
+    // The part of the client area the aligned children share (less borders and captions).
+    virtual void AdjustClientRect(TRect&) const {}
+    // Places the aligned children in ARect, the adjusted client area; flow panels place all.
+    virtual void AlignControls(TRect& ARect);
     // Performs the message on this control and then its visible, enabled descendants, depth
     // first in z-order, until one answers non-zero (CM_DIALOGKEY, CM_DIALOGCHAR).
     void BroadcastUntilHandled(TMessage& AMessage);
@@ -401,7 +408,6 @@ private:
     };
     void InsertControl(TControl* AControl);
     void RemoveControl(TControl* AControl);
-    void AlignControls();
     void PaintNow();
     void InvalidateWindowRect(const TRect& ARect);
     void RouteWindowMouse(TMessage& AMessage);
