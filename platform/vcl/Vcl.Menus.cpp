@@ -175,6 +175,8 @@ public:
 
 protected:
     TMenuWindow() = default;
+    using inherited::Construct;
+    using inherited::Activate;
     void Construct(TPopupMenu* AMenu, size_t ALevel, TMenuItem* AItem)
     {
         inherited::Construct(nullptr);

@@ -1618,6 +1618,7 @@ public:
 
 protected:
     TComboPopup() = default;
+    using inherited::Construct;
     void Construct(TCustomComboBox* ACombo)
     {
         inherited::Construct(nullptr);
