@@ -244,8 +244,12 @@ bool ShowWindow(HWND AWnd, int ACmdShow)
             if (Window.State.Owner == AWnd)
                 Push(T, Wnd, Window);
     }
-    if (Sized)
-        ScreenChangedWindowState(AWnd, Iconic, Maximized);
+    // Sent, as Windows does: the size is the window's before ShowWindow returns, and the
+    // application's message hook never sees it.
+    TRect Bounds;
+    if (Sized && GetWindowRect(AWnd, Bounds))
+        SendMessageW(AWnd, WM_SIZE, Iconic ? SIZE_MINIMIZED : Maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                     MakeMouseLParam(Bounds.Width(), Bounds.Height()));
     return WasVisible;
 }
 

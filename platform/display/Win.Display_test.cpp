@@ -262,3 +262,117 @@ TEST_F(DisplayTest, HotKeyRegistrationRefusesWhatIsTaken)
 }
 
 }  // namespace
+
+namespace {
+
+struct TMessageLog {
+    std::vector<TMessage> Messages;
+    void WndProc(TMessage& AMessage) { Messages.push_back(AMessage); }
+    std::vector<UINT> Drain(HWND AWnd)
+    {
+        TMsg Msg;
+        while (PeekMessageW(Msg, AWnd, 0, 0, PM_REMOVE))
+            DispatchMessageW(Msg);
+        std::vector<UINT> Ids;
+        for (const TMessage& M : Messages)
+            Ids.push_back(M.Msg);
+        return Ids;
+    }
+};
+
+TEST_F(DisplayTest, StylesOwnersAndStayOnTopAreTheWindowsToKeep)
+{
+    HWND Owner = NewWindow("TOwner", "Owner");
+    HWND Wnd = NewWindow("TPopup", "Popup");
+    EXPECT_EQ(SetWindowLongPtrW(Wnd, GWL_STYLE, WS_POPUP), 0);
+    EXPECT_EQ(GetWindowLongPtrW(Wnd, GWL_STYLE), intptr_t(WS_POPUP));
+    // Stay-on-top is SetWindowPos's: the extended style cannot set it.
+    SetWindowLongPtrW(Wnd, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+    EXPECT_EQ(GetWindowLongPtrW(Wnd, GWL_EXSTYLE), intptr_t(WS_EX_TOOLWINDOW));
+    ASSERT_TRUE(SetWindowPos(Wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
+    EXPECT_EQ(GetWindowLongPtrW(Wnd, GWL_EXSTYLE), intptr_t(WS_EX_TOOLWINDOW | WS_EX_TOPMOST));
+    EXPECT_NE(GetForegroundWindow(), Wnd) << "SWP_NOACTIVATE activates nothing";
+    ASSERT_TRUE(SetWindowPos(Wnd, HWND_NOTOPMOST, 5, 6, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE));
+    TRect Bounds;
+    ASSERT_TRUE(GetWindowRect(Wnd, Bounds));
+    EXPECT_EQ(Bounds, Rect(5, 6, 105, 56));
+    EXPECT_EQ(GetWindowLongPtrW(Wnd, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+
+    SetWindowLongPtrW(Wnd, GWLP_HWNDPARENT, reinterpret_cast<intptr_t>(Owner));
+    EXPECT_EQ(GetWindowLongPtrW(Wnd, GWLP_HWNDPARENT), reinterpret_cast<intptr_t>(Owner));
+    ASSERT_TRUE(SetForegroundWindow(Wnd));
+    EXPECT_EQ(GetLastActivePopup(Owner), Wnd);
+
+    // Opacity needs a layered window, and leaving layered makes the window opaque again.
+    EXPECT_FALSE(SetLayeredWindowAttributes(Wnd, 0, 100, LWA_ALPHA));
+    SetWindowLongPtrW(Wnd, GWL_EXSTYLE, WS_EX_LAYERED);
+    EXPECT_TRUE(SetLayeredWindowAttributes(Wnd, 0, 100, LWA_ALPHA));
+    EXPECT_EQ(GetWindowLongPtrW(nullptr, GWL_STYLE), 0);
+}
+
+TEST_F(DisplayTest, AWindowOwnsItsRegion)
+{
+    HWND Wnd = NewWindow("TShaped", "Shaped");
+    HRGN First = CreateRoundRectRgn(0, 0, 100, 50, 10, 10);
+    ASSERT_TRUE(SetWindowRgn(Wnd, First, true));
+    ASSERT_NE(HeadlessDisplay()->WindowShape(Wnd), nullptr);
+    EXPECT_EQ(*HeadlessDisplay()->WindowShape(Wnd), RegionRects(First));
+    HRGN Copy = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(Wnd, Copy), COMPLEXREGION);
+    EXPECT_TRUE(EqualRgn(Copy, First));
+    // A new region frees the old one, and so does the window when it goes.
+    HRGN Second = CreateRectRgn(0, 0, 10, 10);
+    ASSERT_TRUE(SetWindowRgn(Wnd, Second, true));
+    EXPECT_FALSE(DeleteObject(First));
+    ASSERT_TRUE(SetWindowRgn(Wnd, nullptr, true));
+    EXPECT_FALSE(DeleteObject(Second));
+    EXPECT_EQ(HeadlessDisplay()->WindowShape(Wnd), nullptr);
+    EXPECT_EQ(GetWindowRgn(Wnd, Copy), ERROR);
+    // A region handed to no window is freed all the same.
+    HRGN Lost = CreateRectRgn(0, 0, 1, 1);
+    EXPECT_FALSE(SetWindowRgn(nullptr, Lost, true));
+    EXPECT_FALSE(DeleteObject(Lost));
+    DeleteObject(Copy);
+}
+
+TEST_F(DisplayTest, TheScreensChangesReachTheWindowAsMessages)
+{
+    TMessageLog Log;
+    FWindows.push_back(CreateTopLevelWindow("TLogged", "Logged", nullptr, Rect(10, 10, 110, 60),
+                                            TWndMethod::Bind<&TMessageLog::WndProc>(&Log)));
+    HWND Wnd = FWindows.back();
+    ScreenMovedWindow(Wnd, Rect(20, 10, 120, 60));
+    ScreenMovedWindow(Wnd, Rect(20, 10, 140, 70));
+    ScreenMovedWindow(Wnd, Rect(20, 10, 140, 70));   // nothing changed: nothing said
+    EXPECT_EQ(Log.Drain(Wnd), (std::vector<UINT>{WM_MOVE, WM_SIZE}));
+    EXPECT_EQ(Log.Messages[1].LParam, MakeMouseLParam(120, 60));
+    Log.Messages.clear();
+    ShowWindow(Wnd, SW_SHOW);
+    ShowWindow(Wnd, SW_MAXIMIZE);
+    EXPECT_TRUE(IsZoomed(Wnd));
+    ShowWindow(Wnd, SW_MINIMIZE);
+    ShowWindow(Wnd, SW_RESTORE);   // back to maximised, as on Windows
+    EXPECT_TRUE(IsZoomed(Wnd));
+    EXPECT_FALSE(IsIconic(Wnd));
+    Log.Drain(Wnd);
+    std::vector<WPARAM> Sizes;
+    for (const TMessage& M : Log.Messages)
+        Sizes.push_back(M.WParam);
+    EXPECT_EQ(Sizes, (std::vector<WPARAM>{SIZE_MAXIMIZED, SIZE_MINIMIZED, SIZE_MAXIMIZED}));
+    Log.Messages.clear();
+    ScreenActivatedWindow(Wnd, true);
+    EXPECT_EQ(Log.Drain(Wnd), (std::vector<UINT>{WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS}));
+    EXPECT_EQ(GetForegroundWindow(), Wnd);
+
+    Log.Messages.clear();
+    HWND Other = NewWindow("TOther", "Other");
+    EXPECT_EQ(SetCapture(Wnd), nullptr);
+    EXPECT_EQ(HeadlessDisplay()->Capture(), Wnd);
+    EXPECT_EQ(SetCapture(Other), Wnd);
+    EXPECT_EQ(Log.Drain(Wnd), std::vector<UINT>{WM_CAPTURECHANGED}) << "the window losing the mouse hears it";
+    EXPECT_TRUE(ReleaseCapture());
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(HeadlessDisplay()->Capture(), nullptr);
+}
+
+}  // namespace

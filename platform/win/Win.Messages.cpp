@@ -441,7 +441,7 @@ TWindowTable& Windows()
 LRESULT CallWindowProc(const TMsg& AMsg)
 {
     TWindow Window;
-    if (AMsg.hwnd == nullptr || !Windows().Find(AMsg.hwnd, Window))
+    if (AMsg.hwnd == nullptr || !Windows().Find(AMsg.hwnd, Window) || !Window.Proc)
         return 0;
     TMessage Message{AMsg.message, AMsg.wParam, AMsg.lParam, 0};
     Window.Proc(Message);

@@ -445,7 +445,9 @@ bool TX11Display::Activate(HWND AWnd)
     if (!W || !Exists(*W))
         return false;
     Atom ActiveWindow = Intern("_NET_ACTIVE_WINDOW");
-    if (ManagerSupports("_NET_ACTIVE_WINDOW")) {
+    TOwnWindow* Window = Own(AWnd);
+    // A manager does not focus the windows it does not manage.
+    if (ManagerSupports("_NET_ACTIVE_WINDOW") && (Window == nullptr || !Window->OverrideRedirect)) {
         XEvent Event{};
         Event.xclient.type = ClientMessage;
         Event.xclient.window = *W;

@@ -1,7 +1,5 @@
 // The X11 display against a real server: one connection's window as another connection sees
-// it, activation, monitors, Xft.dpi. The server is the one X_TEST_DISPLAY names (scripts/test
-// starts an Xvfb), never the user's DISPLAY: the tests grab keys and change root properties.
-// Without it they skip, or fail when X_REQUIRE_DISPLAY=1 (CI).
+// it, activation, monitors, Xft.dpi, on the test X server (X11.TestDisplay.h).
 #include "Display.X11.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "Win.Display.h"
+#include "X11.TestDisplay.h"
 
 // After gtest: Xlib's macros (None, Bool) would break its headers.
 #include <X11/Xatom.h>
@@ -27,13 +26,10 @@ class X11DisplayTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* Name = std::getenv("X_TEST_DISPLAY");
-        if (Name == nullptr || *Name == '\0') {
-            const char* Require = std::getenv("X_REQUIRE_DISPLAY");
-            if (Require != nullptr && std::strcmp(Require, "1") == 0)
-                FAIL() << "X_REQUIRE_DISPLAY=1 but X_TEST_DISPLAY is unset: the test X server did not start";
-            GTEST_SKIP() << "no test X server (X_TEST_DISPLAY is unset; scripts/test starts one)";
-        }
+        const char* Name = nullptr;
+        UseTestDisplay(Name);
+        if (Name == nullptr)
+            return;
         FName = Name;
         FOurs = OpenX11Display(Name);
         FOther = OpenX11Display(Name);

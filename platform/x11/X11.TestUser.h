@@ -13,7 +13,7 @@
 
 class TXTestUser {
 public:
-    TXTestUser();   // $DISPLAY
+    explicit TXTestUser(const char* ADisplayName);
     ~TXTestUser();
     TXTestUser(const TXTestUser&) = delete;
     TXTestUser& operator=(const TXTestUser&) = delete;

@@ -10,7 +10,7 @@
 
 #include "X11.Display.h"
 
-TXTestUser::TXTestUser() : FDisplay(XOpenDisplay(nullptr)) {}
+TXTestUser::TXTestUser(const char* ADisplayName) : FDisplay(XOpenDisplay(ADisplayName)) {}
 
 TXTestUser::~TXTestUser()
 {

@@ -31,11 +31,12 @@ bool HasCaption(const TXWindowState& AState)
     return (AState.Style & WS_CAPTION) == WS_CAPTION;
 }
 
-// Menus, drop-downs and hints: popups that take no focus and that no manager frames or moves.
+// Menus, drop-downs and hints (borderless popups that stay on top, are tool windows or take no
+// focus): no manager frames, moves or focuses them.
 bool IsUnmanagedPopup(const TXWindowState& AState)
 {
     return (AState.Style & WS_POPUP) && !HasCaption(AState)
-           && (AState.ExStyle & (WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW)) != 0;
+           && (AState.ExStyle & (WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST)) != 0;
 }
 
 // Windows' rule: a window with WS_EX_APPWINDOW has a task bar button, and so has one without

@@ -1,4 +1,4 @@
-// Forms on a real X server (run under Xvfb with DISPLAY set; skipped without one). A second
+// Forms on the test X server (X11.TestDisplay.h). A second
 // connection plays the user and the other programs: it sends input with XTEST and reads what
 // the server shows. Without a window manager, as on the test server.
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include "Display.X11.h"
 #include "Vcl.Forms.h"
 #include "Win.Display.h"
+#include "X11.TestDisplay.h"
 #include "X11.TestUser.h"
 
 namespace {
@@ -117,15 +118,17 @@ class X11WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* Name = std::getenv("DISPLAY");
-        if (Name == nullptr || *Name == '\0')
-            GTEST_SKIP() << "no X display (DISPLAY is unset)";
-        FUser = std::make_unique<TXTestUser>();
-        ASSERT_TRUE(FUser->Opened()) << "cannot open " << Name;
+        UseTestDisplay(FName);
+        if (FName == nullptr)
+            return;
+        FUser = std::make_unique<TXTestUser>(FName);
+        ASSERT_TRUE(FUser->Opened()) << "cannot open " << FName;
         UseX11();
     }
     void TearDown() override
     {
+        if (FName == nullptr)
+            return;
         for (TCustomForm* Form : FForms)
             Form->Free();
         FForms.clear();
@@ -135,7 +138,7 @@ protected:
 
     void UseX11()
     {
-        std::unique_ptr<TXDisplayBackend> Backend = OpenX11Display(nullptr);
+        std::unique_ptr<TXDisplayBackend> Backend = OpenX11Display(FName);
         ASSERT_TRUE(Backend);
         SetDisplayBackend(std::move(Backend));
     }
@@ -190,6 +193,7 @@ protected:
             ABits[I] = 0;
     }
 
+    const char* FName = nullptr;
     std::unique_ptr<TXTestUser> FUser;
     std::vector<TCustomForm*> FForms;
 };
@@ -197,7 +201,8 @@ protected:
 TEST_F(X11WindowTest, AFormShowsTheSamePixelsAsOnTheHeadlessScreen)
 {
     auto Build = [&](TSwatch*& AChanging) {
-        TForm* Form = MakeForm(Rect(40, 50, 40 + 240, 50 + 160), clWhite);
+        // Away from the other tests' windows, which may run at the same time on the server.
+        TForm* Form = MakeForm(Rect(1200, 700, 1200 + 240, 700 + 160), clWhite);
         AddSwatch(Form, Rect(10, 10, 110, 60), clYellow, "Öffnen");
         AChanging = AddSwatch(Form, Rect(120, 10, 230, 60), clAqua, "Mai 2026");
         AddSwatch(Form, Rect(10, 70, 230, 150), RGB(200, 120, 40), "Kalender");
@@ -225,13 +230,12 @@ TEST_F(X11WindowTest, AFormShowsTheSamePixelsAsOnTheHeadlessScreen)
     UseX11();
     Form = Build(Changing);
     ShowAndWait(Form);
-    EXPECT_EQ(ScreenPixels(Form), Headless);
+    PumpUntil([&] { return ScreenPixels(Form) == Headless; }, "the screen shows the headless pixels");
     // Only the changed control goes up again; the rest must still be there.
     Changing->SetColor(clLime);
-    Application->ProcessMessages();
-    EXPECT_EQ(ScreenPixels(Form), HeadlessChanged);
+    PumpUntil([&] { return ScreenPixels(Form) == HeadlessChanged; }, "the screen shows the change");
     // What another window covered comes back from the kept picture, without a repaint.
-    FUser->DestroyWindow(FUser->CoverWith(Rect(60, 60, 160, 160)));
+    FUser->DestroyWindow(FUser->CoverWith(Rect(1220, 720, 1320, 820)));
     PumpUntil([&] { return ScreenPixels(Form) == HeadlessChanged; }, "the covered part is shown again");
 }
 
@@ -359,7 +363,7 @@ TEST_F(ModalTest, AModalFormDisablesItsOwnerAndStaysAboveIt)
     std::atomic<bool> Stop{false};
     HWND Modal = FModal->Handle();
     std::thread User([&, Modal] {
-        TXTestUser Hands;
+        TXTestUser Hands(FName);
         auto Deadline = std::chrono::steady_clock::now() + 5s;
         while (!FModalShown && !Stop && std::chrono::steady_clock::now() < Deadline)
             std::this_thread::sleep_for(10ms);
@@ -441,7 +445,7 @@ TEST_F(X11WindowTest, TheClipboardCarriesTextRichTextAndImagesBetweenPrograms)
     std::string TheirText, TheirLegacyText, TheirImage;
     std::atomic<bool> Done{false};
     std::thread Other([&] {
-        std::unique_ptr<TXDisplayBackend> Program = OpenX11Display(nullptr);
+        std::unique_ptr<TXDisplayBackend> Program = OpenX11Display(FName);
         TheirFormats = Program->ClipboardFormats();
         Program->ClipboardData("text/plain;charset=utf-8", TheirText);
         Program->ClipboardData("UTF8_STRING", TheirLegacyText);
@@ -458,7 +462,7 @@ TEST_F(X11WindowTest, TheClipboardCarriesTextRichTextAndImagesBetweenPrograms)
     // The other way: the other program owns the clipboard and answers from its thread.
     std::atomic<bool> Offered{false}, Stop{false};
     std::thread Owner([&] {
-        std::unique_ptr<TXDisplayBackend> Program = OpenX11Display(nullptr);
+        std::unique_ptr<TXDisplayBackend> Program = OpenX11Display(FName);
         auto* Source = Program->MessageSource();
         Offered = Program->SetClipboard({{"text/plain;charset=utf-8", "von drüben"}});
         while (!Stop) {
