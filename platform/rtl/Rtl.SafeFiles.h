@@ -50,7 +50,7 @@ protected:
     TSafeFileStream() = default;
     ~TSafeFileStream() override;
     // Raises EFCreateError with the system's reason when no temporary file can be made.
-    virtual void Construct(const String& ATarget, TSafeSaveMode AMode = ssReplace);
+    X_REINTRODUCE(virtual void Construct(const String& ATarget, TSafeSaveMode AMode = ssReplace));
 
 private:
     void CommitNewFile();

@@ -1,7 +1,9 @@
 // XCore.Engine.cpp: dispatch with deferred removal, keepers, the message queue and engines.
 #include "XCore.Engine.h"
 
+#include <exception>
 #include <functional>
+#include <utility>
 
 #include "Rtl.SysUtils.h"
 
@@ -28,18 +30,6 @@ bool Wants(const TXObserverData& AEntry, TClass AAspectClass, const String& ATex
         return true;
     return AAspectClass->InheritsFrom(AEntry.AspectClass) && (AEntry.NameFilter.empty() || AEntry.NameFilter == AText);
 }
-
-// Counts a dispatch for its whole run, also when a handler raises.
-class TDispatchScope {
-public:
-    explicit TDispatchScope(std::atomic<int32_t>& ADepth) : FDepth(ADepth) { ++FDepth; }
-    ~TDispatchScope() { --FDepth; }
-    TDispatchScope(const TDispatchScope&) = delete;
-    TDispatchScope& operator=(const TDispatchScope&) = delete;
-
-private:
-    std::atomic<int32_t>& FDepth;
-};
 
 // A notification goes to an observable sender, a command to a gear; anything else is dropped.
 void Deliver(TObject* ASender, const TIntf<IXMessage>& AMessage)
@@ -80,6 +70,34 @@ const TComparerRef<TXObserverData>& TXObserverDataComparer::Shared()
 }
 
 // ---- TXObserverDataList ------------------------------------------------------------------
+
+// Counts a dispatch for its whole run, also when a handler raises. While any dispatch runs,
+// removals only mark entries, so the entries counted at the start keep their indices; the last
+// dispatch to end purges, unless a handler's exception is ending it.
+class TXObserverDataList::TDispatchScope {
+public:
+    explicit TDispatchScope(TXObserverDataList& AList) : FList(AList)
+    {
+        TMonitorLock Lock(&FList);
+        ++FList.FDispatchDepth;
+        FSubscribed = FList.Count();
+    }
+    ~TDispatchScope()
+    {
+        TMonitorLock Lock(&FList);
+        if (--FList.FDispatchDepth == 0 && FList.FHasDeleted && std::uncaught_exceptions() == FExceptions)
+            FList.Purge();
+    }
+    TDispatchScope(const TDispatchScope&) = delete;
+    TDispatchScope& operator=(const TDispatchScope&) = delete;
+    // Entries added later are not part of this dispatch.
+    int Subscribed() const { return FSubscribed; }
+
+private:
+    TXObserverDataList& FList;
+    int FSubscribed = 0;
+    int FExceptions = std::uncaught_exceptions();
+};
 
 void TXObserverDataList::Add(const String& ANameFilter, TClass AAspectClass, TXNotificationHandler AHandler)
 {
@@ -153,6 +171,17 @@ void TXObserverDataList::UnsubscribeKeeper(IXObserverKeeper* AKeeper)
         Remove([&](const TXObserverData& AEntry) { return AEntry.Keeper == AKeeper; }, false);
 }
 
+bool TXObserverDataList::WantedHandler(int AIndex, TClass AAspectClass, const String& AText,
+                                       TXNotificationHandler& AHandler)
+{
+    TMonitorLock Lock(this);
+    const TXObserverData* Entry = GetPItem(AIndex);
+    if (!Wants(*Entry, AAspectClass, AText))
+        return false;
+    AHandler = Entry->Handler;
+    return true;
+}
+
 void TXObserverDataList::Notify(IXNotification* ANotification)
 {
     TObject* Aspect = ANotification->GetAspect();
@@ -160,23 +189,14 @@ void TXObserverDataList::Notify(IXNotification* ANotification)
         return;
     TClass AspectClass = Aspect->ClassType();
     String Text = ANotification->GetText();
-    TMonitorLock Lock(this);
-    {
-        TDispatchScope Dispatch(FDispatchDepth);
-        // Removals only mark while a dispatch runs, so the first Subscribed entries stay put;
-        // the handler is copied out since a subscription added meanwhile may move the slots.
-        int Subscribed = Count();
-        for (int I = 0; I < Subscribed; ++I) {
-            const TXObserverData* Entry = GetPItem(I);
-            if (!Wants(*Entry, AspectClass, Text))
-                continue;
-            TXNotificationHandler Handler = Entry->Handler;
+    TDispatchScope Dispatch(*this);
+    // Each entry is looked at just before its call, so one removed by an earlier handler is
+    // skipped; the call itself runs without the lock.
+    for (int I = 0; I < Dispatch.Subscribed(); ++I) {
+        TXNotificationHandler Handler;
+        if (WantedHandler(I, AspectClass, Text, Handler))
             Handler(ANotification);
-        }
-        if (!FHasDeleted || FDispatchDepth > 1)
-            return;
     }
-    Purge();
 }
 
 void TXObserverDataList::Purge()
@@ -196,14 +216,20 @@ bool TXObserverDataList::HasObserver(TClass AAspectClass)
     return false;
 }
 
-void TXObserverDataList::ObservableGone()
+IXObserverKeeper* TXObserverDataList::TakeKeeper(int AIndex)
 {
     TMonitorLock Lock(this);
+    return std::exchange(GetPItem(AIndex)->Keeper, nullptr);
+}
+
+void TXObserverDataList::ObservableGone()
+{
     // Counted as a dispatch: a gone-callback that releases other keepers or unsubscribes only
-    // marks entries, so the walk below keeps its indices.
-    TDispatchScope Dispatch(FDispatchDepth);
-    for (int I = Count() - 1; I >= 0; --I)
-        if (IXObserverKeeper* Keeper = std::exchange(GetPItem(I)->Keeper, nullptr))
+    // marks entries (dropping their keepers), so the walk keeps its indices and never reaches
+    // a keeper that was freed meanwhile.
+    TDispatchScope Dispatch(*this);
+    for (int I = Dispatch.Subscribed() - 1; I >= 0; --I)
+        if (IXObserverKeeper* Keeper = TakeKeeper(I))
             Keeper->ObservableGone();
 }
 

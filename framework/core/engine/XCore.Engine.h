@@ -1,5 +1,5 @@
 // XCore.Engine.h: observer lists, keepers and observables; engines with their message queue,
-// hidden window and gears. Handlers run while their observable's list lock is held. What is
+// hidden window and gears. No lock is held while a handler or a keeper's callback runs. What is
 // posted to an engine is delivered on the thread that created it, by its window procedure.
 #pragma once
 
@@ -41,9 +41,11 @@ public:
     static const TComparerRef<TXObserverData>& Shared();
 };
 
-// The subscriptions of one observable. Changes and dispatches run under the list's own
-// re-entrant lock, so handlers may subscribe and unsubscribe while they are called: removals
-// then only mark entries, which the outermost dispatch purges when it ends.
+// The subscriptions of one observable. Changes run under the list's own re-entrant lock; a
+// dispatch takes it only to read one entry at a time and calls the handler after leaving it, so
+// a handler may wait for another thread that notifies the same observable. Handlers may
+// subscribe and unsubscribe while they are called: removals then only mark entries, which the
+// last dispatch to end purges. Dispatches on two threads may run handlers at the same time.
 class TXObserverDataList : public TXLiteList<TXObserverData> {
     X_CLASS(TXObserverDataList, TXLiteList<TXObserverData>)
 public:
@@ -60,7 +62,8 @@ public:
     void UnsubscribeKeeper(IXObserverKeeper* AKeeper);
     // Calls, in subscription order, every handler subscribed to the aspect's class, and those
     // subscribed to an ancestor class whose filter is empty or equals the notification's text.
-    // Handlers subscribed meanwhile are not called for this notification.
+    // Handlers subscribed meanwhile are not called for this notification; one removed
+    // meanwhile is not called any more.
     void Notify(IXNotification* ANotification);
     // Some subscription is to exactly that class.
     bool HasObserver(TClass AAspectClass);
@@ -73,8 +76,14 @@ protected:
     void Construct() { inherited::Construct(TXObserverDataComparer::Shared()); }
 
 private:
+    class TDispatchScope;
+
     template <class TMatch>
     void Remove(TMatch AMatch, bool AFirstOnly);
+    // Under the lock: the handler of entry AIndex when it wants the notification.
+    bool WantedHandler(int AIndex, TClass AAspectClass, const String& AText, TXNotificationHandler& AHandler);
+    // Under the lock: entry AIndex's keeper, which the entry no longer holds.
+    IXObserverKeeper* TakeKeeper(int AIndex);
     void Purge();
 
     std::atomic<int32_t> FDispatchDepth{0};
@@ -220,7 +229,7 @@ public:
 protected:
     TXHandleManager() = default;
     ~TXHandleManager() override;
-    void Construct(TWndMethod AWindowMethod);
+    X_REINTRODUCE(void Construct(TWndMethod AWindowMethod));
 
 private:
     HWND FHandle = nullptr;
@@ -284,7 +293,7 @@ protected:
     TXCustomEngine() = default;
     // Pending messages are released undelivered.
     ~TXCustomEngine() override;
-    void Construct() override;
+    X_REINTRODUCE(void Construct() override);
     void Init() override;
 
     TIntf<IXHandle> FHandleIntf;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Vcl.Application.h"
+#include "Vcl.TestLoop.h"
 #include "XCore.Engine.Aspects.h"
 #include "XCore.Engine.Notifications.h"
 
@@ -27,7 +28,7 @@ public:
 protected:
     TValueAspect() = default;
     ~TValueAspect() override { --Alive; }
-    void Construct(int AValue)
+    X_REINTRODUCE(void Construct(int AValue))
     {
         inherited::Construct();
         Value = AValue;
@@ -221,6 +222,41 @@ TEST_F(ObservableTest, HandlerThatRaisesEndsTheDispatchAndLeavesTheListUsable)
     EXPECT_EQ(Observable->Observers()->Count(), 1);
 }
 
+// Counts what it hears; safe to call from several threads.
+struct TCounter {
+    std::atomic<int> Heard{0};
+    void Hear(IXNotification*) { ++Heard; }
+    TXNotificationHandler Handler() { return TXNotificationHandler::Bind<&TCounter::Hear>(this); }
+};
+
+TEST(ObserverThreadsTest, DispatchesOnTwoThreadsMeetSubscriptionChangesOnAThird)
+{
+    // The staying handler hears every notification of both threads, whatever the churn of
+    // subscriptions beside it; the sanitizers watch the rest.
+    constexpr int kNotifications = 2000;
+    TOwned<TXObservable> Observable = Owned(TXObservable::Create(nullptr));
+    TCounter Staying;
+    TCounter Churn[2];
+    Observable->Subscribe(TValueAspect::StaticClass(), Staying.Handler());
+    std::atomic<int> Notifiers{2};
+    auto Notify = [&] {
+        for (int I = 0; I < kNotifications; ++I)
+            Observable->Notify(ValueNotification(I));
+        --Notifiers;
+    };
+    std::thread First(Notify);
+    std::thread Second(Notify);
+    for (int Round = 0; Notifiers > 0; ++Round) {
+        TCounter& Churner = Churn[Round % 2];
+        Observable->Subscribe(TValueAspect::StaticClass(), Churner.Handler());
+        Observable->UnsubscribeHandler(Churner.Handler());
+    }
+    First.join();
+    Second.join();
+    EXPECT_EQ(Staying.Heard, 2 * kNotifications);
+    EXPECT_EQ(Observable->Observers()->Count(), 1);
+}
+
 // ---- Keepers -----------------------------------------------------------------------------
 
 struct TGoneListener {
@@ -351,6 +387,35 @@ TEST_F(EngineTest, WorkerPostsReachTheUIThreadInOrderWithFewDrains)
     // The first drain delivers everything; a second at most clears the wake-ups posted after
     // its duplicates were dropped, meeting the quit on the way.
     EXPECT_LE(Engine->Drains, 2);
+}
+
+TEST_F(EngineTest, AHandlerOnAWorkerMayWaitForTheUIThreadToServeTheSameObservable)
+{
+    // As a wizard page does: the worker's handler waits until the UI thread has delivered a
+    // queued notification to the same observable. A dispatch holding the list's lock across its
+    // calls would leave the UI thread waiting for that lock here.
+    std::atomic<bool> WorkerWaits{false};
+    std::atomic<bool> Delivered{false};
+    std::atomic<bool> WorkerDone{false};
+    bool WorkerSawTheDelivery = false;
+    Listener.Then = [&](IXNotification* ANotification) {
+        if (AspectOf<TValueAspect>(ANotification)->Value == 2) {
+            Delivered = true;
+            return;
+        }
+        WorkerWaits = true;
+        WorkerSawTheDelivery = WaitUntil("the UI thread's delivery", [&] { return Delivered.load(); });
+    };
+    std::thread Worker([&] {
+        Engine->Notify(ValueNotification(1));
+        WorkerDone = true;
+    });
+    EXPECT_TRUE(PumpUntil("the worker's handler to start", [&] { return WorkerWaits.load(); }));
+    Engine->PostNotification(ValueNotification(2));
+    EXPECT_TRUE(PumpUntil("the worker's dispatch to end", [&] { return WorkerDone.load(); }));
+    Worker.join();
+    EXPECT_TRUE(WorkerSawTheDelivery);
+    EXPECT_EQ(Listener.Heard, (std::vector<int>{1001, 1002}));
 }
 
 TEST_F(EngineTest, QuitMetWhileDroppingDuplicatesIsPostedAgain)
