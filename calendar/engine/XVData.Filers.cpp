@@ -106,6 +106,13 @@ void TXRLStreamFiler::PrepareGroups(TObject* ATarget, int ASelector, const TXFil
     Groups()->AddGroup(this, TXRLStreamFilerGroup::StaticClass(), nullptr, LabelOf(ATarget));
 }
 
+// Notes, dates and a small picture: a file that inflates past this is a crafted one.
+void TXVDataObjectFiler::Construct()
+{
+    inherited::Construct();
+    SetInflateLimit(kXZDocumentLimit);
+}
+
 void TXVDataObjectFiler::PrepareGroups(TObject* ATarget, int ASelector, const TXFilerParts& AParts)
 {
     inherited::PrepareGroups(ATarget, ASelector, AParts);

@@ -88,6 +88,7 @@ public:
 
 protected:
     TXVDataObjectFiler() = default;
+    void Construct() override;
     virtual TClass ObjectGroupClass() const { return TXVDataObjectFilerGroup::StaticClass(); }
     // Sets the identity (3000, 0, 0, 0, 0, AName).
     void SetKindIdentity(const String& AName);

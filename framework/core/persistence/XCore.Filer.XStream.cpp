@@ -559,7 +559,9 @@ void TXRStreamFiler::Construct()
 
 TOwned<TXRStream> TXRStreamFiler::NewContainer() const
 {
-    return TOwned<TXRStream>(XCreateFromClass<TXRStream>(FContainerClass));
+    TOwned<TXRStream> Container(XCreateFromClass<TXRStream>(FContainerClass));
+    Container->SetInflateLimit(FInflateLimit);
+    return Container;
 }
 
 void TXRStreamFiler::ContainerCheckIdentity(TXRStream* AContainer, bool& AAccept)

@@ -154,6 +154,10 @@ public:
     // A TXRStream descendant.
     TClass ContainerClass() const { return FContainerClass; }
     void SetContainerClass(TClass AValue) { FContainerClass = AValue; }
+    // The most the containers it reads may inflate (TXRStream::InflateLimit); a filer of
+    // settings, labels, language words or calendar objects sets kXZDocumentLimit.
+    int64_t InflateLimit() const { return FInflateLimit; }
+    void SetInflateLimit(int64_t AValue) { FInflateLimit = AValue; }
     const TXRIdentity& Identity() const { return FIdentity; }
     void SetIdentity(const TXRIdentity& AValue) { FIdentity = AValue; }
 
@@ -187,6 +191,7 @@ private:
                         bool ARaise);
 
     TClass FContainerClass = nullptr;
+    int64_t FInflateLimit = kXZInflateLimit;
     TXRIdentity FIdentity;
 };
 

@@ -90,9 +90,11 @@ void RestoreName(TComponent* AComponent, const String& AName)
 
 // A new object of the class the data names, read by AReadInto; freed again when reading failed.
 template <class TRead>
-TObject* ReadNewObject(TRead AReadInto)
+TObject* ReadNewObject(TRead AReadInto, TClass ABaseClass)
 {
     auto Component = Owned(TXObjectComponent::Create(nullptr));
+    if (ABaseClass != nullptr)
+        Component->SetBaseClass(ABaseClass);
     bool OK = AReadInto(Component.get());
     TObject* Result = Component->Obj();
     if (!OK && Result != nullptr) {
@@ -106,7 +108,7 @@ TObject* ReadNewObject(TRead AReadInto)
 template <class TRead>
 bool AssignReadObject(TPersistent* ATarget, TRead AReadInto, String& AWhy)
 {
-    TOwned<TObject> Temporary(ReadNewObject(AReadInto));
+    TOwned<TObject> Temporary(ReadNewObject(AReadInto, ATarget->ClassType()));
     auto* Source = AsOrNull<TPersistent>(Temporary.get());
     if (Source == nullptr)
         return false;
@@ -240,14 +242,19 @@ void TXObjectComponent::SetObjClassName(const String& AValue)
     FObjClass = Class;
 }
 
+// The class comes from the data, so it is checked before its constructor runs: a file must
+// not make whatever registered class it names (a form, a thread, a socket).
 bool TXObjectComponent::CreateObj(TClass AClass)
 {
     if (AClass == nullptr)
         return false;
     if (FKeepObj)
         return true;
-    if (!AClass->InheritsFrom(TPersistent::StaticClass()))
-        return true;
+    if (!AClass->InheritsFrom(FBaseClass)) {
+        SetFirstError(kErrRead, 0,
+                      "The data holds a " + AClass->ClassName() + " where a " + FBaseClass->ClassName() + " belongs");
+        return false;
+    }
     TObject* Created = CreateInstanceOf(AClass);
     if (Created == nullptr)
         return false;
@@ -419,7 +426,7 @@ bool TXObjectItem::CreateObj(TClass AClass)
         return false;
     FreeAndNil(FObj);
     if (!AClass->InheritsFrom(TPersistent::StaticClass()))
-        return true;
+        return false;
     FObj = static_cast<TPersistent*>(CreateInstanceOf(AClass));
     return FObj != nullptr;
 }
@@ -456,7 +463,8 @@ bool ReadObjectText(TStream* AStream, String& AText)
         SetError(kErrRead, 0, E.what());
         return false;
     }
-    return ReadWholeTextBlock(AStream, AText, true, nullptr, false);
+    // Stored objects are settings: a few kilobytes of text.
+    return ReadWholeTextBlock(AStream, AText, true, nullptr, false, kXZDocumentLimit);
 }
 
 bool WriteObjectData(TMemoryStream* ASource, TStream* ADest, bool ACompressed)
@@ -477,9 +485,10 @@ String ExtractTextValue(const String& AText, const String& APropName)
     return End == String::npos ? String() : Trim(std::string_view(AText).substr(Start, End - Start));
 }
 
-TObject* ReadObjectFromStream(TStream* AStream, TXProgress* AProgress, bool ARaise)
+TObject* ReadObjectFromStream(TStream* AStream, TXProgress* AProgress, bool ARaise, TClass ABaseClass)
 {
-    TObject* Result = ReadNewObject([&](TXObjectComponent* C) { return C->LoadFromStream(AStream, false); });
+    TObject* Result =
+        ReadNewObject([&](TXObjectComponent* C) { return C->LoadFromStream(AStream, false); }, ABaseClass);
     FinishProgress(AProgress);
     ReportFirstError(Result != nullptr, kErrRead, 0, {}, ARaise);
     return Result;

@@ -63,8 +63,14 @@ public:
     bool KeepObj() const { return FKeepObj; }
     void SetKeepObj(bool AValue) { FKeepObj = AValue; }
 
-    // A new instance of a persistent class as Obj. False for nil or a failed construction;
-    // True at once while KeepObj is set, and for a class that is no TPersistent (Obj unchanged).
+    // What a read may make: a class the data names that does not descend from it is refused
+    // before anything is made. TPersistent unless set.
+    TClass BaseClass() const { return FBaseClass; }
+    void SetBaseClass(TClass AValue) { FBaseClass = AValue; }
+
+    // A new instance of AClass as Obj. False for nil, for a class that does not descend from
+    // BaseClass (44, nothing made) and for a failed construction; True at once while KeepObj
+    // is set.
     virtual bool CreateObj(TClass AClass);
 
     // Component text when AUseComponentText, else the hooks' form. These raise.
@@ -97,6 +103,7 @@ private:
     TClass FObjClass = nullptr;
     TObject* FObj = nullptr;
     bool FKeepObj = false;
+    TClass FBaseClass = TPersistent::StaticClass();
 };
 
 // ---- TXObjectItem and TXObjectCollection -------------------------------------------------
@@ -113,8 +120,8 @@ public:
     TPersistent* Obj() const { return FObj; }
     void SetObj(TPersistent* AValue);
 
-    // Frees the object held, then makes a new one of a persistent AClass. False for nil or a
-    // failed construction.
+    // Frees the object held, then makes a new one of a persistent AClass. False for nil, a
+    // class that is no TPersistent (nothing made) or a failed construction.
     virtual bool CreateObj(TClass AClass);
 
     static void DeclareProperties(TPropertyDeclarer& P);
@@ -167,9 +174,11 @@ TComponent* StreamToComponent(TStream* AStream, TComponent* AComponent);
 // The value of the line "PropName = value" (name case ignored, blanks trimmed); empty when
 // there is none.
 String ExtractTextValue(const String& AText, const String& APropName);
-// A new object of the class the data names, or nil. AProgress may be nil.
-TObject* ReadObjectFromStream(TStream* AStream, TXProgress* AProgress, bool ARaise);
-// ATarget takes the values of the object the data holds (through Assign).
+// A new object of the class the data names, or nil; a class that does not descend from
+// ABaseClass (TPersistent when nil) is refused before it is made. AProgress may be nil.
+TObject* ReadObjectFromStream(TStream* AStream, TXProgress* AProgress, bool ARaise, TClass ABaseClass = nullptr);
+// ATarget takes the values of the object the data holds (through Assign). The data must name
+// ATarget's class or a descendant: no other class is ever made.
 [[nodiscard]] bool LoadObjectFromStream(TPersistent* ATarget, TStream* AStream, TXProgress* AProgress, bool ARaise);
 [[nodiscard]] bool SaveObjectToStream(TObject* AObj, TStream* AStream, bool AUseComponentText, bool ARaise,
                                       TXProgress* AProgress);

@@ -79,9 +79,23 @@ protected:
     TZForm() = default;
 };
 
+// Counts its constructions: a read that was refused must not have made one.
+class TZSpy : public TXPersistent {
+    X_CLASS(TZSpy, TXPersistent)
+public:
+    static inline int Made = 0;
+
+protected:
+    TZSpy() = default;
+    void Init() override { ++Made; }
+};
+
 class ObjectFilerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { RegisterClasses({TZShape::StaticClass(), TZCircle::StaticClass(), TZPage::StaticClass()}); }
+    static void SetUpTestSuite()
+    {
+        RegisterClasses({TZShape::StaticClass(), TZCircle::StaticClass(), TZPage::StaticClass(), TZSpy::StaticClass()});
+    }
     void SetUp() override { ClearError(); }
 };
 
@@ -165,6 +179,29 @@ TEST_P(BadDataTest, FailsWithReadError)
 INSTANTIATE_TEST_SUITE_P(Data, BadDataTest, ::testing::ValuesIn(kBadData),
                          [](const auto& AInfo) { return std::string(AInfo.param.Name); });
 
+// The class a file names is checked against what the reader expects before anything is
+// made: a shape's file may hold a circle, never a class of another family.
+TEST_F(ObjectFilerTest, ReadersRefuseClassesTheyDoNotExpectBeforeMakingThem)
+{
+    const String SpyText = "object TXObjectComponent\r\n  ObjClassName = 'TZSpy'\r\nend\r\n";
+    TZSpy::Made = 0;
+    auto Target = MakeShape();
+    EXPECT_FALSE(LoadObjectFromText(Target.get(), SpyText, nullptr, false));
+    EXPECT_EQ(GetErrorCode(), kErrRead);
+    EXPECT_NE(GetErrorText().find("TZSpy"), String::npos) << GetErrorText();
+    EXPECT_FALSE(LoadObjectFromStream(Target.get(), StreamOf(SpyText).get(), nullptr, false));
+    EXPECT_EQ(ReadObjectFromStream(StreamOf(SpyText).get(), nullptr, false, TZShape::StaticClass()), nullptr);
+    EXPECT_EQ(TZSpy::Made, 0);
+    EXPECT_EQ(Target->FCaption, "box");
+
+    auto Circle = Owned(TZCircle::Create());
+    Circle->FRadius = 3;
+    String Text;
+    ASSERT_TRUE(SaveObjectToText(Circle.get(), Text, true, false, nullptr));
+    TOwned<TObject> Read(ReadObjectFromStream(StreamOf(Text).get(), nullptr, false, TZShape::StaticClass()));
+    EXPECT_NE(AsOrNull<TZCircle>(Read.get()), nullptr);
+}
+
 TEST_F(ObjectFilerTest, ReaderSkipsWhatItCannotApplyAndFindsHandlersOnTheOwner)
 {
     auto Form = Owned(TZForm::Create(nullptr));
@@ -216,6 +253,15 @@ TEST_F(ObjectFilerTest, ReadObjectTextTellsStoredFormsApart)
     EXPECT_FALSE(ReadObjectText(Garbage.get(), Text));
     EXPECT_EQ(GetErrorCode(), kErrRead);
     EXPECT_EQ(Text, "");
+
+    // Settings are a few kilobytes: a small file that inflates past the bound of such
+    // documents is refused instead of filling memory.
+    auto Bomb = StreamOf(kShapeText + String(kXZDocumentLimit, ' '));
+    auto PackedBomb = Owned(TMemoryStream::Create());
+    ASSERT_TRUE(WriteObjectData(Bomb.get(), PackedBomb.get(), true));
+    EXPECT_LT(PackedBomb->Size(), 64 * 1024);
+    EXPECT_FALSE(ReadObjectText(PackedBomb.get(), Text));
+    EXPECT_EQ(GetErrorCode(), kErrRead);
 }
 
 TEST_F(ObjectFilerTest, ExtractTextValue)

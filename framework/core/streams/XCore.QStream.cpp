@@ -65,11 +65,11 @@ bool TXQHeaderObject::WriteTable(TStream* AStream)
     return Guarded([&] { AStream->WriteBuffer(Bytes.data(), TableSize()); });
 }
 
-bool TXQGroupObject::ReadData(TStream* AStream, int64_t AStart)
+bool TXQGroupObject::ReadData(TStream* AStream, int64_t AStart, int64_t ALimit)
 {
     bool OK = KeepingFirstError([&] {
         return ReadStreamBlockCrc(AStream, Body().DataCrc, Data(), true, AStart + Offset() + kXRGroupRecordSize,
-                                  Body().StoredSize, nullptr, false);
+                                  Body().StoredSize, nullptr, false, ALimit);
     });
     if (!OK)
         Data()->Clear();
@@ -144,7 +144,7 @@ bool TXQStream::WalkChain(bool& AMetEnd)
         OK = ReadLinkedRecord(Next, GroupData) && OK;
         // Every group is held inflated: a file of many small groups that inflate well must not
         // fill memory either.
-        if (GroupData > kXZInflateLimit)
+        if (GroupData > InflateLimit())
             return Fail(kErrRead);
         SetEndOffset(Next);
     }
@@ -159,7 +159,7 @@ bool TXQStream::ReadLinkedRecord(int64_t ANext, int64_t& AGroupData)
     if (!Groups()->ReadRecord(this, RecordOffset, ANext, Group, Header))
         return false;
     if (Group != nullptr) {
-        bool Read = Group->ReadData(Stream(), StartOffset());
+        bool Read = Group->ReadData(Stream(), StartOffset(), InflateLimit() - AGroupData);
         AGroupData += Group->Data()->Size();
         return Read;
     }
@@ -377,7 +377,7 @@ bool TXQStream::ReadEntryStream(TXRHeaderObject* AHeader, int AIndex, TXProgress
     SetLastEntryCount(AHeader->Body().Count);
     const TXRResRec& Entry = AHeader->Table()[static_cast<size_t>(AIndex)];
     bool OK = ReadStreamBlockCrc(Stream(), Entry.Crc, ADest, Entry.Id < 0, StartOffset() + AHeader->EntryOffset(AIndex),
-                                 Entry.Size, AProgress, false);
+                                 Entry.Size, AProgress, false, InflateLimit());
     if (!OK)
         SetLastEntryCount(0);
     return OK;

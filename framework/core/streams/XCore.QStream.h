@@ -20,7 +20,7 @@ protected:
 class TXQGroupObject : public TXRGroupObject {
     X_CLASS(TXQGroupObject, TXRGroupObject)
 public:
-    bool ReadData(TStream* AStream, int64_t AStart) override;
+    bool ReadData(TStream* AStream, int64_t AStart, int64_t ALimit) override;
     // Writes the record at S + Offset, then the compressed data after it.
     bool WriteData(TStream* AStream, int64_t AStart, uint32_t ATag, TXProgress* AProgress) override;
 

@@ -648,6 +648,28 @@ TEST_F(ContainerFileTest, FilesAreCreatedReadAndGuarded)
     EXPECT_NE(GetErrorText().find("missing.xq"), String::npos);
 }
 
+// A reader bounds what a container may inflate: the groups together and each entry.
+TEST_F(ContainerTest, ReadsStopAtTheContainersInflateLimit)
+{
+    const String Big(3 << 20, 'z');
+    auto Stream = Owned(TMemoryStream::Create());
+    auto Writer = Owned(TXQStream::Create());
+    ASSERT_TRUE(Writer->DoOpenStream(rmCreate | rmWrite, Stream.get(), false, nullptr));
+    ASSERT_TRUE(Writer->AddGroupText("Small", "abc"));
+    ASSERT_TRUE(Writer->WriteSingleEntry("Small", 3, false, nullptr, StreamOf(Big).get(), -2));
+    ASSERT_TRUE(Writer->AddGroupText("Big", Big));
+    Writer->Close();
+
+    FContainer = Owned(TXQStream::Create());
+    FContainer->SetInflateLimit(1 << 20);
+    EXPECT_FALSE(FContainer->DoOpenStream(rmRead, Stream.get(), false, nullptr));
+    FContainer->SetInflateLimit(4 << 20);
+    ASSERT_TRUE(FContainer->DoOpenStream(rmRead, Stream.get(), false, nullptr));
+    EXPECT_EQ(Entry("Small", 0, 0).size(), Big.size());
+    FContainer->SetInflateLimit(2 << 20);
+    EXPECT_EQ(Entry("Small", 0, 0), "<failed>");
+}
+
 // On a full disk an append fails with the system's reason and is undone; once there is room
 // again the next append is seen by readers, and the file ends with its end record.
 TEST_F(ContainerTest, AFailedAppendOnAFullDiskIsUndone)

@@ -165,7 +165,8 @@ public:
     // False when the name's length byte is over 50.
     [[nodiscard]] bool DecodeBody(const uint8_t* ABody);
 
-    virtual bool ReadData(TStream* AStream, int64_t AStart) = 0;
+    // Fails when the data inflates past ALimit bytes.
+    virtual bool ReadData(TStream* AStream, int64_t AStart, int64_t ALimit) = 0;
     // The compression of the data reports to AProgress.
     virtual bool WriteData(TStream* AStream, int64_t AStart, uint32_t ATag, TXProgress* AProgress) = 0;
 
@@ -246,6 +247,10 @@ public:
     TXROpenMode Mode() const { return FMode; }
     TXZLevel CompressionMode() const { return FCompressionMode; }
     void SetCompressionMode(TXZLevel AValue) { FCompressionMode = AValue; }
+    // The most a read inflates: all group data together, and each entry read into a stream.
+    // A reader that knows what the container holds sets a tighter bound than the default.
+    int64_t InflateLimit() const { return FInflateLimit; }
+    void SetInflateLimit(int64_t AValue) { FInflateLimit = AValue; }
     TXRGroupList* Groups() const { return FGroups.get(); }
     uint16_t LastEntryCount() const { return FLastEntryCount; }
     TXRCheckIdentityEvent OnCheckIdentity() const { return FOnCheckIdentity; }
@@ -365,6 +370,7 @@ private:
     bool FDamaged = false;
     TXROpenMode FMode = 0;
     TXZLevel FCompressionMode = zlDefault;
+    int64_t FInflateLimit = kXZInflateLimit;
     TOwned<TXRGroupList> FGroups;
     uint16_t FLastEntryCount = 0;
     TXRCheckIdentityEvent FOnCheckIdentity;

@@ -56,12 +56,13 @@ bool Report(bool AOK, int32_t ACode, bool ARaise)
 
 // Inflates ASize stored bytes at AOffset of ASrc into ADest, read through a window so that
 // the inflater cannot read into the next block.
-int64_t InflateWindow(TStream* ASrc, TStream* ADest, int64_t AOffset, int64_t ASize, TXProgress* AProgress)
+int64_t InflateWindow(TStream* ASrc, TStream* ADest, int64_t AOffset, int64_t ASize, TXProgress* AProgress,
+                      int64_t ALimit)
 {
     auto Window = Owned(TXSubStream::Create(ASrc, soReference, AOffset, ASize));
     Window->SetPosition(0);
     auto Inflater = Owned(TXZDecompressionStream::Create(Window.get()));
-    return Inflater->CopyTo(ADest, AProgress, ASize);
+    return Inflater->CopyTo(ADest, AProgress, ASize, ALimit);
 }
 
 }  // namespace
@@ -312,7 +313,7 @@ bool ReadDataBlock(TStream* ASrc, void* ABuffer, bool ACompressed, int64_t AOffs
 }
 
 bool ReadStreamBlock(TStream* ASrc, TStream* ADest, bool ACompressed, int64_t AOffset, int64_t ASize,
-                     TXProgress* AProgress, bool ARaise)
+                     TXProgress* AProgress, bool ARaise, int64_t ALimit)
 {
     ClearError();
     bool OK = Guarded([&] {
@@ -320,7 +321,7 @@ bool ReadStreamBlock(TStream* ASrc, TStream* ADest, bool ACompressed, int64_t AO
         if (ASize > 0) {
             ASrc->SetPosition(AOffset);
             if (ACompressed)
-                InflateWindow(ASrc, ADest, AOffset, ASize, AProgress);
+                InflateWindow(ASrc, ADest, AOffset, ASize, AProgress, ALimit);
             else
                 ADest->CopyFrom(ASrc, ASize);
         }
@@ -330,7 +331,7 @@ bool ReadStreamBlock(TStream* ASrc, TStream* ADest, bool ACompressed, int64_t AO
 }
 
 bool ReadTextBlock(TStream* ASrc, String& AText, bool ACompressed, int64_t AOffset, int64_t ASize,
-                   TXProgress* AProgress, bool ARaise)
+                   TXProgress* AProgress, bool ARaise, int64_t ALimit)
 {
     ClearError();
     AText.clear();
@@ -342,7 +343,7 @@ bool ReadTextBlock(TStream* ASrc, String& AText, bool ACompressed, int64_t AOffs
             throw EReadError("Stream read error");
         auto Bytes = Owned(TStringStream::Create(String(), ACompressed ? TEncoding::ANSI() : TEncoding::UTF8()));
         if (ACompressed) {
-            InflateWindow(ASrc, Bytes.get(), AOffset, ASize, AProgress);
+            InflateWindow(ASrc, Bytes.get(), AOffset, ASize, AProgress, ALimit);
         } else {
             ASrc->SetPosition(AOffset);
             Bytes->CopyFrom(ASrc, ASize);
@@ -354,14 +355,15 @@ bool ReadTextBlock(TStream* ASrc, String& AText, bool ACompressed, int64_t AOffs
     return Report(OK, kErrRead, ARaise);
 }
 
-bool ReadWholeTextBlock(TStream* ASrc, String& AText, bool ACompressed, TXProgress* AProgress, bool ARaise)
+bool ReadWholeTextBlock(TStream* ASrc, String& AText, bool ACompressed, TXProgress* AProgress, bool ARaise,
+                        int64_t ALimit)
 {
     int64_t Size = 0;
     if (!Guarded([&] { Size = ASrc->Size(); })) {
         AText.clear();
         return Report(false, kErrRead, ARaise);
     }
-    return ReadTextBlock(ASrc, AText, ACompressed, 0, Size, AProgress, ARaise);
+    return ReadTextBlock(ASrc, AText, ACompressed, 0, Size, AProgress, ARaise, ALimit);
 }
 
 bool ReadDataBlockCrc(TStream* ASrc, uint32_t AExpected, void* ABuffer, bool ACompressed, int64_t AOffset,
@@ -376,8 +378,8 @@ bool ReadDataBlockCrc(TStream* ASrc, uint32_t AExpected, void* ABuffer, bool ACo
 }
 
 bool ReadStreamBlockCrc(TStream* ASrc, uint32_t AExpected, TStream* ADest, bool ACompressed, int64_t AOffset,
-                        int64_t ASize, TXProgress* AProgress, bool ARaise)
+                        int64_t ASize, TXProgress* AProgress, bool ARaise, int64_t ALimit)
 {
-    return ReadStreamBlock(ASrc, ADest, ACompressed, AOffset, ASize, AProgress, ARaise)
+    return ReadStreamBlock(ASrc, ADest, ACompressed, AOffset, ASize, AProgress, ARaise, ALimit)
            && CheckStreamCrc(AExpected, ADest, ARaise);
 }

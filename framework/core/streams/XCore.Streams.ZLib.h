@@ -16,8 +16,11 @@ struct z_stream_s;
 enum TXZLevel : uint8_t { zlNone, zlFastest, zlDefault, zlBest };
 
 // No block the framework writes comes near this; a crafted one that inflates past it fails
-// instead of filling memory.
+// instead of filling memory. Picture data is read with it.
 inline constexpr int64_t kXZInflateLimit = int64_t(256) << 20;
+// Settings, labels, language words and calendar objects hold text and small pictures: their
+// readers stop here, so that a small crafted file cannot take hundreds of megabytes.
+inline constexpr int64_t kXZDocumentLimit = int64_t(16) << 20;
 
 // Compresses into Dest (not owned) at its position. Finish writes the end of the zlib stream;
 // one freed without Finish leaves Dest without it. Raises EWriteError when Dest takes less
@@ -102,16 +105,19 @@ private:
 [[nodiscard]] bool ReadDataBlock(TStream* ASrc, void* ABuffer, bool ACompressed, int64_t AOffset, int64_t ACount,
                                  TXProgress* AProgress, bool ARaise, int64_t* ARead = nullptr);
 // ADest is rewritten from its start and ends with the bytes read: nothing of what it held
-// before remains. ASize is the stored size; a compressed block is read through a window of it.
+// before remains. ASize is the stored size; a compressed block is read through a window of it
+// and fails when it inflates past ALimit bytes.
 [[nodiscard]] bool ReadStreamBlock(TStream* ASrc, TStream* ADest, bool ACompressed, int64_t AOffset, int64_t ASize,
-                                   TXProgress* AProgress, bool ARaise);
-// A raw block holds UTF-8, a compressed one text in the system ANSI code page.
+                                   TXProgress* AProgress, bool ARaise, int64_t ALimit = kXZInflateLimit);
+// A raw block holds UTF-8, a compressed one text in the system ANSI code page, decoded once
+// from the inflated bytes.
 [[nodiscard]] bool ReadTextBlock(TStream* ASrc, String& AText, bool ACompressed, int64_t AOffset, int64_t ASize,
-                                 TXProgress* AProgress, bool ARaise);
+                                 TXProgress* AProgress, bool ARaise, int64_t ALimit = kXZInflateLimit);
 [[nodiscard]] bool ReadWholeTextBlock(TStream* ASrc, String& AText, bool ACompressed, TXProgress* AProgress,
-                                      bool ARaise);
+                                      bool ARaise, int64_t ALimit = kXZInflateLimit);
 [[nodiscard]] bool ReadDataBlockCrc(TStream* ASrc, uint32_t AExpected, void* ABuffer, bool ACompressed,
                                     int64_t AOffset, int64_t ACount, TXProgress* AProgress, bool ARaise,
                                     int64_t* ARead = nullptr);
 [[nodiscard]] bool ReadStreamBlockCrc(TStream* ASrc, uint32_t AExpected, TStream* ADest, bool ACompressed,
-                                      int64_t AOffset, int64_t ASize, TXProgress* AProgress, bool ARaise);
+                                      int64_t AOffset, int64_t ASize, TXProgress* AProgress, bool ARaise,
+                                      int64_t ALimit = kXZInflateLimit);

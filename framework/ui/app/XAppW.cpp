@@ -52,6 +52,7 @@ void TXLgFiler::Construct()
 {
     inherited::Construct();
     SetContainerClass(TXQStream::StaticClass());
+    SetInflateLimit(kXZDocumentLimit);   // words of one language
     TXRIdentity Identity;
     SetFilerIdentity(Identity, kLanguagePackKind, 0, 0, 0, 0, kLanguageName);
     SetIdentity(Identity);
