@@ -150,6 +150,7 @@ const TReadCase kReadCases[] = {
     {"TruncatedKeepsWhatWasRead", R"({\rtf1{\b bold)", "bold"},
     {"EscapedBraces", R"({\rtf1 \{\}\\})", "{}\\"},
     {"BinaryDataSkipped", "{\\rtf1 a\\bin3 }}}b}", "ab"},
+    {"ObjectWordInsideAnotherGroupIsNoObject", R"({\rtf1 {\b A\object\objw20 x}B})", "AB"},
     {"HugeNumbers", R"({\rtf1\fs99999999999999\up-99999999999 x})", "x"},
 };
 
