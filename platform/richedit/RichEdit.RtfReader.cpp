@@ -148,7 +148,9 @@ TRtfError TRtfReader::Read()
                 while (FPos < FIn.size() && FPos - WordStart < 32 && std::isalpha(static_cast<unsigned char>(FIn[FPos])))
                     ++FPos;
                 std::string_view Word = FIn.substr(WordStart, FPos - WordStart);
-                bool Negative = FPos < FIn.size() && FIn[FPos] == '-';
+                // A hyphen is a sign only before a digit; otherwise it is text.
+                bool Negative = FPos + 1 < FIn.size() && FIn[FPos] == '-' &&
+                                std::isdigit(static_cast<unsigned char>(FIn[FPos + 1]));
                 if (Negative)
                     ++FPos;
                 int64_t Param = 0;
