@@ -28,7 +28,7 @@ public:
 
 protected:
     TCountAspect() = default;
-    void Construct(int AValue)
+    X_REINTRODUCE(void Construct(int AValue))
     {
         inherited::Construct();
         Value = AValue;

@@ -6,14 +6,20 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 
 add_compile_options(-Wall -Wextra)
+if(X_WERROR)
+  add_compile_options(-Werror)
+endif()
+if(X_FUZZ AND NOT X_SANITIZE)
+  message(FATAL_ERROR "X_FUZZ needs X_SANITIZE: the fuzz targets link the sanitizer build")
+endif()
 if(X_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
 if(X_FUZZ)
-  # Coverage for libFuzzer in every library; the fuzz targets add -fsanitize=fuzzer themselves.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
-  add_link_options(-fsanitize=address,undefined)
+  # Coverage for libFuzzer in every library; the tests link the sanitizers' runtime, which
+  # takes the coverage calls, and only the fuzz targets link libFuzzer with its main.
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
 # x_folder_library(<target> [DEPS <targets...>] [TEST_DEPS <targets...>])
@@ -31,7 +37,7 @@ function(x_folder_library target)
     add_executable(${target}_tests ${tests})
     target_link_libraries(${target}_tests PRIVATE ${target} ${X_TEST_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
     gtest_discover_tests(${target}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-      PROPERTIES LABELS ${target} ENVIRONMENT "X_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+      PROPERTIES LABELS ${target} ENVIRONMENT "X_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
                  ENVIRONMENT_MODIFICATION "NV_DISPLAY=set:headless")
   endif()
 endfunction()

@@ -61,12 +61,6 @@ int RandomBelow(int ACount)
     return std::uniform_int_distribution<int>(0, ACount - 1)(RandomEngine());
 }
 
-// Pack files and settings name these classes; reading finds them by those names.
-const bool ClassesRegistered = [] {
-    RegisterClasses({TXFotoPackHeader::StaticClass()});
-    return true;
-}();
-
 }  // namespace
 
 // ---- TXFotoName --------------------------------------------------------------------------

@@ -96,11 +96,16 @@ private:
     bool Monthly();
     bool Yearly();
 
-    void AddOccurrence(int64_t AFirstDay);
+    // Adds the occurrence that starts on AFirstDay; true when it starts before the month and
+    // runs past ALast: it marks every active day as an inner one, and so does every later
+    // occurrence that starts before the month, which a walk can then skip.
+    bool AddOccurrence(int64_t AFirstDay, int64_t ALast);
+    void AddIfInMonth(TXDatesList* ADays, int64_t ADay);
     void AddWeeklyWalk(int64_t AFirstWeek, int64_t ALast, int AWeekDay);
-    void AddMonthlyOccurrences(int64_t AMonthIndex);
+    // True when one of the month's occurrences covers the month being filled.
+    bool AddMonthlyOccurrences(int64_t AMonthIndex, int64_t ALast);
     // An occurrence counts only inside the month it was computed for.
-    void AddInMonth(int64_t ADay, int64_t AMonthIndex);
+    bool AddInMonth(int64_t ADay, int64_t AMonthIndex, int64_t ALast);
     bool MarkSpans(int64_t ALast);
     void Flag(int64_t ADay, uint8_t AFlag, bool AOr);
 
@@ -184,15 +189,23 @@ bool TExpansion::Hourly()
     return true;
 }
 
-// Inner days outside the month are never kept, so they are not listed.
-void TExpansion::AddOccurrence(int64_t AFirstDay)
+// Days outside the month are never kept, so they are not listed: the lists stay as short as
+// the month, however many occurrences a long rule has.
+void TExpansion::AddIfInMonth(TXDatesList* ADays, int64_t ADay)
 {
-    FFirstDays->AddUnique(static_cast<int32_t>(AFirstDay));
+    if (ADay >= FMonthStart && ADay <= FMonthEnd)
+        ADays->AddUnique(static_cast<int32_t>(ADay));
+}
+
+bool TExpansion::AddOccurrence(int64_t AFirstDay, int64_t ALast)
+{
+    AddIfInMonth(FFirstDays.get(), AFirstDay);
     if (FSpan == 0)
-        return;
+        return false;
     for (int64_t Day = std::max(AFirstDay + 1, FMonthStart); Day <= std::min(AFirstDay + FSpan - 1, FMonthEnd); ++Day)
         FInnerDays->AddUnique(static_cast<int32_t>(Day));
-    FLastDays->AddUnique(static_cast<int32_t>(AFirstDay + FSpan));
+    AddIfInMonth(FLastDays.get(), AFirstDay + FSpan);
+    return AFirstDay < FMonthStart && AFirstDay + FSpan > ALast;
 }
 
 bool TExpansion::MarkSpans(int64_t ALast)
@@ -223,7 +236,8 @@ bool TExpansion::Daily()
     if (Last == 0)
         return false;
     for (int64_t Day = FirstStepFrom(FStart, Interval(), FMonthStart - FSpan); Day <= Last; Day += Interval())
-        AddOccurrence(Day);
+        if (AddOccurrence(Day, Last))
+            Day = FirstStepFrom(Day, Interval(), FMonthStart) - Interval();
     return MarkSpans(Last);
 }
 
@@ -232,8 +246,10 @@ void TExpansion::AddWeeklyWalk(int64_t AFirstWeek, int64_t ALast, int AWeekDay)
     // Weekdays are 1 (Monday) to 7; another would land in a neighbouring week.
     if (AWeekDay < 1 || AWeekDay > 7)
         return;
-    for (int64_t Week = AFirstWeek; Week <= ALast; Week += 7 * Interval())
-        AddOccurrence(Week + AWeekDay - 1);
+    int64_t Step = 7 * Interval();
+    for (int64_t Week = AFirstWeek; Week <= ALast; Week += Step)
+        if (AddOccurrence(Week + AWeekDay - 1, ALast))
+            Week = FirstStepFrom(Week, Step, FMonthStart - AWeekDay + 1) - Step;
 }
 
 // Every listed weekday of the first week counts, also those before DTStart.
@@ -256,21 +272,21 @@ bool TExpansion::Weekly()
     return MarkSpans(Last);
 }
 
-void TExpansion::AddInMonth(int64_t ADay, int64_t AMonthIndex)
+bool TExpansion::AddInMonth(int64_t ADay, int64_t AMonthIndex, int64_t ALast)
 {
-    if (ADay != 0 && MonthIndex(ADay) == AMonthIndex)
-        AddOccurrence(ADay);
+    return ADay != 0 && MonthIndex(ADay) == AMonthIndex && AddOccurrence(ADay, ALast);
 }
 
-void TExpansion::AddMonthlyOccurrences(int64_t AMonthIndex)
+bool TExpansion::AddMonthlyOccurrences(int64_t AMonthIndex, int64_t ALast)
 {
+    bool Covers = false;
     TDateTime First = static_cast<double>(ClampedDay(AMonthIndex, 1));
     TXIntegerCollection* MonthDays = FRule->ByMonthDay();
     TXVWeekDayCollection* WeekDays = FRule->ByWeekDay();
     if (MonthDays->Count() == 0 && WeekDays->Count() == 0)
-        AddInMonth(DayNumber(DayOfMonthDate(DayOfMonth(FStart), First)), AMonthIndex);
+        Covers = AddInMonth(DayNumber(DayOfMonthDate(DayOfMonth(FStart), First)), AMonthIndex, ALast);
     for (int I = 0; I < MonthDays->Count(); ++I)
-        AddInMonth(DayNumber(DayOfMonthDate(MonthDays->Items(I)->Value(), First)), AMonthIndex);
+        Covers |= AddInMonth(DayNumber(DayOfMonthDate(MonthDays->Items(I)->Value(), First)), AMonthIndex, ALast);
     for (int I = 0; I < WeekDays->Count(); ++I) {
         TXVWeekDayItem* WeekDay = WeekDays->Items(I);
         if (WeekDay->WeekDay() < 1 || WeekDay->WeekDay() > 7)
@@ -279,16 +295,18 @@ void TExpansion::AddMonthlyOccurrences(int64_t AMonthIndex)
         if (std::abs(WeekDay->Value()) > 5)
             continue;
         if (WeekDay->Value() != 0) {
-            AddInMonth(DayNumber(NthWeekdayOfMonth(WeekDay->Value(), WeekDay->WeekDay(), First)), AMonthIndex);
+            Covers |= AddInMonth(DayNumber(NthWeekdayOfMonth(WeekDay->Value(), WeekDay->WeekDay(), First)),
+                                 AMonthIndex, ALast);
             continue;
         }
         for (int K = 1;; ++K) {
             int64_t Day = DayNumber(NthWeekdayOfMonth(K, WeekDay->WeekDay(), First));
             if (MonthIndex(Day) != AMonthIndex)
                 break;
-            AddOccurrence(Day);
+            Covers |= AddOccurrence(Day, ALast);
         }
     }
+    return Covers;
 }
 
 bool TExpansion::Monthly()
@@ -299,8 +317,11 @@ bool TExpansion::Monthly()
     int64_t Month = MonthIndex(FStart);
     if (FStart < FMonthStart)
         Month = FirstStepFrom(Month, Interval(), MonthIndex(FMonthStart - FSpan));
+    // Once an occurrence covers the month, the months up to it add nothing more.
+    int64_t FirstMonth = MonthIndex(FMonthStart);
     for (int64_t LastMonth = MonthIndex(Last); Month <= LastMonth; Month += Interval())
-        AddMonthlyOccurrences(Month);
+        if (AddMonthlyOccurrences(Month, Last) && Month < FirstMonth)
+            Month = FirstStepFrom(Month, Interval(), FirstMonth) - Interval();
     return MarkSpans(Last);
 }
 
@@ -314,7 +335,7 @@ bool TExpansion::Yearly()
     int Step = DayOfMonth(FStart) == 29 && MonthIndex(FStart) % 12 == 1 ? 48 : 12;
     int64_t LastMonth = MonthIndex(Last);
     for (int64_t Day = FStart; Day <= Last;) {
-        AddOccurrence(Day);
+        (void)AddOccurrence(Day, Last);
         int64_t Next = MonthIndex(Day) + Step;
         if (Next > LastMonth)
             break;
@@ -345,7 +366,8 @@ int CompareEntries(TXVActiveEventObject* const& A, TXVActiveEventObject* const& 
 bool AddToMonth(TXCustomVEventObject* AItem, TXVActiveMonth* AMonth)
 {
     TDayFlags Flags{};
-    if (!TExpansion(AItem, AMonth->FirstDay(), Flags).Expand())
+    // Files with other dates do not load; an object made in memory is checked here.
+    if (!AItem->HasValidDates() || !TExpansion(AItem, AMonth->FirstDay(), Flags).Expand())
         return false;
     int16_t StartMinute = MinuteOfDay(AItem->DTStart()->DDate());
     int16_t EndMinute = MinuteOfDay(AItem->DTEnd()->DDate());

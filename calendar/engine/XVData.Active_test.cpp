@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <limits>
 #include <fstream>
 #include <utility>
 #include <vector>
 
 #include "Rtl.DateUtils.h"
+#include "Rtl.Files.h"
 #include "Win.TestEnvironment.h"
 #include "XCore.Errors.h"
 #include "XCore.TestClock.h"
@@ -174,6 +178,43 @@ const TExpansionCase kExpansions[] = {
          RuleOf(H)->SetEndDate(EncodeDate(2024, 3, 15));
      },
      {{2024, 3, "1 8 15"}, {2024, 4, ""}}},
+    // Occurrences longer than a month: one that starts before the month and ends after it
+    // marks all of it, and those that start or end inside it still show.
+    {"DailyLongerThanAMonth", {2024, 1, 1, 10, 0}, {2024, 2, 15, 12, 0}, false, vfqDaily, 10, nullptr,
+     {{2024, 3, "1:-1/1441 1:600/1441 2:-1/1441 3:-1/1441 4:-1/1441 5:-1/1441 6:-1/1441 6:-1/720 7:-1/1441 "
+      "8:-1/1441 9:-1/1441 10:-1/1441 11:-1/1441 11:600/1441 12:-1/1441 13:-1/1441 14:-1/1441 "
+      "15:-1/1441 16:-1/1441 16:-1/720 17:-1/1441 18:-1/1441 19:-1/1441 20:-1/1441 21:-1/1441 "
+      "21:600/1441 22:-1/1441 23:-1/1441 24:-1/1441 25:-1/1441 26:-1/1441 26:-1/720 27:-1/1441 "
+      "28:-1/1441 29:-1/1441 30:-1/1441 31:-1/1441 31:600/1441"}, {2024, 4, "1:-1/1441 2:-1/1441 3:-1/1441 4:-1/1441 5:-1/1441 5:-1/720 6:-1/1441 7:-1/1441 8:-1/1441 "
+      "9:-1/1441 10:-1/1441 10:600/1441 11:-1/1441 12:-1/1441 13:-1/1441 14:-1/1441 15:-1/1441 "
+      "15:-1/720 16:-1/1441 17:-1/1441 18:-1/1441 19:-1/1441 20:-1/1441 20:600/1441 21:-1/1441 "
+      "22:-1/1441 23:-1/1441 24:-1/1441 25:-1/1441 25:-1/720 26:-1/1441 27:-1/1441 28:-1/1441 "
+      "29:-1/1441 30:-1/1441 30:600/1441"}}},
+    {"WeeklyLongerThanAMonth", {2023, 11, 6, 9, 0}, {2024, 1, 10, 17, 0}, false, vfqWeekly, 3,
+     [](TXVHolidayObject* H) {
+         RuleOf(H)->ByWeekDay()->AddWeekDay(0, 1);
+         RuleOf(H)->ByWeekDay()->AddWeekDay(0, 4);
+     },
+     {{2024, 2, "1:-1/1441 1:540/1441 2:-1/1441 3:-1/1441 3:-1/1020 4:-1/1441 5:-1/1441 6:-1/1441 7:-1/1441 "
+      "8:-1/1441 9:-1/1441 10:-1/1441 11:-1/1441 12:-1/1441 13:-1/1441 14:-1/1441 15:-1/1441 16:-1/1441 "
+      "17:-1/1441 18:-1/1441 19:-1/1441 19:540/1441 20:-1/1441 21:-1/1441 21:-1/1020 22:-1/1441 "
+      "22:540/1441 23:-1/1441 24:-1/1441 24:-1/1020 25:-1/1441 26:-1/1441 27:-1/1441 28:-1/1441 "
+      "29:-1/1441"}, {2024, 3, "1:-1/1441 2:-1/1441 3:-1/1441 4:-1/1441 5:-1/1441 6:-1/1441 7:-1/1441 8:-1/1441 9:-1/1441 "
+      "10:-1/1441 11:-1/1441 11:540/1441 12:-1/1441 13:-1/1441 13:-1/1020 14:-1/1441 14:540/1441 "
+      "15:-1/1441 16:-1/1441 16:-1/1020 17:-1/1441 18:-1/1441 19:-1/1441 20:-1/1441 21:-1/1441 "
+      "22:-1/1441 23:-1/1441 24:-1/1441 25:-1/1441 26:-1/1441 27:-1/1441 28:-1/1441 29:-1/1441 "
+      "30:-1/1441 31:-1/1441"}}},
+    {"MonthlyLongerThanAMonth", {2023, 6, 15, 8, 0}, {2023, 9, 20, 8, 0}, false, vfqMonthly, 1,
+     [](TXVHolidayObject* H) {
+         RuleOf(H)->ByMonthDay()->AddValue(15);
+         RuleOf(H)->ByMonthDay()->AddValue(-1);
+     },
+     {{2024, 2, "1:-1/1441 2:-1/1441 3:-1/1441 4:-1/1441 5:-1/1441 5:-1/480 6:-1/1441 7:-1/1441 8:-1/1441 "
+      "9:-1/1441 10:-1/1441 11:-1/1441 12:-1/1441 13:-1/1441 14:-1/1441 15:-1/1441 15:480/1441 "
+      "16:-1/1441 17:-1/1441 18:-1/1441 19:-1/1441 20:-1/1441 20:-1/480 21:-1/1441 22:-1/1441 "
+      "23:-1/1441 24:-1/1441 25:-1/1441 26:-1/1441 27:-1/1441 28:-1/1441 29:-1/1441 29:480/1441"}}},
+    {"YearlyLongerThanAYear", {2020, 5, 10}, {2022, 5, 12}, true, vfqYearly, 1, nullptr,
+     {{2024, 5, "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31"}}},
     {"Disabled", {2024, 3, 1}, {2024, 3, 1}, true, vfqNone, 1,
      [](TXVHolidayObject* H) { H->SetEnabled(false); }, {{2024, 3, ""}}},
     {"SecondlyIsNotExpanded", {2024, 3, 1}, {2024, 3, 1}, true, vfqSecondly, 1, nullptr, {{2024, 3, ""}}},
@@ -317,6 +358,63 @@ TEST_F(VActiveTest, JournalsAreLinkedWhenTheyReadAndDamagedFilesAreLeftOut)
     EXPECT_EQ(Entries(2024, 2), "10");
     // The damaged holiday's empty object dates from its making, on 3 March.
     EXPECT_EQ(Entries(2024, 3), "");
+}
+
+// Dates no calendar has count as damage when a file is read: they never reach the day
+// arithmetic of a month view. A FIFO named like a holiday file is no file to wait on.
+TEST_F(VActiveTest, HolidaysWithDatesOutOfRangeAndNonFilesAreLeftOut)
+{
+    const double kBadDates[] = {1e300, -1e300, 2958466.0, -693594.0};
+    std::vector<TXVHolidayObject*> Bad;
+    for (double Value : kBadDates) {
+        TXVHolidayObject* Holiday = AddHoliday({2024, 2, 12}, {2024, 2, 12}, true);
+        Holiday->DTStart()->SetDDate(Value);
+        ASSERT_TRUE(Holiday->Changed());
+        Bad.push_back(Holiday);
+    }
+    TXVHolidayObject* BadRule = AddHoliday({2024, 2, 13}, {2024, 2, 13}, true, vfqDaily);
+    RuleOf(BadRule)->SetEndType(vreEndDate);
+    RuleOf(BadRule)->SetEndDate(1e18);
+    ASSERT_TRUE(BadRule->Changed());
+    ASSERT_TRUE(AddHoliday({2024, 2, 10}, {2024, 2, 10}, true)->Changed());
+    // Even an object made in memory with such a date shows nothing (this one is not saved).
+    AddHoliday({2024, 2, 12}, {2024, 2, 12}, true)->DTEnd()->SetDDate(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(Entries(2024, 2), "10");
+    String Folder = ExtractFilePath(Bad[0]->FileName());
+    ASSERT_EQ(::mkfifo((Folder + "x.xholiday").c_str(), 0600), 0);
+
+    FEngine->SetCalendars(nullptr);
+    FCalendars = Owned(TXVCalendars::Create(nullptr));
+    FCalendars->Open(FRoot);
+    FEngine->SetCalendars(FCalendars.get());
+    EXPECT_EQ(Entries(2024, 2), "10");
+    int Failed = 0;
+    TXVDataList* Holidays = FCalendars->HolidayTab()->Items();
+    for (int I = 0; I < Holidays->Count(); ++I)
+        Failed += Holidays->Objects(I)->HasStatus(kVStatusLoadFailed);
+    EXPECT_EQ(Failed, 5);
+}
+
+// A month is laid out in time that does not grow with the span of the occurrences: rules
+// over eight thousand years finish at once (they took hours).
+TEST_F(VActiveTest, OccurrencesSpanningMillenniaAreLaidOutAtOnce)
+{
+    for (TXVFrequency Frequency : {vfqDaily, vfqWeekly, vfqMonthly, vfqYearly})
+        AddHoliday({1900, 1, 1, 10, 0}, {9999, 12, 31, 12, 0}, false, Frequency);
+    TXVActiveMonth* June = Month(5000, 6);
+    for (int D = 1; D <= 30; ++D) {
+        // Every rule has an occurrence running through the day; the daily one starts one on
+        // it, the weekly one on Mondays (as 1 January 1900), the monthly one on the 1st.
+        int Starts = 1 + (DayOfTheWeek(EncodeDate(5000, 6, D)) == 1) + (D == 1);
+        int Through = 0, Starting = 0;
+        for (TXVActiveEventObject* Entry : *June->Days(D)->Entries()) {
+            Through += Entry->StartMinute() == -1 && Entry->EndMinute() == 1441;
+            Starting += Entry->StartMinute() == 600 && Entry->EndMinute() == 1441;
+        }
+        EXPECT_EQ(Through, 4) << D;
+        EXPECT_EQ(Starting, Starts) << D;
+        EXPECT_EQ(June->Days(D)->Entries()->Count(), 4 + Starts) << D;
+    }
 }
 
 TEST_F(VActiveTest, LinkingAJournalReachesUnbuiltYears)

@@ -19,16 +19,6 @@ TXL* LabelOf(TObject* ATarget)
     return nullptr;
 }
 
-// The files name the classes of what they hold; reading finds them by those names.
-const bool ClassesRegistered = [] {
-    RegisterClasses({TXL::StaticClass(), TXVQuickNoteObject::StaticClass(), TXVJournalObject::StaticClass(),
-                     TXVEventObject::StaticClass(), TXVHolidayObject::StaticClass(), TXVTabObject::StaticClass(),
-                     TXVQuickNoteTabObject::StaticClass(), TXVJournalTabObject::StaticClass(),
-                     TXVEventTabObject::StaticClass(), TXVHolidayTabObject::StaticClass(),
-                     TXVNotebookObject::StaticClass(), TXVVolumeObject::StaticClass()});
-    return true;
-}();
-
 }  // namespace
 
 // ---- Groups ------------------------------------------------------------------------------

@@ -169,6 +169,12 @@ TClass TXCustomVDataObject::GetFilerClass() const
     return TXVDataObjectFiler::StaticClass();
 }
 
+bool TXCustomVDataObject::HasValidDates() const
+{
+    return IsStoredDateValid(FCreated) && IsStoredDateValid(FLastModified)
+           && (DTStart() == nullptr || IsStoredDateValid(DTStart()->DDate()));
+}
+
 bool TXCustomVDataObject::LoadHeader()
 {
     if (HasStatus(kVStatusLoaded) || HasStatus(kVStatusHeaderLoaded))
@@ -191,6 +197,11 @@ bool TXCustomVDataObject::ReadFile(const TXFilerParts& AParts, unsigned ALoadedB
 {
     bool Missing = !FileExists(FileName());
     bool OK = Missing || FilerLoadFromFile(FileName(), GetFilerClass(), this, false, nullptr, AParts);
+    // A date no calendar has would reach the day arithmetic of every month view.
+    if (OK && !HasValidDates()) {
+        SetFirstError(kErrRead, 0, "The dates of \"" + FileName() + "\" are out of range");
+        OK = false;
+    }
     SetStatusBit(kVStatusModified, false);
     SetStatusBit(kVStatusHeaderLoaded, false);
     SetStatusBit(kVStatusLoaded, false);
@@ -400,6 +411,16 @@ void TXCustomVEventObject::DoClear()
     FBgColor = kVNoColor;
     SetShowSummary(true);
     SetShowDescription(false);
+}
+
+bool TXCustomVEventObject::HasValidDates() const
+{
+    if (!inherited::HasValidDates() || !IsStoredDateValid(FDTEnd->DDate()))
+        return false;
+    for (int I = 0; I < FRRule->Count(); ++I)
+        if (!IsStoredDateValid(FRRule->Items(I)->EndDate()))
+            return false;
+    return true;
 }
 
 bool TXCustomVEventObject::AssignFrom(TPersistent* ASource)

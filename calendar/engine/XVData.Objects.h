@@ -67,6 +67,8 @@ public:
     virtual void PrepareLabel();
     // The start of journals, events and holidays; nullptr for the others.
     virtual TXVDateTimeItem* DTStart() const { return nullptr; }
+    // Whether every date the object holds is one of the years 1 to 9999.
+    virtual bool HasValidDates() const;
     // This object or the first of its parents that is a tab; nullptr when none.
     TXVTabObject* GetTab();
     // The filer of the class's files.
@@ -226,6 +228,7 @@ public:
     TColor BgColor() const { return FBgColor; }
     void SetBgColor(TColor AValue) { FBgColor = AValue; }
 
+    bool HasValidDates() const override;
     bool AssignFrom(TPersistent* ASource) override;
 
     static void DeclareProperties(TPropertyDeclarer& P);

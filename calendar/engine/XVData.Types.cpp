@@ -1,6 +1,7 @@
 #include "XVData.Types.h"
 
 #include <array>
+#include <cmath>
 
 #include "XSpark.App.h"
 
@@ -79,6 +80,13 @@ String TXNameValueCollection::GetValue(const String& AName) const
 }
 
 // ---- TXVDateTimeItem ---------------------------------------------------------------------
+
+bool IsStoredDateValid(TDateTime AValue)
+{
+    constexpr double kFirstDay = -693593;   // 1 January 0001
+    constexpr double kPastLastDay = 2958466;   // 1 January 10000
+    return std::isfinite(AValue.Value) && AValue.Value >= kFirstDay && AValue.Value < kPastLastDay;
+}
 
 void TXVDateTimeItem::DeclareProperties(TPropertyDeclarer& P)
 {

@@ -82,6 +82,10 @@ protected:
 
 // ---- Dates and weekdays ------------------------------------------------------------------
 
+// Whether a date read from a file lies in the years 1 to 9999; any other value (a huge one, a
+// NaN) makes the file a damaged one.
+bool IsStoredDateValid(TDateTime AValue);
+
 class TXVDateTimeItem : public XClasses::TXPersistentItem {
     X_CLASS(TXVDateTimeItem, XClasses::TXPersistentItem)
 public:

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.System.h"
 #include "XCore.Errors.h"
 #include "XCore.Filer.h"
@@ -419,22 +420,20 @@ bool TXCustomNetFilerThread::FetchFile(TXNetFileItem* AItem)
     FCurrentFile = Target;
     if (!Terminated() && FLink != nullptr)
         SyncCall([&] { FLink->ShowCurrentFile(Target); });
-    // The body goes to a temporary name first, so that a failed download never replaces or
-    // truncates a file that is already there.
-    String Temporary = Target + ".~tmp";
+    // The body goes to a temporary file beside the target, made afresh (never through a link
+    // planted at its name) and renamed over the target once whole: a failed or cancelled
+    // download leaves the file that was there as it was, and a link at the target's name is
+    // replaced, not written through.
     try {
-        auto Stream = Owned(TFileStream::Create(Temporary, fmCreate));
+        auto Stream = Owned(TSafeFileStream::Create(Target, ssReplaceEntry));
         Transfer(AItem, Stream.get());
+        if (Terminated())
+            throw EAbort("Cancelled");
+        Stream->Commit();
         AItem->SetFetched(true);
     } catch (const Exception&) {
-        DeleteFile(Temporary);
         // A cancel is not a write failure.
         EndJob(Terminated() ? nrCancelled : nrFileWriteFailed, 0, Target);
-        return false;
-    }
-    if (!DeleteFileWithRetry(Target) || !RenameFile(Temporary, Target)) {
-        DeleteFile(Temporary);
-        EndJob(nrFileWriteFailed, 0, Target);
         return false;
     }
     if (AItem->OfferOpen() && FDescription->SizeMode() == smSomeUnsized && FLink != nullptr)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -152,6 +154,35 @@ TEST_F(NetThreadTest, ALocalNameWithParentFoldersIsRefused)
     Run<TXSimpleNetFilerThread>();
     EXPECT_EQ(Link.Code, nrFileWriteFailed);
     EXPECT_FALSE(fs::exists(Home.Root() + "/outside.bin"));
+}
+
+// Links planted in the download folder lead nowhere: one at the temporary name is never
+// written through, one at the target is replaced by the file, and what they point to keeps
+// its content and its permissions. A private old file stays private.
+TEST_F(NetThreadTest, DownloadsNeverWriteThroughPlantedLinks)
+{
+    TTestHttpServer Server(Files({{"/a.bin", {.Body = "new a"}}, {"/b.bin", {.Body = "new b"}},
+                                  {"/c.bin", {.Body = "new c"}}}));
+    fs::create_directories(Path(""));
+    String Victim = Home.Root() + "/victim";
+    std::ofstream(Victim) << "precious";
+    ::chmod(Victim.c_str(), 0600);
+    fs::create_symlink(Victim, Path("a.bin.~tmp"));
+    fs::create_symlink(Victim, Path("b.bin"));
+    std::ofstream(Path("c.bin")) << "old c";
+    ::chmod(Path("c.bin").c_str(), 0600);
+    for (const char* Name : {"a.bin", "b.bin", "c.bin"})
+        Description->Files()->AddFile(Server.Url(String("/") + Name), Path(Name));
+    Run<TXSimpleNetFilerThread>();
+
+    EXPECT_EQ(Link.Code, 0);
+    EXPECT_EQ(Read(Victim), "precious");
+    EXPECT_EQ(fs::status(Victim).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Read(Path("a.bin")), "new a");
+    EXPECT_FALSE(fs::is_symlink(Path("b.bin")));
+    EXPECT_EQ(Read(Path("b.bin")), "new b");
+    EXPECT_EQ(Read(Path("c.bin")), "new c");
+    EXPECT_EQ(fs::status(Path("c.bin")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(NetThreadTest, MemoryModePostsFieldsWithTheClientHeaders)

@@ -30,8 +30,10 @@ std::unique_ptr<TXDisplayBackend> ChooseBackend()
 TXDisplayBackend& DisplayBackend()
 {
     std::unique_ptr<TXDisplayBackend>& Instance = Backend();
-    if (!Instance)
+    if (!Instance) {
         Instance = ChooseBackend();
+        SetMessageSource(Instance->MessageSource());
+    }
     return *Instance;
 }
 
@@ -43,6 +45,7 @@ void RegisterDisplayOpener(TXDisplayOpener AOpener)
 void SetDisplayBackend(std::unique_ptr<TXDisplayBackend> ABackend)
 {
     Backend() = std::move(ABackend);
+    SetMessageSource(Backend() ? Backend()->MessageSource() : nullptr);
 }
 
 void PostHotKey(const TXHotKey& AHotKey)

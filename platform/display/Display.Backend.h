@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Rtl.Types.h"
@@ -47,6 +48,35 @@ struct TXWindowState {
     TRect Bounds;
     bool Visible = false;
     bool Iconic = false;
+    bool Maximized = false;
+    HWND Owner = nullptr;    // the window it pops up from: a visible one keeps it above
+    uint32_t Style = 0;      // WS_ flags of Win.Display
+    uint32_t ExStyle = 0;    // WS_EX_ flags
+    uint8_t Alpha = 255;     // of the whole window
+    bool ShowOwner = false;  // the owner is shown, so the window is a transient of it
+};
+
+// The pixels a window painted: rows of 32-bit B,G,R,A (A ignored), Stride bytes apart.
+struct TXSurfaceView {
+    const uint8_t* Bits = nullptr;
+    int Width = 0;
+    int Height = 0;
+    int Stride = 0;
+};
+
+// A window icon of one size: Width * Height pixels of 32-bit B,G,R,A, not premultiplied.
+struct TXIconImage {
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint32_t> Pixels;
+};
+
+// One format of what the clipboard holds: a MIME type ("text/plain;charset=utf-8",
+// "text/rtf", "image/png") and its bytes.
+struct TXClipboardItem {
+    String Format;
+    std::string Data;
+    friend bool operator==(const TXClipboardItem&, const TXClipboardItem&) = default;
 };
 
 class TXDisplayBackend {
@@ -71,6 +101,31 @@ public:
     // PostHotKey, from any thread. False when the desktop refuses it (another program holds it).
     virtual bool GrabHotKey(const TXHotKey& AHotKey) = 0;
     virtual void UngrabHotKey(const TXHotKey& AHotKey) = 0;
+
+    // What reaches the screen of a window: the part ADirty of its pixels (window coordinates).
+    virtual void WindowPainted(HWND AWnd, const TXSurfaceView& ASurface, const TRect& ADirty) = 0;
+    // The window shows only these rectangles (window coordinates); AShaped False: all of it.
+    virtual void SetWindowShape(HWND AWnd, bool AShaped, const std::vector<TRect>& ARects) = 0;
+    virtual void SetWindowIcons(HWND AWnd, const std::vector<TXIconImage>& AIcons) = 0;
+    // The pointer's look over the window, by its name in the desktop's cursor theme ("default",
+    // "text", "pointer", "ew-resize", "move", ...).
+    virtual void SetWindowCursor(HWND AWnd, const String& AShape) = 0;
+    // All mouse input goes to AWnd (nullptr: back to the window under the pointer).
+    virtual void SetCapture(HWND AWnd) = 0;
+    virtual TPoint CursorPos() = 0;
+    // The user drags the window by the mouse, which is down at AAt (screen): moves it for
+    // HTCAPTION, sizes it by the edge or corner of the other hit codes. It ends when the button
+    // comes up; the window hears of its new bounds as of any move (ScreenMovedWindow).
+    virtual void BeginMoveResize(HWND AWnd, int AHitCode, TPoint AAt) = 0;
+
+    // The desktop's clipboard: AItems replace what it held; the reads answer another program's
+    // offer as well as ours.
+    virtual bool SetClipboard(const std::vector<TXClipboardItem>& AItems) = 0;
+    virtual std::vector<String> ClipboardFormats() = 0;
+    virtual bool ClipboardData(const String& AFormat, std::string& AData) = 0;
+
+    // The input that arrives beside the message queue; the UI thread's wait watches it.
+    virtual TMessageSource* MessageSource() { return nullptr; }
 
     // Other programs' top-level windows, front to back. Their handles never equal one of ours.
     virtual std::vector<HWND> ForeignWindows() = 0;

@@ -34,6 +34,10 @@ void TXHeadlessDisplay::Reset()
     FHotKeys.clear();
     FForeignHotKeys.clear();
     FLastForeign = kFirstForeignHandle;
+    FCapture = nullptr;
+    FCursorPos = TPoint();
+    FMoveResize = TMoveResize();
+    FClipboard.clear();
 }
 
 void TXHeadlessDisplay::SetMonitors(std::vector<TXMonitor> AMonitors)
@@ -122,5 +126,90 @@ bool TXHeadlessDisplay::PressHotKey(UINT AModifiers, UINT AVirtualKey)
     if (Found == FHotKeys.end())
         return false;
     PostHotKey(*Found);
+    return true;
+}
+
+// ---- Our windows' pictures -----------------------------------------------------------------
+
+void TXHeadlessDisplay::WindowDestroyed(HWND AWnd)
+{
+    FPictures.erase(AWnd);
+    FShapes.erase(AWnd);
+    FIcons.erase(AWnd);
+    FCursors.erase(AWnd);
+    if (FCapture == AWnd)
+        FCapture = nullptr;
+}
+
+void TXHeadlessDisplay::WindowPainted(HWND AWnd, const TXSurfaceView& ASurface, const TRect& ADirty)
+{
+    TPicture& Picture = FPictures[AWnd];
+    if (Picture.Width != ASurface.Width || Picture.Height != ASurface.Height) {
+        Picture.Width = ASurface.Width;
+        Picture.Height = ASurface.Height;
+        Picture.Bits.assign(size_t(ASurface.Width) * ASurface.Height * 4, 0);
+    }
+    int Left = std::max(ADirty.Left, 0), Right = std::min(ADirty.Right, ASurface.Width);
+    if (Right <= Left)
+        return;
+    for (int Y = std::max(ADirty.Top, 0); Y < std::min(ADirty.Bottom, ASurface.Height); ++Y)
+        std::copy_n(ASurface.Bits + size_t(Y) * ASurface.Stride + size_t(Left) * 4, size_t(Right - Left) * 4,
+                    &Picture.Bits[(size_t(Y) * Picture.Width + Left) * 4]);
+}
+
+bool TXHeadlessDisplay::Snapshot(HWND AWnd, std::vector<uint8_t>& ABits, int& AWidth, int& AHeight) const
+{
+    auto Found = FPictures.find(AWnd);
+    if (Found == FPictures.end())
+        return false;
+    ABits = Found->second.Bits;
+    AWidth = Found->second.Width;
+    AHeight = Found->second.Height;
+    return true;
+}
+
+void TXHeadlessDisplay::SetWindowShape(HWND AWnd, bool AShaped, const std::vector<TRect>& ARects)
+{
+    if (AShaped)
+        FShapes[AWnd] = ARects;
+    else
+        FShapes.erase(AWnd);
+}
+
+const std::vector<TRect>* TXHeadlessDisplay::WindowShape(HWND AWnd) const
+{
+    auto Found = FShapes.find(AWnd);
+    return Found != FShapes.end() ? &Found->second : nullptr;
+}
+
+String TXHeadlessDisplay::WindowCursor(HWND AWnd) const
+{
+    auto Found = FCursors.find(AWnd);
+    return Found != FCursors.end() ? Found->second : String("default");
+}
+
+// ---- Clipboard ---------------------------------------------------------------------------
+
+bool TXHeadlessDisplay::SetClipboard(const std::vector<TXClipboardItem>& AItems)
+{
+    FClipboard = AItems;
+    return true;
+}
+
+std::vector<String> TXHeadlessDisplay::ClipboardFormats()
+{
+    std::vector<String> Formats;
+    for (const TXClipboardItem& Item : FClipboard)
+        Formats.push_back(Item.Format);
+    return Formats;
+}
+
+bool TXHeadlessDisplay::ClipboardData(const String& AFormat, std::string& AData)
+{
+    auto Found = std::find_if(FClipboard.begin(), FClipboard.end(),
+                              [&](const TXClipboardItem& I) { return I.Format == AFormat; });
+    if (Found == FClipboard.end())
+        return false;
+    AData = Found->Data;
     return true;
 }

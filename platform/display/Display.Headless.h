@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 
 #include "Display.Backend.h"
 
@@ -22,8 +23,36 @@ public:
 
     void WindowCreated(HWND, const TXWindowState&) override {}
     void WindowChanged(HWND, const TXWindowState&) override {}
-    void WindowDestroyed(HWND) override {}
+    void WindowDestroyed(HWND AWnd) override;
     bool Activate(HWND AWnd) override;
+
+    // What the screen keeps of our windows, for tests to look at.
+    void WindowPainted(HWND AWnd, const TXSurfaceView& ASurface, const TRect& ADirty) override;
+    // The window's pixels as B,G,R,A rows of AWidth * 4 bytes; False before it painted.
+    bool Snapshot(HWND AWnd, std::vector<uint8_t>& ABits, int& AWidth, int& AHeight) const;
+    void SetWindowShape(HWND AWnd, bool AShaped, const std::vector<TRect>& ARects) override;
+    // nullptr for a window that shows whole.
+    const std::vector<TRect>* WindowShape(HWND AWnd) const;
+    void SetWindowIcons(HWND AWnd, const std::vector<TXIconImage>& AIcons) override { FIcons[AWnd] = AIcons; }
+    const std::vector<TXIconImage>& WindowIcons(HWND AWnd) { return FIcons[AWnd]; }
+    void SetWindowCursor(HWND AWnd, const String& AShape) override { FCursors[AWnd] = AShape; }
+    String WindowCursor(HWND AWnd) const;
+    void SetCapture(HWND AWnd) override { FCapture = AWnd; }
+    HWND Capture() const { return FCapture; }
+    TPoint CursorPos() override { return FCursorPos; }
+    void SetCursorPos(TPoint AValue) { FCursorPos = AValue; }
+    // The last drag that BeginMoveResize started; the test plays the user and moves the window.
+    struct TMoveResize {
+        HWND Wnd = nullptr;
+        int HitCode = 0;
+        TPoint At;
+    };
+    void BeginMoveResize(HWND AWnd, int AHitCode, TPoint AAt) override { FMoveResize = {AWnd, AHitCode, AAt}; }
+    const TMoveResize& LastMoveResize() const { return FMoveResize; }
+
+    bool SetClipboard(const std::vector<TXClipboardItem>& AItems) override;
+    std::vector<String> ClipboardFormats() override;
+    bool ClipboardData(const String& AFormat, std::string& AData) override;
 
     bool GrabHotKey(const TXHotKey& AHotKey) override;
     void UngrabHotKey(const TXHotKey& AHotKey) override;
@@ -54,6 +83,19 @@ private:
     std::vector<TXHotKey> FHotKeys;
     std::vector<TXHotKey> FForeignHotKeys;
     uintptr_t FLastForeign;
+    struct TPicture {
+        std::vector<uint8_t> Bits;
+        int Width = 0;
+        int Height = 0;
+    };
+    std::map<HWND, TPicture> FPictures;
+    std::map<HWND, std::vector<TRect>> FShapes;
+    std::map<HWND, std::vector<TXIconImage>> FIcons;
+    std::map<HWND, String> FCursors;
+    HWND FCapture = nullptr;
+    TPoint FCursorPos;
+    TMoveResize FMoveResize;
+    std::vector<TXClipboardItem> FClipboard;
 };
 
 // The running backend when it is the headless one, else nullptr.

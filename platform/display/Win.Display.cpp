@@ -13,9 +13,9 @@ namespace {
 
 struct TTopLevel {
     TXWindowState State;
-    HWND Owner = nullptr;
     HWND LastActivePopup = nullptr;
     bool Enabled = true;
+    HRGN Region = nullptr;   // owned
 };
 
 // The windows and their order, front first. A window procedure may call back in, so no lock is
@@ -25,6 +25,7 @@ struct TTopLevelWindows {
     std::map<HWND, TTopLevel> Windows;
     std::vector<HWND> Order;
     HWND Foreground = nullptr;
+    HWND Capture = nullptr;
 };
 
 TTopLevelWindows& TopLevel()
@@ -43,6 +44,29 @@ bool WithWindow(HWND AWnd, TAction AAction)
     if (Found == T.Windows.end())
         return false;
     AAction(Found->second);
+    return true;
+}
+
+// Tells the backend the window's state; the lock is held.
+void Push(TTopLevelWindows& T, HWND AWnd, TTopLevel& AWindow)
+{
+    auto Owner = T.Windows.find(AWindow.State.Owner);
+    AWindow.State.ShowOwner = Owner != T.Windows.end() && Owner->second.State.Visible;
+    DisplayBackend().WindowChanged(AWnd, AWindow.State);
+}
+
+// Runs AAction on the window's state under the lock and tells the backend; false for no
+// window of ours.
+template <class TAction>
+bool ChangeWindow(HWND AWnd, TAction AAction)
+{
+    TTopLevelWindows& T = TopLevel();
+    std::lock_guard Guard(T.Lock);
+    auto Found = T.Windows.find(AWnd);
+    if (Found == T.Windows.end())
+        return false;
+    AAction(Found->second);
+    Push(T, AWnd, Found->second);
     return true;
 }
 
@@ -119,7 +143,7 @@ HWND CreateTopLevelWindow(const String& AClassName, const String& ACaption, HWND
     std::lock_guard Guard(T.Lock);
     TTopLevel& Window = T.Windows[Wnd];
     Window.State = TXWindowState{AClassName, ACaption, ABounds, false, false};
-    Window.Owner = AOwner;
+    Window.State.Owner = AOwner;
     T.Order.insert(T.Order.begin(), Wnd);
     DisplayBackend().WindowCreated(Wnd, Window.State);
     return Wnd;
@@ -132,10 +156,16 @@ bool DestroyWindow(HWND AWnd)
     {
         TTopLevelWindows& T = TopLevel();
         std::lock_guard Guard(T.Lock);
-        if (T.Windows.erase(AWnd) != 0) {
+        auto Found = T.Windows.find(AWnd);
+        if (Found != T.Windows.end()) {
+            if (Found->second.Region != nullptr)
+                DeleteObject(Found->second.Region);
+            T.Windows.erase(Found);
             std::erase(T.Order, AWnd);
             if (T.Foreground == AWnd)
                 T.Foreground = nullptr;
+            if (T.Capture == AWnd)
+                T.Capture = nullptr;
             for (auto& [Wnd, Window] : T.Windows)
                 if (Window.LastActivePopup == AWnd)
                     Window.LastActivePopup = nullptr;
@@ -180,24 +210,42 @@ String GetWindowTextW(HWND AWnd, int AMaxCount)
 
 bool SetWindowTextW(HWND AWnd, const String& AText)
 {
-    return WithWindow(AWnd, [&](TTopLevel& W) {
-        W.State.Caption = AText;
-        DisplayBackend().WindowChanged(AWnd, W.State);
-    });
+    return ChangeWindow(AWnd, [&](TTopLevel& W) { W.State.Caption = AText; });
 }
 
 bool ShowWindow(HWND AWnd, int ACmdShow)
 {
     bool WasVisible = false;
-    WithWindow(AWnd, [&](TTopLevel& W) {
+    bool Sized = false, Iconic = false, Maximized = false;
+    ChangeWindow(AWnd, [&](TTopLevel& W) {
         WasVisible = W.State.Visible;
+        bool WasIconic = W.State.Iconic, WasMaximized = W.State.Maximized;
         W.State.Visible = ACmdShow != SW_HIDE;
-        if (ACmdShow == SW_MINIMIZE || ACmdShow == SW_SHOWMINIMIZED)
+        if (ACmdShow == SW_MINIMIZE || ACmdShow == SW_SHOWMINIMIZED) {
             W.State.Iconic = true;
-        else if (ACmdShow == SW_RESTORE || ACmdShow == SW_SHOWNORMAL)
+        } else if (ACmdShow == SW_RESTORE || ACmdShow == SW_SHOWNORMAL) {
+            // Restoring a minimised window brings back the maximised state it had.
+            if (!W.State.Iconic || ACmdShow == SW_SHOWNORMAL)
+                W.State.Maximized = false;
             W.State.Iconic = false;
-        DisplayBackend().WindowChanged(AWnd, W.State);
+        } else if (ACmdShow == SW_MAXIMIZE) {
+            W.State.Iconic = false;
+            W.State.Maximized = true;
+        }
+        Iconic = W.State.Iconic;
+        Maximized = W.State.Maximized;
+        Sized = Iconic != WasIconic || Maximized != WasMaximized;
     });
+    // Owned windows follow their owner in and out of the screen's transients.
+    {
+        TTopLevelWindows& T = TopLevel();
+        std::lock_guard Guard(T.Lock);
+        for (auto& [Wnd, Window] : T.Windows)
+            if (Window.State.Owner == AWnd)
+                Push(T, Wnd, Window);
+    }
+    if (Sized)
+        ScreenChangedWindowState(AWnd, Iconic, Maximized);
     return WasVisible;
 }
 
@@ -239,10 +287,219 @@ bool GetWindowRect(HWND AWnd, TRect& ARect)
 
 bool MoveWindow(HWND AWnd, const TRect& ABounds)
 {
-    return WithWindow(AWnd, [&](TTopLevel& W) {
-        W.State.Bounds = ABounds;
-        DisplayBackend().WindowChanged(AWnd, W.State);
+    return ChangeWindow(AWnd, [&](TTopLevel& W) { W.State.Bounds = ABounds; });
+}
+
+bool IsZoomed(HWND AWnd)
+{
+    bool Zoomed = false;
+    WithWindow(AWnd, [&](TTopLevel& W) { Zoomed = W.State.Maximized; });
+    return Zoomed;
+}
+
+intptr_t GetWindowLongPtrW(HWND AWnd, int AIndex)
+{
+    intptr_t Value = 0;
+    WithWindow(AWnd, [&](TTopLevel& W) {
+        Value = AIndex == GWL_STYLE     ? W.State.Style
+                : AIndex == GWL_EXSTYLE ? W.State.ExStyle
+                : AIndex == GWLP_HWNDPARENT ? reinterpret_cast<intptr_t>(W.State.Owner)
+                                            : 0;
     });
+    return Value;
+}
+
+intptr_t SetWindowLongPtrW(HWND AWnd, int AIndex, intptr_t AValue)
+{
+    intptr_t Old = 0;
+    if (AIndex == GWLP_HWNDPARENT) {
+        ChangeWindow(AWnd, [&](TTopLevel& W) {
+            Old = reinterpret_cast<intptr_t>(W.State.Owner);
+            W.State.Owner = reinterpret_cast<HWND>(AValue);
+        });
+        return Old;
+    }
+    if (AIndex != GWL_STYLE && AIndex != GWL_EXSTYLE)
+        return 0;
+    ChangeWindow(AWnd, [&](TTopLevel& W) {
+        uint32_t& Field = AIndex == GWL_STYLE ? W.State.Style : W.State.ExStyle;
+        Old = Field;
+        Field = static_cast<uint32_t>(AValue);
+        if (AIndex == GWL_EXSTYLE) {   // stay-on-top is SetWindowPos's to change
+            Field = (Field & ~WS_EX_TOPMOST) | (uint32_t(Old) & WS_EX_TOPMOST);
+            if (!(Field & WS_EX_LAYERED))
+                W.State.Alpha = 255;
+        }
+    });
+    return Old;
+}
+
+bool SetWindowPos(HWND AWnd, HWND AInsertAfter, int AX, int AY, int ACX, int ACY, UINT AFlags)
+{
+    bool Done = ChangeWindow(AWnd, [&](TTopLevel& W) {
+        TRect& B = W.State.Bounds;
+        int Width = (AFlags & SWP_NOSIZE) ? B.Width() : ACX, Height = (AFlags & SWP_NOSIZE) ? B.Height() : ACY;
+        if (!(AFlags & SWP_NOMOVE))
+            B = Rect(AX, AY, AX + Width, AY + Height);
+        else
+            B = Rect(B.Left, B.Top, B.Left + Width, B.Top + Height);
+        if (!(AFlags & SWP_NOZORDER) && AInsertAfter == HWND_TOPMOST)
+            W.State.ExStyle |= WS_EX_TOPMOST;
+        else if (!(AFlags & SWP_NOZORDER) && AInsertAfter == HWND_NOTOPMOST)
+            W.State.ExStyle &= ~WS_EX_TOPMOST;
+    });
+    if (Done && !(AFlags & SWP_NOACTIVATE))
+        SetForegroundWindow(AWnd);
+    return Done;
+}
+
+bool SetLayeredWindowAttributes(HWND AWnd, TColor, uint8_t AAlpha, uint32_t AFlags)
+{
+    bool Layered = (GetWindowLongPtrW(AWnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+    return Layered && ChangeWindow(AWnd, [&](TTopLevel& W) { W.State.Alpha = (AFlags & LWA_ALPHA) ? AAlpha : 255; });
+}
+
+bool SetWindowRgn(HWND AWnd, HRGN ARegion, bool)
+{
+    TTopLevelWindows& T = TopLevel();
+    std::lock_guard Guard(T.Lock);
+    auto Found = T.Windows.find(AWnd);
+    if (Found == T.Windows.end()) {
+        if (ARegion != nullptr)
+            DeleteObject(ARegion);
+        return false;
+    }
+    if (Found->second.Region != nullptr && Found->second.Region != ARegion)
+        DeleteObject(Found->second.Region);
+    Found->second.Region = ARegion;
+    DisplayBackend().SetWindowShape(AWnd, ARegion != nullptr, RegionRects(ARegion));
+    return true;
+}
+
+int GetWindowRgn(HWND AWnd, HRGN ARegion)
+{
+    TTopLevelWindows& T = TopLevel();
+    std::lock_guard Guard(T.Lock);
+    auto Found = T.Windows.find(AWnd);
+    if (Found == T.Windows.end() || Found->second.Region == nullptr)
+        return ERROR;
+    return CombineRgn(ARegion, Found->second.Region, nullptr, RGN_COPY);
+}
+
+void UpdateWindowSurface(HWND AWnd, const TXSurfaceView& ASurface, const TRect& ADirty)
+{
+    if (WithWindow(AWnd, [](TTopLevel&) {}))
+        DisplayBackend().WindowPainted(AWnd, ASurface, ADirty);
+}
+
+void SetWindowIcons(HWND AWnd, const std::vector<TXIconImage>& AIcons)
+{
+    if (WithWindow(AWnd, [](TTopLevel&) {}))
+        DisplayBackend().SetWindowIcons(AWnd, AIcons);
+}
+
+void SetWindowCursor(HWND AWnd, const String& AShape)
+{
+    if (WithWindow(AWnd, [](TTopLevel&) {}))
+        DisplayBackend().SetWindowCursor(AWnd, AShape);
+}
+
+HWND SetCapture(HWND AWnd)
+{
+    HWND Old = nullptr;
+    {
+        TTopLevelWindows& T = TopLevel();
+        std::lock_guard Guard(T.Lock);
+        if (T.Windows.count(AWnd) == 0)
+            return nullptr;
+        Old = std::exchange(T.Capture, AWnd);
+        DisplayBackend().SetCapture(AWnd);
+    }
+    if (Old != nullptr && Old != AWnd)
+        SendMessageW(Old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(AWnd));
+    return Old;
+}
+
+bool ReleaseCapture()
+{
+    HWND Old = nullptr;
+    {
+        TTopLevelWindows& T = TopLevel();
+        std::lock_guard Guard(T.Lock);
+        Old = std::exchange(T.Capture, nullptr);
+        DisplayBackend().SetCapture(nullptr);
+    }
+    if (Old != nullptr)
+        SendMessageW(Old, WM_CAPTURECHANGED, 0, 0);
+    return true;
+}
+
+HWND GetCapture()
+{
+    TTopLevelWindows& T = TopLevel();
+    std::lock_guard Guard(T.Lock);
+    return T.Capture;
+}
+
+bool GetCursorPos(TPoint& APoint)
+{
+    APoint = DisplayBackend().CursorPos();
+    return true;
+}
+
+bool DragWindow(HWND AWnd, int AHitCode, TPoint AAt)
+{
+    bool Edge = AHitCode == HTCAPTION || (AHitCode >= HTLEFT && AHitCode <= HTBOTTOMRIGHT);
+    if (!Edge || !WithWindow(AWnd, [](TTopLevel&) {}))
+        return false;
+    DisplayBackend().BeginMoveResize(AWnd, AHitCode, AAt);
+    return true;
+}
+
+// ---- What the screen tells of our windows --------------------------------------------------
+
+void ScreenMovedWindow(HWND AWnd, const TRect& ABounds)
+{
+    TRect Old;
+    if (!WithWindow(AWnd, [&](TTopLevel& W) {
+            Old = W.State.Bounds;
+            W.State.Bounds = ABounds;
+        }))
+        return;
+    if (Old.Left != ABounds.Left || Old.Top != ABounds.Top)
+        PostMessageW(AWnd, WM_MOVE, 0, MakeMouseLParam(ABounds.Left, ABounds.Top));
+    if (Old.Width() != ABounds.Width() || Old.Height() != ABounds.Height())
+        PostMessageW(AWnd, WM_SIZE, IsZoomed(AWnd) ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                     MakeMouseLParam(ABounds.Width(), ABounds.Height()));
+}
+
+void ScreenChangedWindowState(HWND AWnd, bool AIconic, bool AMaximized)
+{
+    TRect Bounds;
+    if (!WithWindow(AWnd, [&](TTopLevel& W) {
+            W.State.Iconic = AIconic;
+            W.State.Maximized = AMaximized;
+            Bounds = W.State.Bounds;
+        }))
+        return;
+    PostMessageW(AWnd, WM_SIZE, AIconic ? SIZE_MINIMIZED : AMaximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                 MakeMouseLParam(Bounds.Width(), Bounds.Height()));
+}
+
+void ScreenActivatedWindow(HWND AWnd, bool AActive)
+{
+    if (!WithWindow(AWnd, [](TTopLevel&) {}))
+        return;
+    if (AActive) {
+        TTopLevelWindows& T = TopLevel();
+        std::lock_guard Guard(T.Lock);
+        T.Foreground = AWnd;
+        std::erase(T.Order, AWnd);
+        T.Order.insert(T.Order.begin(), AWnd);
+    }
+    PostMessageW(AWnd, WM_NCACTIVATE, AActive ? 1 : 0, 0);
+    PostMessageW(AWnd, WM_ACTIVATE, AActive ? WA_ACTIVE : WA_INACTIVE, 0);
+    PostMessageW(AWnd, AActive ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0);
 }
 
 bool SetForegroundWindow(HWND AWnd)
@@ -259,7 +516,7 @@ bool SetForegroundWindow(HWND AWnd)
     if (Own != T.Windows.end()) {
         std::erase(T.Order, AWnd);
         T.Order.insert(T.Order.begin(), AWnd);
-        auto Owner = T.Windows.find(Own->second.Owner);
+        auto Owner = T.Windows.find(Own->second.State.Owner);
         if (Owner != T.Windows.end())
             Owner->second.LastActivePopup = AWnd;
     }

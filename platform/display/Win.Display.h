@@ -8,18 +8,53 @@
 
 #include "Display.Backend.h"
 #include "Win.Messages.h"
+#include "Win.Regions.h"
 #include "Win.Shell.h"
+#include "Win.WindowMessages.h"
 
-inline constexpr UINT WM_SYSCOMMAND = 0x0112;
-inline constexpr WPARAM SC_MINIMIZE = 0xF020;
-inline constexpr WPARAM SC_RESTORE = 0xF120;
 
 // ShowWindow commands besides SW_SHOWNORMAL (Win.Shell).
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOWMINIMIZED = 2;
+inline constexpr int SW_MAXIMIZE = 3;
+inline constexpr int SW_SHOWMAXIMIZED = 3;
+inline constexpr int SW_SHOWNOACTIVATE = 4;
 inline constexpr int SW_SHOW = 5;
 inline constexpr int SW_MINIMIZE = 6;
 inline constexpr int SW_RESTORE = 9;
+
+// Window styles: the screen reads the frame, the task bar and the focus rules from them.
+inline constexpr uint32_t WS_POPUP = 0x80000000;
+inline constexpr uint32_t WS_CLIPCHILDREN = 0x02000000;
+inline constexpr uint32_t WS_CAPTION = 0x00C00000;
+inline constexpr uint32_t WS_BORDER = 0x00800000;
+inline constexpr uint32_t WS_SYSMENU = 0x00080000;
+inline constexpr uint32_t WS_THICKFRAME = 0x00040000;
+inline constexpr uint32_t WS_MINIMIZEBOX = 0x00020000;
+inline constexpr uint32_t WS_MAXIMIZEBOX = 0x00010000;
+inline constexpr uint32_t WS_EX_DLGMODALFRAME = 0x00000001;
+inline constexpr uint32_t WS_EX_TOPMOST = 0x00000008;
+inline constexpr uint32_t WS_EX_TRANSPARENT = 0x00000020;
+inline constexpr uint32_t WS_EX_TOOLWINDOW = 0x00000080;
+inline constexpr uint32_t WS_EX_CONTEXTHELP = 0x00000400;
+inline constexpr uint32_t WS_EX_APPWINDOW = 0x00040000;
+inline constexpr uint32_t WS_EX_LAYERED = 0x00080000;
+inline constexpr uint32_t WS_EX_NOACTIVATE = 0x08000000;
+inline constexpr int GWL_STYLE = -16;
+inline constexpr int GWL_EXSTYLE = -20;
+// The owner of a top-level window, which it stays above while both are shown.
+inline constexpr int GWLP_HWNDPARENT = -8;
+
+// SetWindowPos: where in the z-order, and what to leave alone.
+inline const HWND HWND_TOP = nullptr;
+inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(intptr_t(-1));
+inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(intptr_t(-2));
+inline constexpr UINT SWP_NOSIZE = 0x0001;
+inline constexpr UINT SWP_NOMOVE = 0x0002;
+inline constexpr UINT SWP_NOZORDER = 0x0004;
+inline constexpr UINT SWP_NOACTIVATE = 0x0010;
+
+inline constexpr uint32_t LWA_ALPHA = 0x00000002;
 
 // ---- Top-level windows -------------------------------------------------------------------
 
@@ -52,6 +87,50 @@ bool EnableWindow(HWND AWnd, bool AEnable);
 bool GetWindowRect(HWND AWnd, TRect& ARect);
 // Places a top-level window of ours; False for no such window.
 bool MoveWindow(HWND AWnd, const TRect& ABounds);
+
+bool IsZoomed(HWND AWnd);
+// GWL_STYLE, GWL_EXSTYLE and GWLP_HWNDPARENT; 0 for no window of ours or another index.
+intptr_t GetWindowLongPtrW(HWND AWnd, int AIndex);
+// Answers the value before. WS_EX_TOPMOST follows SetWindowPos, as on Windows.
+intptr_t SetWindowLongPtrW(HWND AWnd, int AIndex, intptr_t AValue);
+// Moves, sizes and stacks a top-level window of ours as AFlags let it: HWND_TOPMOST and
+// HWND_NOTOPMOST set and clear stay-on-top, HWND_TOP raises; without SWP_NOACTIVATE the
+// window is also activated.
+bool SetWindowPos(HWND AWnd, HWND AInsertAfter, int AX, int AY, int ACX, int ACY, UINT AFlags);
+// The whole window's opacity (LWA_ALPHA); the window needs WS_EX_LAYERED.
+bool SetLayeredWindowAttributes(HWND AWnd, TColor AKey, uint8_t AAlpha, uint32_t AFlags);
+// The window shows only ARegion (window coordinates; nullptr: all of it) and owns it from now
+// on, even when the call fails.
+bool SetWindowRgn(HWND AWnd, HRGN ARegion, bool ARedraw);
+// A copy of the window's region into ARegion; ERROR when it has none.
+int GetWindowRgn(HWND AWnd, HRGN ARegion);
+
+// What the window painted reaches the screen: the part ADirty (window coordinates).
+void UpdateWindowSurface(HWND AWnd, const TXSurfaceView& ASurface, const TRect& ADirty);
+void SetWindowIcons(HWND AWnd, const std::vector<TXIconImage>& AIcons);
+// The pointer over the window, by the cursor theme's name of the shape.
+void SetWindowCursor(HWND AWnd, const String& AShape);
+// Mouse input goes to AWnd, wherever the pointer is, until ReleaseCapture; answers the window
+// that had it.
+HWND SetCapture(HWND AWnd);
+bool ReleaseCapture();
+HWND GetCapture();
+bool GetCursorPos(TPoint& APoint);
+// The user drags the window by its caption (HTCAPTION) or sizes it by an edge (HTLEFT ..
+// HTBOTTOMRIGHT), the mouse being down at AAt on the screen.
+bool DragWindow(HWND AWnd, int AHitCode, TPoint AAt);
+
+// ---- What the screen tells of our windows --------------------------------------------------
+// The display backend calls these when the desktop changed a window; each posts the message a
+// window procedure expects, and none calls back into the backend.
+
+// The window is now at ABounds: WM_MOVE and WM_SIZE follow when they changed.
+void ScreenMovedWindow(HWND AWnd, const TRect& ABounds);
+// The desktop minimised, maximised or restored the window: WM_SIZE follows.
+void ScreenChangedWindowState(HWND AWnd, bool AIconic, bool AMaximized);
+// The desktop gave the window the focus, or took it: WM_NCACTIVATE, WM_ACTIVATE and
+// WM_SETFOCUS or WM_KILLFOCUS follow, and the window becomes the foreground one.
+void ScreenActivatedWindow(HWND AWnd, bool AActive);
 
 // Raises the window and gives it the focus; the window becomes its owner's last active popup.
 bool SetForegroundWindow(HWND AWnd);

@@ -56,7 +56,7 @@ class TComponentListNexus : public TComponent {
     X_CLASS(TComponentListNexus, TComponent)
 protected:
     TComponentListNexus() = default;
-    void Construct(TComponentList* AList)
+    X_REINTRODUCE(void Construct(TComponentList* AList))
     {
         inherited::Construct(nullptr);
         FList = AList;

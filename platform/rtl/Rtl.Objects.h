@@ -223,6 +223,20 @@ T* AsOrNull(TObject* AObject)
     return AObject != nullptr && AObject->Is<T>() ? static_cast<T*>(AObject) : nullptr;
 }
 
+// Declares a Construct that hides the inherited ones on purpose, as a Delphi constructor
+// marked "reintroduce": the class's Create then takes only its own arguments, so no inherited
+// constructor builds a half-made object of it. Any other hiding of a virtual function stays
+// a warning.
+//     X_REINTRODUCE(void Construct(TXProgress* AParent));
+// GCC 12 does not warn of it, and a pragma inside a member declaration breaks its parser.
+#if defined(__clang__)
+#define X_REINTRODUCE(...)                                                                       \
+    _Pragma("clang diagnostic push") _Pragma("clang diagnostic ignored \"-Woverloaded-virtual\"") \
+        __VA_ARGS__ _Pragma("clang diagnostic pop")
+#else
+#define X_REINTRODUCE(...) __VA_ARGS__
+#endif
+
 // Declares a class's identity. Put it first in the class body:
 //     class TXFoo : public TXPersistent {
 //         X_CLASS(TXFoo, TXPersistent)

@@ -107,14 +107,16 @@ void TSafeFileStream::Construct(const String& ATarget, TSafeSaveMode AMode)
     unsigned Permissions = 0666;
     struct stat Old;
     bool Replacing = false;
-    if (AMode == ssReplace) {
-        FTargetPath = FollowLinks(FTargetPath);
-        if (::stat(FTargetPath.c_str(), &Old) == 0) {
+    if (AMode != ssNewFile) {
+        if (AMode == ssReplace)
+            FTargetPath = FollowLinks(FTargetPath);
+        if (::lstat(FTargetPath.c_str(), &Old) == 0) {
             if (S_ISDIR(Old.st_mode))
                 RaiseCreateError(ATarget, EISDIR);
             // Private until it has the old file's permissions: it may hold what they protect.
-            Permissions = 0600;
-            Replacing = true;
+            Replacing = S_ISREG(Old.st_mode);
+            if (Replacing)
+                Permissions = 0600;
         }
     }
     FTempPath = TempFileName(FTargetPath);

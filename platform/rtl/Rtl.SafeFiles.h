@@ -14,6 +14,9 @@ enum TSafeSaveMode : uint8_t {
     // The target, replaced in one step. A link is followed to the file it names: that file is
     // replaced and keeps its permissions, and the link stays a link.
     ssReplace,
+    // The name itself, for files that come from outside (downloads): a link at the name is
+    // replaced by the file and what it led to is left alone. A plain file's permissions stay.
+    ssReplaceEntry,
     // Nothing: the file takes the target's name, or the first free of "name1.ext", "name2.ext",
     // ... when it is taken, and never writes through a link.
     ssNewFile,
@@ -47,7 +50,7 @@ protected:
     TSafeFileStream() = default;
     ~TSafeFileStream() override;
     // Raises EFCreateError with the system's reason when no temporary file can be made.
-    virtual void Construct(const String& ATarget, TSafeSaveMode AMode = ssReplace);
+    X_REINTRODUCE(virtual void Construct(const String& ATarget, TSafeSaveMode AMode = ssReplace));
 
 private:
     void CommitNewFile();

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
 
 #include "Rtl.SysUtils.h"
 #include "Vcl.Forms.h"
+#include "Vcl.Themes.h"
 #include "Win.Display.h"
 
 namespace {
@@ -46,7 +48,50 @@ TShiftState MouseShift(WPARAM AKeys)
 
 bool IsMouseMessage(UINT AMsg)
 {
-    return AMsg >= WM_MOUSEMOVE && AMsg <= WM_MBUTTONUP;
+    return AMsg >= WM_MOUSEMOVE && AMsg <= WM_MBUTTONDBLCLK;
+}
+
+TRect Union(const TRect& A, const TRect& B)
+{
+    if (A.Width() <= 0 || A.Height() <= 0)
+        return B;
+    if (B.Width() <= 0 || B.Height() <= 0)
+        return A;
+    return Rect(std::min(A.Left, B.Left), std::min(A.Top, B.Top), std::max(A.Right, B.Right), std::max(A.Bottom, B.Bottom));
+}
+
+// The frame's inset of a top-level control; none for the others.
+TRect TopLevelInset(const TControl* AControl)
+{
+    auto* Win = dynamic_cast<const TWinControl*>(AControl);
+    return Win != nullptr && AControl->Parent() == nullptr ? Win->NonClientInset() : TRect{};
+}
+
+// The pointer shapes of the hit codes of a frame.
+String HitCodeShape(LRESULT AHitCode)
+{
+    switch (AHitCode) {
+    case HTLEFT: case HTRIGHT: return "ew-resize";
+    case HTTOP: case HTBOTTOM: return "ns-resize";
+    case HTTOPLEFT: case HTBOTTOMRIGHT: return "nwse-resize";
+    case HTTOPRIGHT: case HTBOTTOMLEFT: return "nesw-resize";
+    default: return "default";
+    }
+}
+
+struct TCursorShapes {
+    std::map<TCursor, String> Shapes{
+        {crNone, "none"},          {crArrow, "default"},     {crCross, "crosshair"},    {crIBeam, "text"},
+        {crSizeNESW, "nesw-resize"}, {crSizeNS, "ns-resize"}, {crSizeNWSE, "nwse-resize"}, {crSizeWE, "ew-resize"},
+        {crUpArrow, "up-arrow"},   {crHourGlass, "wait"},    {crNo, "not-allowed"},     {crAppStart, "progress"},
+        {crHelp, "help"},          {crHandPoint, "pointer"}, {crSizeAll, "move"},
+    };
+};
+
+TCursorShapes& CursorShapes()
+{
+    static auto* Instance = new TCursorShapes;
+    return *Instance;
 }
 
 bool IsButtonDown(UINT AMsg)
@@ -96,6 +141,18 @@ bool WantsKey(LRESULT ACode, WPARAM AKey)
 }
 
 }  // namespace
+
+String CursorShape(TCursor ACursor)
+{
+    const std::map<TCursor, String>& Shapes = CursorShapes().Shapes;
+    auto Found = Shapes.find(ACursor);
+    return Found != Shapes.end() ? Found->second : String("default");
+}
+
+void RegisterCursorShape(TCursor ACursor, const String& AShape)
+{
+    CursorShapes().Shapes[ACursor] = AShape;
+}
 
 TShiftState KeyboardStateToShiftState()
 {
@@ -175,8 +232,8 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
     FWidth = AWidth;
     FHeight = AHeight;
     Invalidate();
-    if (FParent != nullptr && FAlign != alNone)
-        FParent->Realign();
+    if (FParent != nullptr)
+        FParent->ControlBoundsChanged(this);
     if (Resized)
         Resize();
 }
@@ -189,8 +246,10 @@ void TControl::Resize()
 
 TPoint TControl::ClientOrigin() const
 {
-    if (FParent == nullptr)
-        return Point(FLeft, FTop);
+    if (FParent == nullptr) {
+        TRect Inset = TopLevelInset(this);
+        return Point(FLeft + Inset.Left, FTop + Inset.Top);
+    }
     TPoint Origin = FParent->ClientOrigin();
     return Point(Origin.X + FLeft, Origin.Y + FTop);
 }
@@ -225,8 +284,7 @@ void TControl::SetVisible(bool AValue)
     FVisible = AValue;
     Changed(CM_VISIBLECHANGED);
     if (FParent != nullptr) {
-        if (FAlign != alNone)
-            FParent->Realign();
+        FParent->ControlBoundsChanged(this);
         if (TWinControl* Top = TopLevel(); Top != nullptr && !AValue)
             Top->ControlGone(this);
     }
@@ -300,26 +358,31 @@ TWinControl* TControl::TopLevel() const
 TPoint TControl::OffsetInTopLevel() const
 {
     TPoint Offset;
-    for (const TControl* Control = this; Control->FParent != nullptr; Control = Control->FParent) {
+    const TControl* Control = this;
+    for (; Control->FParent != nullptr; Control = Control->FParent) {
         Offset.X += Control->FLeft;
         Offset.Y += Control->FTop;
     }
-    return Offset;
+    TRect Inset = TopLevelInset(Control);
+    return Point(Offset.X + Inset.Left, Offset.Y + Inset.Top);
 }
 
-TRect TControl::VisibleRectInTopLevel() const
+TRect TControl::VisibleRectInTopLevel(bool AClientOnly) const
 {
     TPoint Offset = OffsetInTopLevel();
-    TRect Visible = Rect(Offset.X, Offset.Y, Offset.X + ClientWidth(), Offset.Y + ClientHeight());
+    TRect Visible = AClientOnly ? Rect(Offset.X, Offset.Y, Offset.X + ClientWidth(), Offset.Y + ClientHeight())
+                                : Rect(Offset.X, Offset.Y, Offset.X + FWidth, Offset.Y + FHeight);
     if (FParent != nullptr)
-        Visible = Intersect(Visible, FParent->VisibleRectInTopLevel());
+        Visible = Intersect(Visible, FParent->VisibleRectInTopLevel(true));
     return Visible;
 }
 
 void TControl::Invalidate()
 {
-    if (TWinControl* Top = TopLevel(); Top != nullptr && Top != this)
-        Top->Invalidate();
+    if (TWinControl* Top = TopLevel(); Top != nullptr && Top != this) {
+        TPoint Offset = OffsetInTopLevel();
+        Top->InvalidateWindowRect(Rect(Offset.X, Offset.Y, Offset.X + FWidth, Offset.Y + FHeight));
+    }
 }
 
 void TControl::Update()
@@ -485,8 +548,33 @@ bool TControlCanvas::AcquireTarget(TCanvasTarget& ATarget)
     ATarget.Height = Surface.Height;
     ATarget.Stride = Surface.Width * 4;
     ATarget.Origin = Offset;
+    if (Top->FPaintTarget == &Top->FSurface)
+        Visible = Intersect(Visible, Top->FPaintClip);
     ATarget.Clip = Rect(Visible.Left - Offset.X, Visible.Top - Offset.Y, Visible.Right - Offset.X,
                         Visible.Bottom - Offset.Y);
+    return true;
+}
+
+// ---- TWindowCanvas -----------------------------------------------------------------------
+
+void TWindowCanvas::Construct(TWinControl* AControl)
+{
+    inherited::Construct();
+    FControl = AControl;
+}
+
+bool TWindowCanvas::AcquireTarget(TCanvasTarget& ATarget)
+{
+    TWinControl* Top = FControl->TopLevel();
+    if (Top == nullptr || Top->FPaintTarget->Bits.empty())
+        return false;
+    TWinControl::TSurface& Surface = *Top->FPaintTarget;
+    ATarget.Bits = Surface.Bits.data();
+    ATarget.Width = Surface.Width;
+    ATarget.Height = Surface.Height;
+    ATarget.Stride = Surface.Width * 4;
+    ATarget.Origin = TPoint();
+    ATarget.Clip = Top->FPaintTarget == &Top->FSurface ? Top->FPaintClip : Rect(0, 0, Surface.Width, Surface.Height);
     return true;
 }
 
@@ -501,9 +589,19 @@ TWinControl::~TWinControl()
 
 HWND TWinControl::Handle()
 {
-    if (FHandle == nullptr)
+    if (FHandle == nullptr) {
         FHandle = CreateWindowHandle();
+        if (Parent() == nullptr)
+            UpdateNonClient();
+    }
     return FHandle;
+}
+
+void TWinControl::CreateParams(TCreateParams& AParams)
+{
+    AParams.Caption = Text();
+    AParams.Bounds = BoundsRect();
+    AParams.Style = WS_CLIPCHILDREN | (Parent() == nullptr ? WS_POPUP : 0);
 }
 
 HWND TWinControl::CreateWindowHandle()
@@ -511,7 +609,14 @@ HWND TWinControl::CreateWindowHandle()
     TWndMethod Method = TWndMethod::Bind<&TWinControl::MainWndProc>(this);
     if (Parent() != nullptr)
         return AllocateHWnd(Method);
-    return CreateTopLevelWindow(ClassName(), Text(), nullptr, BoundsRect(), Method);
+    TCreateParams Params;
+    CreateParams(Params);
+    HWND Wnd = CreateTopLevelWindow(ClassName(), Params.Caption, Params.WndParent, Params.Bounds, Method);
+    SetWindowLongPtrW(Wnd, GWL_STYLE, Params.Style);
+    SetWindowLongPtrW(Wnd, GWL_EXSTYLE, Params.ExStyle);
+    if (Params.ExStyle & WS_EX_TOPMOST)
+        SetWindowPos(Wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return Wnd;
 }
 
 void TWinControl::DestroyHandle()
@@ -583,6 +688,12 @@ TControl* TWinControl::ControlAtPos(TPoint APoint) const
     return nullptr;
 }
 
+void TWinControl::ControlBoundsChanged(TControl* AControl)
+{
+    if (AControl->FAlign != alNone)
+        Realign();
+}
+
 void TWinControl::EnableAlign()
 {
     if (--FAlignLevel == 0 && FAlignPending)
@@ -597,16 +708,18 @@ void TWinControl::Realign()
     }
     FAlignPending = false;
     ++FAlignLevel;   // the children's SetBounds would call back in
-    AlignControls();
+    TRect Area = ClientRect();
+    AdjustClientRect(Area);
+    AlignControls(Area);
     --FAlignLevel;
     Invalidate();
 }
 
 // Top, bottom, left, right, then client controls each take their strip of what is left;
 // controls of one alignment keep the order of their positions.
-void TWinControl::AlignControls()
+void TWinControl::AlignControls(TRect& ARect)
 {
-    TRect Rest = ClientRect();
+    TRect& Rest = ARect;
     for (TAlign Align : {alTop, alBottom, alLeft, alRight, alClient}) {
         std::vector<TControl*> Aligned;
         for (TControl* Control : FControls)
@@ -655,8 +768,32 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
     bool Resized = std::max(AWidth, 0) != Width() || std::max(AHeight, 0) != Height();
     inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
+    if (Resized && Parent() == nullptr && FHandle != nullptr)
+        UpdateNonClient();
     if (Resized)
         Realign();
+}
+
+TRect TWinControl::ClientRect() const
+{
+    if (Parent() != nullptr)
+        return inherited::ClientRect();
+    const TRect& I = FNonClientInset;
+    return Rect(0, 0, std::max(0, Width() - I.Left - I.Right), std::max(0, Height() - I.Top - I.Bottom));
+}
+
+void TWinControl::UpdateNonClient()
+{
+    TRect Window = Rect(0, 0, Width(), Height());
+    TRect Client = Window;
+    Perform(WM_NCCALCSIZE, 0, reinterpret_cast<LPARAM>(&Client));
+    Client = Intersect(Client, Window);
+    TRect Inset = Rect(Client.Left, Client.Top, Window.Right - Client.Right, Window.Bottom - Client.Bottom);
+    if (Inset == FNonClientInset)
+        return;
+    FNonClientInset = Inset;
+    Realign();
+    Invalidate();
 }
 
 int TWinControl::TabOrder() const
@@ -810,6 +947,8 @@ void TWinControl::WndProc(TMessage& AMessage)
             Child->Perform(AMessage.Msg == CM_FONTCHANGED ? CM_PARENTFONTCHANGED : CM_PARENTCOLORCHANGED, 0, 0);
         return;
     default:
+        if (Parent() == nullptr && FHandle != nullptr)
+            DefaultNonClient(AMessage);
         inherited::WndProc(AMessage);
     }
 }
@@ -820,9 +959,11 @@ void TWinControl::MainWndProc(TMessage& AMessage)
 {
     try {
         if (Parent() == nullptr && IsMouseMessage(AMessage.Msg))
-            RouteMouse(AMessage);
-        else if (Parent() == nullptr && AMessage.Msg == WM_MOUSEWHEEL)
+            RouteWindowMouse(AMessage);
+        else if (Parent() == nullptr && (AMessage.Msg == WM_MOUSEWHEEL || AMessage.Msg == WM_MOUSEHWHEEL))
             RouteWheel(AMessage);
+        else if (Parent() == nullptr && AMessage.Msg == WM_MOUSELEAVE)
+            SetHovered(nullptr);
         else if (Parent() == nullptr && IsKeyMessage(AMessage.Msg))
             RouteKey(AMessage);
         else if (AMessage.Msg == WM_PAINT)
@@ -848,6 +989,118 @@ TControl* TWinControl::DeepestControlAt(TPoint APoint, TPoint& ALocal)
         Found = Child;
     }
     return Found;
+}
+
+// A mouse message of the screen, in window coordinates: the hit test decides whether it is
+// the client's or the frame's, which then hears it as a non-client message.
+void TWinControl::RouteWindowMouse(TMessage& AMessage)
+{
+    TPoint At = MouseLParamPoint(AMessage.LParam);
+    TPoint OnScreen = Point(Left() + At.X, Top() + At.Y);
+    LRESULT Hit = HTCLIENT;
+    if (FCaptured == nullptr)
+        Hit = Perform(WM_NCHITTEST, 0, MakeMouseLParam(OnScreen.X, OnScreen.Y));
+    if (Hit == HTCLIENT) {
+        TMessage Client{AMessage.Msg, AMessage.WParam,
+                        MakeMouseLParam(At.X - FNonClientInset.Left, At.Y - FNonClientInset.Top), 0};
+        RouteMouse(Client);
+        AMessage.Result = Client.Result;
+    } else {
+        if (AMessage.Msg == WM_MOUSEMOVE)
+            SetHovered(nullptr);
+        AMessage.Result = Perform(AMessage.Msg - kNonClientMouseOffset, static_cast<WPARAM>(Hit),
+                                  MakeMouseLParam(OnScreen.X, OnScreen.Y));
+    }
+    if (AMessage.Msg == WM_MOUSEMOVE && FHandle != nullptr)
+        UpdateCursor(Hit);
+}
+
+// The pointer takes the shape of the frame part under it, or of the control (the nearest
+// parent with a cursor of its own).
+void TWinControl::UpdateCursor(LRESULT AHitCode)
+{
+    String Shape = HitCodeShape(AHitCode);
+    if (AHitCode == HTCLIENT) {
+        const TControl* Control = FCaptured != nullptr ? FCaptured : FHovered;
+        while (Control != nullptr && Control->Cursor() == crDefault)
+            Control = Control->Parent();
+        Shape = CursorShape(Control != nullptr ? Control->Cursor() : crDefault);
+    }
+    SetWindowCursor(FHandle, Shape);
+}
+
+void TWinControl::DefaultNonClient(TMessage& AMessage)
+{
+    TPoint At = MouseLParamPoint(AMessage.LParam);
+    auto Command = [&](WPARAM ACommand) { Perform(WM_SYSCOMMAND, ACommand, AMessage.LParam); };
+    switch (AMessage.Msg) {
+    case WM_NCHITTEST: {
+        TPoint Local = Point(At.X - Left(), At.Y - Top());
+        bool InClient = Contains(Rect(FNonClientInset.Left, FNonClientInset.Top, Width() - FNonClientInset.Right,
+                                      Height() - FNonClientInset.Bottom),
+                                 Local);
+        AMessage.Result = InClient ? HTCLIENT : Contains(Rect(0, 0, Width(), Height()), Local) ? HTBORDER : HTNOWHERE;
+        break;
+    }
+    case WM_NCACTIVATE:
+        AMessage.Result = 1;
+        if (FNonClientInset != TRect{})
+            InvalidateWindowRect(Rect(0, 0, Width(), Height()));
+        break;
+    case WM_NCLBUTTONDOWN:
+        FNonClientPressed = static_cast<LRESULT>(AMessage.WParam);
+        if (FNonClientPressed == HTCAPTION)
+            Command(SC_MOVE | HTCAPTION);
+        else if (FNonClientPressed >= HTLEFT && FNonClientPressed <= HTBOTTOMRIGHT)
+            Command(SC_SIZE | (FNonClientPressed - HTLEFT + 1));
+        break;
+    case WM_NCLBUTTONUP: {
+        // A caption button acts when the button comes up over the one it went down on.
+        LRESULT Hit = std::exchange(FNonClientPressed, HTNOWHERE);
+        if (Hit != static_cast<LRESULT>(AMessage.WParam))
+            break;
+        if (Hit == HTCLOSE)
+            Command(SC_CLOSE);
+        else if (Hit == HTMINBUTTON)
+            Command(SC_MINIMIZE);
+        else if (Hit == HTMAXBUTTON)
+            Command(IsZoomed(FHandle) ? SC_RESTORE : SC_MAXIMIZE);
+        else if (Hit == HTHELP)
+            Command(SC_CONTEXTHELP);
+        break;
+    }
+    case WM_NCLBUTTONDBLCLK:
+        if (AMessage.WParam == HTCAPTION)
+            Command(IsZoomed(FHandle) ? SC_RESTORE : SC_MAXIMIZE);
+        else if (AMessage.WParam == HTSYSMENU)
+            Command(SC_CLOSE);
+        break;
+    case WM_NCRBUTTONUP:
+        if (AMessage.WParam == HTCAPTION || AMessage.WParam == HTSYSMENU)
+            Perform(WM_SYSMENU, AMessage.WParam, AMessage.LParam);
+        break;
+    case WM_SYSCOMMAND: {
+        WPARAM Command = AMessage.WParam & 0xFFF0;
+        TPoint From = At;
+        if (AMessage.LParam == 0)
+            GetCursorPos(From);   // from the keyboard: where the pointer is
+        if (Command == SC_MOVE)
+            DragWindow(FHandle, HTCAPTION, From);
+        else if (Command == SC_SIZE && (AMessage.WParam & 0xF) != 0)
+            DragWindow(FHandle, static_cast<int>(HTLEFT - 1 + (AMessage.WParam & 0xF)), From);
+        else if (Command == SC_MINIMIZE)
+            ShowWindow(FHandle, SW_MINIMIZE);
+        else if (Command == SC_MAXIMIZE)
+            ShowWindow(FHandle, SW_MAXIMIZE);
+        else if (Command == SC_RESTORE)
+            ShowWindow(FHandle, SW_RESTORE);
+        else if (Command == SC_CLOSE)
+            Perform(WM_CLOSE, 0, 0);
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 void TWinControl::RouteMouse(TMessage& AMessage)
@@ -970,6 +1223,14 @@ void TWinControl::Invalidate()
         inherited::Invalidate();
         return;
     }
+    InvalidateWindowRect(Rect(0, 0, Width(), Height()));
+}
+
+// Marks part of a top-level control's window; the paint that follows paints and hands on to
+// the screen only what was marked.
+void TWinControl::InvalidateWindowRect(const TRect& ARect)
+{
+    FInvalidRect = Union(FInvalidRect, Intersect(ARect, Rect(0, 0, Width(), Height())));
     if (FPaintPending)
         return;
     FPaintPending = true;
@@ -990,13 +1251,32 @@ void TWinControl::Update()
 void TWinControl::PaintNow()
 {
     FPaintPending = false;
-    TSurface& Surface = *FPaintTarget;
-    size_t Size = size_t(Width()) * size_t(Height()) * 4;
-    Surface.Width = Width();
-    Surface.Height = Height();
-    Surface.Bits.assign(Size, 0);
-    if (Size != 0)
-        PaintControl();
+    TSurface& Surface = FSurface;
+    TRect Whole = Rect(0, 0, Width(), Height());
+    TRect Dirty = Intersect(FInvalidRect, Whole);
+    FInvalidRect = TRect{};
+    if (Surface.Width != Width() || Surface.Height != Height() || Surface.Bits.empty()) {
+        Surface.Width = Width();
+        Surface.Height = Height();
+        Surface.Bits.assign(size_t(Width()) * size_t(Height()) * 4, 0);
+        Dirty = Whole;
+    }
+    if (Dirty.Width() <= 0 || Dirty.Height() <= 0)
+        return;
+    for (int Y = Dirty.Top; Y < Dirty.Bottom; ++Y)
+        std::memset(&Surface.Bits[(size_t(Y) * Surface.Width + Dirty.Left) * 4], 0, size_t(Dirty.Width()) * 4);
+    FPaintClip = Dirty;
+    struct TRestoreClip {
+        TRect& Clip;
+        TRect Whole;
+        ~TRestoreClip() { Clip = Whole; }
+    } Restore{FPaintClip, Whole};
+    if (FNonClientInset != TRect{})
+        Perform(WM_NCPAINT, 1, 0);
+    PaintControl();
+    if (FHandle != nullptr)
+        UpdateWindowSurface(FHandle, TXSurfaceView{Surface.Bits.data(), Surface.Width, Surface.Height, Surface.Width * 4},
+                            Dirty);
 }
 
 // The control's face, then its graphic children, then its windowed children, each in
@@ -1013,7 +1293,8 @@ void TWinControl::PaintControl()
 void TWinControl::PaintWindow()
 {
     TControlCanvas* Canvas = TControlCanvas::Create(this);
-    Canvas->Brush()->SetColor(Color());
+    // System colours as the active style paints them.
+    Canvas->Brush()->SetColor(StyleServices()->GetSystemColor(Color()));
     Canvas->FillRect(ClientRect());
     Canvas->Free();
 }
@@ -1028,6 +1309,8 @@ void TWinControl::PaintTo(TCanvas* ACanvas, int AX, int AY)
     Surface.Height = Top->Height();
     Surface.Bits.assign(size_t(Surface.Width) * size_t(Surface.Height) * 4, 0);
     try {
+        if (this == Top && FNonClientInset != TRect{})
+            Perform(WM_NCPAINT, 1, 0);
         PaintControl();
     } catch (...) {
         Top->FPaintTarget = Saved;
@@ -1035,7 +1318,8 @@ void TWinControl::PaintTo(TCanvas* ACanvas, int AX, int AY)
     }
     Top->FPaintTarget = Saved;
 
-    TPoint Offset = OffsetInTopLevel();
+    // A top-level control's picture is its whole window, frame included.
+    TPoint Offset = this == Top ? TPoint() : OffsetInTopLevel();
     TBitmap* Image = TBitmap::Create();
     Image->SetPixelFormat(pf32bit);
     Image->SetSize(Width(), Height());

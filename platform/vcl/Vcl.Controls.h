@@ -14,34 +14,12 @@
 #include "Vcl.Graphics.h"
 #include "Win.Keyboard.h"
 #include "Win.Messages.h"
+#include "Win.WindowMessages.h"
 
 class TWinControl;
 
 // ---- Messages ----------------------------------------------------------------------------
 
-inline constexpr UINT WM_SIZE = 0x0005;
-inline constexpr UINT WM_SETFOCUS = 0x0007;
-inline constexpr UINT WM_KILLFOCUS = 0x0008;
-inline constexpr UINT WM_PAINT = 0x000F;
-inline constexpr UINT WM_CLOSE = 0x0010;
-inline constexpr UINT WM_KEYDOWN = 0x0100;
-inline constexpr UINT WM_KEYUP = 0x0101;
-// wParam a character (a Unicode code point).
-inline constexpr UINT WM_CHAR = 0x0102;
-// Mouse messages: lParam the point in the receiver's client coordinates (x low word, y high
-// word, both signed), wParam the MK_ flags.
-inline constexpr UINT WM_MOUSEMOVE = 0x0200;
-inline constexpr UINT WM_LBUTTONDOWN = 0x0201;
-inline constexpr UINT WM_LBUTTONUP = 0x0202;
-inline constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
-inline constexpr UINT WM_RBUTTONDOWN = 0x0204;
-inline constexpr UINT WM_RBUTTONUP = 0x0205;
-inline constexpr UINT WM_MBUTTONDOWN = 0x0207;
-inline constexpr UINT WM_MBUTTONUP = 0x0208;
-// wParam: the MK_ flags in the low word, the signed distance (120 a notch, away from the user
-// positive) in the high word; lParam the point in screen coordinates.
-inline constexpr UINT WM_MOUSEWHEEL = 0x020A;
-inline constexpr int WHEEL_DELTA = 120;
 // What keys a control takes itself rather than leave to the dialog handling: answer of
 // WM_GETDLGCODE, DLGC_ flags.
 inline constexpr UINT WM_GETDLGCODE = 0x0087;
@@ -49,12 +27,6 @@ inline constexpr LRESULT DLGC_WANTARROWS = 0x0001;
 inline constexpr LRESULT DLGC_WANTTAB = 0x0002;
 inline constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
 inline constexpr LRESULT DLGC_WANTCHARS = 0x0080;
-
-inline constexpr WPARAM MK_LBUTTON = 0x0001;
-inline constexpr WPARAM MK_RBUTTON = 0x0002;
-inline constexpr WPARAM MK_SHIFT = 0x0004;
-inline constexpr WPARAM MK_CONTROL = 0x0008;
-inline constexpr WPARAM MK_MBUTTON = 0x0010;
 
 // The component messages: the control's own notices of what changed on it or under the mouse.
 inline constexpr UINT CM_BASE = 0xB000;
@@ -82,25 +54,40 @@ inline constexpr UINT CN_COMMAND = CN_BASE + 0x0111;
 // lParam points to an NMHDR (or a structure that starts with one, by its code).
 inline constexpr UINT CN_NOTIFY = CN_BASE + 0x004E;
 
-// lParam of a mouse message at (AX, AY).
-constexpr LPARAM MakeMouseLParam(int AX, int AY)
-{
-    return LPARAM((uint32_t(uint16_t(int16_t(AX))) | (uint32_t(uint16_t(int16_t(AY))) << 16)));
-}
-constexpr TPoint MouseLParamPoint(LPARAM AParam)
-{
-    return TPoint{int16_t(uint16_t(AParam)), int16_t(uint16_t(AParam >> 16))};
-}
-
 // ---- Types -------------------------------------------------------------------------------
 
 // A mouse cursor id: the system's are negative, a program's own positive.
 using TCursor = int16_t;
 inline constexpr TCursor crDefault = 0;
+inline constexpr TCursor crNone = -1;
+inline constexpr TCursor crArrow = -2;
+inline constexpr TCursor crCross = -3;
+inline constexpr TCursor crIBeam = -4;
 inline constexpr TCursor crSizeNESW = -6;
 inline constexpr TCursor crSizeNS = -7;
 inline constexpr TCursor crSizeNWSE = -8;
 inline constexpr TCursor crSizeWE = -9;
+inline constexpr TCursor crUpArrow = -10;
+inline constexpr TCursor crHourGlass = -11;
+inline constexpr TCursor crNo = -18;
+inline constexpr TCursor crAppStart = -19;
+inline constexpr TCursor crHelp = -20;
+inline constexpr TCursor crHandPoint = -21;
+inline constexpr TCursor crSizeAll = -22;
+
+// The name of the cursor's shape in the desktop's cursor theme ("default", "pointer", ...). A
+// program's own cursors are named with RegisterCursorShape; unknown ids are "default".
+String CursorShape(TCursor ACursor);
+void RegisterCursorShape(TCursor ACursor, const String& AShape);
+
+// What a windowed control asks of its window when the window is made.
+struct TCreateParams {
+    String Caption;
+    uint32_t Style = 0;     // WS_ flags
+    uint32_t ExStyle = 0;   // WS_EX_ flags
+    TRect Bounds;
+    HWND WndParent = nullptr;   // the owner of a top-level window
+};
 
 X_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient);
 X_ENUM(TControlStyleItem, csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed,
@@ -253,8 +240,9 @@ protected:
     // The control's client (0, 0) in its top-level control's client coordinates.
     TPoint OffsetInTopLevel() const;
     // The part of the top-level control's client area the control may paint, in that
-    // control's coordinates: its client area cut by its parents'.
-    TRect VisibleRectInTopLevel() const;
+    // control's coordinates: its bounds (or only its client area) cut by its parents' client
+    // areas.
+    TRect VisibleRectInTopLevel(bool AClientOnly = false) const;
 
 private:
     friend class TWinControl;
@@ -367,13 +355,18 @@ public:
     void Invalidate() override;
     void Update() override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    // A top-level control's client area is its window less the frame it draws itself.
+    TRect ClientRect() const override;
+    // The frame the window draws itself round its client area (WM_NCCALCSIZE's answer).
+    TRect NonClientInset() const { return FNonClientInset; }
 
 protected:
     TWinControl() = default;
     ~TWinControl() override;
 
     void WndProc(TMessage& AMessage) override;
-    // Makes the window; a form overrides it for its top-level window.
+    // The window's styles; CreateWindowHandle makes the window from them.
+    virtual void CreateParams(TCreateParams& AParams);
     virtual HWND CreateWindowHandle();
     void DestroyHandle();
     // Paints the control's own face: its colour; TCustomControl adds Paint.
@@ -388,6 +381,18 @@ protected:
     virtual bool PreviewKey(TMessage&) { return false; }
     // The top-level window procedure: routes input to the controls and paints.
     void MainWndProc(TMessage& AMessage);
+    // What a top-level window does with the non-client messages it does not handle itself:
+    // hit tests answer the client area, presses on the caption and edges drag the window,
+    // the caption buttons run their system commands, and WM_SYSCOMMAND does what it says.
+    void DefaultNonClient(TMessage& AMessage);
+    // Asks WM_NCCALCSIZE again, after a change of the frame.
+    void UpdateNonClient();
+    // A child moved, resized, showed or hid: aligned children are placed again.
+    virtual void ControlBoundsChanged(TControl* AControl);
+    // The part of the client area the aligned children share (less borders and captions).
+    virtual void AdjustClientRect(TRect&) const {}
+    // Places the aligned children in ARect, the adjusted client area; flow panels place all.
+    virtual void AlignControls(TRect& ARect);
     // Performs the message on this control and then its visible, enabled descendants, depth
     // first in z-order, until one answers non-zero (CM_DIALOGKEY, CM_DIALOGCHAR).
     void BroadcastUntilHandled(TMessage& AMessage);
@@ -395,6 +400,7 @@ protected:
 private:
     friend class TControl;
     friend class TControlCanvas;
+    friend class TWindowCanvas;
     struct TSurface {
         std::vector<uint8_t> Bits;
         int Width = 0;
@@ -402,9 +408,11 @@ private:
     };
     void InsertControl(TControl* AControl);
     void RemoveControl(TControl* AControl);
-    void AlignControls();
     void PaintNow();
+    void InvalidateWindowRect(const TRect& ARect);
+    void RouteWindowMouse(TMessage& AMessage);
     void RouteMouse(TMessage& AMessage);
+    void UpdateCursor(LRESULT AHitCode);
     void RouteKey(TMessage& AMessage);
     void RouteWheel(TMessage& AMessage);
     bool DialogKey(TWinControl* ATarget, WPARAM AKey);
@@ -430,9 +438,28 @@ private:
     TSurface FSurface;
     TSurface* FPaintTarget = &FSurface;   // PaintTo points it elsewhere for a moment
     bool FPaintPending = false;
+    TRect FInvalidRect;   // window coordinates; empty when nothing is marked
+    TRect FPaintClip;     // what the paint under way may change, window coordinates
+    TRect FNonClientInset;
+    LRESULT FNonClientPressed = HTNOWHERE;
     TControl* FHovered = nullptr;
     TControl* FCaptured = nullptr;
     TWinControl* FFocused = nullptr;
+};
+
+// A canvas on a top-level control's whole window, frame included: for WM_NCPAINT.
+class TWindowCanvas : public TCanvas {
+    X_CLASS(TWindowCanvas, TCanvas)
+public:
+    TWinControl* Control() const { return FControl; }
+
+protected:
+    TWindowCanvas() = default;
+    void Construct(TWinControl* AControl);
+    bool AcquireTarget(TCanvasTarget& ATarget) override;
+
+private:
+    TWinControl* FControl = nullptr;
 };
 
 // ---- Painted controls --------------------------------------------------------------------

@@ -58,10 +58,128 @@ void TCustomForm::BeforeDestruction()
     inherited::BeforeDestruction();
 }
 
+// The frame of each border style, as Windows draws it; the desktop's manager draws it here.
+void TCustomForm::CreateParams(TCreateParams& AParams)
+{
+    inherited::CreateParams(AParams);
+    AParams.WndParent = Application->Handle();
+    uint32_t Style = WS_CLIPCHILDREN, ExStyle = 0;
+    switch (FBorderStyle) {
+    case bsNone: Style |= WS_POPUP; break;
+    case bsSingle: Style |= WS_CAPTION | WS_BORDER; break;
+    case bsSizeable: Style |= WS_CAPTION | WS_THICKFRAME; break;
+    case bsDialog: Style |= WS_CAPTION; ExStyle |= WS_EX_DLGMODALFRAME; break;
+    case bsToolWindow: Style |= WS_CAPTION; ExStyle |= WS_EX_TOOLWINDOW; break;
+    case bsSizeToolWin: Style |= WS_CAPTION | WS_THICKFRAME; ExStyle |= WS_EX_TOOLWINDOW; break;
+    }
+    if (FBorderStyle != bsNone && FBorderIcons.Contains(biSystemMenu)) {
+        Style |= WS_SYSMENU;
+        if (FBorderStyle != bsDialog && FBorderStyle != bsToolWindow && FBorderStyle != bsSizeToolWin) {
+            if (FBorderIcons.Contains(biMinimize))
+                Style |= WS_MINIMIZEBOX;
+            if (FBorderIcons.Contains(biMaximize))
+                Style |= WS_MAXIMIZEBOX;
+        }
+        if (FBorderIcons.Contains(biHelp))
+            ExStyle |= WS_EX_CONTEXTHELP;
+    }
+    if (FFormStyle == fsStayOnTop)
+        ExStyle |= WS_EX_TOPMOST;
+    if (FAlphaBlend)
+        ExStyle |= WS_EX_LAYERED;
+    AParams.Style = Style;
+    AParams.ExStyle = ExStyle;
+}
+
 HWND TCustomForm::CreateWindowHandle()
 {
-    return CreateTopLevelWindow(ClassName(), Caption(), Application->Handle(), BoundsRect(),
-                                TWndMethod::Bind<&TCustomForm::MainWndProc>(this));
+    TCreateParams Params;
+    CreateParams(Params);
+    HWND Wnd = CreateTopLevelWindow(ClassName(), Params.Caption, Params.WndParent, Params.Bounds,
+                                    TWndMethod::Bind<&TCustomForm::MainWndProc>(this));
+    SetWindowLongPtrW(Wnd, GWL_STYLE, Params.Style);
+    SetWindowLongPtrW(Wnd, GWL_EXSTYLE, Params.ExStyle);
+    if (Params.ExStyle & WS_EX_TOPMOST)
+        SetWindowPos(Wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (FAlphaBlend)
+        SetLayeredWindowAttributes(Wnd, 0, FAlphaBlendValue, LWA_ALPHA);
+    return Wnd;
+}
+
+void TCustomForm::UpdateWindowStyles()
+{
+    if (!HandleAllocated())
+        return;
+    TCreateParams Params;
+    CreateParams(Params);
+    SetWindowLongPtrW(Handle(), GWL_STYLE, Params.Style);
+    SetWindowLongPtrW(Handle(), GWL_EXSTYLE, Params.ExStyle);
+    SetWindowPos(Handle(), (Params.ExStyle & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    UpdateAlpha();
+    UpdateNonClient();
+}
+
+void TCustomForm::UpdateAlpha()
+{
+    if (HandleAllocated() && FAlphaBlend)
+        SetLayeredWindowAttributes(Handle(), 0, FAlphaBlendValue, LWA_ALPHA);
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle AValue)
+{
+    if (FBorderStyle == AValue)
+        return;
+    FBorderStyle = AValue;
+    UpdateWindowStyles();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons AValue)
+{
+    if (FBorderIcons == AValue)
+        return;
+    FBorderIcons = AValue;
+    UpdateWindowStyles();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle AValue)
+{
+    if (FFormStyle == AValue)
+        return;
+    FFormStyle = AValue;
+    UpdateWindowStyles();
+}
+
+void TCustomForm::SetAlphaBlend(bool AValue)
+{
+    if (FAlphaBlend == AValue)
+        return;
+    FAlphaBlend = AValue;
+    UpdateWindowStyles();
+}
+
+void TCustomForm::SetAlphaBlendValue(uint8_t AValue)
+{
+    if (FAlphaBlendValue == AValue)
+        return;
+    FAlphaBlendValue = AValue;
+    UpdateAlpha();
+}
+
+// Takes the bounds the screen gave the window, without handing them back to it.
+void TCustomForm::TakeScreenBounds()
+{
+    TRect Bounds;
+    if (!GetWindowRect(Handle(), Bounds) || Bounds == BoundsRect())
+        return;
+    FTakingScreenBounds = true;
+    try {
+        SetBounds(Bounds.Left, Bounds.Top, Bounds.Width(), Bounds.Height());
+    } catch (...) {
+        FTakingScreenBounds = false;
+        throw;
+    }
+    FTakingScreenBounds = false;
 }
 
 bool TCustomForm::Showing() const
@@ -72,7 +190,7 @@ bool TCustomForm::Showing() const
 void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
     inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
-    if (HandleAllocated())
+    if (HandleAllocated() && !FTakingScreenBounds)
         MoveWindow(Handle(), BoundsRect());
 }
 
@@ -101,6 +219,13 @@ void TCustomForm::WndProc(TMessage& AMessage)
         break;
     case WM_CLOSE:
         Close();
+        return;
+    case WM_MOVE:
+    case WM_SIZE:
+        TakeScreenBounds();
+        break;
+    case WM_ACTIVATE:
+        SetActive(AMessage.WParam != WA_INACTIVE);
         return;
     case CM_RELEASE:
         Free();
@@ -215,6 +340,9 @@ TModalResult TCustomForm::ShowModal()
     FModalResult = mrNone;
     // A quit that arrives while the form runs cancels it.
     bool WasTerminated = Application->Terminated();
+    // The screen keeps the form above the window it was opened from.
+    HWND Owner = GActiveForm != nullptr && GActiveForm != this ? GActiveForm->Handle() : Application->Handle();
+    SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<intptr_t>(Owner));
     try {
         Show();
         while (true) {

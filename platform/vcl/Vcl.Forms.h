@@ -40,14 +40,20 @@ class TCustomForm : public TWinControl, public TApplicationForm {
     X_CLASS(TCustomForm, TWinControl)
 public:
     TFormBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TFormBorderStyle AValue) { FBorderStyle = AValue; }
+    void SetBorderStyle(TFormBorderStyle AValue);
     TBorderIcons BorderIcons() const { return FBorderIcons; }
-    void SetBorderIcons(TBorderIcons AValue) { FBorderIcons = AValue; }
+    void SetBorderIcons(TBorderIcons AValue);
     // Where the form goes when it is first shown.
     TPosition Position() const { return FPosition; }
     void SetPosition(TPosition AValue) { FPosition = AValue; }
     TFormStyle FormStyle() const { return FFormStyle; }
-    void SetFormStyle(TFormStyle AValue) { FFormStyle = AValue; }
+    // fsStayOnTop keeps the form above other programs' windows.
+    void SetFormStyle(TFormStyle AValue);
+    // The whole form's opacity, AlphaBlendValue (0 to 255), while AlphaBlend is on.
+    bool AlphaBlend() const { return FAlphaBlend; }
+    void SetAlphaBlend(bool AValue);
+    uint8_t AlphaBlendValue() const { return FAlphaBlendValue; }
+    void SetAlphaBlendValue(uint8_t AValue);
     // The form sees key messages before its focused control.
     bool KeyPreview() const { return FKeyPreview; }
     void SetKeyPreview(bool AValue) { FKeyPreview = AValue; }
@@ -104,6 +110,7 @@ protected:
     void Construct(TComponent* AOwner) override;
 
     void WndProc(TMessage& AMessage) override;
+    void CreateParams(TCreateParams& AParams) override;
     HWND CreateWindowHandle() override;
     bool PreviewKey(TMessage& AMessage) override;
     virtual void DoCreate();
@@ -121,6 +128,11 @@ private:
     void VisibleChanging();
     void PlaceForShow();
     void SetActive(bool AValue);
+    // Hands changed styles to the window that exists already.
+    void UpdateWindowStyles();
+    void UpdateAlpha();
+    // The screen moved or sized the window.
+    void TakeScreenBounds();
 
     TFormBorderStyle FBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons = {biSystemMenu, biMinimize, biMaximize};
@@ -130,6 +142,9 @@ private:
     bool FActive = false;
     bool FModal = false;
     bool FPlaced = false;
+    bool FAlphaBlend = false;
+    uint8_t FAlphaBlendValue = 255;
+    bool FTakingScreenBounds = false;
     TModalResult FModalResult = mrNone;
     TNotifyEvent FOnCreate;
     TNotifyEvent FOnDestroy;

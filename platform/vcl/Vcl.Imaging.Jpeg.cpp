@@ -7,6 +7,7 @@
 #include <cstdio>   // jpeglib.h needs FILE
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include <algorithm>
 
@@ -16,6 +17,7 @@ struct TJpegError {
     jpeg_error_mgr Manager;
     jmp_buf Jump;
     char Message[JMSG_LENGTH_MAX] = {};
+    bool StrictEnd = false;   // a premature end of the data is an error
 };
 
 void ErrorExit(j_common_ptr AInfo)
@@ -25,14 +27,23 @@ void ErrorExit(j_common_ptr AInfo)
     std::longjmp(Error->Jump, 1);
 }
 
-// Warnings (a file cut short, extra bytes) are not failures: what decodes is kept.
+// Warnings (a file cut short, extra bytes) are not failures: what decodes is kept. A cut
+// file is one where the caller asked for a strict end.
 void IgnoreMessage(j_common_ptr) {}
+
+void EmitMessage(j_common_ptr AInfo, int ALevel)
+{
+    auto* Error = reinterpret_cast<TJpegError*>(AInfo->err);
+    if (ALevel < 0 && Error->StrictEnd && AInfo->err->msg_code == JWRN_JPEG_EOF)
+        ErrorExit(AInfo);
+}
 
 void InstallErrors(jpeg_common_struct* AInfo, TJpegError& AError)
 {
     AInfo->err = jpeg_std_error(&AError.Manager);
     AError.Manager.error_exit = ErrorExit;
     AError.Manager.output_message = IgnoreMessage;
+    AError.Manager.emit_message = EmitMessage;
 }
 
 [[noreturn]] void RaiseJpeg(const TJpegError& AError)
@@ -108,9 +119,11 @@ J_COLOR_SPACE OutputSpace(const jpeg_decompress_struct& AInfo, bool AGrayscale)
     return AInfo.jpeg_color_space == JCS_CMYK || AInfo.jpeg_color_space == JCS_YCCK ? JCS_CMYK : JCS_RGB;
 }
 
-void Decode(const TBytes& AData, TJPEGScale AScale, bool AGrayscale, TJPEGPerformance APerformance, TBitmap* ABitmap)
+void Decode(const TBytes& AData, TJPEGScale AScale, bool AGrayscale, TJPEGPerformance APerformance, bool AStrictEnd,
+            TBitmap* ABitmap)
 {
     TJpegReader Reader(AData);
+    Reader.Error.StrictEnd = AStrictEnd;
     jpeg_decompress_struct& Info = Reader.Info;
     if (setjmp(Reader.Error.Jump))
         RaiseJpeg(Reader.Error);
@@ -248,6 +261,15 @@ void TJPEGImage::SetGrayscale(bool AValue)
     Changed();
 }
 
+void TJPEGImage::SetStrictEnd(bool AValue)
+{
+    if (FStrictEnd == AValue)
+        return;
+    FStrictEnd = AValue;
+    FreeBitmap();
+    Changed();
+}
+
 void TJPEGImage::SetPerformance(TJPEGPerformance AValue)
 {
     if (FPerformance == AValue)
@@ -261,7 +283,7 @@ TBitmap* TJPEGImage::Bitmap()
 {
     if (FBitmap == nullptr && !FData.empty()) {
         auto Decoded = Owned(TBitmap::Create());
-        Decode(FData, FScale, FGrayscale, FPerformance, Decoded.get());
+        Decode(FData, FScale, FGrayscale, FPerformance, FStrictEnd, Decoded.get());
         FBitmap = Decoded.release();
     }
     return FBitmap;
@@ -306,6 +328,7 @@ void TJPEGImage::Assign(TPersistent* ASource)
         FScale = Source->FScale;
         FGrayscale = Source->FGrayscale;
         FPerformance = Source->FPerformance;
+        FStrictEnd = Source->FStrictEnd;
         FreeAndNil(FBitmap);
         if (Source->FBitmap != nullptr && FData.empty()) {
             FBitmap = TBitmap::Create();

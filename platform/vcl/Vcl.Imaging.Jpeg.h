@@ -29,9 +29,14 @@ public:
     void SetGrayscale(bool AValue);
     TJPEGPerformance Performance() const { return FPerformance; }
     void SetPerformance(TJPEGPerformance AValue);
+    // On, a file whose data ends before its picture does raises EJPEG instead of decoding
+    // with the rest grey: for callers that must not take a cut file for a picture.
+    bool StrictEnd() const { return FStrictEnd; }
+    void SetStrictEnd(bool AValue);
 
     // The decoded pixels (pf24bit) the picture draws from, decoded now when needed; nullptr
-    // when empty. Corrupt data raises EJPEG; a file cut short decodes with its rest grey.
+    // when empty. Corrupt data raises EJPEG; a file cut short decodes with its rest grey
+    // (unless StrictEnd).
     TBitmap* Bitmap();
     void DIBNeeded() { Bitmap(); }
     // Encodes the pixels again with the current quality and grey setting.
@@ -62,4 +67,5 @@ private:
     TJPEGScale FScale = jsFullSize;
     bool FGrayscale = false;
     TJPEGPerformance FPerformance = jpBestQuality;
+    bool FStrictEnd = false;
 };

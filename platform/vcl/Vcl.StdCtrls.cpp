@@ -10,47 +10,6 @@
 
 namespace {
 
-// Letters typed within this many milliseconds of each other search together.
-constexpr int64_t kTypeToFindPause = 1000;
-
-int64_t NowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-// The letters typed so far for a search, AKey added, or AKey alone after a pause.
-String TypedSoFar(String& ATyped, int64_t& ATypedAt, char32_t AKey)
-{
-    int64_t Now = NowMs();
-    if (Now - ATypedAt > kTypeToFindPause)
-        ATyped.clear();
-    ATypedAt = Now;
-    ATyped += FromChars(std::u32string(1, AKey));
-    return ATyped;
-}
-
-bool StartsWithText(const String& AText, const String& APrefix)
-{
-    return AText.size() >= APrefix.size() && CompareText(AText.substr(0, APrefix.size()), APrefix) == 0;
-}
-
-// The first item after AFrom (wrapping round) that starts with the typed text; a single letter
-// typed again steps on to the next item with that letter.
-int FindTyped(TStrings* AItems, int AFrom, const String& ATyped)
-{
-    int Count = AItems->Count();
-    bool Repeat = ATyped.size() > 1 && ATyped.find_first_not_of(ATyped[0]) == String::npos;
-    String Prefix = Repeat ? ATyped.substr(0, 1) : ATyped;
-    int Start = Repeat || ATyped.size() == 1 ? AFrom + 1 : std::max(AFrom, 0);
-    for (int I = 0; I < Count; ++I) {
-        int Index = (Start + I) % Count;
-        if (StartsWithText(AItems->Strings(Index), Prefix))
-            return Index;
-    }
-    return -1;
-}
-
 bool Within(const TRect& ARect, TPoint APoint)
 {
     return APoint.X >= ARect.Left && APoint.X < ARect.Right && APoint.Y >= ARect.Top && APoint.Y < ARect.Bottom;
@@ -62,6 +21,54 @@ TRect Inset(const TRect& ARect, int ADelta)
 }
 
 }  // namespace
+
+// ---- Type-to-find ------------------------------------------------------------------------
+
+namespace {
+
+// Letters typed within this many milliseconds of each other search together.
+constexpr int64_t kTypeToFindPause = 1000;
+
+int64_t NowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool StartsWithText(const String& AText, const String& APrefix)
+{
+    return AText.size() >= APrefix.size() && CompareText(AText.substr(0, APrefix.size()), APrefix) == 0;
+}
+
+}  // namespace
+
+String TypedSoFar(String& ATyped, int64_t& ATypedAt, char32_t AKey)
+{
+    int64_t Now = NowMs();
+    if (Now - ATypedAt > kTypeToFindPause)
+        ATyped.clear();
+    ATypedAt = Now;
+    ATyped += FromChars(std::u32string(1, AKey));
+    return ATyped;
+}
+
+int FindTyped(int ACount, const std::function<String(int)>& AText, int AFrom, const String& ATyped)
+{
+    bool Repeat = ATyped.size() > 1 && ATyped.find_first_not_of(ATyped[0]) == String::npos;
+    String Prefix = Repeat ? ATyped.substr(0, 1) : ATyped;
+    int Start = Repeat || ATyped.size() == 1 ? AFrom + 1 : std::max(AFrom, 0);
+    for (int I = 0; I < ACount; ++I) {
+        int Index = (Start + I) % ACount;
+        if (StartsWithText(AText(Index), Prefix))
+            return Index;
+    }
+    return -1;
+}
+
+int FindTyped(TStrings* AItems, int AFrom, const String& ATyped)
+{
+    return FindTyped(AItems->Count(), [AItems](int I) { return AItems->Strings(I); }, AFrom, ATyped);
+}
 
 // ---- Code points -------------------------------------------------------------------------
 

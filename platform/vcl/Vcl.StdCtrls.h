@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -612,6 +613,16 @@ private:
     TNotifyEvent FOnChange;
     TScrollEvent FOnScroll;
 };
+
+// ---- Type-to-find ------------------------------------------------------------------------
+
+// The letters typed so far for a search: AKey added, or AKey alone after a pause.
+String TypedSoFar(String& ATyped, int64_t& ATypedAt, char32_t AKey);
+// The first of ACount texts after AFrom (wrapping round) that starts with the typed letters,
+// letter case ignored; one letter typed again steps on to the next text with that letter.
+// -1 for none.
+int FindTyped(int ACount, const std::function<String(int)>& AText, int AFrom, const String& ATyped);
+int FindTyped(TStrings* AItems, int AFrom, const String& ATyped);
 
 // ---- Code points -------------------------------------------------------------------------
 

@@ -92,10 +92,16 @@ protected:
              MakeMouseLParam(Screen.X, Screen.Y));
     }
 
-    // A key pressed and released with the modifiers held, on the form's window (or AWindow).
+    static void Post(HWND AWnd, UINT AMsg, WPARAM AWParam, LPARAM ALParam)
+    {
+        PostMessageW(AWnd, AMsg, AWParam, ALParam);
+        Application->ProcessMessages();
+    }
+    // A key pressed and released with the modifiers held, on the form's window (or AWindow,
+    // which the key may close).
     void Press(UINT AKey, TShiftState AShift = {}, TWinControl* AWindow = nullptr)
     {
-        TWinControl* Window = AWindow != nullptr ? AWindow : FForm;
+        HWND Window = (AWindow != nullptr ? AWindow : FForm)->Handle();
         const std::pair<TShiftStateItem, UINT> Modifiers[] = {{ssShift, VK_SHIFT}, {ssCtrl, VK_CONTROL}, {ssAlt, VK_MENU}};
         for (auto [Item, Key] : Modifiers)
             if (AShift.Contains(Item))
@@ -114,8 +120,9 @@ protected:
     // The characters as the input method hands them over: one WM_CHAR per code point.
     void Type(const std::u32string& AText, TWinControl* AWindow = nullptr)
     {
+        HWND Window = (AWindow != nullptr ? AWindow : FForm)->Handle();
         for (char32_t C : AText)
-            Post(AWindow != nullptr ? AWindow : FForm, WM_CHAR, C, 0);
+            Post(Window, WM_CHAR, C, 0);
     }
 
     // The control's picture on the form (painted now).

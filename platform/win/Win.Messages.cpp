@@ -117,8 +117,12 @@ public:
     }
 
     // Owner thread only, as everything below.
+    void SetSource(TMessageSource* ASource) { FSource = ASource; }
+
     bool Peek(TMsg& AMsg, HWND AWnd, UINT AFilterMin, UINT AFilterMax, UINT ARemove)
     {
+        if (FSource != nullptr)
+            FSource->Dispatch();   // posts, so it runs before the lock is taken
         std::unique_lock Lock(FLock);
         ServeSent(Lock);
         FSerialSeen = FSerial;
@@ -145,7 +149,7 @@ public:
     void WaitAfterPeek(HWND AWnd, UINT AFilterMin, UINT AFilterMax)
     {
         std::unique_lock Lock(FLock);
-        SleepUntilChange(Lock, FSerialSeen, NextTimerDue(AWnd, AFilterMin, AFilterMax));
+        SleepUntilChange(Lock, FSerialSeen, NextTimerDue(AWnd, AFilterMin, AFilterMax), FSource);
     }
 
     // Waits for the receiver to answer AMessage, serving messages sent to this thread meanwhile
@@ -165,7 +169,7 @@ public:
                 }
                 continue;
             }
-            SleepUntilChange(Lock, FSerial, std::nullopt);
+            SleepUntilChange(Lock, FSerial, std::nullopt, nullptr);
         }
         Lock.unlock();
         if (Raised)
@@ -233,10 +237,14 @@ private:
         }
     }
 
-    // The only place the thread blocks; a display connection's descriptor joins this poll.
-    void SleepUntilChange(std::unique_lock<std::mutex>& ALock, uint64_t ASeen, TDeadline ADeadline)
+    // The only place the thread blocks. Input of ASource ends the wait too: the next Peek posts
+    // it. A reply being awaited passes no source, since its wait would not read it.
+    void SleepUntilChange(std::unique_lock<std::mutex>& ALock, uint64_t ASeen, TDeadline ADeadline,
+                          TMessageSource* ASource)
     {
         while (FSerial == ASeen) {
+            if (ASource != nullptr && ASource->Buffered())
+                return;
             timespec Timeout{};
             timespec* TimeoutPtr = nullptr;
             if (ADeadline) {
@@ -250,12 +258,14 @@ private:
             }
             FSleeping = true;
             ALock.unlock();
-            pollfd Wait{FEventFd, POLLIN, 0};
-            ppoll(&Wait, 1, TimeoutPtr, nullptr);
+            pollfd Wait[2] = {{FEventFd, POLLIN, 0}, {ASource != nullptr ? ASource->Descriptor() : -1, POLLIN, 0}};
+            ppoll(Wait, ASource != nullptr ? 2 : 1, TimeoutPtr, nullptr);
             uint64_t Count;
             [[maybe_unused]] ssize_t Read = read(FEventFd, &Count, sizeof Count);
             ALock.lock();
             FSleeping = false;
+            if (Wait[1].revents != 0)
+                return;
         }
     }
 
@@ -319,6 +329,7 @@ private:
     int FQuitCode = 0;
     bool FClosed = false;
     bool FSleeping = false;
+    TMessageSource* FSource = nullptr;
     uint64_t FSerial = 0;       // counts every change of the queue
     uint64_t FSerialSeen = 0;   // FSerial when the owner last looked
 };
@@ -574,6 +585,11 @@ LRESULT DispatchMessageW(const TMsg& AMsg)
 void WaitMessage()
 {
     CurrentQueue()->WaitAfterPeek(nullptr, 0, 0);
+}
+
+void SetMessageSource(TMessageSource* ASource)
+{
+    CurrentQueue()->SetSource(ASource);
 }
 
 // ---- Timers ------------------------------------------------------------------------------

@@ -93,6 +93,25 @@ LRESULT DispatchMessageW(const TMsg& AMsg);
 // this thread, or a timer is due.
 void WaitMessage();
 
+// ---- Other sources of messages ------------------------------------------------------------
+
+// Input that arrives beside the queue, as a display connection's events: the thread's wait
+// watches its descriptor, and each look into the queue first lets it post what arrived.
+class TMessageSource {
+public:
+    virtual int Descriptor() = 0;
+    // True when input waits in a buffer of the source, which the descriptor no longer shows.
+    virtual bool Buffered() = 0;
+    // Reads what arrived and posts it as messages; it may not look into the queue itself.
+    virtual void Dispatch() = 0;
+
+protected:
+    ~TMessageSource() = default;
+};
+
+// Joins ASource to the calling thread's queue (nullptr: none); the source outlives its use.
+void SetMessageSource(TMessageSource* ASource);
+
 // ---- Timers ------------------------------------------------------------------------------
 
 // Every AElapse milliseconds (at least 10) a WM_TIMER with wParam AIDEvent becomes due for AWnd,

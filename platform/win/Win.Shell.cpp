@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <string_view>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -38,6 +39,16 @@ bool IsAddress(const String& AText)
             && AText[I] != '.')
             return false;
     return true;
+}
+
+// The schemes a link may have: others ("file:", handlers of installed programs) could run
+// or reach whatever the desktop maps them to.
+bool IsOpenableAddress(const String& AText)
+{
+    for (std::string_view Scheme : {"http:", "https:", "mailto:"})
+        if (AText.size() > Scheme.size() && SameText(AText.substr(0, Scheme.size()), String(Scheme)))
+            return true;
+    return false;
 }
 
 String Unquoted(const String& AText)
@@ -119,33 +130,53 @@ std::vector<String> SplitCommandLine(const String& ACommandLine)
     return Result;
 }
 
+namespace {
+
+// The path AFile names, relative names taken from ADirectory; "" when AFile is empty.
+String TargetPath(const String& AFile, const String& ADirectory)
+{
+    String Target = Unquoted(Trim(AFile));
+    if (Target.empty())
+        return Target;
+    String Directory = ADirectory.empty() ? String() : NativePath(ADirectory);
+    return NativePath(!Directory.empty() && !IsPathDelimiter(Target.front())
+                          ? IncludeTrailingPathDelimiter(Directory) + Target
+                          : Target);
+}
+
+}  // namespace
+
 intptr_t ShellExecute(const String& AVerb, const String& AFile, const String& AParameters, const String& ADirectory,
                       int /*AShowCmd*/)
 {
+    (void)AParameters;   // the opener takes the target alone
     bool Open = AVerb.empty() || SameText(AVerb, "open");
     if (!Open && !SameText(AVerb, "explore"))
         return SE_ERR_NOASSOC;
     String Target = Unquoted(Trim(AFile));
-    String Directory = ADirectory.empty() ? String() : NativePath(ADirectory);
     if (IsAddress(Target))
-        return Open ? Spawn({Opener(), Target}, String()) : SE_ERR_NOASSOC;
-    String Path = NativePath(!Directory.empty() && !IsPathDelimiter(Target.empty() ? '/' : Target.front())
-                                 ? IncludeTrailingPathDelimiter(Directory) + Target
-                                 : Target);
+        return Open && IsOpenableAddress(Target) ? Spawn({Opener(), Target}, String()) : SE_ERR_NOASSOC;
+    String Path = TargetPath(AFile, ADirectory);
     struct stat Info;
-    if (Target.empty() || ::stat(Path.c_str(), &Info) != 0)
+    if (Path.empty() || ::stat(Path.c_str(), &Info) != 0)
         return SE_ERR_FNF;
-    if (S_ISDIR(Info.st_mode))
-        return Spawn({Opener(), Path}, String());
-    if (!Open)
+    if (!Open && !S_ISDIR(Info.st_mode))
         return SE_ERR_NOASSOC;
-    if (S_ISREG(Info.st_mode) && ::access(Path.c_str(), X_OK) == 0) {
-        std::vector<String> Arguments = SplitCommandLine(AParameters);
-        // An absolute path, so that the working folder cannot change which file runs.
-        if (!IsPathDelimiter(Path.front()))
-            Path = IncludeTrailingPathDelimiter(std::filesystem::current_path().string()) + Path;
-        Arguments.insert(Arguments.begin(), Path);
-        return Spawn(Arguments, Directory);
-    }
     return Spawn({Opener(), Path}, String());
+}
+
+intptr_t ShellStartProgram(const String& AFile, const String& AParameters, const String& ADirectory)
+{
+    String Path = TargetPath(AFile, ADirectory);
+    struct stat Info;
+    if (Path.empty() || ::stat(Path.c_str(), &Info) != 0)
+        return SE_ERR_FNF;
+    if (!S_ISREG(Info.st_mode) || ::access(Path.c_str(), X_OK) != 0)
+        return ShellExecute("open", AFile, String(), ADirectory, SW_SHOWNORMAL);
+    std::vector<String> Arguments = SplitCommandLine(AParameters);
+    // An absolute path, so that the working folder cannot change which file runs.
+    if (!IsPathDelimiter(Path.front()))
+        Path = IncludeTrailingPathDelimiter(std::filesystem::current_path().string()) + Path;
+    Arguments.insert(Arguments.begin(), Path);
+    return Spawn(Arguments, ADirectory.empty() ? String() : NativePath(ADirectory));
 }

@@ -1,6 +1,6 @@
-// Win.Shell.h: the shell's execute operation. A program is started directly with its
-// parameters split as Windows splits a command line; a document, a folder or an address goes
-// to the desktop's opener. Nothing ever runs through a shell command line.
+// Win.Shell.h: the shell's execute operation. A document, a folder or an address goes to the
+// desktop's opener; only an explicit program start runs a program, directly, with its
+// parameters split as Windows splits a command line. Nothing runs through a shell command line.
 #pragma once
 
 #include <cstdint>
@@ -16,12 +16,18 @@ inline constexpr intptr_t SE_ERR_ACCESSDENIED = 5;
 inline constexpr intptr_t SE_ERR_NOASSOC = 31;
 inline constexpr intptr_t SE_SUCCESS = 42;
 
-// AVerb "open" (or "") and "explore" are known; "print", "install" and others find no
-// association. AFile may be enclosed in double quotes; a relative name is taken from
-// ADirectory when one is given, which is also the program's working folder. AShowCmd is
-// accepted for the record: windows are the program's own business here.
+// Opens AFile with the desktop's opener; it never runs AFile as a program, whatever its mode
+// says (every file of a FAT card carries an execute bit). AVerb "open" (or "") and "explore"
+// are known; "print", "install" and others find no association. An address opens only with
+// the schemes http, https and mailto. AFile may be enclosed in double quotes; a relative name
+// is taken from ADirectory when one is given. AParameters go nowhere: the opener takes the
+// target alone. AShowCmd is accepted for the record: windows are the program's own business.
 intptr_t ShellExecute(const String& AVerb, const String& AFile, const String& AParameters, const String& ADirectory,
                       int AShowCmd);
+// Starts AFile, an executable file, with AParameters in ADirectory (also where a relative
+// AFile is found); a file that is no program is opened as ShellExecute opens it. For the
+// places that start a program on purpose, never for names that come with data.
+intptr_t ShellStartProgram(const String& AFile, const String& AParameters, const String& ADirectory);
 
 // The program that opens documents and addresses: "xdg-open" unless replaced (tests put a
 // recorder here). It is started with the target as its only argument.

@@ -75,12 +75,25 @@ protected:
 TEST_F(ShellRunTest, ProgramsStartDirectlyInTheirFolder)
 {
     ForceDirectories(FHome.Root() + "/work");
-    EXPECT_GT(ShellExecute("open", "\"" + FRecorder + "\"", "/file:\"a b\" $HOME", FHome.Root() + "\\work", SW_SHOWNORMAL),
-              32);
+    EXPECT_GT(ShellStartProgram("\"" + FRecorder + "\"", "/file:\"a b\" $HOME", FHome.Root() + "\\work"), 32);
     EXPECT_EQ(Recorded(), (std::vector<String>{"/file:a b", "$HOME", FHome.Root() + "/work"}));
     // "x.exe" runs "x"; a relative name is taken from the folder.
-    EXPECT_GT(ShellExecute("", "recorder.exe", "", FHome.Root(), SW_SHOWNORMAL), 32);
+    EXPECT_GT(ShellStartProgram("recorder.exe", "", FHome.Root()), 32);
     EXPECT_EQ(Recorded(), (std::vector<String>{FHome.Root()}));
+    // A document given as the program is opened, not run.
+    std::ofstream(FHome.Root() + "/notes.txt") << "x";
+    EXPECT_GT(ShellStartProgram(FHome.Root() + "/notes.txt", "--ignored", String()), 32);
+    EXPECT_EQ(Recorded(), (std::vector<String>{FHome.Root() + "/notes.txt", std::filesystem::current_path().string()}));
+}
+
+// Opening never runs what it opens: an executable file (every file of a FAT card is one)
+// goes to the opener like any document.
+TEST_F(ShellRunTest, OpeningAnExecutableFileDoesNotRunIt)
+{
+    String Planted = MakeScript("photo.jpg", "touch \"" + FHome.Root() + "/ran\"");
+    EXPECT_GT(ShellExecute("open", Planted, "", "", SW_SHOWNORMAL), 32);
+    EXPECT_EQ(Recorded(), (std::vector<String>{Planted, std::filesystem::current_path().string()}));
+    EXPECT_FALSE(FileExists(FHome.Root() + "/ran"));
 }
 
 TEST_F(ShellRunTest, DocumentsFoldersAndAddressesGoToTheOpener)
@@ -107,6 +120,9 @@ TEST_F(ShellRunTest, FailuresAreReportedAsSmallResults)
     EXPECT_EQ(ShellExecute("open", FHome.Root() + "/missing.doc", "", "", SW_SHOWNORMAL), SE_ERR_FNF);
     EXPECT_EQ(ShellExecute("print", FHome.Root(), "", "", SW_SHOWNORMAL), SE_ERR_NOASSOC);
     EXPECT_EQ(ShellExecute("open", "", "", "", SW_SHOWNORMAL), SE_ERR_FNF);
+    // Links reach the opener only as web and mail addresses.
+    for (const char* Link : {"file:///etc/passwd", "javascript:alert(1)", "smb://host/share", "x-custom-handler:run"})
+        EXPECT_EQ(ShellExecute("open", Link, "", "", SW_SHOWNORMAL), SE_ERR_NOASSOC) << Link;
     SetShellOpener(FHome.Root() + "/no-such-opener");
     EXPECT_LE(ShellExecute("open", "http://example.invalid", "", "", SW_SHOWNORMAL), 32);
 }

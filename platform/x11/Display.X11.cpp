@@ -10,7 +10,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
+#include <X11/XKBlib.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -27,6 +29,9 @@
 #include <vector>
 
 #include "Win.Display.h"
+#include "X11.Display.h"
+
+namespace x11 {
 
 namespace {
 
@@ -35,8 +40,11 @@ constexpr uintptr_t kForeignTag = uintptr_t(1) << 62;
 // Longest property read, in 32-bit units.
 constexpr long kMaxPropertyLength = 1 << 16;
 
-int IgnoreXError(Display*, XErrorEvent*)
+std::atomic<int> GErrorCount{0};   // the hot keys' connection may count too
+
+int CountXError(Display*, XErrorEvent*)
 {
+    ++GErrorCount;
     return 0;
 }
 
@@ -52,26 +60,6 @@ TRect Intersection(const TRect& A, const TRect& B)
 }
 
 // ---- Hot keys ----------------------------------------------------------------------------
-
-// The X key symbol of a Windows virtual key; NoSymbol for keys we do not map.
-KeySym VirtualKeySym(UINT AKey)
-{
-    struct TRange {
-        UINT First, Last;
-        KeySym Sym;
-    };
-    static const TRange kRanges[] = {
-        {'A', 'Z', XK_a},        {'0', '9', XK_0},        {0x70, 0x87, XK_F1},     {0x60, 0x69, XK_KP_0},
-        {0x25, 0x25, XK_Left},   {0x26, 0x26, XK_Up},     {0x27, 0x27, XK_Right},  {0x28, 0x28, XK_Down},
-        {0x21, 0x21, XK_Prior},  {0x22, 0x22, XK_Next},   {0x23, 0x23, XK_End},    {0x24, 0x24, XK_Home},
-        {0x2D, 0x2D, XK_Insert}, {0x2E, 0x2E, XK_Delete}, {0x20, 0x20, XK_space},  {0x0D, 0x0D, XK_Return},
-        {0x1B, 0x1B, XK_Escape}, {0x09, 0x09, XK_Tab},    {0x08, 0x08, XK_BackSpace}, {0x13, 0x13, XK_Pause},
-    };
-    for (const TRange& R : kRanges)
-        if (AKey >= R.First && AKey <= R.Last)
-            return R.Sym + (AKey - R.First);
-    return NoSymbol;
-}
 
 unsigned int XModifiers(UINT AModifiers)
 {
@@ -92,6 +80,8 @@ int RecordGrabError(Display*, XErrorEvent* AError)
         GGrabRefused = true;
     return 0;
 }
+
+}  // namespace
 
 // Grabs keys on the root window through a connection of its own, which a thread reads: the
 // UI thread's connection is read by nobody, and presses must arrive while it sleeps in its
@@ -144,7 +134,7 @@ public:
 private:
     KeyCode KeyCodeOf(const TXHotKey& AHotKey)
     {
-        KeySym Sym = VirtualKeySym(AHotKey.VirtualKey);
+        KeySym Sym = SymOfVirtualKey(AHotKey.VirtualKey);
         return Sym == NoSymbol ? 0 : XKeysymToKeycode(FDisplay, Sym);
     }
     void Ungrab(KeyCode ACode, UINT AModifiers)
@@ -196,57 +186,69 @@ private:
     std::thread FThread;
 };
 
-class TX11Display : public TXDisplayBackend {
-public:
-    explicit TX11Display(Display* ADisplay) : FDisplay(ADisplay), FRoot(DefaultRootWindow(ADisplay))
-    {
-        int EventBase, ErrorBase, Major = 0, Minor = 0;
-        FRandrVersion = XRRQueryExtension(FDisplay, &EventBase, &ErrorBase) && XRRQueryVersion(FDisplay, &Major, &Minor)
-                            ? Major * 100 + Minor
-                            : 0;
+void BeginErrorTrap()
+{
+    GErrorCount = 0;
+}
+
+bool EndErrorTrap(Display* ADisplay)
+{
+    XSync(ADisplay, False);
+    return GErrorCount != 0;
+}
+
+TX11Display::TX11Display(Display* ADisplay) : FDisplay(ADisplay), FRoot(DefaultRootWindow(ADisplay))
+{
+    int EventBase, ErrorBase, Major = 0, Minor = 0;
+    FRandrVersion = XRRQueryExtension(FDisplay, &FRandrEventBase, &ErrorBase) && XRRQueryVersion(FDisplay, &Major, &Minor)
+                        ? Major * 100 + Minor
+                        : 0;
+    FShapeAvailable = XShapeQueryExtension(FDisplay, &EventBase, &ErrorBase);
+    FShmAvailable = XShmQueryExtension(FDisplay);
+    FGC = XCreateGC(FDisplay, FRoot, 0, nullptr);
+    // The desktop's changes of monitors, work area and DPI reach us as root events.
+    XSelectInput(FDisplay, FRoot, PropertyChangeMask | StructureNotifyMask);
+    if (FRandrVersion > 0)
+        XRRSelectInput(FDisplay, FRoot, RRScreenChangeNotifyMask);
+    int Supported = 0;
+    XkbSetDetectableAutoRepeat(FDisplay, True, &Supported);
+    XSetLocaleModifiers("");
+    FInputMethod = XOpenIM(FDisplay, nullptr, nullptr, nullptr);
+    FClipboardWindow = XCreateSimpleWindow(FDisplay, FRoot, -10, -10, 1, 1, 0, 0, 0);
+    XSelectInput(FDisplay, FClipboardWindow, PropertyChangeMask);
+    FLastDpi = LogicalDpi();
+    FLastMonitors = Monitors();
+}
+
+TX11Display::~TX11Display()
+{
+    FHotKeys.reset();
+    for (auto& [Wnd, Window] : FOwn) {
+        FreeImage(Window);
+        if (Window.InputContext != nullptr)
+            XDestroyIC(Window.InputContext);
+        XDestroyWindow(FDisplay, Window.Id);
     }
-    ~TX11Display() override
-    {
-        for (const auto& [Wnd, Window] : FOwn)
-            XDestroyWindow(FDisplay, Window);
-        XCloseDisplay(FDisplay);
-    }
-    TX11Display(const TX11Display&) = delete;
-    TX11Display& operator=(const TX11Display&) = delete;
+    for (auto& [Name, Pointer] : FCursors)
+        XFreeCursor(FDisplay, Pointer);
+    if (FInputMethod != nullptr)
+        XCloseIM(FInputMethod);
+    XDestroyWindow(FDisplay, FClipboardWindow);
+    XFreeGC(FDisplay, FGC);
+    XCloseDisplay(FDisplay);
+}
 
-    const char* Name() const override { return "x11"; }
-    std::vector<TXMonitor> Monitors() override;
-    TXDpi LogicalDpi() override;
+Window TX11Display::XWindow(HWND AWnd) const
+{
+    auto Found = FOwn.find(AWnd);
+    return Found != FOwn.end() ? Found->second.Id : 0;
+}
 
-    void WindowCreated(HWND AWnd, const TXWindowState& AState) override;
-    void WindowChanged(HWND AWnd, const TXWindowState& AState) override;
-    void WindowDestroyed(HWND AWnd) override;
-    bool Activate(HWND AWnd) override;
-
-    std::vector<HWND> ForeignWindows() override;
-    bool ForeignWindowText(HWND AWnd, String& AClassName, String& ACaption) override;
-
-    bool GrabHotKey(const TXHotKey& AHotKey) override;
-    void UngrabHotKey(const TXHotKey& AHotKey) override;
-
-private:
-    Atom Intern(const char* AName) { return XInternAtom(FDisplay, AName, False); }
-    std::vector<unsigned long> LongProperty(Window AWindow, const char* AProperty, Atom AType);
-    std::optional<String> TextProperty(Window AWindow, const char* AProperty, Atom AType);
-    String Caption(Window AWindow);
-    void SetCaption(Window AWindow, const String& ACaption);
-    std::optional<Window> XWindowOf(HWND AWnd);
-    bool Exists(Window AWindow);
-    std::vector<TXMonitor> RandrMonitors();
-    std::optional<TRect> DesktopWorkArea();
-    String AdapterName();
-
-    Display* FDisplay;
-    Window FRoot;
-    int FRandrVersion = 0;   // major * 100 + minor; 0 without RandR
-    std::map<HWND, Window> FOwn;
-    std::unique_ptr<TX11HotKeys> FHotKeys;   // made at the first grab
-};
+bool TX11Display::ManagerSupports(const char* AAtom)
+{
+    std::vector<unsigned long> Supported = LongProperty(FRoot, "_NET_SUPPORTED", XA_ATOM);
+    return std::find(Supported.begin(), Supported.end(), Intern(AAtom)) != Supported.end();
+}
 
 std::vector<unsigned long> TX11Display::LongProperty(Window AWindow, const char* AProperty, Atom AType)
 {
@@ -316,7 +318,7 @@ std::optional<Window> TX11Display::XWindowOf(HWND AWnd)
 {
     auto Own = FOwn.find(AWnd);
     if (Own != FOwn.end())
-        return Own->second;
+        return Own->second.Id;
     auto Handle = reinterpret_cast<uintptr_t>(AWnd);
     if ((Handle & kForeignTag) == 0)
         return std::nullopt;
@@ -414,11 +416,13 @@ String TX11Display::AdapterName()
 TXDpi TX11Display::LogicalDpi()
 {
     int Dpi = 96;
-    const char* Resources = XResourceManagerString(FDisplay);
-    if (Resources == nullptr)
+    // Read from the root each time, not from the copy Xlib took at opening: the desktop
+    // changes it while we run.
+    std::optional<String> Resources = TextProperty(FRoot, "RESOURCE_MANAGER", XA_STRING);
+    if (!Resources)
         return TXDpi{Dpi, Dpi};
     XrmInitialize();
-    XrmDatabase Database = XrmGetStringDatabase(Resources);
+    XrmDatabase Database = XrmGetStringDatabase(Resources->c_str());
     char* Type = nullptr;
     XrmValue Value{};
     if (Database != nullptr && XrmGetResource(Database, "Xft.dpi", "Xft.Dpi", &Type, &Value) && Value.addr != nullptr) {
@@ -433,45 +437,6 @@ TXDpi TX11Display::LogicalDpi()
 
 // ---- Windows -----------------------------------------------------------------------------
 
-void TX11Display::WindowCreated(HWND AWnd, const TXWindowState& AState)
-{
-    const TRect& B = AState.Bounds;
-    Window W = XCreateSimpleWindow(FDisplay, FRoot, B.Left, B.Top, std::max(1, B.Width()), std::max(1, B.Height()), 0,
-                                   0, 0);
-    String ClassName = AState.ClassName;
-    XClassHint Hint{ClassName.data(), ClassName.data()};
-    XSetClassHint(FDisplay, W, &Hint);
-    FOwn[AWnd] = W;
-    WindowChanged(AWnd, AState);
-}
-
-void TX11Display::WindowChanged(HWND AWnd, const TXWindowState& AState)
-{
-    auto Own = FOwn.find(AWnd);
-    if (Own == FOwn.end())
-        return;
-    Window W = Own->second;
-    SetCaption(W, AState.Caption);
-    if (!AState.Visible)
-        XWithdrawWindow(FDisplay, W, DefaultScreen(FDisplay));
-    else if (AState.Iconic)
-        XIconifyWindow(FDisplay, W, DefaultScreen(FDisplay));
-    else
-        XMapWindow(FDisplay, W);
-    XSync(FDisplay, False);
-}
-
-void TX11Display::WindowDestroyed(HWND AWnd)
-{
-    auto Own = FOwn.find(AWnd);
-    if (Own == FOwn.end())
-        return;
-    XDestroyWindow(FDisplay, Own->second);
-    FOwn.erase(Own);
-    // Waits for the server, so that other programs find the window gone from now on.
-    XSync(FDisplay, False);
-}
-
 // Through the window manager when it offers _NET_ACTIVE_WINDOW (it may refuse to steal the
 // focus); else raised and focused directly.
 bool TX11Display::Activate(HWND AWnd)
@@ -479,9 +444,8 @@ bool TX11Display::Activate(HWND AWnd)
     std::optional<Window> W = XWindowOf(AWnd);
     if (!W || !Exists(*W))
         return false;
-    std::vector<unsigned long> Supported = LongProperty(FRoot, "_NET_SUPPORTED", XA_ATOM);
     Atom ActiveWindow = Intern("_NET_ACTIVE_WINDOW");
-    if (std::find(Supported.begin(), Supported.end(), ActiveWindow) != Supported.end()) {
+    if (ManagerSupports("_NET_ACTIVE_WINDOW")) {
         XEvent Event{};
         Event.xclient.type = ClientMessage;
         Event.xclient.window = *W;
@@ -515,7 +479,7 @@ std::vector<HWND> TX11Display::ForeignWindows()
     }
     std::vector<HWND> Result;
     for (auto It = Stacking.rbegin(); It != Stacking.rend(); ++It)
-        if (std::none_of(FOwn.begin(), FOwn.end(), [&](const auto& AOwn) { return AOwn.second == *It; }))
+        if (std::none_of(FOwn.begin(), FOwn.end(), [&](const auto& AOwn) { return AOwn.second.Id == *It; }))
             Result.push_back(ForeignHandle(*It));
     return Result;
 }
@@ -557,15 +521,15 @@ void TX11Display::UngrabHotKey(const TXHotKey& AHotKey)
         FHotKeys->Ungrab(AHotKey);
 }
 
-}  // namespace
+}  // namespace x11
 
 std::unique_ptr<TXDisplayBackend> OpenX11Display(const char* ADisplayName)
 {
     Display* Connection = XOpenDisplay(ADisplayName != nullptr && *ADisplayName != '\0' ? ADisplayName : nullptr);
     if (Connection == nullptr)
         return nullptr;
-    XSetErrorHandler(&IgnoreXError);
-    return std::make_unique<TX11Display>(Connection);
+    XSetErrorHandler(&x11::CountXError);
+    return std::make_unique<x11::TX11Display>(Connection);
 }
 
 void RegisterX11Display()

@@ -1,5 +1,7 @@
-// The X11 display against a real server (run under Xvfb with DISPLAY set; skipped without one):
-// one connection's window as another connection sees it, activation, monitors, Xft.dpi.
+// The X11 display against a real server: one connection's window as another connection sees
+// it, activation, monitors, Xft.dpi. The server is the one X_TEST_DISPLAY names (scripts/test
+// starts an Xvfb), never the user's DISPLAY: the tests grab keys and change root properties.
+// Without it they skip, or fail when X_REQUIRE_DISPLAY=1 (CI).
 #include "Display.X11.h"
 
 #include <gtest/gtest.h>
@@ -25,14 +27,20 @@ class X11DisplayTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* Name = std::getenv("DISPLAY");
-        if (Name == nullptr || *Name == '\0')
-            GTEST_SKIP() << "no X display (DISPLAY is unset)";
-        FOurs = OpenX11Display(nullptr);
-        FOther = OpenX11Display(nullptr);
+        const char* Name = std::getenv("X_TEST_DISPLAY");
+        if (Name == nullptr || *Name == '\0') {
+            const char* Require = std::getenv("X_REQUIRE_DISPLAY");
+            if (Require != nullptr && std::strcmp(Require, "1") == 0)
+                FAIL() << "X_REQUIRE_DISPLAY=1 but X_TEST_DISPLAY is unset: the test X server did not start";
+            GTEST_SKIP() << "no test X server (X_TEST_DISPLAY is unset; scripts/test starts one)";
+        }
+        FName = Name;
+        FOurs = OpenX11Display(Name);
+        FOther = OpenX11Display(Name);
         ASSERT_TRUE(FOurs && FOther) << "cannot open " << Name;
     }
 
+    const char* FName = nullptr;
     std::unique_ptr<TXDisplayBackend> FOurs, FOther;
 };
 
@@ -71,7 +79,7 @@ TEST_F(X11DisplayTest, MonitorsHaveOnePrimaryAndTheLogicalDpiComesFromXftDpi)
         EXPECT_FALSE(M.AdapterName.empty());
     }
 
-    Display* Server = XOpenDisplay(nullptr);
+    Display* Server = XOpenDisplay(FName);
     ASSERT_NE(Server, nullptr);
     auto SetResources = [&](const char* AText) {
         XChangeProperty(Server, DefaultRootWindow(Server), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
@@ -85,7 +93,7 @@ TEST_F(X11DisplayTest, MonitorsHaveOnePrimaryAndTheLogicalDpiComesFromXftDpi)
                         {"Xft.antialias:\t1\n", 96}};
     for (const TCase& C : kCases) {
         SetResources(C.Resources);
-        std::unique_ptr<TXDisplayBackend> Reader = OpenX11Display(nullptr);   // resources are read at opening
+        std::unique_ptr<TXDisplayBackend> Reader = OpenX11Display(FName);   // resources are read at opening
         EXPECT_EQ(Reader->LogicalDpi(), (TXDpi{C.Expected, C.Expected})) << C.Resources;
         EXPECT_EQ(Reader->Monitors().front().EffectiveDpi, C.Expected) << C.Resources;
     }
@@ -115,7 +123,7 @@ TEST_F(X11DisplayTest, APressOfAGrabbedKeyReachesItsWindow)
     TXHotKey Key{Wnd, 4, MOD_CONTROL | MOD_SHIFT, 'K'};
     ASSERT_TRUE(FOurs->GrabHotKey(Key));
 
-    Display* Keyboard = XOpenDisplay(nullptr);
+    Display* Keyboard = XOpenDisplay(FName);
     ASSERT_NE(Keyboard, nullptr);
     const KeySym kKeys[] = {XK_Control_L, XK_Shift_L, XK_k};
     for (KeySym Sym : kKeys)

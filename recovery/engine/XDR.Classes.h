@@ -17,6 +17,9 @@
 #include "XMedia.Types.h"
 #include "XSpark.Dlgs.h"
 
+// A local file (a card image, a restored file) could not be written.
+inline constexpr int32_t kErrLocalWriteFailed = 30;
+
 // ---- Status of a found file --------------------------------------------------------------
 
 X_ENUM(TXDRFileStatusValue, drValidated, drThnValidated, drThnError, drEntry, drDeletedEntry, drScanValid,
@@ -175,7 +178,7 @@ public:
 
 protected:
     TXDRAddFileAspect() = default;
-    void Construct(TXDRFileItem* AItem);
+    X_REINTRODUCE(void Construct(TXDRFileItem* AItem));
 };
 
 // ---- Aspects and actions -----------------------------------------------------------------

@@ -38,6 +38,12 @@ TXFileSystemEntry* MakeEntry(const uint8_t* ADirEntry, bool AFat32)
     return Entry;
 }
 
+// Holds directory entries: a dot entry first, or any file or folder entry.
+bool HoldsEntries(const TXDRDirClusterObject* AObject)
+{
+    return (AObject->Flags & kDirClusterDotFirst) != 0 || AObject->Entries()->Count() > 0;
+}
+
 // Entries up to the first end entry or the first one that is no directory entry at all.
 void ReadDirEntries(TStream* AStream, bool AFat32, uint32_t ASectorCount, int64_t AOffset, TXDRDirClusterObject* AObject)
 {
@@ -86,6 +92,34 @@ bool CollectChain(const TXFAT& AFat, uint32_t AFirst, int64_t ASize, std::vector
     return std::adjacent_find(Sorted.begin(), Sorted.end()) == Sorted.end();
 }
 
+// A chain that broke (or misled) goes on with the clusters that follow its last one in order,
+// as far as ASize needs and the map reaches.
+bool ContinueInOrder(const TXFAT& AFat, std::vector<uint32_t>& AChain, int64_t ASize)
+{
+    int64_t Covered = int64_t(AChain.size()) * AFat.ClusterSize();
+    for (; Covered < ASize; Covered += AFat.ClusterSize()) {
+        const uint32_t Next = AChain.back() + 1;
+        if (!AFat.IsInMap(Next))
+            return false;
+        AChain.push_back(Next);
+    }
+    return true;
+}
+
+// The chain from AFirst as far as it is sound: inside the map, no cluster twice, linked on.
+std::vector<uint32_t> SoundChainPrefix(const TXFAT& AFat, uint32_t AFirst, int64_t ASize)
+{
+    std::vector<uint32_t> Chain;
+    std::vector<bool> Seen(AFat.ClusterCount());
+    for (uint32_t Cluster = AFirst; ASize > 0 && AFat.IsInMap(Cluster) && !Seen[Cluster]; ASize -= AFat.ClusterSize()) {
+        Seen[Cluster] = true;
+        Chain.push_back(Cluster);
+        const ClusterEntry& Entry = AFat.Map()[Cluster];
+        Cluster = Entry.State == clNext ? Entry.Next : 0;
+    }
+    return Chain;
+}
+
 // A cluster past the map counts as free: the map may be shorter than the card.
 bool IsFreeCluster(const TXFAT& AFat, uint32_t ACluster)
 {
@@ -111,13 +145,15 @@ void DescribeItem(TXDRFileItem* AItem, const TXFileSystemEntry* AEntry)
 }
 
 // The picture size the format read from the file's header, else the one its thumbnail gave.
-void DescribePicture(TXDRFileItem* AItem, TXDRScanFormat* AFormat, TStream* AStream)
+void DescribePicture(TXDRFileItem* AItem, TXDRScanFormat* AFormat, TStream* AStream, bool AThumbnail)
 {
     TXDRDimensions Dimensions = AFormat->Dimensions();
-    TXDRDimensions PictureSize;
-    SetThumbnailState(AItem->Status(), AFormat->MakeThumbnail(PictureSize, AItem->Thumbnail(), AItem->Blocks(), AStream));
-    if (Dimensions == TXDRDimensions())
-        Dimensions = PictureSize;
+    if (AThumbnail) {
+        TXDRDimensions PictureSize;
+        SetThumbnailState(AItem->Status(), AFormat->MakeThumbnail(PictureSize, AItem->Thumbnail(), AItem->Blocks(), AStream));
+        if (Dimensions == TXDRDimensions())
+            Dimensions = PictureSize;
+    }
     AItem->SetImageSize(TXSize::Create(Dimensions.Width, Dimensions.Height));
 }
 
@@ -155,6 +191,38 @@ bool TXDRFATDisk::Open(TXCustomDiskIO* AIO)
     return Open(AIO->GetStream(), AIO->DiskInfo());
 }
 
+namespace {
+
+// The boot sector to read the volume by: sector 0; when that is no usable FAT16 or FAT32 boot
+// sector, FAT32's copy of it; when neither is, sector 0 with the sectors per cluster its FAT
+// agrees with. False when none of them will do.
+bool ChooseBootSector(TStream* AStream, TXBootSector& ABoot)
+{
+    const int64_t CardSize = AStream->Size();
+    TXBootSector Primary{}, Backup{};
+    const bool HavePrimary = StreamReadAt(AStream, Primary.data(), kBootSectorSize, 0);
+    if (HavePrimary && IsUsableFatBootSector(Primary, CardSize)) {
+        ABoot = Primary;
+        return true;
+    }
+    const int64_t BackupOffset = int64_t(FatBackupBootSector(Primary)) * kBootSectorSize;
+    if (StreamReadAt(AStream, Backup.data(), kBootSectorSize, BackupOffset) && FatTypeOfBootSector(Backup) == fskFat32
+        && IsUsableFatBootSector(Backup, CardSize)) {
+        ABoot = Backup;
+        return true;
+    }
+    const int32_t Type = FatTypeOfBootSector(Primary);
+    if (HavePrimary && (Type == fskFat16 || Type == fskFat32))
+        if (uint8_t PerCluster = FatAgreeingSectorsPerCluster(Primary, CardSize)) {
+            Primary[13] = PerCluster;
+            ABoot = Primary;
+            return true;
+        }
+    return false;
+}
+
+}  // namespace
+
 bool TXDRFATDisk::Open(TStream* AStream, const TXDiskInfoRecord& ADiskInfo)
 {
     Clear();
@@ -167,10 +235,7 @@ bool TXDRFATDisk::Open(TStream* AStream, const TXDiskInfoRecord& ADiskInfo)
     if (Info.FileSystemName.empty() || Info.FileSystemName.find("FAT") != String::npos) {
         try {
             TXBootSector Read{};
-            if (StreamReadAt(AStream, Read.data(), kBootSectorSize, 0)) {
-                int32_t Type = FatTypeOfBootSector(Read);
-                Ok = Type == fskFat16 || Type == fskFat32;
-            }
+            Ok = ChooseBootSector(AStream, Read);
             if (Ok) {
                 Boot = Read;
                 if (Info.BytesPerSector == 0)
@@ -184,6 +249,7 @@ bool TXDRFATDisk::Open(TStream* AStream, const TXDiskInfoRecord& ADiskInfo)
         }
     }
     FOpened = Ok;
+    FReached.assign(Ok ? FFAT->ClusterCount() : 0, false);
     TraceDump();
     return Ok;
 }
@@ -194,6 +260,7 @@ void TXDRFATDisk::DoClear()
     FFAT->Clear();
     FClusters->Clear();
     FOpened = false;
+    FReached.clear();
 }
 
 // ---- Directories -------------------------------------------------------------------------
@@ -224,15 +291,14 @@ void TXDRFATDisk::WalkDirCluster(int AIndex, std::vector<uint32_t>& APending)
     }
 }
 
-void TXDRFATDisk::WalkChain(uint32_t ACluster, IXWorker* AWorker, std::vector<bool>& AVisited,
-                            std::vector<uint32_t>& APending)
+void TXDRFATDisk::WalkChain(uint32_t ACluster, IXWorker* AWorker, std::vector<uint32_t>& APending)
 {
     const uint32_t SectorCount = FFAT->ClusterSize() / kDirSectorSize;
     for (uint32_t Cluster = ACluster; Cluster != 0 && !IsCancelled(AWorker);) {
         // A link out of the map or back into a directory already read ends the chain.
-        if (!FFAT->IsInMap(Cluster) || AVisited[Cluster])
+        if (!FFAT->IsInMap(Cluster) || FReached[Cluster])
             return;
-        AVisited[Cluster] = true;
+        FReached[Cluster] = true;
         int Index = ReadDirCluster(SectorCount, Cluster, AWorker, FFAT->ClusterOffset(Cluster));
         if (Index < 0)
             return;
@@ -249,7 +315,8 @@ void TXDRFATDisk::WalkTree(IXWorker* AWorker)
     if (!FOpened)
         return;
     const TXBootSector& Boot = FFAT->BootSector();
-    std::vector<bool> Visited(FFAT->ClusterCount());
+    FClusters->Clear();
+    FReached.assign(FFAT->ClusterCount(), false);
     std::vector<uint32_t> Pending;
     if (FFAT->FatType() == fskFat32)
         Pending.push_back(FatRootCluster(Boot));
@@ -263,7 +330,7 @@ void TXDRFATDisk::WalkTree(IXWorker* AWorker)
     while (!Pending.empty() && !IsCancelled(AWorker)) {
         uint32_t Cluster = Pending.back();
         Pending.pop_back();
-        WalkChain(Cluster, AWorker, Visited, Pending);
+        WalkChain(Cluster, AWorker, Pending);
     }
     FClusters->Sort(MakeComparer<TXDRDirClusterObject*>([](TXDRDirClusterObject* A, TXDRDirClusterObject* B) {
         return A->Cluster < B->Cluster ? -1 : A->Cluster > B->Cluster ? 1 : 0;
@@ -283,7 +350,11 @@ void TXDRFATDisk::FindLostDirClusters(IXWorker* AWorker)
         Progress->SetPercent(static_cast<uint8_t>(std::lround(Cluster * 100.0 / Count)));
         if (IsCancelled(AWorker))
             return;
-        if (FFAT->Map()[Cluster].State != clAvailable)
+        const TXClusterState State = FFAT->Map()[Cluster].State;
+        const bool Free = State == clAvailable;
+        // An allocated cluster the walk never reached may be a directory whose parent is lost.
+        const bool Unreached = (State == clNext || State == clLast) && !FReached[Cluster];
+        if (!Free && !Unreached)
             continue;
         int64_t Offset = FFAT->ClusterOffset(Cluster);
         // Past the end of the source: so are all the clusters after it.
@@ -291,8 +362,12 @@ void TXDRFATDisk::FindLostDirClusters(IXWorker* AWorker)
             return;
         if (!LooksLikeDirCluster(Data))
             continue;
-        FFAT->Map()[Cluster].State = clAvailableFolder;
-        ReadDirCluster(FFAT->ClusterSize() / kDirSectorSize, Cluster, AWorker, Offset);
+        if (Free)
+            FFAT->Map()[Cluster].State = clAvailableFolder;
+        FReached[Cluster] = true;
+        int Index = ReadDirCluster(FFAT->ClusterSize() / kDirSectorSize, Cluster, AWorker, Offset);
+        if (Index >= 0 && !Free)
+            FClusters->Items(Index)->Flags |= kDirClusterUnreached;
     }
 }
 
@@ -300,29 +375,49 @@ void TXDRFATDisk::FindLostDirClusters(IXWorker* AWorker)
 
 void TXDRFATDisk::FileFromChain(TXFileSystemEntry* AEntry, TXBlocks* AUsedBlocks, IXWorker* AWorker)
 {
-    TXDRFoundFileAspect* Aspect = TXDRFoundFileAspect::Create();
-    TIntf<IXNotification> Notification = TXNotification<TXDRFoundFileAspect>::New(Aspect, this);
     AEntry->MarkProcessed();
     std::vector<uint32_t> Chain;
-    if (!CollectChain(*FFAT, AEntry->FirstCluster, AEntry->Size, Chain))
+    const bool Whole = CollectChain(*FFAT, AEntry->FirstCluster, AEntry->Size, Chain);
+    if (Whole && ReportLiveFile(AEntry, Chain, false, AUsedBlocks, AWorker))
         return;
+    // The FAT lost the links (or leads astray): the clusters after the last good one, as a
+    // camera writes a file.
+    std::vector<uint32_t> Guess = Whole ? std::vector<uint32_t>{AEntry->FirstCluster}
+                                        : SoundChainPrefix(*FFAT, AEntry->FirstCluster, AEntry->Size);
+    if (!Guess.empty() && ContinueInOrder(*FFAT, Guess, AEntry->Size) && Guess != Chain)
+        (void)ReportLiveFile(AEntry, Guess, true, AUsedBlocks, AWorker);
+}
+
+bool TXDRFATDisk::ReportLiveFile(TXFileSystemEntry* AEntry, const std::vector<uint32_t>& AClusters, bool AGuessed,
+                                 TXBlocks* AUsedBlocks, IXWorker* AWorker)
+{
+    TXDRFoundFileAspect* Aspect = TXDRFoundFileAspect::Create();
+    TIntf<IXNotification> Notification = TXNotification<TXDRFoundFileAspect>::New(Aspect, this);
     TXDRFileItem* Item = Aspect->Item();
     const int64_t ClusterSize = FFAT->ClusterSize();
     int64_t Remaining = AEntry->Size;
-    for (uint32_t Cluster : Chain) {
+    for (uint32_t Cluster : AClusters) {
         Item->Blocks()->Add(FFAT->ClusterOffset(Cluster), std::min(ClusterSize, Remaining));
-        // The slack after the file's last byte belongs to it too: nothing else lives there.
-        AUsedBlocks->Add(FFAT->ClusterOffset(Cluster), ClusterSize);
         Remaining -= ClusterSize;
     }
-    SetEntryState(Item->Status());
     DescribeItem(Item, AEntry);
-    if (TXDRScanFormatClass Class = FormatClassOfExtension(Item->FileType())) {
-        TOwned<TXDRScanFormat> Format = Owned(Class->Create());
-        (void)Format->ValidateBlocks(FFAT->Stream(), Item->Blocks());   // for the dimensions only
-        DescribePicture(Item, Format.get(), FFAT->Stream());
+    TXDRScanFormatClass Class = FormatClassOfExtension(Item->FileType());
+    TOwned<TXDRScanFormat> Format = Class != nullptr ? Owned(Class->Create()) : nullptr;
+    // Bytes that are no file of the entry's type are junk under a real name: a wrong geometry,
+    // a chain into another file's clusters.
+    if (Format != nullptr ? !Format->ValidateBlocks(FFAT->Stream(), Item->Blocks())
+                          : AGuessed && !HoldsContent(Owned(TXBlockStream::Create(FFAT->Stream(), Item->Blocks())).get()))
+        return false;
+    for (uint32_t Cluster : AClusters) {
+        // The slack after the file's last byte belongs to it too: nothing else lives there.
+        AUsedBlocks->Add(FFAT->ClusterOffset(Cluster), ClusterSize);
+        FReached[Cluster] = true;
     }
+    SetEntryState(Item->Status());
+    if (Format != nullptr)
+        DescribePicture(Item, Format.get(), FFAT->Stream(), FThumbnails);
     AWorker->Notify(Notification);
+    return true;
 }
 
 void TXDRFATDisk::FileFromFreeClusters(TXFileSystemEntry* AEntry, IXWorker* AWorker)
@@ -357,7 +452,7 @@ void TXDRFATDisk::FileFromFreeClusters(TXFileSystemEntry* AEntry, IXWorker* AWor
         TOwned<TXDRScanFormat> Format = Owned(Class->Create());
         if (!Format->Validate(Source, 0))
             return;
-        DescribePicture(Item, Format.get(), FFAT->Stream());
+        DescribePicture(Item, Format.get(), FFAT->Stream(), FThumbnails);
     }
     AWorker->Notify(Notification);
 }
@@ -369,6 +464,10 @@ void TXDRFATDisk::RecoverEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
     TIntf<IXProgress> Progress = AWorker->GetProgress();
     Progress->BeginSubRange(10);
     WalkTree(AWorker);
+    ChooseFatCopy(AWorker);
+    // The boot sector, the FATs and FAT16's root hold no file's bytes.
+    AUsedBlocks->Add(0, FatDataOffset(FFAT->BootSector()));
+    AddDirectoriesToUsed(AUsedBlocks, kDirClusterWalked);
     Progress->Finish();
     if (IsCancelled(AWorker))
         return;
@@ -396,11 +495,12 @@ void TXDRFATDisk::RecoverEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
     Progress->Finish();
 }
 
-void TXDRFATDisk::RecoverLostEntries(IXWorker* AWorker)
+void TXDRFATDisk::RecoverLostEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
 {
     TIntf<IXProgress> Progress = AWorker->GetProgress();
     Progress->BeginSubRange(50);
     FindLostDirClusters(AWorker);
+    AddDirectoriesToUsed(AUsedBlocks, kDirClusterLost | kDirClusterUnreached);
     if (IsTraceOn()) {
         CodeTrek()->Add("Lost Marked");
         TraceClusters(true);
@@ -411,17 +511,60 @@ void TXDRFATDisk::RecoverLostEntries(IXWorker* AWorker)
     Progress->BeginSubRange(50);
     Progress->SetStepCount(EntryCount(FClusters.get()) + 1);
     for (int I = 0; I < FClusters->Count(); ++I) {
+        // The live files of a directory nobody reached still own their chains.
+        const bool Allocated = (FClusters->Items(I)->Flags & kDirClusterUnreached) != 0;
         TXFileSystemEntryList* Entries = FClusters->Items(I)->Entries();
         for (int E = 0; E < Entries->Count(); ++E) {
             if (IsCancelled(AWorker))
                 return;
             TXFileSystemEntry* Entry = Entries->Items(E);
-            if (!Entry->IsProcessed() && !Entry->IsFolder())
-                FileFromFreeClusters(Entry, AWorker);
+            if (!Entry->IsProcessed() && !Entry->IsFolder()) {
+                if (Allocated && !Entry->IsDeleted())
+                    FileFromChain(Entry, AUsedBlocks, AWorker);
+                else
+                    FileFromFreeClusters(Entry, AWorker);
+            }
             Progress->StepIt();
         }
     }
     Progress->Finish();
+}
+
+void TXDRFATDisk::ChooseFatCopy(IXWorker* AWorker)
+{
+    if (!FFAT->HasOtherCopy() || IsCancelled(AWorker))
+        return;
+    const int InUse = ExactChainCount();
+    FFAT->UseOtherCopy();
+    if (ExactChainCount() > InUse)
+        WalkTree(AWorker);   // directories longer than a cluster follow the copy too
+    else
+        FFAT->UseOtherCopy();
+}
+
+int TXDRFATDisk::ExactChainCount() const
+{
+    int Count = 0;
+    std::vector<uint32_t> Chain;
+    for (int I = 0; I < FClusters->Count(); ++I) {
+        TXFileSystemEntryList* Entries = FClusters->Items(I)->Entries();
+        for (int E = 0; E < Entries->Count(); ++E) {
+            const TXFileSystemEntry* Entry = Entries->Items(E);
+            if (Entry->IsFolder() || Entry->IsDeleted() || !CollectChain(*FFAT, Entry->FirstCluster, Entry->Size, Chain))
+                continue;
+            Count += FFAT->Map()[Chain.back()].State == clLast;
+        }
+    }
+    return Count;
+}
+
+void TXDRFATDisk::AddDirectoriesToUsed(TXBlocks* AUsedBlocks, uint8_t AFlags) const
+{
+    for (int I = 0; I < FClusters->Count(); ++I) {
+        const TXDRDirClusterObject* Object = FClusters->Items(I);
+        if ((Object->Flags & AFlags) != 0 && FFAT->IsInMap(Object->Cluster) && HoldsEntries(Object))
+            AUsedBlocks->Add(FFAT->ClusterOffset(Object->Cluster), FFAT->ClusterSize());
+    }
 }
 
 // ---- Trace -------------------------------------------------------------------------------

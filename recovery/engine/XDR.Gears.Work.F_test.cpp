@@ -71,7 +71,7 @@ protected:
     void Recover()
     {
         FDisk->RecoverEntries(FUsed.get(), FWorker);
-        FDisk->RecoverLostEntries(FWorker);
+        FDisk->RecoverLostEntries(FUsed.get(), FWorker);
     }
 
     const TFound* Found(const String& AName) const
@@ -112,28 +112,31 @@ TEST_F(FatDiskTest, LiveFileFollowsItsChain)
     EXPECT_EQ(FFound[0].FileType, ".BIN");
     EXPECT_FALSE(FFound[0].Deleted);
     EXPECT_EQ(FFound[0].Blocks, (TBlockList{{Image.ClusterOffset(5), 8192}, {Image.ClusterOffset(9), 1808}}));
-    // The last cluster's slack is used too.
-    EXPECT_EQ(BlocksOf(FUsed.get()), (TBlockList{{Image.ClusterOffset(5), 8192}, {Image.ClusterOffset(9), 4096}}));
+    // The last cluster's slack is used too, and so is the area before the data.
+    EXPECT_EQ(BlocksOf(FUsed.get()), (TBlockList{{0, Image.DataOffset()}, {Image.ClusterOffset(5), 8192},
+                                                 {Image.ClusterOffset(9), 4096}}));
 }
 
 struct TBrokenChain {
     const char* Name;
     uint32_t FirstCluster;
     std::function<void(TFatImage&)> Link;
+    bool FromTheFirstCluster;   // the clusters after the first can stand in for the chain
 };
 
 const TBrokenChain kBrokenChains[] = {
-    {"EndsAfterTwoOfThree", 5, [](TFatImage& I) { I.Chain({5, 6}); }},
-    {"Loops", 5, [](TFatImage& I) { I.SetFat(5, 6); I.SetFat(6, 5); }},
-    {"LeavesTheVolume", 5, [](TFatImage& I) { I.SetFat(5, 0xFF00); }},
-    {"PointsAtTheReservedEntries", 5, [](TFatImage& I) { I.SetFat(5, 1); }},
-    {"StartsAtZero", 0, [](TFatImage&) {}},
-    {"StartsOutsideTheVolume", 0xFFF0, [](TFatImage&) {}},
+    {"EndsAfterTwoOfThree", 5, [](TFatImage& I) { I.Chain({5, 6}); }, true},
+    {"Loops", 5, [](TFatImage& I) { I.SetFat(5, 6); I.SetFat(6, 5); }, true},
+    {"LeavesTheVolume", 5, [](TFatImage& I) { I.SetFat(5, 0xFF00); }, true},
+    {"PointsAtTheReservedEntries", 5, [](TFatImage& I) { I.SetFat(5, 1); }, true},
+    {"StartsAtZero", 0, [](TFatImage&) {}, false},
+    {"StartsOutsideTheVolume", 0xFFF0, [](TFatImage&) {}, false},
 };
 
 class BrokenChainTest : public FatDiskTest, public ::testing::WithParamInterface<TBrokenChain> {};
 
-TEST_P(BrokenChainTest, LiveFileIsNotReported)
+// Over clusters that hold nothing, the guess is no file at all.
+TEST_P(BrokenChainTest, LiveFileOverEmptyClustersIsNotReported)
 {
     TFatImage Image = TFatImage::Fat16();
     Image.PutEntry(Image.RootOffset(), "DATA    BIN", 0x20, GetParam().FirstCluster, 10000);
@@ -141,7 +144,38 @@ TEST_P(BrokenChainTest, LiveFileIsNotReported)
     ASSERT_TRUE(Open(Image));
     Recover();
     EXPECT_TRUE(FFound.empty());
-    EXPECT_EQ(FUsed->Count(), 0);
+    EXPECT_EQ(FUsed->TotalSize(), Image.DataOffset());
+}
+
+TEST_P(BrokenChainTest, LiveFileTakesTheClustersAfterItsFirst)
+{
+    TFatImage Image = TFatImage::Fat16();
+    Image.PutEntry(Image.RootOffset(), "DATA    BIN", 0x20, GetParam().FirstCluster, 10000);
+    Image.FillContent(Image.ClusterOffset(5), 3 * 4096);
+    GetParam().Link(Image);
+    ASSERT_TRUE(Open(Image));
+    Recover();
+    if (!GetParam().FromTheFirstCluster) {
+        EXPECT_TRUE(FFound.empty());
+        return;
+    }
+    ASSERT_EQ(FFound.size(), 1u);
+    EXPECT_EQ(FFound[0].Name, "DATA.BIN");
+    EXPECT_FALSE(FFound[0].Deleted);
+    EXPECT_EQ(FFound[0].Blocks, (TBlockList{{Image.ClusterOffset(5), 10000}}));
+    EXPECT_EQ(BlocksOf(FUsed.get()), (TBlockList{{0, Image.DataOffset()}, {Image.ClusterOffset(5), 3 * 4096}}));
+}
+
+// A photo's entry whose clusters hold no photo: junk under a real name is not reported.
+TEST_F(FatDiskTest, LiveFileThatIsNoFileOfItsTypeIsNotReported)
+{
+    TFatImage Image = TFatImage::Fat16();
+    Image.PutEntry(Image.RootOffset(), "IMG_0001JPG", 0x20, 5, 5000);
+    Image.Chain({5, 6});
+    Image.FillContent(Image.ClusterOffset(5), 2 * 4096);
+    ASSERT_TRUE(Open(Image));
+    Recover();
+    EXPECT_TRUE(FFound.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Chains, BrokenChainTest, ::testing::ValuesIn(kBrokenChains),
@@ -161,7 +195,7 @@ TEST_F(FatDiskTest, DeletedFileTakesTheFreeClustersAfterItsFirst)
     EXPECT_EQ(FFound[0].Name, "!ATA.BIN");
     EXPECT_TRUE(FFound[0].Deleted);
     EXPECT_EQ(FFound[0].Blocks, (TBlockList{{Image.ClusterOffset(20), 4096}, {Image.ClusterOffset(22), 4096 + 1808}}));
-    EXPECT_EQ(FUsed->Count(), 0);
+    EXPECT_EQ(FUsed->TotalSize(), Image.DataOffset());
 }
 
 struct TLostDeleted {
@@ -319,19 +353,30 @@ struct TCard {
     const char* Options;   // make-card-image's, as other tests use them, so the images are shared
 };
 
-class FatCardTest : public FatDiskTest, public ::testing::WithParamInterface<TCard> {};
+class FatCardTest : public FatDiskTest, public ::testing::WithParamInterface<TCard> {
+protected:
+    // Skips when the image cannot be made here (no mkfs.fat or mtools).
+    void OpenCard()
+    {
+        std::string Path;
+        try {
+            Path = XTestFixtures::CardImage(GetParam().Options);
+        } catch (const std::exception& E) {
+            GTEST_SKIP() << E.what();
+        }
+        FIO = Owned(TXFileDiskIO::Create(static_cast<TComponent*>(nullptr)));
+        ASSERT_TRUE(FIO->Open(Path, kIORead));
+        ASSERT_TRUE(FDisk->Open(FIO.get()));
+    }
+
+    TOwned<TXFileDiskIO> FIO;
+};
 
 TEST_P(FatCardTest, FindsLiveAndDeletedPhotos)
 {
-    std::string Path;
-    try {
-        Path = XTestFixtures::CardImage(GetParam().Options);
-    } catch (const std::exception& E) {
-        GTEST_SKIP() << E.what();
-    }
-    TOwned<TXFileDiskIO> IO = Owned(TXFileDiskIO::Create(static_cast<TComponent*>(nullptr)));
-    ASSERT_TRUE(IO->Open(Path, kIORead));
-    ASSERT_TRUE(FDisk->Open(IO.get()));
+    OpenCard();
+    if (IsSkipped() || HasFatalFailure())
+        return;
     Recover();
     std::set<String> Names;
     for (const TFound& File : FFound)
@@ -348,6 +393,23 @@ TEST_P(FatCardTest, FindsLiveAndDeletedPhotos)
     // A video has no thumbnail to make: that counts as done, with nothing drawn.
     EXPECT_TRUE(Found("MVI_0004.AVI")->Status.Contains(drThnValidated));
     EXPECT_GT(FUsed->TotalSize(), 0);
+}
+
+// Without thumbnails the sizes still come from the photos' headers.
+TEST_P(FatCardTest, WithoutThumbnailsPhotosKeepTheirSizesAndHaveNoThumbnailState)
+{
+    OpenCard();
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    FDisk->SetThumbnails(false);
+    Recover();
+    ASSERT_EQ(FFound.size(), 4u);
+    EXPECT_EQ(Found("IMG_0001.JPG")->ImageSize.Width, 320);
+    EXPECT_EQ(Found("!MG_0002.JPG")->ImageSize.Height, 480);
+    for (const TFound& File : FFound) {
+        EXPECT_FALSE(File.Status.Contains(drThnValidated) || File.Status.Contains(drThnError)) << File.Name;
+        EXPECT_FALSE(File.HasThumbnail) << File.Name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cards, FatCardTest,

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "Rtl.SafeFiles.h"
 #include "Rtl.SysUtils.h"
 #include "Win.Volumes.h"
 #include "XCore.Errors.h"
@@ -59,9 +60,11 @@ void TXDRDiskImageThread::DoExecute()
         return;   // the open error has ended the worker
     TXDiskIO* Device = Data()->DiskIO();
     try {
-        TOwned<TFileStream> Image;
+        // Written under a temporary name: only a whole image takes the file's name, and one
+        // that is cancelled or fails leaves nothing behind.
+        TOwned<TSafeFileStream> Image;
         try {
-            Image = Owned(TFileStream::Create(FImageFileName, fmCreate | fmShareExclusive));
+            Image = Owned(TSafeFileStream::Create(FImageFileName, ssReplace));
         } catch (const std::exception&) {
             SetFirstError(kVolumeOpenFailed, 0, FImageFileName);
             throw;
@@ -69,7 +72,14 @@ void TXDRDiskImageThread::DoExecute()
         Log(Format(kTextOpening, {FImageFileName}));
         CopyClusters(Device->GetStream(), Image.get());
         if (!Device->SaveDiskInfo(Image.get()))
-            SetFirstError(kErrImageWriteFailed, 0, FImageFileName);
+            SetFirstError(kErrLocalWriteFailed, 0, FImageFileName, true);
+        if (!Worker()->IsCancelled() && (GetErrorCode() == 0 || GetErrorCode() == kErrReadPastEnd)) {
+            try {
+                Image->Commit();
+            } catch (const std::exception&) {
+                SetFirstError(kErrLocalWriteFailed, 0, FImageFileName);
+            }
+        }
     } catch (const std::exception&) {
         // A removed card, a write failure or "finish reading": the record says which.
     }
@@ -145,7 +155,7 @@ void TXDRDiskImageThread::WriteChunk(TStream* AImage, const uint8_t* ABuffer, in
     try {
         AImage->WriteBuffer(ABuffer, ACount);
     } catch (const std::exception&) {
-        SetFirstError(kErrImageWriteFailed, 0, FImageFileName);
+        SetFirstError(kErrLocalWriteFailed, 0, FImageFileName);
         throw;
     }
 }

@@ -10,8 +10,6 @@
 
 namespace XDR::Gears::Work::I {
 
-// The image could not be written (the error text is its file name).
-inline constexpr int32_t kErrImageWriteFailed = 30;
 // The user chose to finish reading.
 inline constexpr int32_t kErrImageFinishedByUser = 14;
 

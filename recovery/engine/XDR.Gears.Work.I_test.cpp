@@ -152,7 +152,8 @@ TEST_F(CardImageTest, SkippingNClustersDoesNotReadThemAndAsksAgainLater)
     EXPECT_TRUE(Logged("Unreadable cluster: 20"));
 }
 
-TEST_F(CardImageTest, EndingEarlyKeepsWhatWasWrittenWithoutATrailer)
+// An image that is not whole never takes the file's name, and leaves no temporary file.
+TEST_F(CardImageTest, EndingEarlyLeavesNoImage)
 {
     struct TCase {
         const char* Name;
@@ -167,18 +168,21 @@ TEST_F(CardImageTest, EndingEarlyKeepsWhatWasWrittenWithoutATrailer)
         // Cluster 8 starts a read window: a card that is gone fails the whole window at once.
         const TBytes Bytes = Image(FatCard(), Faults({8}, Case.Errno), Case.Name);
         EXPECT_EQ(Heard.EndError.Code, Case.Code);
-        EXPECT_EQ(Bytes.size(), 8 * kClusterSize);
+        EXPECT_FALSE(fs::exists(XTestFixtures::ScratchFolder() / (std::string(Case.Name) + ".bin")));
+        EXPECT_TRUE(Bytes.empty());
     }
     EXPECT_TRUE(Logged("Reading interrupted at cluster: 7"));
+    for (const auto& Entry : fs::directory_iterator(XTestFixtures::ScratchFolder()))
+        EXPECT_EQ(Entry.path().string().find(".~tmp"), std::string::npos) << Entry.path();
 }
 
-TEST_F(CardImageTest, ACancelEndsWithTheTrailerAndSaysWhere)
+TEST_F(CardImageTest, ACancelLeavesNoImageAndSaysWhere)
 {
     Form.Replies = {{kClusterChoiceSkipOne, "10"}};
     Form.OnAsk = [this] { CancelFromTheWizard(); };
     const TBytes Bytes = Image(FatCard(), Faults({4}), "cancel");
     EXPECT_EQ(Heard.EndError.Code, kErrCancelled);
-    EXPECT_EQ(String(Bytes.begin() + 5 * kClusterSize, Bytes.begin() + 5 * kClusterSize + 5), "<xml>");
+    EXPECT_TRUE(Bytes.empty());
     EXPECT_TRUE(Logged("Reading interrupted at cluster: 4"));
     EXPECT_TRUE(Logged("Unreadable cluster: 4"));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "XDR.Gears.Work.h"
+#include "XDR.Work.R.h"
 
 class TXDRRestoreFilesThread : public XDR::Gears::Work::TXCustomDRThread {
     X_CLASS(TXDRRestoreFilesThread, XDR::Gears::Work::TXCustomDRThread)
@@ -16,6 +17,8 @@ protected:
     void DoExecute() override;
 
 private:
+    void EndWithReport(const TXDRRestoreReport& AReport);
+
     String FRestoreFolder;
 };
 
@@ -39,7 +42,7 @@ class TXDRDiskImageRestoreFilesWorkCommand : public XDR::Gears::Work::TXDRDiskIm
 protected:
     TXDRDiskImageRestoreFilesWorkCommand() = default;
     using XDR::Gears::Work::TXDRDiskImageWorkCommand::Construct;
-    virtual void Construct(XDR::Gears::Work::TXDRWorkerGear* AGear, const String& AFolder);
+    void Construct(XDR::Gears::Work::TXDRWorkerGear* AGear, const String& AFolder) override;
     XDR::Gears::Work::TXCustomDRThread* CreateThread() override;
 
 private:

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include "Win.Volumes.h"
+
 #include "../../tests/fixtures/ReadFaults.h"
 #include "XDR.JobFixture.h"
 
@@ -91,11 +93,11 @@ TEST_F(RestoreTest, ACancelStopsBeforeTheNextFileAndKeepsTheWrittenOnes)
     AddItem("2.jpg", 1 << 20, 1000, true);
     AddItem("3.jpg", 3 << 20, 1000, true);
     const fs::path Out = Folder("cancel");
-    // The second file's bytes come slowly; the wizard cancels once its file exists.
+    // The second file's bytes come slowly; the wizard cancels once it is being written.
     XTestFixtures::TReadFaults Slow(Path, "1048576-1049600=SLOW1000");
     bool Cancelled = false;
     OnIdle = [&] {
-        if (!Cancelled && fs::exists(Out / "2.jpg")) {
+        if (!Cancelled && fs::exists(Out / "2.jpg.~tmp")) {
             Cancelled = true;
             CancelFromTheWizard();
         }
@@ -107,24 +109,76 @@ TEST_F(RestoreTest, ACancelStopsBeforeTheNextFileAndKeepsTheWrittenOnes)
     EXPECT_FALSE(fs::exists(Out / "3.jpg"));
 }
 
-TEST_F(RestoreTest, ARemovedCardFailsTheJobButUnreadableSectorsDoNot)
+// Every readable byte is written, unreadable sectors as zeros, and the damaged file is named.
+TEST_F(RestoreTest, UnreadableSectorsAreWrittenAsZerosAndTheFileIsNamed)
 {
     const TCard Card = NumberedCard(1 << 20);
     const std::string Path = Card.Save("faults.img");
-    AddItem("bad.jpg", 4096, 1024, true);
-    AddItem("good.jpg", 65536, 512, true);
-    struct TCase {
-        const char* Faults;
-        int32_t Code;
-    };
-    for (const TCase& Case : {TCase{"4096-4608=EIO", 0}, TCase{"4096-4608=ENODEV", 11}}) {
-        SCOPED_TRACE(Case.Faults);
-        XTestFixtures::TReadFaults Faults(Path, Case.Faults);
-        const fs::path Out = Folder(Case.Code == 0 ? "eio" : "enodev");
-        Run(TXDRDiskRestoreFilesWorkCommand::Create(Gear, 0, Path, Out.string() + "/"));
-        EXPECT_EQ(Heard.EndError.Code, Case.Code);
-        EXPECT_TRUE(fs::exists(Out / "bad.jpg"));   // created, with what could be copied
-    }
+    AddItem("bad.jpg", 4096, 200000, true);
+    AddItem("good.jpg", 600000, 512, true);
+    XTestFixtures::TReadFaults Faults(Path, "135168-135680=EIO");
+    const fs::path Out = Folder("eio");
+    Run(TXDRDiskRestoreFilesWorkCommand::Create(Gear, 0, Path, Out.string() + "/"));
+    EXPECT_EQ(Heard.EndError.Code, 0);
+    EXPECT_EQ(Heard.EndError.Value, 1);
+    EXPECT_NE(Heard.EndError.Text.find("bad.jpg"), String::npos) << Heard.EndError.Text;
+    TBytes Expected = Slice(Card.Bytes, 4096, 200000);
+    std::fill_n(Expected.begin() + (135168 - 4096), 512, 0);
+    EXPECT_EQ(ReadBytes(Out / "bad.jpg"), Expected);
+    EXPECT_EQ(ReadBytes(Out / "good.jpg"), Slice(Card.Bytes, 600000, 512));
+    ASSERT_EQ(Heard.Log.size(), 1u);
+    EXPECT_NE(Heard.Log[0].find("bad.jpg"), String::npos);
+}
+
+// The file being written when the card goes is not left behind, half, under its name.
+TEST_F(RestoreTest, ARemovedCardFailsTheJobAndLeavesNoHalfFile)
+{
+    const TCard Card = NumberedCard(1 << 20);
+    const std::string Path = Card.Save("removed.img");
+    AddItem("bad.jpg", 4096, 200000, true);
+    XTestFixtures::TReadFaults Faults(Path, "135168-135680=ENODEV");
+    const fs::path Out = Folder("enodev");
+    Run(TXDRDiskRestoreFilesWorkCommand::Create(Gear, 0, Path, Out.string() + "/"));
+    EXPECT_EQ(Heard.EndError.Code, kVolumeMissing);
+    EXPECT_TRUE(fs::is_empty(Out));
+}
+
+// Files that cannot be written are each reported and counted, and the job fails with why.
+TEST_F(RestoreTest, FilesThatCannotBeWrittenFailTheJob)
+{
+    const TCard Card = NumberedCard(1 << 20);
+    const std::string Path = Card.Save("nowhere.img");
+    AddItem("a.jpg", 4096, 100, true);
+    AddItem("b.jpg", 8192, 100, true);
+    const fs::path Blocker = XTestFixtures::ScratchFolder() / "a-file";
+    WriteBytes(Blocker, {1});
+    Run(TXDRDiskRestoreFilesWorkCommand::Create(Gear, 0, Path, (Blocker / "out").string() + "/"));
+    EXPECT_EQ(Heard.EndError.Code, kErrLocalWriteFailed);
+    EXPECT_EQ(Heard.EndError.Value, 2);
+    ASSERT_EQ(Heard.Log.size(), 2u);
+    EXPECT_EQ(Heard.Log[0].rfind("a.jpg: ", 0), 0u) << Heard.Log[0];
+}
+
+// Names from a card never lead the restore out of its folder: a planted link is passed by, and
+// a name too long for the file system is cut, keeping its extension.
+TEST_F(RestoreTest, NamesStayInsideTheFolder)
+{
+    const TCard Card = NumberedCard(1 << 20);
+    const std::string Path = Card.Save("links.img");
+    const fs::path Out = Folder("links"), Outside = XTestFixtures::ScratchFolder() / "outside.jpg";
+    fs::create_directories(Out);
+    WriteBytes(Outside, {42});
+    fs::create_symlink(Outside, Out / "000001.jpg");
+    fs::create_symlink(Outside, Out / "000002.jpg.~tmp");
+    AddItem("000001.jpg", 4096, 100, true);
+    AddItem("000002.jpg", 8192, 100, true);
+    AddItem(String(300, 'L') + ".jpg", 12288, 100, true);
+    Run(TXDRDiskRestoreFilesWorkCommand::Create(Gear, 0, Path, Out.string() + "/"));
+    EXPECT_EQ(Heard.EndError.Code, 0);
+    EXPECT_EQ(ReadBytes(Outside), TBytes{42});
+    EXPECT_EQ(ReadBytes(Out / "0000011.jpg"), Slice(Card.Bytes, 4096, 100));
+    EXPECT_EQ(ReadBytes(Out / "000002.jpg"), Slice(Card.Bytes, 8192, 100));
+    EXPECT_EQ(ReadBytes(Out / (String(251, 'L') + ".jpg")), Slice(Card.Bytes, 12288, 100));
 }
 
 }  // namespace

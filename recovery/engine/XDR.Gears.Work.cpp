@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "Rtl.SysUtils.h"
 #include "Vcl.Application.h"
@@ -26,6 +27,55 @@ bool IsToleratedReadError(int32_t ACode)
 {
     return ACode == 12 || ACode == kErrSeekFailed || ACode == kErrReadPastEnd || ACode == kVolumeReadFailed;
 }
+
+// A scan's request to start the data's collection afresh.
+class TXDRClearFilesCommand : public TXCommand {
+    X_CLASS(TXDRClearFilesCommand, TXCommand)
+public:
+    bool Execute() override
+    {
+        FGear->ClearFiles();
+        return true;
+    }
+
+protected:
+    TXDRClearFilesCommand() = default;
+    using TXCommand::Construct;
+    virtual void Construct(TXDRWorkerGear* AGear)
+    {
+        inherited::Construct(rcmInterlocked);
+        FGear = AGear;
+    }
+
+private:
+    TXDRWorkerGear* FGear = nullptr;   // not owned; leaving its engine, it drops what is queued
+};
+
+// A found file on its way to the data's collection; the command owns it until then.
+class TXDRAddFileCommand : public TXCommand {
+    X_CLASS(TXDRAddFileCommand, TXCommand)
+public:
+    bool Execute() override
+    {
+        if (FFile)
+            FGear->AddFile(std::move(FFile));
+        return true;
+    }
+
+protected:
+    TXDRAddFileCommand() = default;
+    using TXCommand::Construct;
+    virtual void Construct(TXDRWorkerGear* AGear, TOwned<TXDRFileItem> AFile)
+    {
+        inherited::Construct(rcmInterlocked);
+        FGear = AGear;
+        FFile = std::move(AFile);
+    }
+
+private:
+    TXDRWorkerGear* FGear = nullptr;   // not owned; leaving its engine, it drops what is queued
+    TOwned<TXDRFileItem> FFile;
+};
 
 }  // namespace
 
@@ -62,6 +112,13 @@ void TXDRData::DoClear()
 }
 
 // ---- TXCustomDRThread --------------------------------------------------------------------
+
+void TXCustomDRThread::Construct(bool ACreateSuspended, TXThreadWorkerGear<TXDRData>* AGear, TXDRData* AData,
+                                 const TIntf<IXWorker>& AWorker)
+{
+    inherited::Construct(ACreateSuspended, AGear, AData, AWorker);
+    FGear = AsOrNull<TXDRWorkerGear>(AGear);
+}
 
 void TXCustomDRThread::Execute()
 {
@@ -133,6 +190,7 @@ void TXCustomDRThread::EndWorker()
 
 TXCustomDRScanThread::~TXCustomDRScanThread()
 {
+    FreeAndNil(FAccepted);
     FreeAndNil(FSearch);
 }
 
@@ -140,28 +198,45 @@ void TXCustomDRScanThread::AfterConstruction()
 {
     FSearch = TXSearch::Create(nullptr);
     FSearch->SetTerminated(TXTerminatedTest::Bind<&TXCustomDRScanThread::SearchTerminated>(this));
+    FAccepted = TXDRFileCollection::Create(static_cast<TPersistent*>(nullptr));
     inherited::AfterConstruction();
+}
+
+void TXCustomDRScanThread::HandOver(TXCommand* ACommand)
+{
+    TIntf<IXCommand> Command(ACommand);
+    if (Gear()->GetEngine())
+        Gear()->PostCommand(Command);
+    else
+        Gear()->ExecuteCommand(Command);
+}
+
+void TXCustomDRScanThread::ClearFiles()
+{
+    FAccepted->Clear();
+    HandOver(TXDRClearFilesCommand::Create(Gear()));
 }
 
 void TXCustomDRScanThread::AddFilter(IXNotification* ANotification)
 {
     TXDRFileItem* Item = AspectOf<TXDRFoundFileAspect>(ANotification)->Item();
-    TXDRFileCollection* Files = Data()->Files();
-    if (Item->GetSize() == 0 || Files == nullptr)
+    if (Item->GetSize() == 0)
         return;
     if (Data()->Extensions()->IndexOf(LowerCase(Item->FileType())) < 0)
         return;
-    if (IsDeletedEntry(Item->Status()) && Files->IndexOfBlocks(Item->Blocks()) >= 0)
+    if (IsDeletedEntry(Item->Status()) && FAccepted->IndexOfBlocks(Item->Blocks()) >= 0)
         return;
-    TXDRFileItem* Added = Files->Add();
+    TXDRFileItem* Record = FAccepted->Add();
+    Record->SetFileType(Item->FileType());
+    Record->Blocks()->Assign(Item->Blocks());
+    TOwned<TXDRFileItem> Added = Owned(TXDRFileItem::Create(static_cast<TCollection*>(nullptr)));
     Added->Assign(Item);
     if (Added->Name().empty()) {
         ++FCounter;
         Added->SetName(Format("%.6d", {FCounter}) + Added->FileType());
     }
     Added->TraceDump();
-    TXDRAddFileAspect* Aspect = TXDRAddFileAspect::Create(Added);
-    Worker()->PostNotification(TXNotification<TXDRAddFileAspect>::New(Aspect));
+    HandOver(TXDRAddFileCommand::Create(Gear(), std::move(Added)));
 }
 
 void TXCustomDRScanThread::DoExecute()
@@ -199,7 +274,7 @@ void TXDRDeepScanThread::DoScan()
     SetName("DeepScan");
     SetCounter(0);
     Search()->SetStream(Data->CurrentIO()->GetStream());
-    Data->Files()->Clear();
+    ClearFiles();
     Data->UsedBlocks()->Clear();
     // A card without a FAT (FAT12 or none) is carved whole, without sections.
     if (!Data->FATDisk()->Open(Data->CurrentIO()))
@@ -225,7 +300,7 @@ void TXDRDeepScanThread::ScanFileSystem()
     TXBlocks* Used = Data->UsedBlocks();
     const int64_t DiskSize = Data->CurrentIO()->DiskInfo().DiskSize;
     if (!InSection(35, [&] { Disk->RecoverEntries(Used, Worker().Get()); })
-        || !InSection(15, [&] { Disk->RecoverLostEntries(Worker().Get()); }))
+        || !InSection(15, [&] { Disk->RecoverLostEntries(Used, Worker().Get()); }))
         return;
     (void)InSection(50, [&] {
         if (Used->Count() == 0) {
@@ -259,7 +334,7 @@ void TXDRDeepScanThread::CarveUpTo(int64_t ALimit)
     else
         Blocks->Add(0, ALimit);
     if (!Stopped())
-        CarveBlocks(Search(), Data->CurrentIO()->GetStream(), Blocks.get(), Data->Files(), Worker().Get());
+        CarveBlocks(Search(), Data->CurrentIO()->GetStream(), Blocks.get(), Accepted(), Worker().Get());
 }
 
 TXCustomBufStream* TXDRDeepScanThread::BufStream() const
@@ -323,6 +398,22 @@ bool TXDRWorkerGear::ExecuteCommand(const TIntf<IXCommand>& ACommand)
     if (Work->AsksAboutSlowReads())
         FSlowReadQuestion = true;
     return Work->Execute();
+}
+
+void TXDRWorkerGear::ClearFiles()
+{
+    if (TXDRFileCollection* Files = Data()->Files())
+        Files->Clear();
+}
+
+void TXDRWorkerGear::AddFile(TOwned<TXDRFileItem> AFound)
+{
+    TXDRFileCollection* Files = Data()->Files();
+    if (Files == nullptr)
+        return;
+    TXDRFileItem* Added = AFound.release();
+    Added->SetCollection(Files);
+    Notify(TXNotification<TXDRAddFileAspect>::New(TXDRAddFileAspect::Create(Added)));
 }
 
 void TXDRWorkerGear::Cancel(IXNotification*)

@@ -1,6 +1,7 @@
 // XDR.Gears.Work.h: the recovery jobs' common gear: the job data, the thread base that opens
 // the source, the scan threads with their add filter, the worker gear and its work commands.
 // Job threads free themselves; the found-file filter runs on the job's thread, inside Notify.
+// The data's collection belongs to the engine's (UI) thread: scans hand found files over to it.
 #pragma once
 
 #include <atomic>
@@ -34,7 +35,8 @@ public:
     TXDRFATDisk* FATDisk() const { return FFATDisk; }
     // The bytes the file system accounts for, which carving leaves out.
     TXBlocks* UsedBlocks() const { return FUsedBlocks; }
-    // The data gear's collection (not owned).
+    // The data gear's collection (not owned). Scans change it only through the gear, on the
+    // engine's thread; the restore reads it while no scan runs.
     TXDRFileCollection* Files() const { return FFiles; }
     void SetFiles(TXDRFileCollection* AValue) { FFiles = AValue; }
 
@@ -90,15 +92,23 @@ protected:
     // Ends the worker with the thread's error record; the read errors a job tolerates (12, 13,
     // 39, 44) count as success.
     void EndWorker();
+    TXDRWorkerGear* Gear() const { return FGear; }
+
+    using TXWorkerThread<TXDRData>::Construct;
+    void Construct(bool ACreateSuspended, TXThreadWorkerGear<TXDRData>* AGear, TXDRData* AData,
+                   const TIntf<IXWorker>& AWorker) override;
 
 private:
+    TXDRWorkerGear* FGear = nullptr;   // outlives the thread: it waits for the thread's end
     String FImagePath;
     String FVolumeName;
     int64_t FRequestedSize = 0;
     String FName;
 };
 
-// A scan: found files pass the add filter into the data's collection and on to the UI.
+// A scan: found files pass the add filter and go, in order, to the gear on the engine's thread,
+// which puts them into the data's collection. The thread keeps its own record of what it
+// accepted, for the duplicate tests.
 class TXCustomDRScanThread : public TXCustomDRThread {
     X_CLASS(TXCustomDRScanThread, TXCustomDRThread)
 public:
@@ -116,12 +126,20 @@ protected:
     void AfterConstruction() override;
     void DoExecute() override;
     virtual void DoScan() = 0;
+    // The files this scan accepted so far, with their blocks and types only.
+    TXDRFileCollection* Accepted() const { return FAccepted; }
+    // A new scan: forgets what was accepted and has the data's collection emptied.
+    void ClearFiles();
 
 private:
     TXNotificationHandler FilterHandler() { return TXNotificationHandler::Bind<&TXCustomDRScanThread::AddFilter>(this); }
     bool SearchTerminated() { return Stopped(); }
+    // Runs ACommand on the gear, on the engine's thread behind what the worker posted before;
+    // at once without an engine.
+    void HandOver(TXCommand* ACommand);
 
-    TXSearch* FSearch = nullptr;   // owned
+    TXSearch* FSearch = nullptr;                 // owned
+    TXDRFileCollection* FAccepted = nullptr;     // owned
     int32_t FCounter = 0;
 };
 
@@ -166,6 +184,10 @@ public:
     void SetOnSlowDeviceQuestion(TXDRSlowDeviceQuestion AValue) { FOnSlowDeviceQuestion = AValue; }
 
     bool ExecuteCommand(const TIntf<IXCommand>& ACommand) override;
+    // On the engine's thread, as the scans hand over: empties the data's collection; adds
+    // AFound (owned from here) to it and tells the observers (TXDRAddFileAspect).
+    void ClearFiles();
+    void AddFile(TOwned<TXDRFileItem> AFound);
     // Ends the running job as cancelled.
     void Cancel(IXNotification* ANotification);
     void SlowReadPrompt(IXNotification* ANotification);

@@ -13,6 +13,7 @@
 #include "../../tests/fixtures/CardImages.h"
 #include "Vcl.Graphics.h"
 #include "Vcl.Imaging.Jpeg.h"
+#include "Vcl.TestLoop.h"
 #include "Win.Messages.h"
 #include "XCore.App.h"
 #include "XCore.Errors.h"
@@ -29,7 +30,7 @@ inline TBytes MakeJpeg(int AWidth, int AHeight, TColor AColor)
     TOwned<TBitmap> Bitmap = Owned(TBitmap::Create());
     Bitmap->SetSize(AWidth, AHeight);
     Bitmap->Canvas()->Brush()->SetColor(AColor);
-    Bitmap->Canvas()->FillRect(TRect(0, 0, AWidth, AHeight));
+    Bitmap->Canvas()->FillRect(Rect(0, 0, AWidth, AHeight));
     TOwned<TJPEGImage> Jpeg = Owned(TJPEGImage::Create());
     Jpeg->Assign(Bitmap.get());
     TOwned<TMemoryStream> Bytes = Owned(TMemoryStream::Create());
@@ -123,12 +124,11 @@ protected:
     // The UI thread's loop, with OnIdle on every round, until the job has ended.
     void WaitForEnd()
     {
-        while (!Heard.Ended) {
-            DispatchPending();
-            CheckSynchronize();
+        ASSERT_TRUE(PumpUntil("the job's end", [&] {
             if (OnIdle)
                 OnIdle();
-        }
+            return Heard.Ended;
+        }));
         DispatchPending();
     }
     static void DispatchPending()

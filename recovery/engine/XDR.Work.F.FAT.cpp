@@ -9,6 +9,7 @@
 #include "Rtl.Encoding.h"
 #include "Rtl.SysUtils.h"
 #include "XCore.IO.Classes.h"
+#include "XCore.Persistence.XML.h"
 #include "XCore.Streams.Buffered.h"
 
 namespace {
@@ -49,6 +50,8 @@ struct TXFatMarkers {
 };
 constexpr TXFatMarkers kFat16Markers{0xFFF7, 0xFFF8, 0xFFFF};
 constexpr TXFatMarkers kFat32Markers{0x0FFFFFF7, 0x0FFFFFF8, 0x0FFFFFFF};
+// FAT copies are read, and mended from each other, in sectors of this size.
+constexpr int64_t kFatSectorSize = 512;
 
 // Values with the reserved top bits set are links, as the value stands.
 ClusterEntry DecodeFatEntry(uint32_t AValue, const TXFatMarkers& AMarkers)
@@ -158,6 +161,64 @@ uint32_t FatRootCluster(const TXBootSector& ABoot)
     return Cluster >= 2 ? Cluster : 2;
 }
 
+namespace {
+
+int EntryBytes(const TXBootSector& ABoot)
+{
+    return FatTypeOfBootSector(ABoot) == fskFat32 ? 4 : 2;
+}
+
+// The clusters the volume's sectors make room for, counted only as far as the card reaches.
+int64_t ClustersOnTheCard(const TXBootSector& ABoot, int64_t ACardSize)
+{
+    const int64_t ClusterSize = FatClusterSize(ABoot);
+    if (ClusterSize == 0)
+        return 0;
+    const int64_t Data = std::min<int64_t>(ACardSize, int64_t(TotalSectors(ABoot)) * BytesPerSector(ABoot))
+                         - FatDataOffset(ABoot);
+    return std::max<int64_t>(Data / ClusterSize, 0) + 2;
+}
+
+}  // namespace
+
+bool IsFatSizeConsistent(const TXBootSector& ABoot, int64_t ACardSize)
+{
+    const int64_t Capacity = FatTableSize(ABoot) / EntryBytes(ABoot);
+    const int64_t PerSector = BytesPerSector(ABoot) / EntryBytes(ABoot);
+    // The file system's own count of clusters may be one off the exact one; formatters round the
+    // FAT up to a sector.
+    const bool HoldsEveryCluster = Capacity + 1 >= ClustersOnTheCard(ABoot, ACardSize);
+    const bool NotOversized = Capacity <= int64_t(FatEntryCount(ABoot)) * 3 / 2 + PerSector;
+    return HoldsEveryCluster && NotOversized;
+}
+
+uint8_t FatAgreeingSectorsPerCluster(const TXBootSector& ABoot, int64_t ACardSize)
+{
+    uint8_t Found = 0;
+    TXBootSector Trial = ABoot;
+    for (unsigned PerCluster = 1; PerCluster <= 128; PerCluster *= 2) {
+        Trial[13] = static_cast<uint8_t>(PerCluster);
+        if (!IsFatGeometryValid(Trial) || !IsFatSizeConsistent(Trial, ACardSize))
+            continue;
+        if (Found != 0)
+            return 0;
+        Found = static_cast<uint8_t>(PerCluster);
+    }
+    return Found;
+}
+
+uint32_t FatBackupBootSector(const TXBootSector& ABoot)
+{
+    const uint32_t Named = U16(ABoot.data(), 50);
+    return Named != 0 && Named < 32 && Named < std::max<uint32_t>(ReservedSectors(ABoot), 1) ? Named : 6;
+}
+
+bool IsUsableFatBootSector(const TXBootSector& ABoot, int64_t ACardSize)
+{
+    const int32_t Type = FatTypeOfBootSector(ABoot);
+    return (Type == fskFat16 || Type == fskFat32) && IsFatGeometryValid(ABoot) && IsFatSizeConsistent(ABoot, ACardSize);
+}
+
 bool IsFatGeometryValid(const TXBootSector& ABoot)
 {
     uint32_t SectorSize = BytesPerSector(ABoot);
@@ -201,41 +262,90 @@ bool TXFAT::Open(TStream* AStream, const TXDiskInfoRecord& ADiskInfo)
 {
     inherited::Open(AStream, ADiskInfo);
     FMap.clear();
+    FMapCopy.clear();
+    FOtherCopy.clear();
+    FCopyInUse = 0;
     FFatType = FatTypeOfBootSector(FBootSector);
-    if ((FFatType != fskFat16 && FFatType != fskFat32) || !IsFatGeometryValid(FBootSector))
+    if (!IsUsableFatBootSector(FBootSector, AStream->Size()))
         return false;
     FClusterSize = FatClusterSize(FBootSector);
     FDataOffset = FatDataOffset(FBootSector);
     // The map holds what the FAT can describe and the source still holds of it, so a damaged
     // total-sectors field cannot make it larger than the card.
-    const int64_t EntryBytes = FFatType == fskFat32 ? 4 : 2;
+    const int64_t Bytes = EntryBytes(FBootSector);
     const int64_t Readable = std::max<int64_t>(AStream->Size() - FatTableOffset(FBootSector, 0), 0);
-    const int64_t Count = std::min({int64_t(FatEntryCount(FBootSector)), FatTableSize(FBootSector) / EntryBytes,
-                                    Readable / EntryBytes});
+    const int64_t Count =
+        std::min({int64_t(FatEntryCount(FBootSector)), FatTableSize(FBootSector) / Bytes, Readable / Bytes});
     if (Count < 2)
         return false;
-    ReadMap(static_cast<uint32_t>(Count));
+    FEntryCount = static_cast<uint32_t>(Count);
+    std::vector<uint32_t> FirstUnreadable, SecondUnreadable;
+    std::vector<uint8_t> First = ReadCopy(0, FirstUnreadable), Second;
+    if (NumberOfFats(FBootSector) >= 2)
+        Second = ReadCopy(1, SecondUnreadable);
+    // A sector of the first copy that cannot be read is taken from the second.
+    for (uint32_t Sector : FirstUnreadable) {
+        if (Second.empty() || std::ranges::find(SecondUnreadable, Sector) != SecondUnreadable.end())
+            continue;
+        const size_t From = size_t(Sector) * kFatSectorSize;
+        std::copy_n(Second.begin() + From, std::min<size_t>(kFatSectorSize, First.size() - From), First.begin() + From);
+    }
+    if (!IsPlausibleCopy(First) && !Second.empty() && IsPlausibleCopy(Second)) {
+        std::swap(First, Second);
+        FCopyInUse = 1;
+    }
+    if (!Second.empty() && IsPlausibleCopy(Second) && First != Second) {
+        FMapCopy = First;
+        FOtherCopy = std::move(Second);
+    }
+    DecodeMap(First);
     return true;
 }
 
-void TXFAT::ReadMap(uint32_t ACount)
+void TXFAT::UseOtherCopy()
 {
-    constexpr uint32_t kChunkEntries = 16384;
+    if (FOtherCopy.empty())
+        return;
+    std::swap(FMapCopy, FOtherCopy);
+    FCopyInUse = 1 - FCopyInUse;
+    DecodeMap(FMapCopy);
+}
+
+std::vector<uint8_t> TXFAT::ReadCopy(uint32_t ACopy, std::vector<uint32_t>& AUnreadable) const
+{
+    const int64_t Offset = FatTableOffset(FBootSector, ACopy);
+    std::vector<uint8_t> Raw(size_t(FEntryCount) * EntryBytes(FBootSector));
+    std::vector<int64_t> Failed;
+    constexpr int64_t kChunk = 65536;
+    for (int64_t Done = 0; Done < int64_t(Raw.size()); Done += kChunk)
+        StreamReadSectors(Stream(), Raw.data() + Done, std::min<int64_t>(kChunk, int64_t(Raw.size()) - Done),
+                          Offset + Done, &Failed, kFatSectorSize);
+    for (int64_t At : Failed)
+        AUnreadable.push_back(static_cast<uint32_t>((At - Offset) / kFatSectorSize));
+    return Raw;
+}
+
+// Entry 0 of a FAT holds the media byte with every higher bit set; a zeroed or overwritten
+// table does not.
+bool TXFAT::IsPlausibleCopy(const std::vector<uint8_t>& ARaw) const
+{
+    if (FFatType == fskFat32) {
+        const uint32_t First = U32(ARaw.data(), 0) & 0x0FFFFFFF;
+        return (First & 0x0FFFFF00) == 0x0FFFFF00 && (First & 0xFF) >= 0xF0;
+    }
+    const uint16_t First = U16(ARaw.data(), 0);
+    return (First & 0xFF00) == 0xFF00 && (First & 0xFF) >= 0xF0;
+}
+
+void TXFAT::DecodeMap(const std::vector<uint8_t>& ARaw)
+{
     const bool Fat32 = FFatType == fskFat32;
     const TXFatMarkers& Markers = Fat32 ? kFat32Markers : kFat16Markers;
-    const int EntryBytes = Fat32 ? 4 : 2;
-    std::vector<uint8_t> Chunk(size_t(kChunkEntries) * EntryBytes);
-    FMap.resize(ACount);
-    const int64_t TableOffset = FatTableOffset(FBootSector, 0);
-    for (uint32_t First = 0; First < ACount; First += kChunkEntries) {
-        uint32_t Count = std::min(kChunkEntries, ACount - First);
-        // A sector that cannot be read reads as zeros: its clusters look free.
-        if (!StreamReadAt(Stream(), Chunk.data(), int64_t(Count) * EntryBytes, TableOffset + int64_t(First) * EntryBytes))
-            std::fill(Chunk.begin(), Chunk.end(), 0);
-        for (uint32_t I = 0; I < Count; ++I) {
-            const uint8_t* Bytes = Chunk.data() + size_t(I) * EntryBytes;
-            FMap[First + I] = DecodeFatEntry(Fat32 ? U32(Bytes, 0) : U16(Bytes, 0), Markers);
-        }
+    const int Bytes = Fat32 ? 4 : 2;
+    FMap.resize(FEntryCount);
+    for (uint32_t I = 0; I < FEntryCount; ++I) {
+        const uint8_t* Entry = ARaw.data() + size_t(I) * Bytes;
+        FMap[I] = DecodeFatEntry(Fat32 ? U32(Entry, 0) : U16(Entry, 0), Markers);
     }
     FMap[0] = FMap[1] = {0, clStart};
 }
@@ -246,6 +356,10 @@ void TXFAT::Clear()
     FFatType = 0;
     FBootSector.fill(0);
     FMap.clear();
+    FMapCopy.clear();
+    FOtherCopy.clear();
+    FCopyInUse = 0;
+    FEntryCount = 0;
     FClusterSize = 0;
     FDataOffset = 0;
 }
@@ -346,13 +460,10 @@ void DirEntryDates(const uint8_t* AEntry, TDateTime& ACreated, TDateTime& AModif
     AAccessed = DosToDateTime(U16(AEntry, 18), 0);
 }
 
-namespace {
-
-// The FAT reader reads the kinds FAT16 and FAT32.
-const bool kRegistered = [] {
+void RegisterRecoveryEngine()
+{
+    RegisterRecoveryFramework();
+    // The FAT reader reads the kinds FAT16 and FAT32.
     RegisterFileSystemClass(fskFat16, TXFAT::StaticClass());
     RegisterFileSystemClass(fskFat32, TXFAT::StaticClass());
-    return true;
-}();
-
-}  // namespace
+}

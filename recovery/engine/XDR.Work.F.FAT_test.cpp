@@ -11,10 +11,13 @@
 #include "XCode.Trek.h"
 #include "XCore.Errors.h"
 #include "XCore.IO.Classes.h"
+#include "XCore.TestStartUp.h"
 
 #include "../../tests/fixtures/FatImages.h"
 
 namespace {
+
+const auto* const kStartUp = ::testing::AddGlobalTestEnvironment(new TXTestStartUp<&RegisterRecoveryEngine>);
 
 using XTestFixtures::TFatImage;
 

@@ -31,10 +31,15 @@ constexpr uint8_t kSignature7[] = {0x00, 0x00, 0x00, 0x18, 0x66, 0x74, 0x79, 0x7
 constexpr uint8_t kSignature8[] = {0x00, 0x00, 0x00, 0x20, 0x66, 0x74, 0x79, 0x70};
 constexpr uint8_t kSignature9[] = {0x00, 0x00, 0x00, 0x1C, 0x66, 0x74, 0x79, 0x70};
 constexpr uint8_t kSignature10[] = {0x00, 0x00, 0x01, 0x18, 0x73, 0x6B, 0x69, 0x70};
+// "ftyp" after a size below 64 KiB, which the movie's end finder checks as an atom.
+constexpr uint8_t kSignature11[] = {0x00, 0x00, 0x00, 0x00, 0x66, 0x74, 0x79, 0x70};
+constexpr uint8_t kSignature11Mask[] = {0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
 
 const std::span<const uint8_t> kSignatures[kSignatureCount] = {
     kSignature0, kSignature1, kSignature2, kSignature3, kSignature4, kSignature5,
-    kSignature6, kSignature7, kSignature8, kSignature9, kSignature10};
+    kSignature6, kSignature7, kSignature8, kSignature9, kSignature10, kSignature11};
+const std::span<const uint8_t> kSignatureMasks[kSignatureCount] = {{}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {},
+                                                                   kSignature11Mask};
 
 template <class T>
 TXDRScanFormat* CreateFormat()
@@ -43,7 +48,7 @@ TXDRScanFormat* CreateFormat()
 }
 
 const TXDRSignatureSet kTiffSignatures{1, 2};
-const TXDRSignatureSet kMovieSignatures{7, 8, 9, 10};
+const TXDRSignatureSet kMovieSignatures{7, 8, 9, 10, 11};
 
 const TXDRScanFormatInfo kFormats[kScanKindCount] = {
     {skJPG, ".jpg", {0}, &CreateFormat<TXDRScanFormatJPG>},
@@ -83,6 +88,12 @@ public:
         uint8_t Bytes[16];
         return APattern.size() <= sizeof(Bytes) && Read(AOffset, Bytes, static_cast<int64_t>(APattern.size()))
                && std::memcmp(Bytes, APattern.data(), APattern.size()) == 0;
+    }
+    bool MatchSignature(uint64_t AOffset, int ASignature)
+    {
+        uint8_t Bytes[16];
+        const int64_t Count = static_cast<int64_t>(SignatureBytes(ASignature).size());
+        return Read(AOffset, Bytes, Count) && MatchesSignature(ASignature, std::span<const uint8_t>(Bytes, size_t(Count)));
     }
     bool Byte(uint64_t AOffset, uint8_t& AValue) { return Read(AOffset, &AValue, 1); }
     bool BigEndian(uint64_t AOffset, int ASize, uint64_t& AValue)
@@ -140,6 +151,24 @@ bool IsFrameHeader(uint8_t ACode)
 std::span<const uint8_t> SignatureBytes(int AIndex)
 {
     return AIndex >= 0 && AIndex < kSignatureCount ? kSignatures[AIndex] : std::span<const uint8_t>();
+}
+
+std::span<const uint8_t> SignatureMask(int AIndex)
+{
+    return AIndex >= 0 && AIndex < kSignatureCount ? kSignatureMasks[AIndex] : std::span<const uint8_t>();
+}
+
+bool MatchesSignature(int AIndex, std::span<const uint8_t> ABytes)
+{
+    std::span<const uint8_t> Bytes = SignatureBytes(AIndex), Mask = SignatureMask(AIndex);
+    if (Bytes.empty() || ABytes.size() < Bytes.size())
+        return false;
+    for (size_t I = 0; I < Bytes.size(); ++I) {
+        const uint8_t Bits = Mask.empty() ? 0xFF : Mask[I];
+        if ((ABytes[I] & Bits) != (Bytes[I] & Bits))
+            return false;
+    }
+    return true;
 }
 
 // ---- Search source -----------------------------------------------------------------------
@@ -218,16 +247,25 @@ TXDRKindSet AllFormatsMask()
 void BuildSignatureSet(TXByteArrays& APatterns, std::array<int, kSignatureCount>& APatternIndexOfSignature,
                        TXDRKindSet AKindMask)
 {
+    TXByteArrays Masks;
+    BuildSignatureSet(APatterns, Masks, APatternIndexOfSignature, AKindMask);
+}
+
+void BuildSignatureSet(TXByteArrays& APatterns, TXByteArrays& AMasks,
+                       std::array<int, kSignatureCount>& APatternIndexOfSignature, TXDRKindSet AKindMask)
+{
     APatternIndexOfSignature.fill(-1);
     TXDRSignatureSet Claimed;
     for (const TXDRScanFormatInfo& Format : kFormats)
         if (AKindMask.Contains(Format.Kind))
             Claimed = Claimed + Format.SignatureSet;
     APatterns.clear();
+    AMasks.clear();
     for (int I = 0; I < kSignatureCount; ++I)
         if (Claimed.Contains(static_cast<uint8_t>(I))) {
             APatternIndexOfSignature[I] = static_cast<int>(APatterns.size());
             APatterns.emplace_back(kSignatures[I].begin(), kSignatures[I].end());
+            AMasks.emplace_back(kSignatureMasks[I].begin(), kSignatureMasks[I].end());
         }
 }
 
@@ -296,19 +334,37 @@ bool ThumbnailFailed(const String& AText)
     return false;
 }
 
-// Small pictures come from libjpeg's eighth-scale decoding, which does a fraction of the work,
-// unless that leaves fewer than 200 pixels on a side to shrink from.
+// The smallest of libjpeg's DCT scales whose picture still covers what AMaxSize fits the
+// full picture into: an eighth of the pixels, or less, is decoded for most photos.
 void ChooseScale(TJPEGImage* AJpeg, TXDRDimensions AMaxSize)
 {
-    if (AMaxSize.Width >= 200 || AMaxSize.Height >= 200)
-        return;
-    AJpeg->SetScale(jsEighth);
-    if (AJpeg->Width() < 200 || AJpeg->Height() < 200)
-        AJpeg->SetScale(jsFullSize);
+    AJpeg->SetScale(jsFullSize);
+    int32_t Width = 0, Height = 0;
+    ShrinkToFit(Width, Height, AJpeg->Width(), AJpeg->Height(), AMaxSize.Width, AMaxSize.Height);
+    for (TJPEGScale Scale : {jsEighth, jsQuarter, jsHalf}) {
+        AJpeg->SetScale(Scale);
+        if (AJpeg->Width() >= Width && AJpeg->Height() >= Height)
+            return;
+    }
+    AJpeg->SetScale(jsFullSize);
+}
+
+// A header may claim any size. libjpeg decodes every block of the full picture, whatever the
+// scale, and fills what the data lacks: a picture holds at most this many pixels per byte of
+// its data (a plain colour compresses to a few hundred), and never more than a camera makes.
+constexpr int64_t kMaxPixelsPerByte = 1024;
+constexpr int64_t kMaxPictureSide = 65535;
+constexpr int64_t kMaxDecodedPixels = 4096 * 4096;
+
+bool IsPlausibleSize(int64_t AWidth, int64_t AHeight, int64_t ADataSize)
+{
+    return AWidth > 0 && AHeight > 0 && AWidth <= kMaxPictureSide && AHeight <= kMaxPictureSide
+           && AWidth * AHeight <= std::max<int64_t>(ADataSize, 1024) * kMaxPixelsPerByte;
 }
 
 // The JPEG that starts at AOffset in AStream, fitted into AMaxSize as a bitmap in AImage;
-// AFullSize gets the picture's full size.
+// AFullSize gets the picture's full size. A JPEG whose data ends before its picture does is
+// no picture: a thumbnail must not make a cut file look whole.
 bool DecodeJpegFitted(TStream* AStream, int64_t AOffset, TXDRDimensions AMaxSize, TXDRDimensions& AFullSize,
                       TXImageObject* AImage)
 {
@@ -320,7 +376,14 @@ bool DecodeJpegFitted(TStream* AStream, int64_t AOffset, TXDRDimensions AMaxSize
         auto Jpeg = Owned(TXJPEGImage::Create());
         AStream->SetPosition(AOffset);
         Jpeg->LoadFromStream(AStream);
+        Jpeg->SetStrictEnd(true);
+        const int64_t FullWidth = Jpeg->Width(), FullHeight = Jpeg->Height();
+        if (!IsPlausibleSize(FullWidth, FullHeight, AStream->Size() - AOffset))
+            return ThumbnailFailed("The picture's size (" + IntToStr(FullWidth) + " x " + IntToStr(FullHeight)
+                                   + ") is more than its data can hold");
         ChooseScale(Jpeg.get(), AMaxSize);
+        if (int64_t(Jpeg->Width()) * Jpeg->Height() > kMaxDecodedPixels)
+            return ThumbnailFailed("The picture is too large to show");
         TBitmap* Decoded = Jpeg->Bitmap();
         int32_t Width = 0, Height = 0;
         ShrinkToFit(Width, Height, Decoded->Width(), Decoded->Height(), AMaxSize.Width, AMaxSize.Height);
@@ -333,8 +396,7 @@ bool DecodeJpegFitted(TStream* AStream, int64_t AOffset, TXDRDimensions AMaxSize
             return false;
         // The header's size: the eighth-scale one times 8 overshoots a side that is no
         // multiple of 8.
-        Jpeg->SetScale(jsFullSize);
-        AFullSize = {static_cast<uint16_t>(Jpeg->Width()), static_cast<uint16_t>(Jpeg->Height())};
+        AFullSize = {static_cast<uint16_t>(FullWidth), static_cast<uint16_t>(FullHeight)};
         return true;
     } catch (const std::exception& E) {
         AImage->Clear();
@@ -522,8 +584,8 @@ int64_t TXDRScanFormatMOV::FindEnd(TXDRScanSource& ASource, int64_t APosition)
         FKind = skMOV;
         TXDRFieldReader Reader(ASource, APosition);
         bool Matched = false;
-        for (int Signature : {7, 8, 9, 10})
-            Matched = Matched || Reader.Match(0, kSignatures[Signature]);
+        for (int Signature : {7, 8, 9, 10, 11})
+            Matched = Matched || Reader.MatchSignature(0, Signature);
         if (!Matched)
             return -1;
         uint64_t Length = 0;

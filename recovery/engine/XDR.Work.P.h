@@ -25,7 +25,7 @@ inline constexpr int32_t kErrThumbnail = 44;
 
 // ---- Signatures and kinds ----------------------------------------------------------------
 
-inline constexpr int kSignatureCount = 11;
+inline constexpr int kSignatureCount = 12;
 
 // The kinds of the carving formats, in table order; the number is what found files store.
 enum TXDRScanKind : uint8_t {
@@ -34,10 +34,15 @@ enum TXDRScanKind : uint8_t {
 };
 inline constexpr int kScanKindCount = 17;
 
-using TXDRSignatureSet = TSet<uint8_t>;   // signature indices 0..10
+using TXDRSignatureSet = TSet<uint8_t>;   // signature indices 0..11
 using TXDRKindSet = TSet<uint8_t>;        // kinds 0..16
-// The bytes of signature AIndex (0..10).
+// The bytes of signature AIndex (0..11).
 std::span<const uint8_t> SignatureBytes(int AIndex);
+// The bits of each of its bytes that must match; empty for a signature matched exactly. The
+// last signature is a QuickTime "ftyp" box of any size: cameras write 20, 24, 28 or 32 bytes.
+std::span<const uint8_t> SignatureMask(int AIndex);
+// ABytes start with signature AIndex.
+bool MatchesSignature(int AIndex, std::span<const uint8_t> ABytes);
 
 // ---- The searched bytes ------------------------------------------------------------------
 
@@ -107,6 +112,9 @@ TXDRKindSet AllFormatsMask();
 // APatternIndexOfSignature[i] is signature i's pattern index, -1 when it is not searched.
 void BuildSignatureSet(TXByteArrays& APatterns, std::array<int, kSignatureCount>& APatternIndexOfSignature,
                        TXDRKindSet AKindMask);
+// The same with each pattern's mask (empty for an exact one), for TXSearch::FindAny.
+void BuildSignatureSet(TXByteArrays& APatterns, TXByteArrays& AMasks,
+                       std::array<int, kSignatureCount>& APatternIndexOfSignature, TXDRKindSet AKindMask);
 // The first kind whose signature set holds ASignature; 0 for none.
 TXDRScanKind FormatKindOfSignature(int ASignature);
 // The signature whose pattern index is APatternIndex; 0 for none.

@@ -18,8 +18,9 @@ constexpr int kJpegSignature = 0;
 // The signatures of every format, with the map from pattern index back to signature.
 struct TXSignaturePatterns {
     TXByteArrays Patterns;
+    TXByteArrays Masks;
     std::array<int, kSignatureCount> PatternIndexOfSignature{};
-    TXSignaturePatterns() { BuildSignatureSet(Patterns, PatternIndexOfSignature, AllFormatsMask()); }
+    TXSignaturePatterns() { BuildSignatureSet(Patterns, Masks, PatternIndexOfSignature, AllFormatsMask()); }
 };
 
 const TXSignaturePatterns& SignaturePatterns()
@@ -95,7 +96,8 @@ void CarveBlocks(TXSearch* ASearch, TStream* AStream, const TXBlocks* ABlocks, T
     TXSearchStreamScope Scope(ASearch, Blocks.get(), AStream);
     for (int64_t Position = 0; !Stopped(AWorker);) {
         int Index = -1;
-        const int64_t Hit = ASearch->FindAny(Signatures.Patterns, Index, Position, INT64_MAX, 0, kSectorSize);
+        const int64_t Hit =
+            ASearch->FindAny(Signatures.Patterns, Signatures.Masks, Index, Position, INT64_MAX, 0, kSectorSize);
         if (Hit < 0 || Stopped(AWorker))
             break;
         int Signature = SignatureOfPattern(Signatures.PatternIndexOfSignature, Index);

@@ -5,6 +5,7 @@
 
 #include "Rtl.Encoding.h"
 #include "Rtl.SysUtils.h"
+#include "XCore.Filer.Image.h"
 #include "XCore.Strings.h"
 #include "XObjectFiler.h"
 
@@ -167,18 +168,23 @@ TComponent* TextToObjectHookOfThisForm(const String& AText, TComponent* ACompone
     return AComponent;
 }
 
-// The framework's stream hooks follow the process's form; its text hooks stand aside for ours,
-// whichever unit starts first.
-const bool FormInstalled = [] {
-    XMLObjectForm = kForm;
-    ObjectToTextHook = &ObjectToTextHookOfThisForm;
-    TextToObjectHook = &TextToObjectHookOfThisForm;
-    return true;
-}();
-
 }  // namespace
 
 }  // namespace XCore::Persistence::XML
+
+void RegisterRecoveryFramework()
+{
+    // After the framework's hooks, once: the framework's stream hooks follow the process's form,
+    // and its text hooks give way to this form's.
+    static const bool Installed = [] {
+        RegisterUIMedia();
+        XMLObjectForm = XCore::Persistence::XML::kForm;
+        ObjectToTextHook = &XCore::Persistence::XML::ObjectToTextHookOfThisForm;
+        TextToObjectHook = &XCore::Persistence::XML::TextToObjectHookOfThisForm;
+        return true;
+    }();
+    (void)Installed;
+}
 
 // ---- Object filers -----------------------------------------------------------------------
 

@@ -1,7 +1,7 @@
 // XCore.Persistence.XML.h: the recovery program's form of the XML object format. Over the
 // framework's, it leaves streams out, stores binary defined properties as "p" elements of
-// hexadecimal lines, and gives a document's text as its UTF-8 text. Linking this unit makes its
-// form the process's, serializer hooks included; it runs on the UI thread.
+// hexadecimal lines, and gives a document's text as its UTF-8 text. The library's start-up
+// makes this form the process's, serializer hooks included; it runs on the UI thread.
 #pragma once
 
 #include <string_view>
@@ -86,3 +86,9 @@ public:
 protected:
     xXMLObjectFiler() = default;
 };
+
+// ---- Start-up ----------------------------------------------------------------------------
+
+// Registers the libraries below, then makes this form the process's: XMLObjectForm and the
+// text hooks. Programs and test programs call it at start-up; only the first call installs it.
+void RegisterRecoveryFramework();

@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "Rtl.Encoding.h"
+#include "XCore.TestStartUp.h"
 #include "XObjectFiler.h"
 
 namespace RX = XCore::Persistence::XML;
 
 namespace {
+
+const auto* const kStartUp = ::testing::AddGlobalTestEnvironment(new TXTestStartUp<&RegisterRecoveryFramework>);
 
 // Published text and a nested object; a stream; binary data it defines itself.
 class TTestView : public TPersistent {

@@ -104,16 +104,45 @@ private:
 
 enum class TCandidate { Found, NoMatch, End };
 
+// The patterns of a multi-pattern search with the bits of each byte that must match.
+class TMaskedPatterns {
+public:
+    TMaskedPatterns(const TXByteArrays& APatterns, const TXByteArrays& AMasks) : FPatterns(APatterns), FMasks(AMasks) {}
+    size_t Count() const { return FPatterns.size(); }
+    size_t Length(size_t AIndex) const { return FPatterns[AIndex].size(); }
+    bool Matches(size_t AIndex, size_t AAt, uint8_t AByte) const
+    {
+        const uint8_t Mask = MaskAt(AIndex, AAt);
+        return (AByte & Mask) == (FPatterns[AIndex][AAt] & Mask);
+    }
+    bool MatchesAll(size_t AIndex, const uint8_t* AData) const
+    {
+        for (size_t J = 0; J < Length(AIndex); ++J)
+            if (!Matches(AIndex, J, AData[J]))
+                return false;
+        return !FPatterns[AIndex].empty();
+    }
+
+private:
+    uint8_t MaskAt(size_t AIndex, size_t AAt) const
+    {
+        return AIndex < FMasks.size() && AAt < FMasks[AIndex].size() ? FMasks[AIndex][AAt] : 0xFF;
+    }
+    const TXByteArrays& FPatterns;
+    const TXByteArrays& FMasks;
+};
+
 // One candidate, byte by byte as the patterns part: the first pattern to complete wins unless
 // a lower-indexed one still alive also matches in full.
-TCandidate MatchCandidate(TWindowReader& AReader, const TXByteArrays& APatterns, int64_t ACandidate, int64_t ATo,
+TCandidate MatchCandidate(TWindowReader& AReader, const TMaskedPatterns& APatterns, int64_t ACandidate, int64_t ATo,
                           int& AIndex)
 {
-    std::vector<bool> Alive(APatterns.size(), true);
-    auto MatchesRest = [&](const TXByteArray& APattern, size_t AFrom) {
-        for (size_t J = AFrom; J < APattern.size(); ++J) {
+    std::vector<bool> Alive(APatterns.Count(), true);
+    auto MatchesRest = [&](size_t APattern, size_t AFrom) {
+        for (size_t J = AFrom; J < APatterns.Length(APattern); ++J) {
             uint8_t Byte = 0;
-            if (ACandidate + int64_t(J) > ATo || !AReader.ByteAt(ACandidate + int64_t(J), Byte) || Byte != APattern[J])
+            if (ACandidate + int64_t(J) > ATo || !AReader.ByteAt(ACandidate + int64_t(J), Byte)
+                || !APatterns.Matches(APattern, J, Byte))
                 return false;
         }
         return true;
@@ -123,19 +152,19 @@ TCandidate MatchCandidate(TWindowReader& AReader, const TXByteArrays& APatterns,
         if (ACandidate + int64_t(J) > ATo || !AReader.ByteAt(ACandidate + int64_t(J), Byte))
             return TCandidate::End;
         bool AnyMatched = false;
-        for (size_t I = 0; I < APatterns.size(); ++I) {
-            if (!Alive[I] || APatterns[I].size() <= J)
+        for (size_t I = 0; I < APatterns.Count(); ++I) {
+            if (!Alive[I] || APatterns.Length(I) <= J)
                 continue;
-            if (APatterns[I][J] != Byte) {
+            if (!APatterns.Matches(I, J, Byte)) {
                 Alive[I] = false;
                 continue;
             }
             AnyMatched = true;
-            if (J + 1 < APatterns[I].size())
+            if (J + 1 < APatterns.Length(I))
                 continue;
             AIndex = static_cast<int>(I);
             for (size_t K = 0; K < I; ++K)
-                if (Alive[K] && MatchesRest(APatterns[K], J + 1)) {
+                if (Alive[K] && MatchesRest(K, J + 1)) {
                     AIndex = static_cast<int>(K);
                     break;
                 }
@@ -148,15 +177,13 @@ TCandidate MatchCandidate(TWindowReader& AReader, const TXByteArrays& APatterns,
 
 // A candidate whose bytes all lie in one window, up to the longest pattern's end: what the
 // byte-wise walk answers there is the lowest index that matches whole, so compare directly.
-TCandidate MatchInPlace(const TXByteArrays& APatterns, const uint8_t* AData, int& AIndex)
+TCandidate MatchInPlace(const TMaskedPatterns& APatterns, const uint8_t* AData, int& AIndex)
 {
-    for (size_t I = 0; I < APatterns.size(); ++I) {
-        const TXByteArray& Pattern = APatterns[I];
-        if (!Pattern.empty() && std::memcmp(AData, Pattern.data(), Pattern.size()) == 0) {
+    for (size_t I = 0; I < APatterns.Count(); ++I)
+        if (APatterns.MatchesAll(I, AData)) {
             AIndex = static_cast<int>(I);
             return TCandidate::Found;
         }
-    }
     return TCandidate::NoMatch;
 }
 
@@ -241,12 +268,20 @@ int64_t TXSearch::FindPattern(std::initializer_list<uint8_t> APattern, int64_t A
 int64_t TXSearch::FindAny(const TXByteArrays& APatterns, int& AIndex, int64_t AFrom, int64_t ATo, int64_t AOffset,
                           int64_t AAlign)
 {
+    return FindAny(APatterns, TXByteArrays(), AIndex, AFrom, ATo, AOffset, AAlign);
+}
+
+int64_t TXSearch::FindAny(const TXByteArrays& APatterns, const TXByteArrays& AMasks, int& AIndex, int64_t AFrom,
+                          int64_t ATo, int64_t AOffset, int64_t AAlign)
+{
     AIndex = -1;
     AAlign = std::max<int64_t>(AAlign, 1);
+    const TMaskedPatterns Patterns(APatterns, AMasks);
     std::array<bool, 256> Starts{};
-    for (const TXByteArray& Pattern : APatterns)
-        if (!Pattern.empty())
-            Starts[Pattern[0]] = true;
+    for (size_t I = 0; I < Patterns.Count(); ++I)
+        if (Patterns.Length(I) > 0)
+            for (int Byte = 0; Byte < 256; ++Byte)
+                Starts[Byte] = Starts[Byte] || Patterns.Matches(I, 0, static_cast<uint8_t>(Byte));
     int64_t Longest = 0;
     for (const TXByteArray& Pattern : APatterns)
         Longest = std::max(Longest, static_cast<int64_t>(Pattern.size()));
@@ -265,8 +300,8 @@ int64_t TXSearch::FindAny(const TXByteArrays& APatterns, int& AIndex, int64_t AF
         if (Step >= Limit)
             continue;
         TCandidate Result = Count - Step >= Longest && ATo - Candidate >= Longest - 1
-                                ? MatchInPlace(APatterns, Data + Step, AIndex)
-                                : MatchCandidate(Reader, APatterns, Candidate, ATo, AIndex);
+                                ? MatchInPlace(Patterns, Data + Step, AIndex)
+                                : MatchCandidate(Reader, Patterns, Candidate, ATo, AIndex);
         switch (Result) {
         case TCandidate::Found:
             if (IsCancelled())

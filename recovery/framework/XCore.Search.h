@@ -38,6 +38,10 @@ public:
     // pattern completes, or when cancelled.
     int64_t FindAny(const TXByteArrays& APatterns, int& AIndex, int64_t AFrom, int64_t ATo, int64_t AOffset,
                     int64_t AAlign);
+    // The same, where AMasks[i] holds the bits of each byte of pattern i that must match (a
+    // 00 byte matches anything); a pattern without a mask, or with an empty one, matches exactly.
+    int64_t FindAny(const TXByteArrays& APatterns, const TXByteArrays& AMasks, int& AIndex, int64_t AFrom, int64_t ATo,
+                    int64_t AOffset, int64_t AAlign);
 
 protected:
     TXSearch() = default;

@@ -92,6 +92,26 @@ TEST(SearchTest, FindAnyTakesTheLowestIndexThatMatchesAtACandidate)
     EXPECT_EQ(Search->FindAny({{0xAB}}, Index, 0, kMax, 0, 512), -1);
 }
 
+// A movie's head: its size byte varies, "ftyp" does not; the masked byte matches any value,
+// also when the candidate is read byte by byte at the stream's end.
+TEST(SearchTest, FindAnyWithMasksIgnoresTheMaskedBits)
+{
+    std::vector<uint8_t> Bytes(2048 + 8, 0);
+    const uint8_t Movie[] = {0x00, 0x00, 0x00, 0x14, 'f', 't', 'y', 'p'};
+    std::memcpy(&Bytes[512], Movie, 8);
+    std::memcpy(&Bytes[2048], Movie, 8);
+    Bytes[2048 + 3] = 0x2C;
+    TOwned<TMemoryStream> Stream = MemoryOf(Bytes);
+    TOwned<TXSearch> Search = SearchOver(Stream.get());
+    const TXByteArrays Patterns = {{0xFF, 0xD8}, {0x00, 0x00, 0x00, 0x00, 'f', 't', 'y', 'p'}};
+    const TXByteArrays Masks = {{}, {0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}};
+    int Index = -1;
+    EXPECT_EQ(Search->FindAny(Patterns, Masks, Index, 0, kMax, 0, 512), 512);
+    EXPECT_EQ(Index, 1);
+    EXPECT_EQ(Search->FindAny(Patterns, Masks, Index, 513, kMax, 0, 512), 2048);
+    EXPECT_EQ(Search->FindAny(Patterns, Index, 0, kMax, 0, 512), -1);   // unmasked: exact bytes only
+}
+
 // What FindAny must answer, the slow way: at each candidate the lowest index that matches whole.
 int64_t ReferenceFindAny(const std::vector<uint8_t>& ABytes, const TXByteArrays& APatterns, int& AIndex, int64_t AFrom)
 {

@@ -447,6 +447,47 @@ bool StreamReadByte(TStream* AStream, uint8_t& AByte)
     return StreamReadByteAt(AStream, AByte, AStream->Position());
 }
 
+namespace {
+
+// ACount bytes at APosition, all of them; False when a read raises or comes back short. A
+// vanished device raises on.
+bool ReadWhole(TStream* AStream, uint8_t* ABuffer, int64_t ACount, int64_t APosition)
+{
+    try {
+        AStream->Seek(APosition, soBeginning);
+        return AStream->Read(ABuffer, ACount) == ACount;
+    } catch (const std::exception&) {
+        if (GetErrorCode() == kVolumeMissing)
+            throw;
+        CheckError();
+        return false;
+    }
+}
+
+}  // namespace
+
+int64_t StreamReadSectors(TStream* AStream, void* ABuffer, int64_t ACount, int64_t APosition,
+                          std::vector<int64_t>* AUnreadable, int32_t ASectorSize)
+{
+    auto* Bytes = static_cast<uint8_t*>(ABuffer);
+    std::memset(Bytes, 0, static_cast<size_t>(std::max<int64_t>(ACount, 0)));
+    const int64_t Count = APosition < 0 ? 0 : std::clamp<int64_t>(AStream->Size() - APosition, 0, ACount);
+    if (Count == 0 || ReadWhole(AStream, Bytes, Count, APosition))
+        return 0;
+    int64_t Lost = 0;
+    for (int64_t Done = 0; Done < Count;) {
+        const int64_t Step = std::min<int64_t>(ASectorSize - (APosition + Done) % ASectorSize, Count - Done);
+        if (!ReadWhole(AStream, Bytes + Done, Step, APosition + Done)) {
+            std::memset(Bytes + Done, 0, static_cast<size_t>(Step));
+            Lost += Step;
+            if (AUnreadable != nullptr)
+                AUnreadable->push_back(APosition + Done);
+        }
+        Done += Step;
+    }
+    return Lost;
+}
+
 bool StreamReadNext(TStream* AStream, void* ABuffer, int64_t ACount)
 {
     if (AStream->Position() + ACount > AStream->Size())

@@ -122,7 +122,7 @@ protected:
     // Opens the volume read-only (AMode bit 3, value 8, adds write access); a failure records
     // 11 (device missing, raised), 10 (access denied, raised) or 4 with the errno (then
     // EFCreateError). The size is the whole device, whatever its file system says.
-    virtual void Construct(const String& AVolumeName, int32_t ABufferSize, uint8_t AMode);
+    X_REINTRODUCE(virtual void Construct(const String& AVolumeName, int32_t ABufferSize, uint8_t AMode));
     int64_t ReadSource(int64_t AOffset, uint8_t* ABuffer, int64_t ACount, int& AErrno) override;
 
 private:
@@ -177,3 +177,9 @@ bool StreamReadByte(TStream* AStream, uint8_t& AByte);
 bool StreamReadAt(TStream* AStream, void* ABuffer, int64_t ACount, int64_t APosition);
 // False when fewer than ACount bytes follow the position.
 bool StreamReadNext(TStream* AStream, void* ABuffer, int64_t ACount);
+// ACount bytes at APosition, where every sector (ASectorSize bytes, aligned from 0) that cannot
+// be read, and what lies past the end, reads as zeros; AUnreadable (when given) gets the offset
+// of each sector that failed. Answers how many bytes failed. Raises only when the device is
+// gone (error 11): nothing after that can be read.
+int64_t StreamReadSectors(TStream* AStream, void* ABuffer, int64_t ACount, int64_t APosition,
+                          std::vector<int64_t>* AUnreadable = nullptr, int32_t ASectorSize = 512);

@@ -2,6 +2,7 @@
 #include "XCore.IO.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <sstream>
 
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.SysUtils.h"
 #include "Rtl.System.h"
 #include "XCore.App.h"
@@ -70,11 +72,28 @@ String NowText()
            + IntToStr(static_cast<int64_t>((Time - std::trunc(Time)) * 10000));
 }
 
-std::vector<String> SortedNames(const String& AFolder, bool ADirectories, const String& AMask)
+// What a folder walk lists: FIFOs, sockets and devices are no data files (opening a FIFO
+// would wait for a writer), and a walk that went down linked folders could loop for ever.
+enum TNameKind { nkFiles, nkFolders, nkRealFolders };
+
+bool IsOfKind(const TSearchEntry& AEntry, TNameKind AKind)
+{
+    switch (AKind) {
+    case nkFiles:
+        return AEntry.IsFile;
+    case nkFolders:
+        return AEntry.IsDirectory;
+    case nkRealFolders:
+        return AEntry.IsDirectory && !AEntry.IsLink;
+    }
+    return false;
+}
+
+std::vector<String> SortedNames(const String& AFolder, TNameKind AKind, const String& AMask)
 {
     std::vector<String> Names;
     for (const TSearchEntry& Entry : ListDirectory(AFolder))
-        if (Entry.IsDirectory == ADirectories && MatchesMask(Entry.Name, AMask))
+        if (IsOfKind(Entry, AKind) && MatchesMask(Entry.Name, AMask))
             Names.push_back(Entry.Name);
     std::sort(Names.begin(), Names.end(), [](const String& A, const String& B) { return CompareText(A, B) < 0; });
     return Names;
@@ -145,16 +164,23 @@ bool TryForceDirectories(const String& AFolder)
     }
 }
 
+// A caption may hold anything ("..\\..", "a/b", a control character): it becomes one plain
+// name inside ABase, cut to leave room for a number. mkdir refuses every name that is taken,
+// also by a file or a link, so no folder is ever made through a link planted at the name.
 String CreateNumberedDirectory(const String& ABase, const String& AName)
 {
-    String Prefix = AddPathDelimiter(ABase) + AName;
-    String Candidate = Prefix;
-    for (int N = 1; FileOrDirExists(Candidate); ++N) {
-        if (N == INT_MAX)
+    constexpr int kMaxNumber = 100000;
+    String Prefix = AddPathDelimiter(ABase) + MakePlainFileName(AName, NAME_MAX - 6);
+    if (!TryForceDirectories(ABase))
+        return String();
+    for (int N = 0; N <= kMaxNumber; ++N) {
+        String Candidate = N == 0 ? Prefix : Prefix + IntToStr(N);
+        if (::mkdir(NativePath(Candidate).c_str(), 0777) == 0)
+            return Candidate;
+        if (errno != EEXIST)
             return String();
-        Candidate = Prefix + IntToStr(N);
     }
-    return TryForceDirectories(Candidate) ? Candidate : String();
+    return String();
 }
 
 void TryDeleteDirectory(const String& AFolder, bool ARecursive)
@@ -190,10 +216,10 @@ void AddDirFiles(const String& AFolder, const String& AMask, TStrings* AList, bo
     if (!DirExists(AFolder))
         return;
     String Folder = AddPathDelimiter(AFolder);
-    for (const String& Name : SortedNames(Folder, false, AMask))
+    for (const String& Name : SortedNames(Folder, nkFiles, AMask))
         AList->Add(Folder + Name);
     if (ARecursive)
-        for (const String& Name : SortedNames(Folder, true, "*"))
+        for (const String& Name : SortedNames(Folder, nkRealFolders, "*"))
             AddDirFiles(Folder + Name, AMask, AList, true);
 }
 
@@ -205,7 +231,7 @@ void GetDirFiles(const String& AFolder, const String& AMask, TStrings* AList, bo
 
 void AddSubDirs(const String& AFolder, TStrings* AList)
 {
-    for (const String& Name : SortedNames(AFolder, true, "*"))
+    for (const String& Name : SortedNames(AFolder, nkFolders, "*"))
         AList->Add(Name + PathDelim);
 }
 

@@ -83,6 +83,29 @@ TEST_F(FileHelpersTest, NumberedFoldersSkipFilesAndFolders)
     EXPECT_EQ(CreateNumberedDirectory(Path("blocker"), "x"), "");
 }
 
+// Captions become folder names: whatever they hold, the folder is made inside the base, and
+// never through a link planted at its name.
+TEST_F(FileHelpersTest, NumberedFoldersFromCaptionsStayInTheirBase)
+{
+    ForceDirectories(Path("outside"));
+    ForceDirectories(Path("base"));
+    ASSERT_EQ(::symlink(Path("outside").c_str(), Path("base/Link").c_str()), 0);
+    struct TCase {
+        String Caption, Made;
+    };
+    const TCase kCases[] = {
+        {"..", "_"},
+        {"../../escape", ".._.._escape"},
+        {"..\\up", ".._up"},
+        {"tab\there", "tab_here"},
+        {"Link", "Link1"},
+        {String(300, 'n'), String(249, 'n')},
+    };
+    for (const TCase& C : kCases)
+        EXPECT_EQ(CreateNumberedDirectory(Path("base"), C.Caption), Path("base/" + C.Made)) << C.Caption;
+    EXPECT_EQ(ListDirectory(Path("outside")).size(), 0u);
+}
+
 TEST_F(FileHelpersTest, WritabilityProbeLeavesNothingBehind)
 {
     EXPECT_TRUE(IsDirectoryWritable(Path("w")));
@@ -119,6 +142,24 @@ TEST_F(FileHelpersTest, ListingsOfFilesAndSubFolders)
     EXPECT_EQ(Lines(Files.get()), (std::vector<String>{"Another/", "sub/"}));
     GetDirFiles(Path("missing"), "*", Files.get(), true);
     EXPECT_EQ(Files->Count(), 0);
+}
+
+// A FIFO named like a data file is no file to read (opening it waits for a writer), and a
+// folder linked back to its parent must not send a recursive walk round for ever.
+TEST_F(FileHelpersTest, WalksListRegularFilesAndStayOutOfLinkedFolders)
+{
+    ForceDirectories(Path("w/sub"));
+    Touch("w/a.xholiday");
+    Touch("w/sub/b.xholiday");
+    ASSERT_EQ(::mkfifo(Path("w/fifo.xholiday").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("..", Path("w/sub/up").c_str()), 0);
+    ASSERT_EQ(::symlink(".", Path("w/sub/here").c_str()), 0);
+    auto Files = Owned(TStringList::Create());
+    GetDirFiles(Path("w"), "*.xholiday", Files.get(), true);
+    EXPECT_EQ(std::vector<String>(Files->begin(), Files->end()),
+              (std::vector<String>{Path("w/a.xholiday"), Path("w/sub/b.xholiday")}));
+    GetSubDirs(Path("w/sub"), Files.get());
+    EXPECT_EQ(Files->Count(), 2);   // listed, only never walked into
 }
 
 TEST_F(FileHelpersTest, DeletingReadOnlyFilesAndFolders)

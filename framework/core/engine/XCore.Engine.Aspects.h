@@ -35,7 +35,7 @@ public:
 
 protected:
     TXAppCustomActivateAspect() = default;
-    void Construct(int32_t AValue);
+    X_REINTRODUCE(void Construct(int32_t AValue));
 };
 
 class TXAppOpenAspect : public TXCustomAspect {
@@ -45,7 +45,7 @@ public:
 
 protected:
     TXAppOpenAspect() = default;
-    void Construct(int32_t AValue);
+    X_REINTRODUCE(void Construct(int32_t AValue));
 };
 
 // ---- Object state and system -------------------------------------------------------------
@@ -68,7 +68,7 @@ public:
 
 protected:
     TXTimeExactMinuteAspect() = default;
-    void Construct(uint16_t ACount, TDateTime ATime);
+    X_REINTRODUCE(void Construct(uint16_t ACount, TDateTime ATime));
 };
 
 X_SIGNAL_ASPECT(TXTimeMinuteAspect, TXTimeAspect);
@@ -83,7 +83,7 @@ public:
 
 protected:
     TXTimeTickAspect() = default;
-    void Construct(uint8_t AValue);
+    X_REINTRODUCE(void Construct(uint8_t AValue));
 };
 
 // ---- Actions -----------------------------------------------------------------------------
@@ -103,7 +103,7 @@ public:
 
 protected:
     TXRequestActionAspect() = default;
-    void Construct(int32_t AAction, int32_t AData);
+    X_REINTRODUCE(void Construct(int32_t AAction, int32_t AData));
 };
 
 // A request by action id to the application engine, or the notice of a performed system command.
@@ -123,8 +123,8 @@ public:
 protected:
     TXActionAspect() = default;
     // Create (Action), with Data 0.
-    void Construct(int32_t AAction) { Construct(String(), AAction, 0); }
-    void Construct(const String& AText, int32_t AAction, int32_t AData);
+    X_REINTRODUCE(void Construct(int32_t AAction)) { Construct(String(), AAction, 0); }
+    X_REINTRODUCE(void Construct(const String& AText, int32_t AAction, int32_t AData));
 };
 
 // ---- Changes -----------------------------------------------------------------------------
@@ -147,7 +147,7 @@ public:
 
 protected:
     TXDataChangedAspect() = default;
-    void Construct(const T& AValue)
+    X_REINTRODUCE(void Construct(const T& AValue))
     {
         inherited::Construct();
         Value = AValue;
@@ -185,7 +185,7 @@ public:
 
 protected:
     TXCustomOperationTerminatedAspect() = default;
-    void Construct(const String& AText, const TXErrorData& AErrorData);
+    X_REINTRODUCE(void Construct(const String& AText, const TXErrorData& AErrorData));
 };
 
 // A worker's operation ended; Text is the worker's name.
@@ -204,7 +204,7 @@ public:
 
 protected:
     TXProgressSectionChangedAspect() = default;
-    void Construct(const String& AText);
+    X_REINTRODUCE(void Construct(const String& AText));
 };
 
 class TXProgressStyleChangedAspect : public TXProgressAspect {
@@ -214,7 +214,7 @@ public:
 
 protected:
     TXProgressStyleChangedAspect() = default;
-    void Construct(uint8_t AStyle);
+    X_REINTRODUCE(void Construct(uint8_t AStyle));
 };
 
 class TXProgressChangedAspect : public TXProgressAspect {
@@ -224,7 +224,7 @@ public:
 
 protected:
     TXProgressChangedAspect() = default;
-    void Construct(int32_t APosition);
+    X_REINTRODUCE(void Construct(int32_t APosition));
 };
 
 // The modal result a dialog closing on an action takes: the action id when it is one of the

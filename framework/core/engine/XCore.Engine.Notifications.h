@@ -23,7 +23,7 @@ protected:
     AXNotification() = default;
     ~AXNotification() override;
     // The notification owns AAspect from here on, even when construction fails.
-    virtual void Construct(TXRefCountMode AMode, const String& AText, TObject* ASender, TObject* AAspect);
+    X_REINTRODUCE(virtual void Construct(TXRefCountMode AMode, const String& AText, TObject* ASender, TObject* AAspect));
 
 private:
     String FText;

@@ -229,7 +229,7 @@ public:
 protected:
     TXHandleManager() = default;
     ~TXHandleManager() override;
-    void Construct(TWndMethod AWindowMethod);
+    X_REINTRODUCE(void Construct(TWndMethod AWindowMethod));
 
 private:
     HWND FHandle = nullptr;
@@ -293,7 +293,7 @@ protected:
     TXCustomEngine() = default;
     // Pending messages are released undelivered.
     ~TXCustomEngine() override;
-    void Construct() override;
+    X_REINTRODUCE(void Construct() override);
     void Init() override;
 
     TIntf<IXHandle> FHandleIntf;

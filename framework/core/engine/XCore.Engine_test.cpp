@@ -28,7 +28,7 @@ public:
 protected:
     TValueAspect() = default;
     ~TValueAspect() override { --Alive; }
-    void Construct(int AValue)
+    X_REINTRODUCE(void Construct(int AValue))
     {
         inherited::Construct();
         Value = AValue;

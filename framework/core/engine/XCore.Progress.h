@@ -47,7 +47,7 @@ public:
 protected:
     TXProgress() = default;
     ~TXProgress() override;
-    void Construct(TXProgress* AParent);
+    X_REINTRODUCE(void Construct(TXProgress* AParent));
 
     // Where the absolute position goes: the manager, in this class.
     virtual void ReportAbsolute(int32_t AValue);

@@ -10,6 +10,7 @@
 #include "Rtl.Streams.h"
 #include "Rtl.Strings.h"
 #include "Rtl.TypInfo.h"
+#include "XCore.Filer.h"
 #include "XCore.Types.h"
 #include "XObjectFiler.h"
 
@@ -445,9 +446,8 @@ void LoadObjectFromXMLString(TObject* AObj, const String& AText)
 }
 
 // ---- Serializer hooks --------------------------------------------------------------------
-// Installed when this unit starts, so every object written through the wrapping component is
-// written as XML. Any program that writes objects links this unit (the settings objects call
-// it directly), and with it this start-up.
+// Installed at start-up, so every object written through the wrapping component is written as
+// XML.
 
 namespace {
 
@@ -475,21 +475,18 @@ TComponent* XMLStreamToObject(TStream* AStream, TComponent* AObj)
     return AObj;
 }
 
-// A program's own form of the format may have claimed a hook already: units start in no fixed
-// order, so only a hook that still holds the component-text default is taken.
-template <class THook>
-void Claim(THook& AHook, THook ADefault, THook AOurs)
-{
-    if (AHook == ADefault)
-        AHook = AOurs;
-}
-
-const bool HooksInstalled = [] {
-    Claim<TXObjectToTextHook>(ObjectToTextHook, &ComponentToText, &XMLObjectToText);
-    Claim<TXTextToObjectHook>(TextToObjectHook, &TextToComponent, &XMLTextToObject);
-    Claim<TXObjectToStreamHook>(ObjectToStreamHook, &ComponentToTextStream, &XMLObjectToStream);
-    Claim<TXStreamToObjectHook>(StreamToObjectHook, &TextStreamToComponent, &XMLStreamToObject);
-    return true;
-}();
-
 }  // namespace
+
+void RegisterCorePersistence()
+{
+    // Once only: a program's own form of the format, registered after this, may replace hooks.
+    static const bool Installed = [] {
+        RegisterCoreStreams();
+        ObjectToTextHook = &XMLObjectToText;
+        TextToObjectHook = &XMLTextToObject;
+        ObjectToStreamHook = &XMLObjectToStream;
+        StreamToObjectHook = &XMLStreamToObject;
+        return true;
+    }();
+    (void)Installed;
+}

@@ -178,3 +178,10 @@ void ObjectToXMLText(TObject* AObj, bool AIndented, String& AText);
 void LoadObjectFromXMLStream(TObject* AObj, TStream* AStream, const TXMLObjectForm& AForm = XMLObjectForm);
 // AText is a document's bytes in the ANSI code page, as ObjectToXMLText gives them.
 void LoadObjectFromXMLString(TObject* AObj, const String& AText);
+
+// ---- Start-up ----------------------------------------------------------------------------
+
+// Registers the libraries below, then makes XML the form in which objects go through the
+// serializer hooks (XObjectFiler.h). Programs and test programs call it at start-up, before a
+// program's own form is installed; only the first call installs anything.
+void RegisterCorePersistence();

@@ -8,12 +8,15 @@
 #include "Rtl.Strings.h"
 #include "Rtl.TypInfo.h"
 #include "XCore.Errors.h"
+#include "XCore.TestStartUp.h"
 #include "XObjectFiler.h"
 
 X_ENUM(TTestShade, tsLight, tsMedium, tsDark);
 using TTestShades = TSet<TTestShade>;
 
 namespace {
+
+const auto* const kStartUp = ::testing::AddGlobalTestEnvironment(new TXTestStartUp<&RegisterCorePersistence>);
 
 class TTestPart : public TPersistent {
     X_CLASS(TTestPart, TPersistent)

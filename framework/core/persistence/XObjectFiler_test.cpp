@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "Rtl.Strings.h"
+#include "Rtl.TestRestore.h"
 #include "XCore.Errors.h"
 #include "XCore.Streams.ZLib.h"
 
@@ -262,13 +263,12 @@ protected:
         ObjectToStreamHook = &THookLog::ObjectToStream;
         StreamToObjectHook = &THookLog::StreamToObject;
     }
-    void TearDown() override
-    {
-        ObjectToTextHook = &ComponentToText;
-        TextToObjectHook = &TextToComponent;
-        ObjectToStreamHook = &ComponentToTextStream;
-        StreamToObjectHook = &TextStreamToComponent;
-    }
+
+    // The hooks the process had, back after each test.
+    TRestore<TXObjectToTextHook> FObjectToText{ObjectToTextHook};
+    TRestore<TXTextToObjectHook> FTextToObject{TextToObjectHook};
+    TRestore<TXObjectToStreamHook> FObjectToStream{ObjectToStreamHook};
+    TRestore<TXStreamToObjectHook> FStreamToObject{StreamToObjectHook};
 };
 
 TEST_F(HookTest, EverythingButComponentTextGoesThroughTheHooks)

@@ -292,10 +292,11 @@ void TXDataIndex::DeclareProperties(TPropertyDeclarer& P)
     P.Property("DataIndex", &TXDataIndex::DataIndex, &TXDataIndex::SetDataIndex);
 }
 
-namespace {
-// Stored data indexes are read back by class name.
-const bool kDataIndexRegistered = (RegisterClass(TXDataIndex::StaticClass()), true);
-}  // namespace
+void RegisterCoreStreams()
+{
+    // Stored data indexes are read back by class name.
+    RegisterClass(TXDataIndex::StaticClass());
+}
 
 // ---- Groups ------------------------------------------------------------------------------
 

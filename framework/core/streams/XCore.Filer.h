@@ -399,3 +399,9 @@ bool FilerSaveToFile(const String& AFileName, TClass AFilerClass, TObject* ASour
 // target (SafeSaveFile), so a failed save leaves the old file as it was.
 bool FilerSafeSaveToFile(const String& AFileName, TClass AFilerClass, TObject* ASource, bool ARaise = false,
                          TXProgress* AProgress = nullptr, const TXFilerParts& AParts = {}, int ASelector = 0);
+
+// ---- Start-up ----------------------------------------------------------------------------
+
+// Registers the classes this library's stored data names, so that reading finds them by name.
+// Programs and test programs call it at start-up; calling it again changes nothing.
+void RegisterCoreStreams();

@@ -15,8 +15,11 @@
 #include "XCore.Errors.h"
 #include "XCore.RStream.h"
 #include "XCore.Strings.h"
+#include "XCore.TestStartUp.h"
 
 namespace {
+
+const auto* const kStartUp = ::testing::AddGlobalTestEnvironment(new TXTestStartUp<&RegisterCoreStreams>);
 
 using TItems = XCore::Collections::TXCollection<TXCollectionItem>;
 

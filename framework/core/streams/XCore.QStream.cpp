@@ -192,7 +192,7 @@ bool TXQStream::OpenFile(TXROpenMode AMode, const String& AFileName, bool ARaise
     bool OK = File != nullptr && OpenForAppend(AMode, File.get(), AStart);
     if (OK)
         TakeFile(std::move(File));
-    else
+    else if (IsOpen())
         Close();
     return Report(OK, kErrRead, ARaise);
 }
@@ -206,53 +206,52 @@ bool TXQStream::OpenForAppend(TXROpenMode AMode, TStream* AStream, int64_t AStar
     if ((AMode & rmCreate) != 0 || ((AMode & rmCreateWhenEmpty) != 0 && Size == 0))
         return WriteFileHead();
     SetOpenedExisting(true);
-    SetEndOffset(Size);
-    // The last slot is the end record, or a link whose end record was never written. Never
-    // step back into the file head.
-    (void)Guarded([&] {
-        uint32_t SlotTag = 0;
-        int64_t Next = 0;
-        bool CrcOK = false;
-        if (Size - kXRSlotSize < kXRHeadSize)
-            return;
-        ReadSlot(Size - kXRSlotSize, SlotTag, Next, CrcOK);
-        if (SlotTag == Tag(kXREndTag) || SlotTag == Tag(kXRLinkTag))
-            SetEndOffset(Size - kXRSlotSize);
-    });
     if (!ReadFileHead())
         return false;
-    ReserveStoredIds();
+    bool Found = false;
+    if (!Guarded([&] { Found = FindAppendEnd(Size); }) || !Found) {
+        Close();   // nothing may be appended to it
+        SetDamaged(true);
+        SetFirstError(kErrCrcMismatch, 0, "The container is damaged: its chain of records does not reach its end");
+        return false;
+    }
+    ClearError();
     return true;
 }
 
-// A new group must not take an id the file already holds: a reader keeps the first group of
-// an id and would hang the new group's headers on the old one. Only the group records are
-// looked at; damage is left for a reader's walk to report, so the thread's error is kept.
-void TXQStream::ReserveStoredIds()
+// The end is where the walk over the links reaches the stream's tail: the end record in the
+// last 16 bytes, a last link whose record was never written, or the stream's end itself when
+// the end record after the last record was never written. Whatever stops the walk before (a
+// broken link, bytes after the end record) would put appended records where no reader looks.
+// On the way the ids of the groups the file holds are reserved: a reader keeps the first group
+// of an id and would hang a new group's headers on the old one.
+bool TXQStream::FindAppendEnd(int64_t ASize)
 {
-    TXErrorData Before = GetErrorData();
     auto Scratch = Owned(TXRGroupList::Create());
     Scratch->SetClasses(TXQGroupObject::StaticClass(), TXQHeaderObject::StaticClass());
-    (void)Guarded([&] {
-        int64_t Size = Stream()->Size() - StartOffset();
-        for (int64_t Slot = kXRHeadSize; Slot < EndOffset() && Slot + kXRSlotSize <= Size;) {
-            uint32_t SlotTag = 0;
-            int64_t Next = 0;
-            bool CrcOK = false;
-            ReadSlot(Slot, SlotTag, Next, CrcOK);
-            if (SlotTag != Tag(kXRLinkTag) || !CrcOK || !LinkFits(Slot, Next, Size))
-                return;
-            TXRGroupObject* Group = nullptr;
-            TXRHeaderObject* Header = nullptr;
-            if (Scratch->ReadRecord(this, Slot + kXRSlotSize, Next, Group, Header) && Group != nullptr)
-                Groups()->ReserveId(Group->Body().Id);
-            Slot = Next;
-        }
-    });
-    if (Before.Code == 0)
-        ClearError();
-    else
-        SetError(Before.Code, Before.Value, Before.Text);
+    int64_t Slot = kXRHeadSize;
+    while (Slot < ASize) {
+        if (ASize - Slot < kXRSlotSize)
+            return false;
+        uint32_t SlotTag = 0;
+        int64_t Next = 0;
+        bool CrcOK = false;
+        ReadSlot(Slot, SlotTag, Next, CrcOK);
+        bool Last = Slot + kXRSlotSize == ASize;
+        if (SlotTag == Tag(kXREndTag) || (SlotTag == Tag(kXRLinkTag) && Last))
+            break;
+        if (SlotTag != Tag(kXRLinkTag) || !CrcOK || !LinkFits(Slot, Next, ASize))
+            return false;
+        TXRGroupObject* Group = nullptr;
+        TXRHeaderObject* Header = nullptr;
+        if (Scratch->ReadRecord(this, Slot + kXRSlotSize, Next, Group, Header) && Group != nullptr)
+            Groups()->ReserveId(Group->Body().Id);
+        Slot = Next;
+    }
+    if (Slot < ASize && Slot + kXRSlotSize != ASize)
+        return false;
+    SetEndOffset(Slot);
+    return true;
 }
 
 // ---- Writing -----------------------------------------------------------------------------
@@ -263,6 +262,7 @@ bool TXQStream::WriteGroup(int32_t AId, const String& AName, TXProgress* AProgre
         return false;
     ClearError();
     TOwned<TXRGroupObject> Group = Owned(Groups()->NewGroup());
+    int64_t OldEnd = EndOffset();
     int64_t After = 0;
     bool OK = WriteEndRecord() && Guarded([&] {
         Group->SetOffset(EndOffset() + kXRSlotSize);
@@ -275,6 +275,8 @@ bool TXQStream::WriteGroup(int32_t AId, const String& AName, TXProgress* AProgre
     if (OK) {
         Group->SetValid(true);
         Groups()->Add(Group.release());
+    } else {
+        RollBack(OldEnd);
     }
     return Report(OK, kErrWrite, false);
 }
@@ -297,8 +299,10 @@ bool TXQStream::WriteHeaderBegin(int32_t AGroupId, int32_t AKind, TXProgress*, u
         Stream()->SetPosition(StartOffset() + Header->Offset());
         Stream()->WriteBuffer(Record, sizeof Record);
     }) && Header->WriteTable(Stream());
-    if (!OK)
+    if (!OK) {
+        RollBack(EndOffset());
         return false;
+    }
     FNextEntry = Header->Offset() + kXRHeaderRecordSize + Header->TableSize();
     FWriting = std::move(Header);
     FWritingGroup = Group;
@@ -320,8 +324,11 @@ bool TXQStream::WriteNextEntry(int32_t AId, TStream* ASource, const void* ABuffe
                       ? WriteStreamBlockCrc(Stream(), Offset, Stored, Crc, ASource, AStart, ACount, Level, AProgress,
                                             false)
                       : WriteDataBlockCrc(Stream(), Offset, Stored, Crc, false, AProgress, Level, ACount, ABuffer));
-    if (!OK)
+    // A header with a lost entry is no header: it goes whole.
+    if (!OK) {
+        RollBack(EndOffset());
         return false;
+    }
     FWriting->Table()[FEntryCounter++] = {Crc, AId, Stored};
     FNextEntry += Stored;
     return true;
@@ -353,6 +360,8 @@ bool TXQStream::WriteHeaderEnd()
     if (OK) {
         FWriting->SetValid(true);
         FWritingGroup->Headers()->Add(FWriting.release());
+    } else {
+        RollBack(EndOffset());
     }
     FreeWriting();
     return OK;

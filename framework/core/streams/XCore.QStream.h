@@ -41,8 +41,10 @@ public:
     bool ReadEntryBuffer(TXRHeaderObject* AHeader, int AIndex, TXProgress* AProgress, void* ABuffer,
                          int64_t ACapacity) override;
     bool ReadEntryStream(TXRHeaderObject* AHeader, int AIndex, TXProgress* AProgress, TStream* ADest) override;
-    // Opening for appending: the end is found from the stream's tail, and the groups are not
+    // Opening for appending: the end is found by walking the links, and the groups are not
     // read, so lookups by name find nothing; ids already in the file are still never reused.
+    // A container whose walk does not reach the stream's tail is refused as damaged (41).
+    // Each append is on the disk when it returns; one that fails is undone.
     bool OpenStream(TXROpenMode AMode, TStream* AStream, bool ARaise, TXProgress* AProgress,
                     int64_t AStart = 0) override;
     bool OpenFile(TXROpenMode AMode, const String& AFileName, bool ARaise, TXProgress* AProgress,
@@ -62,9 +64,10 @@ private:
     // Reads the record between the slot at E and the next one at ANext, with its table or
     // data; AGroupData adds up the group data held.
     bool ReadLinkedRecord(int64_t ANext, int64_t& AGroupData);
-    // Finds E for appending and reserves the group ids the file holds.
     bool OpenForAppend(TXROpenMode AMode, TStream* AStream, int64_t AStart);
-    void ReserveStoredIds();
+    // Sets E for appending and reserves the group ids the file holds; false when the walk
+    // cannot reach the tail. Raises when the stream cannot be read.
+    bool FindAppendEnd(int64_t ASize);
     // Appends the next entry's block of the header being written, from ASource or ABuffer.
     bool WriteNextEntry(int32_t AId, TStream* ASource, const void* ABuffer, int64_t AStart, int64_t ACount,
                         TXProgress* AProgress);

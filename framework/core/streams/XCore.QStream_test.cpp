@@ -12,6 +12,10 @@
 #include "XCore.Engine.Notifications.h"
 #include "XCore.Errors.h"
 #include "XCore.Progress.h"
+#include "Rtl.Files.h"
+#include "Rtl.SysUtils.h"
+
+#include "../../../tests/fixtures/ScratchFolders.h"
 
 namespace {
 
@@ -558,6 +562,32 @@ TEST_F(ContainerTest, AnInterruptedAppendIsReadableAndRepairedByTheNextOne)
     EXPECT_EQ(FContainer->Groups()->Count(), 2);
 }
 
+// An append must never land where no reader looks: a chain that does not lead to the
+// stream's tail is refused, and the stream is left as it was.
+TEST_F(ContainerTest, AppendingRefusesAChainThatDoesNotReachTheTail)
+{
+    const TDamage kChainDamages[] = {
+        kDamages[5],   // LinkCrc
+        kDamages[6],   // NotALink
+        {"BytesAfterTheEnd", [](TBuffer& B) { B.insert(B.end(), 40, 'x'); }, 0},
+        {"HalfASlotAfterTheEnd", [](TBuffer& B) { B.insert(B.end(), 8, 0); }, 0},
+        {"LinkBackToTheFirstSlot", kDamages[15].Apply, 0},
+        {"LinkPastTheEnd", kDamages[16].Apply, 0},
+    };
+    for (const TDamage& Damage : kChainDamages) {
+        SCOPED_TRACE(Damage.Name);
+        TBuffer B = Sample();
+        Damage.Apply(B);
+        auto Stream = StreamOf(B);
+        auto Appender = Owned(TXQStream::Create());
+        EXPECT_FALSE(Appender->OpenStream(rmRead | rmWrite, Stream.get(), false, nullptr));
+        EXPECT_EQ(GetErrorCode(), kErrCrcMismatch);
+        EXPECT_TRUE(Appender->Damaged());
+        EXPECT_FALSE(Appender->AddGroupText("Lost", "never written"));
+        EXPECT_EQ(BytesOf(Stream.get()), B);
+    }
+}
+
 TEST_F(ContainerTest, AContainerInsideALargerStreamKeepsRelativeOffsets)
 {
     TBuffer Plain = Sample();
@@ -616,6 +646,60 @@ TEST_F(ContainerFileTest, FilesAreCreatedReadAndGuarded)
     EXPECT_FALSE(FContainer->DoOpenFile(rmRead, FDir + "/missing.xq", false, nullptr));
     EXPECT_EQ(GetErrorCode(), kErrRead);
     EXPECT_NE(GetErrorText().find("missing.xq"), String::npos);
+}
+
+// On a full disk an append fails with the system's reason and is undone; once there is room
+// again the next append is seen by readers, and the file ends with its end record.
+TEST_F(ContainerTest, AFailedAppendOnAFullDiskIsUndone)
+{
+    XTestFixtures::TSmallDisk Disk(256 * 1024);
+    if (!Disk.Mounted())
+        GTEST_SKIP() << Disk.Why();
+    String Name = Disk / "notes.xq";
+    auto Writer = Owned(TXQStream::Create());
+    ASSERT_TRUE(Writer->DoOpenFile(rmCreate | rmWrite, Name, false, nullptr));
+    ASSERT_TRUE(Writer->AddGroupText("First", "kept"));
+    Writer->Close();
+    TBuffer Before = ReadFileBytes(Name);
+
+    // Data that does not compress, more than the disk has left.
+    TBuffer Noise(64 * 1024);
+    uint32_t Seed = 1;
+    for (uint8_t& Byte : Noise)
+        Byte = static_cast<uint8_t>((Seed = Seed * 1103515245 + 12345) >> 16);
+    Disk.Fill();
+    ASSERT_TRUE(Writer->OpenFile(rmRead | rmWrite, Name, false, nullptr));
+    EXPECT_FALSE(Writer->AddGroup("Big", StreamOf(Noise).get()));
+    EXPECT_EQ(GetErrorCode(), kErrWrite);
+    EXPECT_NE(GetErrorText().find(SystemErrorText(ENOSPC)), String::npos) << GetErrorText();
+    Writer->Close();
+    EXPECT_EQ(ReadFileBytes(Name), Before);
+
+    Disk.Free();
+    ASSERT_TRUE(Writer->OpenFile(rmRead | rmWrite, Name, false, nullptr));
+    ASSERT_TRUE(Writer->AddGroupText("Later", "seen"));
+    Writer->Close();
+    FContainer = Owned(TXQStream::Create());
+    ASSERT_TRUE(FContainer->DoOpenFile(rmRead, Name, false, nullptr));
+    EXPECT_EQ(GetErrorCode(), 0);
+    ASSERT_EQ(FContainer->Groups()->Count(), 2);
+    EXPECT_EQ(TextOf(FContainer->Groups()->Items(1)->Data()), "seen");
+    EXPECT_EQ(FContainer->EndOffset() + 16, static_cast<int64_t>(ReadFileBytes(Name).size()));
+}
+
+// A header whose entry cannot be written goes whole, and the container reads as before.
+TEST_F(ContainerTest, AHeaderWithAFailedEntryIsUndone)
+{
+    TBuffer B = Sample();
+    auto Stream = StreamOf(B);
+    auto Appender = Owned(TXQStream::Create());
+    ASSERT_TRUE(Appender->DoOpenStream(rmRead | rmWrite, Stream.get(), false, nullptr));
+    ASSERT_TRUE(Appender->BeginHeader("Language", 3, false, nullptr, 2));
+    ASSERT_TRUE(Appender->WriteEntryText(-1, "first entry"));
+    auto Unreadable = StreamOf("short");
+    EXPECT_FALSE(Appender->WriteEntryStream(5, Unreadable.get(), nullptr, 0, 1000));
+    EXPECT_FALSE(Appender->EndHeader());
+    EXPECT_EQ(BytesOf(Stream.get()), B);
 }
 
 // ---- Progress ----

@@ -607,16 +607,48 @@ void TXRStream::WriteLink(TStream* ADest, int64_t ANext) const
     ADest->WriteBuffer(Slot, sizeof Slot);
 }
 
+// The new end record goes first and the link to it last: until the link is on the disk the old
+// end record still closes the chain, so a write that fails or is cut off in between leaves a
+// container that reads as before.
 bool TXRStream::MoveEnd(int64_t ANewEnd)
 {
-    bool Linked = Guarded([&] {
+    bool Moved = Guarded([&] {
+        FStream->SetPosition(FStart + ANewEnd);
+        WriteEndSlot(FStream);
+        // Bytes after the end would keep the next append from finding the end.
+        if (FOpenedExisting && FStream->Size() > FStart + ANewEnd + kXRSlotSize)
+            FStream->SetSize(FStart + ANewEnd + kXRSlotSize);
+        SyncAppend();
         FStream->SetPosition(FStart + FEnd);
         WriteLink(FStream, ANewEnd);
+        SyncAppend();
     });
-    if (!Linked)
-        return false;
-    FEnd = ANewEnd;
-    return WriteEndRecord();
+    if (Moved)
+        FEnd = ANewEnd;
+    return Moved;
+}
+
+// Appends to an existing file reach the disk one by one; a fresh container is written into a
+// safe save, which syncs it once when it is committed.
+void TXRStream::SyncAppend()
+{
+    if (auto* File = dynamic_cast<TFileStream*>(FStream); File != nullptr && FOpenedExisting)
+        File->Flush();
+}
+
+void TXRStream::RollBack(int64_t AEnd)
+{
+    FEnd = AEnd;
+    FreeWriting();
+    bool Closed = Guarded([&] {
+        FStream->SetPosition(FStart + AEnd);
+        WriteEndSlot(FStream);
+        FStream->SetSize(FStart + AEnd + kXRSlotSize);
+    });
+    // Without room for the end record the container ends at its last link, as after a cut-off
+    // write, which readers and appends take as they took it before.
+    if (!Closed)
+        (void)Guarded([&] { FStream->SetSize(FStart + AEnd); });
 }
 
 void TXRStream::ReadSlot(int64_t AOffset, uint32_t& ATag, int64_t& ANext, bool& ACrcOK)

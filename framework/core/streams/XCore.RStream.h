@@ -281,6 +281,7 @@ public:
     bool ReadFileHead();
     bool WriteFileHead(bool ARaise = false);
     bool WriteEndRecord();
+    // Links the record that ends at ANewEnd into the chain, with a new end record after it.
     bool MoveEnd(int64_t ANewEnd);
 
     // ---- groups, headers and entries (45 for writing, 44 for reading)
@@ -338,6 +339,9 @@ protected:
     void WriteEndSlot(TStream* ADest) const;
     // Forgets the header being written.
     void FreeWriting();
+    // Undoes a failed append: the chain ends at AEnd again, with nothing after its end record,
+    // and no header is being written. The error that made it fail stays recorded.
+    void RollBack(int64_t AEnd);
 
     // The header between WriteHeaderBegin and WriteHeaderEnd, the group it goes to, and how
     // many entries it has.
@@ -347,6 +351,7 @@ protected:
 
 private:
     void EncodeHead(uint8_t* ABody) const;
+    void SyncAppend();
 
     uint32_t FTagBase = kXRTagBase;
     int32_t FFormatVersion = 1;

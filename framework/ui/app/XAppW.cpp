@@ -6,6 +6,7 @@
 #include "XClasses.h"
 #include "XCore.Engine.Aspects.h"
 #include "XCore.IO.h"
+#include "XMLClasses.h"
 #include "XSpark.App.h"
 #include "XSpark.Lg.h"
 
@@ -15,11 +16,14 @@ constexpr uint32_t kLanguagePackKind = 100;
 const char* const kLanguageName = "Language";
 const char* const kWordsName = "Words";
 
-// A pack names the class of its group object; reading makes one of that class by name.
-const bool kPackClassesRegistered =
-    (RegisterClasses({TXLgHeader::StaticClass(), TXLgProject::StaticClass()}), true);
-
 }   // namespace
+
+void RegisterUIApp()
+{
+    RegisterCorePersistence();
+    // A pack names the class of its group object; reading makes one of that class by name.
+    RegisterClasses({TXLgHeader::StaticClass(), TXLgProject::StaticClass()});
+}
 
 // ---- TXLgFilerGroup ----------------------------------------------------------------------
 

@@ -174,3 +174,9 @@ uint32_t ReadRegLgID(const String& ARegKey);
 void WriteRegLgID(const String& ARegKey, uint32_t AValue);
 String ReadRegDataFolder(const String& ARegKey);
 void WriteRegDataFolder(const String& ARegKey, const String& AFolder);
+
+// ---- Start-up ----------------------------------------------------------------------------
+
+// Registers the libraries below and the classes language packs name. Programs and test
+// programs call it at start-up; calling it again changes nothing.
+void RegisterUIApp();

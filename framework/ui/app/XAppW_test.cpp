@@ -17,11 +17,14 @@
 #include "XClasses.h"
 #include "XCore.IO.h"
 #include "XCore.Errors.h"
+#include "XCore.TestStartUp.h"
 #include "XSpark.App.h"
 #include "XCore.Strings.h"
 #include "XSpark.Lg.h"
 
 namespace {
+
+const auto* const kStartUp = ::testing::AddGlobalTestEnvironment(new TXTestStartUp<&RegisterUIApp>);
 
 constexpr uint32_t kAppID = 6001;
 constexpr uint32_t kAppVer = 600;

@@ -1,6 +1,8 @@
 // XSpark.Actions.Hit.cpp: hit items and what executing one does.
 #include "XSpark.Actions.Hit.h"
 
+#include "Win.Shell.h"
+
 #include "XCore.IO.h"
 #include "XPlatform.System.h"
 
@@ -98,7 +100,7 @@ bool TXHitItem::ExecuteByKind()
     case xhtExe:
         if (FCommand.empty())
             return false;
-        (void)NVSystem()->Execute(0, ExpandPathMacros(FCommand), ExpandPathMacros(FArgs), String());
+        (void)ShellStartProgram(ExpandPathMacros(FCommand), ExpandPathMacros(FArgs), String());
         return true;
     case xhtMail:
         if (FArgs.empty())

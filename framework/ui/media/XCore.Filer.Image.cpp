@@ -2,16 +2,18 @@
 // of any stream item or stream object.
 #include "XCore.Filer.Image.h"
 
+#include "XMLClasses.h"
 #include "XMedia.Graphics.Containers.h"
+#include "XMedia.Graphics.Converters.h"
 
-namespace {
-
-const bool kImageClassesRegistered = (RegisterClasses({TXImageItem::StaticClass(), TXThnImageItem::StaticClass(),
-                                                       TXImageGroupItem::StaticClass(),
-                                                       TXImageGroupObject::StaticClass()}),
-                                      true);
-
-}  // namespace
+void RegisterUIMedia()
+{
+    RegisterCorePersistence();
+    RegisterGraphicClasses();
+    // Stored image items are read back by class name.
+    RegisterClasses({TXImageItem::StaticClass(), TXThnImageItem::StaticClass(), TXImageGroupItem::StaticClass(),
+                     TXImageGroupObject::StaticClass()});
+}
 
 void TXRImageFilerGroup::Construct()
 {

@@ -1,6 +1,5 @@
 // XCore.Filer.Image.h: stream filer groups of the image containers: an image item keeps its
 // encoded bytes, and a thumbnail item also its thumbnail's, in entries of their own.
-// Using the unit registers the image classes, so stored items are read back by class name.
 #pragma once
 
 #include "XCore.Filer.XStream.h"
@@ -30,3 +29,9 @@ class TXRImageItemFilerGroup : public TXRStreamObjectFilerGroup {
 protected:
     TXRImageItemFilerGroup() = default;
 };
+
+// ---- Start-up ----------------------------------------------------------------------------
+
+// Registers the libraries below, the graphic classes and the image classes stored items name.
+// Programs and test programs call it at start-up; calling it again changes nothing.
+void RegisterUIMedia();

@@ -6,9 +6,12 @@
 
 #include "Win.TestEnvironment.h"
 #include "XCore.Errors.h"
+#include "XCore.TestStartUp.h"
 #include "XMedia.Graphics.Containers.h"
 
 namespace {
+
+const auto* const kStartUp = ::testing::AddGlobalTestEnvironment(new TXTestStartUp<&RegisterUIMedia>);
 
 void Fill(TXImageObject* AImage, const String& ABytes)
 {

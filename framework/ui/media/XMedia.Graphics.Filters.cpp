@@ -110,6 +110,9 @@ public:
     }
 };
 
+// Scan workers make thumbnails while the UI thread draws, so lookups take turns.
+std::mutex GWeightMapLock;
+
 TXWeightMapCache* WeightMapCache()
 {
     static const TOwned<TXWeightMapCache> Cache =
@@ -122,14 +125,12 @@ bool IsTooSmallToFilter(const TGraphic* ASource, int32_t ACX, int32_t ACY)
     return ASource->Width() < 4 || ASource->Height() < 4 || ACX < 4 || ACY < 4;
 }
 
-// The maps of both axes, built with AKernel when missing. Scan workers make thumbnails while
-// the UI thread draws, so lookups take turns; a map handed out stays alive through its
-// reference even when the cache drops it.
+// The maps of both axes, built with AKernel when missing. A map handed out stays alive through
+// its reference even when the cache drops it.
 void GetWeightMaps(const TGraphic* ASource, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel,
                    TXWeightMapRef& AColumns, TXWeightMapRef& ARows)
 {
-    static std::mutex GLock;
-    std::lock_guard Guard(GLock);
+    std::lock_guard Guard(GWeightMapLock);
     GCurrentKernel = AKernel;
     WeightMapCache()->GetValue(TXSize::Create(ACX, ASource->Width()), AColumns);
     WeightMapCache()->GetValue(TXSize::Create(ACY, ASource->Height()), ARows);
@@ -213,4 +214,10 @@ void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows,
                 Alpha[X] = P.Alpha;
             };
         });
+}
+
+void ClearWeightMapCache()
+{
+    std::lock_guard Guard(GWeightMapLock);
+    WeightMapCache()->Clear();
 }

@@ -43,7 +43,7 @@ protected:
         if (FOwns && FContent != nullptr)
             FContent->Free();
     }
-    void Construct(T* AContent, bool AOwns = true)
+    X_REINTRODUCE(void Construct(T* AContent, bool AOwns = true))
     {
         inherited::Construct(rcmInterlocked);
         FContent = AContent;
@@ -59,12 +59,14 @@ private:
 
 // Values made by a factory on a miss and kept per key. A full cache sorts its entries with the
 // algorithm comparer and gives the last one's place to a new value only when the comparer
-// does not put the new one after it; the new value is returned either way.
+// does not put the new one after it; the new value is returned either way. What a value cost
+// to build is read from a stopwatch: steady-clock ticks unless a test sets its own.
 template <class K, class V>
 class TXObjectCache : public TXManagedObject {
     X_CLASS(TXObjectCache, TXManagedObject)
 public:
     using TFactory = void (*)(const K& AKey, V& AValue);
+    using TStopwatch = int64_t (*)();
     struct TEntry {
         K Key;
         TXCacheAlgorithm Algorithm;
@@ -76,10 +78,12 @@ public:
     void SetCapacity(int32_t AValue);
     const std::vector<TEntry>& Entries() const { return FEntries; }
     void GetValue(const K& AKey, V& AValue);
+    void Clear() { FEntries.clear(); }
+    void SetStopwatch(TStopwatch AStopwatch) { FStopwatch = AStopwatch; }
 
 protected:
     TXObjectCache() = default;
-    void Construct(int32_t ACapacity, TFactory AFactory, TComparerRef<TXCacheAlgorithm> AAlgorithmComparer)
+    X_REINTRODUCE(void Construct(int32_t ACapacity, TFactory AFactory, TComparerRef<TXCacheAlgorithm> AAlgorithmComparer))
     {
         inherited::Construct();
         FFactory = AFactory;
@@ -88,10 +92,12 @@ protected:
     }
 
 private:
+    static int64_t SteadyTicks() { return std::chrono::steady_clock::now().time_since_epoch().count(); }
     void SortForExpiry();
 
     int32_t FCapacity = 0;
     TFactory FFactory = nullptr;
+    TStopwatch FStopwatch = &SteadyTicks;
     TComparerRef<TXCacheAlgorithm> FAlgorithmComparer;
     TComparerRef<K> FKeyComparer = DefaultComparer<K>();
     std::vector<TEntry> FEntries;
@@ -119,9 +125,9 @@ void TXObjectCache<K, V>::GetValue(const K& AKey, V& AValue)
             AValue = Entry.Value;
             return;
         }
-    auto Start = std::chrono::steady_clock::now();
+    const int64_t Start = FStopwatch();
     FFactory(AKey, AValue);
-    TEntry Entry{AKey, TXCacheAlgorithm::Create((std::chrono::steady_clock::now() - Start).count(), 0), AValue};
+    TEntry Entry{AKey, TXCacheAlgorithm::Create(FStopwatch() - Start, 0), AValue};
     Entry.Algorithm.Touch();
     if (FCapacity <= 0 || FEntries.size() != size_t(FCapacity)) {
         FEntries.push_back(std::move(Entry));
@@ -159,6 +165,8 @@ void ResampleBitmap(TBitmap* ASource, TBitmap* ADest, int32_t ACX, int32_t ACY, 
 // resized and given an alpha channel. A source without an alpha channel (opaque, or with one
 // transparent colour) is read from a copy that has one.
 void ResampleToPngImage(TPngImage* ASource, TPngImage* ADest, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel);
+// Drops every cached weight map, so that a test starts from what a fresh process has.
+void ClearWeightMapCache();
 
 // Scales ASourceHeight rows to AColumns' width by ARows' width. AColumns must be built for the
 // source's width and ARows for ASourceHeight. Colours are weighed and rounded to bytes; the

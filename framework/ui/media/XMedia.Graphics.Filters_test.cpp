@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "XCore.TestClock.h"
 
 namespace {
@@ -199,13 +197,26 @@ protected:
 using TIntCache = TXObjectCache<int, int>;
 
 int GFactoryCalls = 0;
-// Odd keys take a few milliseconds to make, even keys none.
+// The caches' stopwatch in these tests: it moves only when a value is made.
+int64_t GTicks = 0;
+int64_t TestTicks()
+{
+    return GTicks;
+}
+// Odd keys take five ticks to make, even keys none.
 void MakeTenfold(const int& AKey, int& AValue)
 {
     ++GFactoryCalls;
     if (AKey % 2 != 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        GTicks += 5;
     AValue = AKey * 10;
+}
+
+TOwned<TIntCache> NewCache(int32_t ACapacity, TComparerRef<TXCacheAlgorithm> AComparer)
+{
+    TOwned<TIntCache> Cache = Owned(TIntCache::Create(ACapacity, &MakeTenfold, std::move(AComparer)));
+    Cache->SetStopwatch(&TestTicks);
+    return Cache;
 }
 
 // Orders by use count, most used first: deterministic where build costs are not.
@@ -237,7 +248,7 @@ using ObjectCacheTest = ClockTest;
 TEST_F(ObjectCacheTest, AHitReturnsTheKeptValueAndCountsTheUse)
 {
     GFactoryCalls = 0;
-    TOwned<TIntCache> Cache = Owned(TIntCache::Create(6, &MakeTenfold, std::make_shared<TXCacheLTEComparer>()));
+    TOwned<TIntCache> Cache = NewCache(6, std::make_shared<TXCacheLTEComparer>());
     EXPECT_EQ(Get(Cache.get(), 2), 20);
     Clock->SetLocal(45001.0);
     EXPECT_EQ(Get(Cache.get(), 2), 20);
@@ -249,7 +260,7 @@ TEST_F(ObjectCacheTest, AHitReturnsTheKeptValueAndCountsTheUse)
 
 TEST_F(ObjectCacheTest, AFullCacheGivesTheLastPlaceOnlyToANewValueRankedNoLower)
 {
-    TOwned<TIntCache> Cache = Owned(TIntCache::Create(3, &MakeTenfold, ByHits()));
+    TOwned<TIntCache> Cache = NewCache(3, ByHits());
     for (int Key : {2, 4, 6, 2, 2, 4})
         Get(Cache.get(), Key);
     EXPECT_EQ(Get(Cache.get(), 8), 80);   // 6 has one use, as the new value: replaced
@@ -261,7 +272,7 @@ TEST_F(ObjectCacheTest, AFullCacheGivesTheLastPlaceOnlyToANewValueRankedNoLower)
 
 TEST_F(ObjectCacheTest, TheCheapestMapMakesWayForOneThatCostAsMuch)
 {
-    TOwned<TIntCache> Cache = Owned(TIntCache::Create(2, &MakeTenfold, std::make_shared<TXCacheLTEComparer>()));
+    TOwned<TIntCache> Cache = NewCache(2, std::make_shared<TXCacheLTEComparer>());
     for (int Key : {1, 2, 3})
         Get(Cache.get(), Key);
     EXPECT_EQ(KeysOf(Cache.get()), (std::vector<int>{1, 3}));
@@ -271,7 +282,7 @@ TEST_F(ObjectCacheTest, TheCheapestMapMakesWayForOneThatCostAsMuch)
 
 TEST_F(ObjectCacheTest, CapacityZeroIsUnlimitedAndShrinkingKeepsTheFirstRanked)
 {
-    TOwned<TIntCache> Cache = Owned(TIntCache::Create(0, &MakeTenfold, ByHits()));
+    TOwned<TIntCache> Cache = NewCache(0, ByHits());
     for (int Key : {2, 4, 6, 8, 10, 6, 6, 4})
         Get(Cache.get(), Key);
     EXPECT_EQ(Cache->Entries().size(), 5u);
@@ -284,8 +295,15 @@ TEST_F(ObjectCacheTest, CapacityZeroIsUnlimitedAndShrinkingKeepsTheFirstRanked)
 
 // ---- Bitmaps and PNG images --------------------------------------------------------------
 
+// Every test starts from an empty weight-map cache, as a fresh process does.
 class ResampleImageTest : public ClockTest {
 protected:
+    void SetUp() override
+    {
+        ClockTest::SetUp();
+        ClearWeightMapCache();
+    }
+
     TOwned<TXLanczosKernel> Kernel = Owned(TXLanczosKernel::Create());
 
     static TOwned<TBitmap> PatternBitmap(int32_t AWidth, int32_t AHeight, TPixelFormat AFormat = pf32bit)

@@ -1,0 +1,55 @@
+// Vcl.CommCtrl.h: the notification records and codes of the common controls (track bars, date
+// pickers, calendars, list and tree views). A control sends them to itself as CN_NOTIFY with
+// lParam pointing to the record, and reads the handler's answer from the result.
+#pragma once
+
+#include <cstdint>
+
+#include "Rtl.Types.h"
+#include "Win.Graphics.h"
+#include "Win.Messages.h"
+
+class TCanvas;
+
+struct NMHDR {
+    HWND hwndFrom = nullptr;
+    UINT_PTR idFrom = 0;
+    int code = 0;
+};
+
+// Custom drawing. The canvas stands where a device context would: it draws on the control.
+struct NMCUSTOMDRAW {
+    NMHDR hdr;
+    uint32_t dwDrawStage = 0;
+    TCanvas* Canvas = nullptr;
+    TRect rc;
+    uintptr_t dwItemSpec = 0;
+    UINT uItemState = 0;
+    LPARAM lItemlParam = 0;
+};
+
+inline constexpr int NM_CUSTOMDRAW = -12;
+
+inline constexpr uint32_t CDDS_PREPAINT = 0x00000001;
+inline constexpr uint32_t CDDS_POSTPAINT = 0x00000002;
+inline constexpr uint32_t CDDS_ITEM = 0x00010000;
+inline constexpr uint32_t CDDS_ITEMPREPAINT = CDDS_ITEM | CDDS_PREPAINT;
+inline constexpr uint32_t CDDS_ITEMPOSTPAINT = CDDS_ITEM | CDDS_POSTPAINT;
+
+inline constexpr LRESULT CDRF_DODEFAULT = 0x00;
+inline constexpr LRESULT CDRF_SKIPDEFAULT = 0x04;
+inline constexpr LRESULT CDRF_NOTIFYPOSTPAINT = 0x10;
+inline constexpr LRESULT CDRF_NOTIFYITEMDRAW = 0x20;
+
+inline constexpr UINT CDIS_SELECTED = 0x0001;
+inline constexpr UINT CDIS_DISABLED = 0x0004;
+inline constexpr UINT CDIS_FOCUS = 0x0010;
+inline constexpr UINT CDIS_HOT = 0x0040;
+
+// Track bars: the items of custom drawing, and what the control answers about its parts
+// (lParam points to a TRect that receives the rectangle).
+inline constexpr uintptr_t TBCD_TICS = 1;
+inline constexpr uintptr_t TBCD_THUMB = 2;
+inline constexpr uintptr_t TBCD_CHANNEL = 3;
+inline constexpr UINT TBM_GETTHUMBRECT = 0x0400 + 25;
+inline constexpr UINT TBM_GETCHANNELRECT = 0x0400 + 26;
