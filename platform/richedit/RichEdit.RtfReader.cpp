@@ -88,6 +88,8 @@ private:
     std::string_view FIn;
     size_t FPos = 0;
     size_t FGroupStart = 0;   // where the group being opened began, for capturing objects
+    bool FGroupFresh = false; // nothing read yet in the group just opened
+    bool FFirstWord = false;  // the control word being handled opened its group
     TCharFormat FDefault;
     TRichFragment& FOut;
     bool FObjects;
@@ -128,6 +130,8 @@ TRtfError TRtfReader::Read()
             if (FStack.size() > MaxDepth)
                 return TRtfError::TooDeep;
             OpenGroup();
+            FGroupFresh = true;
+            continue;
         } else if (C == '}') {
             FlushBytes();
             ++FPos;
@@ -144,7 +148,9 @@ TRtfError TRtfReader::Read()
                 while (FPos < FIn.size() && FPos - WordStart < 32 && std::isalpha(static_cast<unsigned char>(FIn[FPos])))
                     ++FPos;
                 std::string_view Word = FIn.substr(WordStart, FPos - WordStart);
-                bool Negative = FPos < FIn.size() && FIn[FPos] == '-';
+                // A hyphen is a sign only before a digit; otherwise it is text.
+                bool Negative = FPos + 1 < FIn.size() && FIn[FPos] == '-' &&
+                                std::isdigit(static_cast<unsigned char>(FIn[FPos + 1]));
                 if (Negative)
                     ++FPos;
                 int64_t Param = 0;
@@ -159,17 +165,23 @@ TRtfError TRtfReader::Read()
                 Param = std::clamp<int64_t>(Negative ? -Param : Param, INT32_MIN, INT32_MAX);
                 if (Word != "bin")
                     FlushBytes();
+                FFirstWord = FGroupFresh;
+                FGroupFresh = false;
                 ControlWord(Word, Digits > 0, int32_t(Param));
+                continue;
             } else {
                 ++FPos;
                 if (N != '\'')
                     FlushBytes();
+                FGroupFresh = false;
                 ControlSymbol(N);
             }
         } else {
             ++FPos;
-            if (C != '\r' && C != '\n')
+            if (C != '\r' && C != '\n') {
+                FGroupFresh = false;
                 TextByte(C);
+            }
         }
     }
     FlushBytes();
@@ -299,7 +311,11 @@ bool TRtfReader::DestinationWord(std::string_view AWord)
     } else if (AWord == "pn") {
         S.Destination = TDestination::Bullet;
     } else if (AWord == "pict" || AWord == "object") {
-        CaptureObject(AWord == "pict");
+        // Kept whole only when the group is the object's own; inside another group it is noise.
+        if (FFirstWord)
+            CaptureObject(AWord == "pict");
+        else
+            S.Destination = TDestination::Skip;
     } else if (std::find(std::begin(Skipped), std::end(Skipped), AWord) != std::end(Skipped)) {
         S.Destination = TDestination::Skip;
     } else {

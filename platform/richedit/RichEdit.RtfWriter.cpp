@@ -296,7 +296,8 @@ String TRtfWriter::EscapedUrl(std::u32string_view AUrl)
 void TRtfWriter::WriteChar(char32_t AChar, int ACodePage)
 {
     auto Plain = [&](const char* AText) {
-        if (FNeedSpace && (std::isalnum(static_cast<unsigned char>(AText[0])) || AText[0] == ' '))
+        // After a control word a letter, digit, hyphen or space would be read as part of it.
+        if (FNeedSpace && (std::isalnum(static_cast<unsigned char>(AText[0])) || AText[0] == ' ' || AText[0] == '-'))
             FOut += ' ';
         FNeedSpace = false;
         FOut += AText;

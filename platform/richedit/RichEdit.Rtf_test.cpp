@@ -42,6 +42,7 @@ const TRunCase kRunCases[] = {
     {"CyrillicCharset", [](TCharFormat& F) { F.Charset = 204; }, U"\u041f\u0440\u0438\u0432\u0435\u0442"},
     {"BeyondTheCodePage", [](TCharFormat&) {}, U"\u20ac \u3042 \U0001F600 \u0142"},
     {"Specials", [](TCharFormat&) {}, U"a\tb\vc\u00a0d\u00ade\u2011f \\ { }"},
+    {"HyphensAndDigitsAfterWords", [](TCharFormat& F) { F.Effects |= CFE_BOLD; F.Weight = 700; }, U"-1 2-"},
 };
 
 class RtfRunTest : public ::testing::TestWithParam<TRunCase> {};
@@ -150,6 +151,8 @@ const TReadCase kReadCases[] = {
     {"TruncatedKeepsWhatWasRead", R"({\rtf1{\b bold)", "bold"},
     {"EscapedBraces", R"({\rtf1 \{\}\\})", "{}\\"},
     {"BinaryDataSkipped", "{\\rtf1 a\\bin3 }}}b}", "ab"},
+    {"ObjectWordInsideAnotherGroupIsNoObject", R"({\rtf1 {\b A\object\objw20 x}B})", "AB"},
+    {"HyphenAfterAWordIsText", R"({\rtf1\pard-x\b -y})", "-x-y"},
     {"HugeNumbers", R"({\rtf1\fs99999999999999\up-99999999999 x})", "x"},
 };
 
