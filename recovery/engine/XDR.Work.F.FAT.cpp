@@ -9,6 +9,7 @@
 #include "Rtl.Encoding.h"
 #include "Rtl.SysUtils.h"
 #include "XCore.IO.Classes.h"
+#include "XCore.Persistence.XML.h"
 #include "XCore.Streams.Buffered.h"
 
 namespace {
@@ -459,13 +460,10 @@ void DirEntryDates(const uint8_t* AEntry, TDateTime& ACreated, TDateTime& AModif
     AAccessed = DosToDateTime(U16(AEntry, 18), 0);
 }
 
-namespace {
-
-// The FAT reader reads the kinds FAT16 and FAT32.
-const bool kRegistered = [] {
+void RegisterRecoveryEngine()
+{
+    RegisterRecoveryFramework();
+    // The FAT reader reads the kinds FAT16 and FAT32.
     RegisterFileSystemClass(fskFat16, TXFAT::StaticClass());
     RegisterFileSystemClass(fskFat32, TXFAT::StaticClass());
-    return true;
-}();
-
-}  // namespace
+}
