@@ -122,8 +122,25 @@ public:
     static TBytes Write(TPngImage* AImage);
 };
 
+// Whether every chunk's claimed length fits in the file: libpng allocates what a chunk claims
+// before it reads it, so a few bytes could otherwise ask for gigabytes.
+static bool ChunksFitTheFile(const TBytes& AData)
+{
+    size_t Pos = 8;   // past the signature
+    while (Pos + 12 <= AData.size()) {
+        const uint32_t Length = uint32_t(AData[Pos]) << 24 | uint32_t(AData[Pos + 1]) << 16 |
+                                uint32_t(AData[Pos + 2]) << 8 | uint32_t(AData[Pos + 3]);
+        if (Length > AData.size() - Pos - 12)
+            return false;
+        Pos += 12 + size_t(Length);
+    }
+    return true;
+}
+
 void TPngCodec::Read(TPngImage* AImage, const TBytes& AData)
 {
+    if (!ChunksFitTheFile(AData))
+        throw EInvalidGraphic("PNG image is not valid: a chunk is longer than the file");
     TPngReader R(AData);
     R.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &R, PngError, PngWarning);
     if (R.Png == nullptr || (R.Info = png_create_info_struct(R.Png)) == nullptr)

@@ -134,6 +134,9 @@ TEST(PngTest, DamagedFilesRaise)
     auto Data = std::search(File.begin(), File.end(), std::begin("IDAT"), std::end("IDAT") - 1);
     ASSERT_NE(Data, File.end());
     BadData[size_t(Data - File.begin()) + 10] ^= 0x55;
+    TBytes LongChunk(File.begin(), File.begin() + 33);   // a text chunk that claims 1.5 GB
+    const uint8_t ChunkHead[] = {0x60, 0x00, 0x00, 0x00, 't', 'E', 'X', 't'};
+    LongChunk.insert(LongChunk.end(), std::begin(ChunkHead), std::end(ChunkHead));
     const std::pair<const char*, TBytes> Cases[] = {
         {"Empty", {}},
         {"SignatureOnly", TBytes(File.begin(), File.begin() + 8)},
@@ -141,6 +144,7 @@ TEST(PngTest, DamagedFilesRaise)
         {"CutInData", TBytes(File.begin(), File.end() - 30)},
         {"HugeWidth", Huge},
         {"DamagedData", BadData},
+        {"ChunkLongerThanTheFile", LongChunk},
         {"NotPng", TBytes{'B', 'M', 0, 0, 0, 0, 0, 0}},
     };
     for (const auto& [Name, Bytes] : Cases) {
