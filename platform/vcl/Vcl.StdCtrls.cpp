@@ -10,11 +10,6 @@
 
 namespace {
 
-bool Within(const TRect& ARect, TPoint APoint)
-{
-    return APoint.X >= ARect.Left && APoint.X < ARect.Right && APoint.Y >= ARect.Top && APoint.Y < ARect.Bottom;
-}
-
 TRect Inset(const TRect& ARect, int ADelta)
 {
     return Rect(ARect.Left + ADelta, ARect.Top + ADelta, ARect.Right - ADelta, ARect.Bottom - ADelta);
@@ -180,7 +175,7 @@ TRect TScrollBarPart::ThumbRect() const
 
 TScrollBarPart::THit TScrollBarPart::HitTest(TPoint APoint) const
 {
-    if (!Within(Bounds, APoint))
+    if (!PtInRect(Bounds, APoint))
         return hNone;
     TRect Track = TrackRect();
     int At = Vertical() ? APoint.Y : APoint.X;
@@ -191,7 +186,7 @@ TScrollBarPart::THit TScrollBarPart::HitTest(TPoint APoint) const
     TRect Thumb = ThumbRect();
     if (Thumb.Width() == 0)
         return hNone;
-    if (Within(Thumb, APoint))
+    if (PtInRect(Thumb, APoint))
         return hThumb;
     return At < (Vertical() ? Thumb.Top : Thumb.Left) ? hPageUp : hPageDown;
 }
@@ -473,7 +468,7 @@ void TButtonControl::MouseDown(TMouseButton AButton, TShiftState AShift, int AX,
 
 void TButtonControl::MouseMove(TShiftState AShift, int AX, int AY)
 {
-    bool Over = Within(ClientRect(), Point(AX, AY));
+    bool Over = PtInRect(ClientRect(), Point(AX, AY));
     if (FPressed && Over != FMouseOver) {
         FMouseOver = Over;
         Invalidate();
@@ -483,7 +478,7 @@ void TButtonControl::MouseMove(TShiftState AShift, int AX, int AY)
 
 void TButtonControl::MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY)
 {
-    bool Completed = AButton == mbLeft && FPressed && !FSpaceDown && Within(ClientRect(), Point(AX, AY));
+    bool Completed = AButton == mbLeft && FPressed && !FSpaceDown && PtInRect(ClientRect(), Point(AX, AY));
     if (AButton == mbLeft && FPressed) {
         FPressed = false;
         Invalidate();
@@ -1485,7 +1480,7 @@ void TCustomListBox::MouseDown(TMouseButton AButton, TShiftState AShift, int AX,
     inherited::MouseDown(AButton, AShift, AX, AY);
     if (AButton != mbLeft)
         return;
-    if (FScrolling && Within(FScroll.Bounds, Point(AX, AY))) {
+    if (FScrolling && PtInRect(FScroll.Bounds, Point(AX, AY))) {
         FScroll.MouseDown(Point(AX, AY), 1, std::max(VisibleCount() - 1, 1));
         Invalidate();
         return;
