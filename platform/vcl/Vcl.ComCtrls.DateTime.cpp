@@ -922,7 +922,7 @@ void TDateTimePicker::WndProc(TMessage& AMessage)
 {
     switch (AMessage.Msg) {
     case WM_GETDLGCODE:
-        AMessage.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        AMessage.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | (DroppedDown() ? DLGC_WANTALLKEYS : 0);
         return;
     case WM_KILLFOCUS:
         CommitTyped();
