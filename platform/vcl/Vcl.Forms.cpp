@@ -271,6 +271,11 @@ void TCustomForm::PlaceForShow()
     SetBounds(At.X, At.Y, Width(), Height());
 }
 
+TCustomForm* ActiveForm()
+{
+    return GActiveForm;
+}
+
 void TCustomForm::SetActive(bool AValue)
 {
     if (FActive == AValue)
