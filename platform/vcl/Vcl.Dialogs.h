@@ -50,7 +50,8 @@ private:
 
 // ---- Open, save and folder dialogs -------------------------------------------------------
 
-// ofHideReadOnly is accepted for callers that set it: the dialogs show no read-only box.
+// ofHideReadOnly and ofPathMustExist are accepted for callers that set them: the dialogs show no
+// read-only box, and the folder of a chosen file must always exist.
 X_ENUM(TOpenOption, ofOverwritePrompt, ofHideReadOnly, ofAllowMultiSelect, ofPathMustExist, ofFileMustExist,
        ofEnableSizing);
 using TOpenOptions = TSet<TOpenOption>;
