@@ -415,3 +415,50 @@ TEST(DisplayFileName, ShowsWhatWouldHideOrBreakTheLine)
 }
 
 }  // namespace
+
+#include "Vcl.SystemFonts.h"
+
+namespace {
+
+TEST_F(FileDialogTest, TheFontDialogTakesAFamilyStyleSizeAndEffectsAndKeepsTheRest)
+{
+    std::vector<String> Families = InstalledFontFamilies();
+    ASSERT_FALSE(Families.empty()) << "fontconfig lists no font";
+    struct TCase {
+        const char* What;
+        String Name;
+        std::vector<TKey> Input;
+        bool Confirmed;
+        String ExpectedName;
+        int ExpectedSize;
+        TFontStyles ExpectedStyle;
+    };
+    const TCase Cases[] = {
+        {"style, typed size and an effect", Families.back(),
+         {K('Y', {ssAlt}), K(VK_END), K('S', {ssAlt}), T(U"14"), K('U', {ssAlt}), K(VK_RETURN)},
+         true, Families.back(), 14, {fsBold, fsItalic, fsUnderline, fsStrikeOut}},
+        {"a family and a size from the lists", Families.back(),
+         {K('F', {ssAlt}), K(VK_HOME), K(VK_TAB), K(VK_TAB), K(VK_TAB), K(VK_HOME), K(VK_RETURN)},
+         true, Families.front(), 8, {fsStrikeOut}},
+        {"a face that is not installed stays", "No Such Face 1234", {K(VK_RETURN)}, true, "No Such Face 1234", 10, {fsStrikeOut}},
+        {"Escape", Families.back(), {K('Y', {ssAlt}), K(VK_END), K(VK_ESCAPE)}, false, Families.back(), 10, {fsStrikeOut}},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        TFontDialog* Dialog = TFontDialog::Create(FForm);
+        Dialog->Font()->SetName(Case.Name);
+        Dialog->Font()->SetSize(10);
+        Dialog->Font()->SetStyle({fsStrikeOut});
+        Dialog->Font()->SetColor(clMaroon);
+        TUserScript Script({Keys(Case.Input)});
+        EXPECT_EQ(Dialog->Execute(), Case.Confirmed);
+        EXPECT_FALSE(Script.TimedOut());
+        EXPECT_EQ(Dialog->Font()->Name(), Case.ExpectedName);
+        EXPECT_EQ(Dialog->Font()->Size(), Case.ExpectedSize);
+        EXPECT_EQ(Dialog->Font()->Style(), Case.ExpectedStyle);
+        EXPECT_EQ(Dialog->Font()->Color(), clMaroon);
+        Dialog->Free();
+    }
+}
+
+}  // namespace
