@@ -18,12 +18,7 @@ const TFormatSettings& LocaleFormats()
     return Settings;
 }
 
-bool Within(const TRect& ARect, TPoint APoint)
-{
-    return APoint.X >= ARect.Left && APoint.X < ARect.Right && APoint.Y >= ARect.Top && APoint.Y < ARect.Bottom;
-}
-
-TControlStyle WithoutClicks(TControlStyle AStyle)
+TControlStyle WithoutClickEvents(TControlStyle AStyle)
 {
     AStyle.Exclude(csClickEvents);
     return AStyle;
@@ -226,7 +221,7 @@ void TMonthCalendar::Construct(TComponent* AOwner)
     inherited::Construct(AOwner);
     SetTabStop(true);
     SetColor(clWindow);
-    SetControlStyle(WithoutClicks(ControlStyle()));
+    SetControlStyle(WithoutClickEvents(ControlStyle()));
     FDate = DateOf(Today());
     FShownMonth = MonthStart(FDate);
     TSize Size = MinimumSize();
@@ -454,11 +449,11 @@ void TMonthCalendar::MouseDown(TMouseButton AButton, TShiftState AShift, int AX,
     if (CanFocus() && !Focused() && TabStop())
         SetFocus();
     TPoint At = Point(AX, AY);
-    if (Within(PrevButtonRect(), At))
+    if (PtInRect(PrevButtonRect(), At))
         SelectByUser(AddMonths(FDate, -1), false);
-    else if (Within(NextButtonRect(), At))
+    else if (PtInRect(NextButtonRect(), At))
         SelectByUser(AddMonths(FDate, 1), false);
-    else if (Within(TodayRect(), At))
+    else if (PtInRect(TodayRect(), At))
         SelectByUser(Today(), true);
     else if (TDateTime Day = DayAt(AX, AY); Day != 0)
         SelectByUser(Day, true);
@@ -577,7 +572,7 @@ public:
         if (AWindow == this || FPicker == nullptr)
             return true;
         TPoint Local = FPicker->ScreenToClient(AScreen);
-        return Within(FPicker->ClientRect(), Local);
+        return PtInRect(FPicker->ClientRect(), Local);
     }
     void ClosePopup() override
     {
@@ -617,7 +612,7 @@ void TDateTimePicker::Construct(TComponent* AOwner)
     SetBounds(0, 0, 186, 21);
     SetTabStop(true);
     SetColor(clWindow);
-    SetControlStyle(WithoutClicks(ControlStyle()));
+    SetControlStyle(WithoutClickEvents(ControlStyle()));
     FDateTime = Now();
     BuildFields();
 }
@@ -1069,14 +1064,14 @@ void TDateTimePicker::MouseDown(TMouseButton AButton, TShiftState AShift, int AX
     if (CanFocus() && !Focused())
         SetFocus();
     TPoint At = Point(AX, AY);
-    if (Within(CheckRect(), At)) {
+    if (PtInRect(CheckRect(), At)) {
         FChecked = !FChecked;
         Invalidate();
         NotifyChange();
         return;
     }
     TRect Button = ButtonRect();
-    if (Within(Button, At)) {
+    if (PtInRect(Button, At)) {
         if (FKind == dtkTime || FDateMode == dmUpDown) {
             bool Up = AY < (Button.Top + Button.Bottom) / 2;
             if (FSelected < 0)
