@@ -79,21 +79,6 @@ String HitCodeShape(LRESULT AHitCode)
     }
 }
 
-struct TCursorShapes {
-    std::map<TCursor, String> Shapes{
-        {crNone, "none"},          {crArrow, "default"},     {crCross, "crosshair"},    {crIBeam, "text"},
-        {crSizeNESW, "nesw-resize"}, {crSizeNS, "ns-resize"}, {crSizeNWSE, "nwse-resize"}, {crSizeWE, "ew-resize"},
-        {crUpArrow, "up-arrow"},   {crHourGlass, "wait"},    {crNo, "not-allowed"},     {crAppStart, "progress"},
-        {crHelp, "help"},          {crHandPoint, "pointer"}, {crSizeAll, "move"},
-    };
-};
-
-TCursorShapes& CursorShapes()
-{
-    static auto* Instance = new TCursorShapes;
-    return *Instance;
-}
-
 bool IsButtonDown(UINT AMsg)
 {
     return AMsg == WM_LBUTTONDOWN || AMsg == WM_RBUTTONDOWN || AMsg == WM_MBUTTONDOWN || AMsg == WM_LBUTTONDBLCLK;
@@ -141,18 +126,6 @@ bool WantsKey(LRESULT ACode, WPARAM AKey)
 }
 
 }  // namespace
-
-String CursorShape(TCursor ACursor)
-{
-    const std::map<TCursor, String>& Shapes = CursorShapes().Shapes;
-    auto Found = Shapes.find(ACursor);
-    return Found != Shapes.end() ? Found->second : String("default");
-}
-
-void RegisterCursorShape(TCursor ACursor, const String& AShape)
-{
-    CursorShapes().Shapes[ACursor] = AShape;
-}
 
 TShiftState KeyboardStateToShiftState()
 {
@@ -964,6 +937,8 @@ void TWinControl::MainWndProc(TMessage& AMessage)
             RouteWheel(AMessage);
         else if (Parent() == nullptr && AMessage.Msg == WM_MOUSELEAVE)
             SetHovered(nullptr);
+        else if (Parent() == nullptr && AMessage.Msg == WM_SETCURSOR)
+            UpdateCursor(FHovered != nullptr || FCaptured != nullptr ? HTCLIENT : HTNOWHERE);
         else if (Parent() == nullptr && IsKeyMessage(AMessage.Msg))
             RouteKey(AMessage);
         else if (AMessage.Msg == WM_PAINT)
@@ -1020,7 +995,9 @@ void TWinControl::RouteWindowMouse(TMessage& AMessage)
 void TWinControl::UpdateCursor(LRESULT AHitCode)
 {
     String Shape = HitCodeShape(AHitCode);
-    if (AHitCode == HTCLIENT) {
+    if (Screen->Cursor() != crDefault) {
+        Shape = CursorShape(Screen->Cursor());
+    } else if (AHitCode == HTCLIENT) {
         const TControl* Control = FCaptured != nullptr ? FCaptured : FHovered;
         while (Control != nullptr && Control->Cursor() == crDefault)
             Control = Control->Parent();
