@@ -34,6 +34,9 @@ public:
     std::vector<TRect> Shape(unsigned long AWindow);
     // The top-level window under the pointer.
     unsigned long WindowAtPointer();
+    // The picture the server shows as the pointer now: its size and hot spot; False when the
+    // server does not tell (no XFIXES).
+    bool PointerPicture(int& AWidth, int& AHeight, TPoint& AHotSpot);
     unsigned long TransientFor(unsigned long AWindow);
     // A property's items: atom names, or numbers for cardinals.
     std::vector<String> Property(unsigned long AWindow, const char* AName);

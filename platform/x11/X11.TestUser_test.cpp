@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 
 #include <cstring>
@@ -98,6 +99,21 @@ unsigned long TXTestUser::WindowAtPointer()
     unsigned int Mask;
     XQueryPointer(FDisplay, DefaultRootWindow(FDisplay), &Root, &Child, &RootX, &RootY, &WinX, &WinY, &Mask);
     return Child;
+}
+
+bool TXTestUser::PointerPicture(int& AWidth, int& AHeight, TPoint& AHotSpot)
+{
+    int EventBase = 0, ErrorBase = 0;
+    if (!XFixesQueryExtension(FDisplay, &EventBase, &ErrorBase))
+        return false;
+    XFixesCursorImage* Image = XFixesGetCursorImage(FDisplay);
+    if (Image == nullptr)
+        return false;
+    AWidth = Image->width;
+    AHeight = Image->height;
+    AHotSpot = Point(Image->xhot, Image->yhot);
+    XFree(Image);
+    return true;
 }
 
 unsigned long TXTestUser::TransientFor(unsigned long AWindow)
