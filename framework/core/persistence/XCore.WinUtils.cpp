@@ -11,6 +11,7 @@
 #include "Rtl.SafeFiles.h"
 #include "Rtl.SysUtils.h"
 #include "Vcl.Application.h"
+#include "Vcl.Forms.h"
 #include "Vcl.Screen.h"
 #include "Vcl.SystemFonts.h"
 #include "Win.Folders.h"

@@ -7,11 +7,14 @@
 #include <cstdint>
 
 #include "Rtl.Strings.h"
-#include "Vcl.Forms.h"
 #include "Vcl.Graphics.h"
+#include "Vcl.Screen.h"
 #include "Win.Display.h"
 #include "Win.Registry.h"
 #include "XPlatform.System.h"
+
+class TControl;
+class TCustomForm;
 
 // "Software\Microsoft\Windows\CurrentVersion\Run" of HKEY_CURRENT_USER.
 extern const char* const kAutorunKey;
