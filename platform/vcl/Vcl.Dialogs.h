@@ -118,3 +118,24 @@ bool SelectDirectory(const String& ACaption, const String& ARoot, String& ADirec
 // A file or folder name as the dialogs show it: control characters as their pictures
 // (U+2400 and on), each byte of malformed UTF-8 as U+FFFD.
 String DisplayFileName(std::string_view AName);
+
+// ---- Font dialog -------------------------------------------------------------------------
+
+// Picks a font: an installed family (the font's own name stays offered when it is not
+// installed), a style, a size and the strikeout and underline effects, shown in a sample.
+// The font's colour and other properties pass through unchanged.
+class TFontDialog : public TCommonDialog {
+    X_CLASS(TFontDialog, TCommonDialog)
+public:
+    TFont* Font() const { return FFont; }
+    void SetFont(TFont* AValue) { FFont->Assign(AValue); }
+    bool Execute() override;
+
+protected:
+    TFontDialog() = default;
+    ~TFontDialog() override;
+    void Construct(TComponent* AOwner) override;
+
+private:
+    TFont* FFont = nullptr;
+};

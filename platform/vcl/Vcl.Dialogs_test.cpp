@@ -68,124 +68,13 @@ TEST_F(DialogsTest, TheColourDialogTakesASwatchOrTypedChannelsAndKeepsTheColourO
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <thread>
 
 #include "Vcl.StdCtrls.h"
+#include "Vcl.TestScript.h"
 
 namespace {
-
-using namespace std::chrono_literals;
-
-// The user's part, run when the application is idle (the input before is handled): a step
-// waits for a new modal form to become active (the dialog, then a question it asks, then the
-// dialog again) or, made with Then, acts on the form that is active. A step that does not
-// come in time cancels every form, so no run hangs.
-class TUserScript {
-public:
-    struct TStep {
-        bool OnNewForm = true;
-        std::function<void(TCustomForm*)> Act;
-    };
-    explicit TUserScript(std::vector<TStep> ASteps) : FSteps(std::move(ASteps))
-    {
-        FDeadline = std::chrono::steady_clock::now() + 10s;
-        Application->SetOnIdle(TIdleEvent::Bind<&TUserScript::Idle>(this));
-    }
-    ~TUserScript() { Application->SetOnIdle({}); }
-    size_t Ran() const { return FNext; }
-    bool TimedOut() const { return FTimedOut; }
-
-private:
-    void Idle(TObject*, bool& ADone)
-    {
-        ADone = false;
-        TCustomForm* Form = ActiveForm();
-        bool Modal = Form != nullptr && Form->Modal();
-        if (std::chrono::steady_clock::now() > FDeadline) {
-            FTimedOut = true;
-            if (Modal)
-                Form->SetModalResult(mrCancel);
-            return;
-        }
-        if (Modal && FNext < FSteps.size() && (Form != FLast || !FSteps[FNext].OnNewForm)) {
-            FLast = Form;
-            FSteps[FNext++].Act(Form);
-        } else if (Form != FLast) {
-            FLast = Form;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-
-    std::vector<TStep> FSteps;
-    size_t FNext = 0;
-    TCustomForm* FLast = nullptr;
-    bool FTimedOut = false;
-    std::chrono::steady_clock::time_point FDeadline;
-};
-
-TUserScript::TStep Then(std::function<void(TCustomForm*)> AAct)
-{
-    return {false, std::move(AAct)};
-}
-
-void PostKey(TCustomForm* AForm, UINT AKey, TShiftState AShift = {})
-{
-    HWND Window = AForm->Handle();
-    const std::pair<TShiftStateItem, UINT> Modifiers[] = {{ssShift, VK_SHIFT}, {ssCtrl, VK_CONTROL}};
-    for (auto [Item, Key] : Modifiers)
-        if (AShift.Contains(Item))
-            PostMessageW(Window, WM_KEYDOWN, Key, 0);
-    if (AShift.Contains(ssAlt)) {
-        PostMessageW(Window, WM_SYSKEYDOWN, AKey, 0);
-        PostMessageW(Window, WM_SYSCHAR, AKey - 'A' + 'a', 0);
-        PostMessageW(Window, WM_SYSKEYUP, AKey, 0);
-    } else {
-        PostMessageW(Window, WM_KEYDOWN, AKey, 0);
-        PostMessageW(Window, WM_KEYUP, AKey, 0);
-    }
-    for (auto [Item, Key] : Modifiers)
-        if (AShift.Contains(Item))
-            PostMessageW(Window, WM_KEYUP, Key, 0);
-}
-
-// Keys and text as the user gives them: a text goes in as characters through the input method.
-struct TKey {
-    UINT Key = 0;
-    TShiftState Shift;
-    std::u32string Text;
-};
-TKey K(UINT AKey, TShiftState AShift = {}) { return {AKey, AShift, {}}; }
-TKey T(std::u32string AText) { return {0, {}, std::move(AText)}; }
-
-void PostKeys(TCustomForm* AForm, const std::vector<TKey>& AKeys)
-{
-    for (const TKey& Key : AKeys) {
-        if (Key.Key != 0)
-            PostKey(AForm, Key.Key, Key.Shift);
-        for (char32_t C : Key.Text)
-            PostMessageW(AForm->Handle(), WM_CHAR, C, 0);
-    }
-}
-
-TUserScript::TStep Keys(std::vector<TKey> AKeys)
-{
-    return {true, [AKeys](TCustomForm* AForm) { PostKeys(AForm, AKeys); }};
-}
-
-
-// The dialog's labels, to read what it says.
-String LabelsOf(TWinControl* AForm)
-{
-    String Text;
-    for (int I = 0; I < AForm->ControlCount(); ++I)
-        if (auto* Label = dynamic_cast<TLabel*>(AForm->Controls(I)))
-            Text += Label->Caption() + "\n";
-    return Text;
-}
 
 const String kLong = String(250, 'z') + ".bin";
 const String kNewline = "line\nbreak.bin";
@@ -242,28 +131,28 @@ TEST_F(FileDialogTest, TheOpenDialogGivesThePickedOrTypedFilesByteForByte)
         std::vector<String> Expected;   // names in the folder; empty: cancelled
         int FilterIndex = 1;
     };
-    const TKey ToFiles = K(VK_TAB, {ssShift});
+    const TKey ToFiles = KeyIn(VK_TAB, {ssShift});
     const TCase Cases[] = {
-        {"a typed name takes the default extension", {}, {T(U"b"), K(VK_RETURN)}, {"b.bin"}},
-        {"a typed name that exists is taken as it is", {}, {T(U"a.txt"), K(VK_RETURN)}, {"a.txt"}},
-        {"a picked name with a newline", {}, {ToFiles, K(VK_DOWN), K(VK_DOWN), K(VK_DOWN), K(VK_RETURN)}, {kNewline}},
-        {"a picked name of malformed UTF-8", {}, {ToFiles, K(VK_END), K(VK_RETURN)}, {kInvalid}},
-        {"a picked long name", {}, {ToFiles, K(VK_END), K(VK_UP), K(VK_RETURN)}, {kLong}},
+        {"a typed name takes the default extension", {}, {TextIn(U"b"), KeyIn(VK_RETURN)}, {"b.bin"}},
+        {"a typed name that exists is taken as it is", {}, {TextIn(U"a.txt"), KeyIn(VK_RETURN)}, {"a.txt"}},
+        {"a picked name with a newline", {}, {ToFiles, KeyIn(VK_DOWN), KeyIn(VK_DOWN), KeyIn(VK_DOWN), KeyIn(VK_RETURN)}, {kNewline}},
+        {"a picked name of malformed UTF-8", {}, {ToFiles, KeyIn(VK_END), KeyIn(VK_RETURN)}, {kInvalid}},
+        {"a picked long name", {}, {ToFiles, KeyIn(VK_END), KeyIn(VK_UP), KeyIn(VK_RETURN)}, {kLong}},
         {"a double click's keyboard twin: Enter in the list", {ofAllowMultiSelect},
-         {ToFiles, K(VK_HOME), K(VK_DOWN, {ssShift}), K(VK_DOWN, {ssShift}), K(VK_RETURN)}, {"b.bin", "c.BIN", kNewline}},
-        {"select all", {ofAllowMultiSelect}, {ToFiles, K('A', {ssCtrl}), K(VK_RETURN)},
+         {ToFiles, KeyIn(VK_HOME), KeyIn(VK_DOWN, {ssShift}), KeyIn(VK_DOWN, {ssShift}), KeyIn(VK_RETURN)}, {"b.bin", "c.BIN", kNewline}},
+        {"select all", {ofAllowMultiSelect}, {ToFiles, KeyIn('A', {ssCtrl}), KeyIn(VK_RETURN)},
          {"b.bin", "c.BIN", kNewline, kLong, kInvalid}},
-        {"typed names of a multiple choice", {ofAllowMultiSelect}, {T(U"\"a.txt\" \"b.bin\""), K(VK_RETURN)}, {"a.txt", "b.bin"}},
-        {"a typed folder is opened, then a name in it", {}, {T(U"sub"), K(VK_RETURN), T(U"inner"), K(VK_RETURN)},
+        {"typed names of a multiple choice", {ofAllowMultiSelect}, {TextIn(U"\"a.txt\" \"b.bin\""), KeyIn(VK_RETURN)}, {"a.txt", "b.bin"}},
+        {"a typed folder is opened, then a name in it", {}, {TextIn(U"sub"), KeyIn(VK_RETURN), TextIn(U"inner"), KeyIn(VK_RETURN)},
          {"sub/inner.bin"}},
         {"Enter in the folder list opens the folder", {},
-         {ToFiles, ToFiles, K(VK_DOWN), K(VK_DOWN), K(VK_RETURN), K(VK_TAB), K(VK_HOME), K(VK_RETURN)}, {"d\nir/x.bin"}},
-        {"Backspace goes up again", {}, {T(U"sub"), K(VK_RETURN), ToFiles, K(VK_BACK), K(VK_HOME), K(VK_RETURN)}, {"b.bin"}},
-        {"the second filter shows every file", {}, {K('T', {ssAlt}), K(VK_DOWN), ToFiles, ToFiles, K(VK_HOME), K(VK_RETURN)},
+         {ToFiles, ToFiles, KeyIn(VK_DOWN), KeyIn(VK_DOWN), KeyIn(VK_RETURN), KeyIn(VK_TAB), KeyIn(VK_HOME), KeyIn(VK_RETURN)}, {"d\nir/x.bin"}},
+        {"Backspace goes up again", {}, {TextIn(U"sub"), KeyIn(VK_RETURN), ToFiles, KeyIn(VK_BACK), KeyIn(VK_HOME), KeyIn(VK_RETURN)}, {"b.bin"}},
+        {"the second filter shows every file", {}, {KeyIn('T', {ssAlt}), KeyIn(VK_DOWN), ToFiles, ToFiles, KeyIn(VK_HOME), KeyIn(VK_RETURN)},
          {"a.txt"}, 2},
-        {"a typed mask filters the list", {}, {T(U"*.txt"), K(VK_RETURN), ToFiles, K(VK_HOME), K(VK_RETURN)}, {"a.txt"}},
-        {"a missing file is refused when it must exist", {ofFileMustExist}, {T(U"nothere"), K(VK_RETURN), K(VK_ESCAPE)}, {}},
-        {"a name in a missing folder is refused", {}, {T(U"/nonexistent/x.bin"), K(VK_RETURN), K(VK_ESCAPE)}, {}},
+        {"a typed mask filters the list", {}, {TextIn(U"*.txt"), KeyIn(VK_RETURN), ToFiles, KeyIn(VK_HOME), KeyIn(VK_RETURN)}, {"a.txt"}},
+        {"a missing file is refused when it must exist", {ofFileMustExist}, {TextIn(U"nothere"), KeyIn(VK_RETURN), KeyIn(VK_ESCAPE)}, {}},
+        {"a name in a missing folder is refused", {}, {TextIn(U"/nonexistent/x.bin"), KeyIn(VK_RETURN), KeyIn(VK_ESCAPE)}, {}},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.What);
@@ -314,7 +203,7 @@ TEST_F(FileDialogTest, CtrlClicksAddAndDropFilesOfAMultipleChoice)
             if (Ctrl)
                 PostMessageW(AForm->Handle(), WM_KEYUP, VK_CONTROL, 0);
         }
-        PostKeys(AForm, {K(VK_RETURN)});
+        PostKeys(AForm, {KeyIn(VK_RETURN)});
     };
     EXPECT_TRUE(Run(Dialog, {{true, ClickRows}}));
     EXPECT_EQ(Files(Dialog), (std::vector<String>{FDir + "/" + kLong, FDir + "/" + kInvalid}));
@@ -328,21 +217,21 @@ TEST_F(FileDialogTest, TheSaveDialogAsksBeforeReplacingAFileAndNoKeepsTheDialogO
     Dialog->SetOptions({ofOverwritePrompt});
     String Question;
     std::vector<TUserScript::TStep> Steps = {
-        Keys({T(U"b"), K(VK_RETURN)}),
+        Keys({TextIn(U"b"), KeyIn(VK_RETURN)}),
         {true,
          [&](TCustomForm* AForm) {
              Question = LabelsOf(AForm);
-             PostKeys(AForm, {K(VK_RETURN)});   // No is the default
+             PostKeys(AForm, {KeyIn(VK_RETURN)});   // No is the default
          }},
-        Keys({K(VK_RETURN)}),
-        Keys({K('Y', {ssAlt})}),
+        Keys({KeyIn(VK_RETURN)}),
+        Keys({KeyIn('Y', {ssAlt})}),
     };
     EXPECT_TRUE(Run(Dialog, std::move(Steps)));
     EXPECT_EQ(Dialog->FileName(), FDir + "/b.bin");
     EXPECT_NE(Question.find("\"b.bin\" already exists"), String::npos) << Question;
 
     // A new name is not asked about.
-    EXPECT_TRUE(Run(Dialog, {Keys({T(U"fresh"), K(VK_RETURN)})}));
+    EXPECT_TRUE(Run(Dialog, {Keys({TextIn(U"fresh"), KeyIn(VK_RETURN)})}));
     EXPECT_EQ(Dialog->FileName(), FDir + "/fresh.bin");
 }
 
@@ -357,15 +246,15 @@ TEST_F(FileDialogTest, AFolderThatCannotBeReadIsReportedAndTheDialogStaysWhereIt
     std::u32string Locked(FDir.begin(), FDir.end());
     Locked += U"/locked";
     std::vector<TUserScript::TStep> Steps = {
-        Keys({K('I', {ssAlt}), T(U"/nonexistent/folder"), K(VK_RETURN)}),
+        Keys({KeyIn('I', {ssAlt}), TextIn(U"/nonexistent/folder"), KeyIn(VK_RETURN)}),
         Then([&](TCustomForm* AForm) {
             Said = LabelsOf(AForm);
             if (!Privileged)
-                PostKeys(AForm, {K('I', {ssAlt}), T(Locked), K(VK_RETURN)});
+                PostKeys(AForm, {KeyIn('I', {ssAlt}), TextIn(Locked), KeyIn(VK_RETURN)});
         }),
         Then([&](TCustomForm* AForm) {
             Said += LabelsOf(AForm);
-            PostKeys(AForm, {K('N', {ssAlt}), T(U"b.bin"), K(VK_RETURN)});
+            PostKeys(AForm, {KeyIn('N', {ssAlt}), TextIn(U"b.bin"), KeyIn(VK_RETURN)});
         }),
     };
     EXPECT_TRUE(Run(Dialog, std::move(Steps)));
@@ -384,11 +273,11 @@ TEST_F(FileDialogTest, TheFolderDialogChoosesTheSelectedOrCurrentFolderAndStaysI
         String Expected;   // below the test folder; "-": cancelled
     };
     const TCase Cases[] = {
-        {"the selected folder, its name with a newline", "", {K(VK_HOME), K(VK_DOWN), K(VK_RETURN)}, "/d\nir"},
-        {"the current folder when none is selected", "", {K(VK_TAB), K(VK_RETURN)}, ""},
-        {"the folder a typed path opens", "", {K(VK_TAB, {ssShift}), T(U"sub"), K(VK_RETURN), K(VK_RETURN)}, "/sub"},
-        {"Backspace stops at the root", FDir, {K(VK_BACK), K(VK_END), K(VK_RETURN)}, "/sub"},
-        {"Escape", "", {K(VK_ESCAPE)}, "-"},
+        {"the selected folder, its name with a newline", "", {KeyIn(VK_HOME), KeyIn(VK_DOWN), KeyIn(VK_RETURN)}, "/d\nir"},
+        {"the current folder when none is selected", "", {KeyIn(VK_TAB), KeyIn(VK_RETURN)}, ""},
+        {"the folder a typed path opens", "", {KeyIn(VK_TAB, {ssShift}), TextIn(U"sub"), KeyIn(VK_RETURN), KeyIn(VK_RETURN)}, "/sub"},
+        {"Backspace stops at the root", FDir, {KeyIn(VK_BACK), KeyIn(VK_END), KeyIn(VK_RETURN)}, "/sub"},
+        {"Escape", "", {KeyIn(VK_ESCAPE)}, "-"},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.What);
@@ -412,6 +301,53 @@ TEST(DisplayFileName, ShowsWhatWouldHideOrBreakTheLine)
     };
     for (const auto& [Name, Shown] : Cases)
         EXPECT_EQ(DisplayFileName(Name), Shown) << Name;
+}
+
+}  // namespace
+
+#include "Vcl.SystemFonts.h"
+
+namespace {
+
+TEST_F(FileDialogTest, TheFontDialogTakesAFamilyStyleSizeAndEffectsAndKeepsTheRest)
+{
+    std::vector<String> Families = InstalledFontFamilies();
+    ASSERT_FALSE(Families.empty()) << "fontconfig lists no font";
+    struct TCase {
+        const char* What;
+        String Name;
+        std::vector<TKey> Input;
+        bool Confirmed;
+        String ExpectedName;
+        int ExpectedSize;
+        TFontStyles ExpectedStyle;
+    };
+    const TCase Cases[] = {
+        {"style, typed size and an effect", Families.back(),
+         {KeyIn('Y', {ssAlt}), KeyIn(VK_END), KeyIn('S', {ssAlt}), TextIn(U"14"), KeyIn('U', {ssAlt}), KeyIn(VK_RETURN)},
+         true, Families.back(), 14, {fsBold, fsItalic, fsUnderline, fsStrikeOut}},
+        {"a family and a size from the lists", Families.back(),
+         {KeyIn('F', {ssAlt}), KeyIn(VK_HOME), KeyIn(VK_TAB), KeyIn(VK_TAB), KeyIn(VK_TAB), KeyIn(VK_HOME), KeyIn(VK_RETURN)},
+         true, Families.front(), 8, {fsStrikeOut}},
+        {"a face that is not installed stays", "No Such Face 1234", {KeyIn(VK_RETURN)}, true, "No Such Face 1234", 10, {fsStrikeOut}},
+        {"Escape", Families.back(), {KeyIn('Y', {ssAlt}), KeyIn(VK_END), KeyIn(VK_ESCAPE)}, false, Families.back(), 10, {fsStrikeOut}},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        TFontDialog* Dialog = TFontDialog::Create(FForm);
+        Dialog->Font()->SetName(Case.Name);
+        Dialog->Font()->SetSize(10);
+        Dialog->Font()->SetStyle({fsStrikeOut});
+        Dialog->Font()->SetColor(clMaroon);
+        TUserScript Script({Keys(Case.Input)});
+        EXPECT_EQ(Dialog->Execute(), Case.Confirmed);
+        EXPECT_FALSE(Script.TimedOut());
+        EXPECT_EQ(Dialog->Font()->Name(), Case.ExpectedName);
+        EXPECT_EQ(Dialog->Font()->Size(), Case.ExpectedSize);
+        EXPECT_EQ(Dialog->Font()->Style(), Case.ExpectedStyle);
+        EXPECT_EQ(Dialog->Font()->Color(), clMaroon);
+        Dialog->Free();
+    }
 }
 
 }  // namespace
