@@ -172,19 +172,27 @@ TEST_F(X11ControlsTest, TheOpenDialogTakesAFileNameTypedOnTheKeyboard)
     // The user types once the dialog shows; a dialog that does not close is closed for them.
     struct TWatch {
         std::atomic<HWND> Dialog{nullptr};
+        std::atomic<unsigned long> Window{0};
         std::atomic<bool> Done{false};
         TOpenDialog* Owner = nullptr;
-        void Shown(TObject*) { Dialog = Owner->Form()->Handle(); }
+        void Shown(TObject*)
+        {
+            Dialog = Owner->Form()->Handle();
+            Window = TXTestUser::XWindowOf(Dialog);
+        }
     } Watch;
     Watch.Owner = Dialog;
     Dialog->SetOnShow(TNotifyEvent::Bind<&TWatch::Shown>(&Watch));
+    std::atomic<bool> Focused{false};
     std::thread User([&, Display = String(FName)] {
         TXTestUser Hands(Display.c_str());
+        // The keys go where the keyboard's focus is: the user waits for the dialog to have it.
         auto Deadline = std::chrono::steady_clock::now() + 5s;
-        while (Watch.Dialog == nullptr && std::chrono::steady_clock::now() < Deadline)
+        while (!(Focused = Watch.Window != 0 && Hands.InputFocus() == Watch.Window) &&
+               std::chrono::steady_clock::now() < Deadline)
             std::this_thread::sleep_for(10ms);
-        std::this_thread::sleep_for(200ms);   // the dialog maps and takes the focus
-        Hands.Type({"n", "o", "t", "e", "Return"});
+        if (Focused)
+            Hands.Type({"n", "o", "t", "e", "Return"});
         Deadline = std::chrono::steady_clock::now() + 5s;
         while (!Watch.Done && std::chrono::steady_clock::now() < Deadline)
             std::this_thread::sleep_for(10ms);
@@ -194,6 +202,7 @@ TEST_F(X11ControlsTest, TheOpenDialogTakesAFileNameTypedOnTheKeyboard)
     bool Ok = Dialog->Execute();
     Watch.Done = true;
     User.join();
+    EXPECT_TRUE(Focused) << "the dialog's window did not get the keyboard's focus within 5 s";
     EXPECT_TRUE(Ok);
     EXPECT_EQ(Dialog->FileName(), Folder + "/note.txt");
     rmdir(Template);

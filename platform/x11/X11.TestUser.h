@@ -38,6 +38,8 @@ public:
     // B,G,R,0 rows of the window as the server shows it.
     std::vector<uint8_t> Pixels(unsigned long AWindow, int AWidth, int AHeight);
     std::vector<TRect> Shape(unsigned long AWindow);
+    // The window that has the keyboard's focus (0 for none).
+    unsigned long InputFocus();
     // The top-level window under the pointer.
     unsigned long WindowAtPointer();
     unsigned long TransientFor(unsigned long AWindow);

@@ -84,6 +84,14 @@ void TXTestUser::EndText()
     XSync(FDisplay, False);
 }
 
+unsigned long TXTestUser::InputFocus()
+{
+    Window Focus = None;
+    int Revert = 0;
+    XGetInputFocus(FDisplay, &Focus, &Revert);
+    return Focus == PointerRoot ? 0 : Focus;
+}
+
 unsigned long TXTestUser::XWindowOf(HWND AWnd)
 {
     auto* X11 = dynamic_cast<x11::TX11Display*>(&DisplayBackend());
