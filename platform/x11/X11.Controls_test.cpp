@@ -188,7 +188,7 @@ TEST_F(X11ControlsTest, TheOpenDialogTakesAFileNameTypedOnTheKeyboard)
         TXTestUser Hands(Display.c_str());
         // The keys go where the keyboard's focus is: the user waits for the dialog to have it.
         auto Deadline = std::chrono::steady_clock::now() + 5s;
-        while (!(Focused = Watch.Window != 0 && Hands.InputFocus() == Watch.Window) &&
+        while (!(Focused = Watch.Window != 0 && Hands.KeyboardFocus() == Watch.Window) &&
                std::chrono::steady_clock::now() < Deadline)
             std::this_thread::sleep_for(10ms);
         if (Focused)

@@ -39,7 +39,7 @@ public:
     std::vector<uint8_t> Pixels(unsigned long AWindow, int AWidth, int AHeight);
     std::vector<TRect> Shape(unsigned long AWindow);
     // The window that has the keyboard's focus (0 for none).
-    unsigned long InputFocus();
+    unsigned long KeyboardFocus();
     // The top-level window under the pointer.
     unsigned long WindowAtPointer();
     unsigned long TransientFor(unsigned long AWindow);

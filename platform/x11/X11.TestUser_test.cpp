@@ -84,7 +84,7 @@ void TXTestUser::EndText()
     XSync(FDisplay, False);
 }
 
-unsigned long TXTestUser::InputFocus()
+unsigned long TXTestUser::KeyboardFocus()
 {
     Window Focus = None;
     int Revert = 0;
