@@ -7,6 +7,7 @@
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "X11.Display.h"
@@ -15,6 +16,7 @@ TXTestUser::TXTestUser(const char* ADisplayName) : FDisplay(XOpenDisplay(ADispla
 
 TXTestUser::~TXTestUser()
 {
+    EndText();
     if (FDisplay != nullptr)
         XCloseDisplay(FDisplay);
 }
@@ -50,6 +52,45 @@ void TXTestUser::Type(std::initializer_list<const char*> ANames)
         Key(Name, true);
         Key(Name, false);
     }
+}
+
+void TXTestUser::TypeChar(char32_t AChar)
+{
+    if (FSpareKey == 0) {
+        int Min = 0, Max = 0, PerKey = 0;
+        XDisplayKeycodes(FDisplay, &Min, &Max);
+        KeySym* Map = XGetKeyboardMapping(FDisplay, KeyCode(Min), Max - Min + 1, &PerKey);
+        for (int Code = Max; Code >= Min && FSpareKey == 0; --Code) {
+            KeySym* Syms = Map + (Code - Min) * PerKey;
+            if (std::all_of(Syms, Syms + PerKey, [](KeySym ASym) { return ASym == NoSymbol; }))
+                FSpareKey = Code;
+        }
+        XFree(Map);
+    }
+    // Latin-1 keysyms are the code points; the others are the code point with 0x01000000.
+    KeySym Sym = AChar < 0x100 ? KeySym(AChar) : KeySym(0x01000000 | AChar);
+    XChangeKeyboardMapping(FDisplay, FSpareKey, 1, &Sym, 1);
+    XSync(FDisplay, False);
+    XTestFakeKeyEvent(FDisplay, FSpareKey, True, CurrentTime);
+    XTestFakeKeyEvent(FDisplay, FSpareKey, False, CurrentTime);
+    XSync(FDisplay, False);
+}
+
+void TXTestUser::EndText()
+{
+    if (FSpareKey == 0)
+        return;
+    KeySym Sym = NoSymbol;
+    XChangeKeyboardMapping(FDisplay, FSpareKey, 1, &Sym, 1);
+    XSync(FDisplay, False);
+}
+
+unsigned long TXTestUser::KeyboardFocus()
+{
+    Window Focus = None;
+    int Revert = 0;
+    XGetInputFocus(FDisplay, &Focus, &Revert);
+    return Focus == PointerRoot ? 0 : Focus;
 }
 
 unsigned long TXTestUser::XWindowOf(HWND AWnd)
