@@ -143,7 +143,14 @@ void ClosePopupsOutside(TWinControl* AWindow, TPoint AScreen)
     }
 }
 
+THintWatcher* HintWatcher = nullptr;
+
 }  // namespace
+
+void SetHintWatcher(THintWatcher* AWatcher)
+{
+    HintWatcher = AWatcher;
+}
 
 void RegisterPopup(TPopupOwner* AOwner)
 {
@@ -960,24 +967,35 @@ void TWinControl::WndProc(TMessage& AMessage)
 void TWinControl::MainWndProc(TMessage& AMessage)
 {
     try {
-        if (Parent() == nullptr && IsButtonDown(AMessage.Msg)) {
+        bool TopLevel = Parent() == nullptr;
+        bool Pressed = TopLevel && (IsButtonDown(AMessage.Msg) || AMessage.Msg == WM_KEYDOWN || AMessage.Msg == WM_SYSKEYDOWN);
+        if (Pressed && HintWatcher != nullptr)
+            HintWatcher->UserInput();
+        if (TopLevel && IsButtonDown(AMessage.Msg)) {
             TPoint At = MouseLParamPoint(AMessage.LParam);
             ClosePopupsOutside(this, Point(Left() + At.X, Top() + At.Y));
         }
-        if (Parent() == nullptr && IsMouseMessage(AMessage.Msg))
+        if (TopLevel && IsMouseMessage(AMessage.Msg)) {
             RouteWindowMouse(AMessage);
-        else if (Parent() == nullptr && (AMessage.Msg == WM_MOUSEWHEEL || AMessage.Msg == WM_MOUSEHWHEEL))
+            if (AMessage.Msg == WM_MOUSEMOVE && HintWatcher != nullptr) {
+                TPoint At = MouseLParamPoint(AMessage.LParam);
+                HintWatcher->MouseOver(FHovered, Point(Left() + At.X, Top() + At.Y));
+            }
+        } else if (TopLevel && (AMessage.Msg == WM_MOUSEWHEEL || AMessage.Msg == WM_MOUSEHWHEEL)) {
             RouteWheel(AMessage);
-        else if (Parent() == nullptr && AMessage.Msg == WM_MOUSELEAVE)
+        } else if (TopLevel && AMessage.Msg == WM_MOUSELEAVE) {
             SetHovered(nullptr);
-        else if (Parent() == nullptr && AMessage.Msg == WM_SETCURSOR)
+            if (HintWatcher != nullptr)
+                HintWatcher->MouseOver(nullptr, Point(0, 0));
+        } else if (TopLevel && AMessage.Msg == WM_SETCURSOR) {
             UpdateCursor(FHovered != nullptr || FCaptured != nullptr ? HTCLIENT : HTNOWHERE);
-        else if (Parent() == nullptr && IsKeyMessage(AMessage.Msg))
+        } else if (TopLevel && IsKeyMessage(AMessage.Msg)) {
             RouteKey(AMessage);
-        else if (AMessage.Msg == WM_PAINT)
+        } else if (AMessage.Msg == WM_PAINT) {
             Update();
-        else
+        } else {
             WindowProc()(AMessage);
+        }
     } catch (...) {
         Application->HandleException(this);
     }

@@ -492,3 +492,17 @@ protected:
 };
 void RegisterPopup(TPopupOwner* AOwner);
 void UnregisterPopup(TPopupOwner* AOwner);
+
+// ---- Hints -------------------------------------------------------------------------------
+
+// What the hint layer (Vcl.Forms) hears of the user on the program's windows: the control
+// under the pointer at each move (nullptr: none), and every press of a button or a key.
+class THintWatcher {
+public:
+    virtual void MouseOver(TControl* AControl, TPoint AScreen) = 0;
+    virtual void UserInput() = 0;
+
+protected:
+    ~THintWatcher() = default;
+};
+void SetHintWatcher(THintWatcher* AWatcher);
