@@ -104,6 +104,13 @@ bool LessByName(const String& A, const String& B)
     return LowerA != LowerB ? LowerA < LowerB : A < B;
 }
 
+String WorkingFolder()
+{
+    std::error_code Error;
+    std::filesystem::path Path = std::filesystem::current_path(Error);
+    return Error ? String("/") : Path.string();
+}
+
 struct TFilterItem {
     String Description;
     std::vector<String> Masks;
@@ -300,13 +307,15 @@ public:
         FMasks.clear();
         FNameEdit->SetText(DisplayFileName(AName));
         Layout();
-        if (!OpenFolder(AFolder)) {
+        String Folder = AFolder.empty() ? WorkingFolder() : AFolder.starts_with('/') ? AFolder : JoinPath(WorkingFolder(), AFolder);
+        // A folder that cannot be shown gives way to the home folder, and the user learns why.
+        if (!OpenFolder(Folder)) {
+            String Problem = FProblem->Caption();
             String Home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "/";
             if (!OpenFolder(InsideFolder(Home, Root) ? Home : (Root.empty() ? "/" : Root)))
                 OpenFolder("/");
+            ShowProblem(Problem);
         }
-        if (AFolder != FFolder && !AFolder.empty())
-            ShowProblem(FProblemText);
     }
     int FilterIndex() const { return FFilterCombo->ItemIndex() + 1; }
 
@@ -404,14 +413,13 @@ private:
     {
         String Folder = NormalFolder(AFolder);
         if (!InsideFolder(Folder, Root)) {
-            FProblemText = "Choose a folder inside \"" + DisplayFileName(Root) + "\".";
-            ShowProblem(FProblemText);
+            ShowProblem("Choose a folder inside \"" + DisplayFileName(Root) + "\".");
             return false;
         }
         DIR* Handle = opendir(Folder.c_str());
         if (Handle == nullptr) {
-            FProblemText = "Cannot open the folder \"" + DisplayFileName(Folder) + "\": " + SystemErrorText(errno);
-            ShowProblem(FProblemText);
+            String Reason = SystemErrorText(errno);
+            ShowProblem("Cannot open the folder \"" + DisplayFileName(Folder) + "\": " + Reason);
             return false;
         }
         closedir(Handle);
@@ -539,11 +547,11 @@ private:
         }
         ChooseFiles();
     }
+    // The selected entry, as the path edit shows it, else the folder shown.
     void ChooseFolder()
     {
         int Index = FFolderList->ItemIndex();
-        String Folder = Index >= 0 && !(FHasParent && Index == 0) ? FolderEntry(Index) : FFolder;
-        Finish({Folder});
+        Finish({Index >= 0 ? FolderEntry(Index) : FFolder});
     }
     void ChooseFiles()
     {
@@ -625,15 +633,7 @@ private:
     std::vector<String> FMasks;         // typed in the name edit; empty: the filter's
     std::vector<String> FPicked;
     String FPickedText;
-    String FProblemText;
 };
-
-String WorkingFolder()
-{
-    std::error_code Error;
-    std::filesystem::path Path = std::filesystem::current_path(Error);
-    return Error ? String("/") : Path.string();
-}
 
 }  // namespace
 
@@ -660,10 +660,6 @@ bool TOpenDialog::Execute()
     Form->SetBorderStyle(FOptions.Contains(ofEnableSizing) ? bsSizeable : bsDialog);
     size_t Slash = FFileName.rfind('/');
     String Folder = !FInitialDir.empty() ? FInitialDir : Slash != String::npos ? FFileName.substr(0, Slash + 1) : String();
-    if (Folder.empty())
-        Folder = WorkingFolder();
-    else if (!Folder.starts_with('/'))
-        Folder = JoinPath(WorkingFolder(), Folder);
     Form->Prepare(Folder, Slash != String::npos ? FFileName.substr(Slash + 1) : FFileName, FFilterIndex);
     if (!RunModal(Form.get()))
         return false;
@@ -683,7 +679,7 @@ bool SelectDirectory(const String& ACaption, const String& ARoot, String& ADirec
     Form->Root = ARoot.empty() ? String() : NormalFolder(ARoot);
     Form->SetCaption(ACaption.empty() ? "Select Folder" : ACaption);
     Form->SetBorderStyle(bsSizeable);
-    Form->Prepare(!ADirectory.empty() ? ADirectory : !ARoot.empty() ? ARoot : WorkingFolder(), "", 0);
+    Form->Prepare(!ADirectory.empty() ? ADirectory : ARoot, "", 0);
     if (Form->ShowModal() != mrOk)
         return false;
     ADirectory = Form->Result.front();

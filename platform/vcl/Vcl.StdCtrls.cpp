@@ -1605,11 +1605,32 @@ protected:
     }
 };
 
-// The drop-down list: a window of its own below the box, which it never activates.
-class TComboPopup : public TCustomForm {
+// The drop-down list: a window of its own below the box, which it never activates. A press
+// outside it and the box closes it.
+class TComboPopup : public TCustomForm, public TPopupOwner {
     X_CLASS(TComboPopup, TCustomForm)
 public:
     TCustomListBox* List() const { return FList; }
+    // Closed: it hears no more of its box and is freed once the queue is served.
+    void Detach()
+    {
+        UnregisterPopup(this);
+        FCombo = nullptr;
+        SetVisible(false);
+        Release();
+    }
+    bool OwnsPress(TWinControl* AWindow, TPoint AScreen) override
+    {
+        if (AWindow == this || FCombo == nullptr)
+            return true;
+        TPoint Local = FCombo->ScreenToClient(AScreen);
+        return Local.X >= 0 && Local.Y >= 0 && Local.X < FCombo->Width() && Local.Y < FCombo->Height();
+    }
+    void ClosePopup() override
+    {
+        if (FCombo != nullptr)
+            FCombo->SetDroppedDown(false);
+    }
 
 protected:
     TComboPopup() = default;
@@ -1625,7 +1646,9 @@ protected:
         FList->SetTabStop(false);
         FList->SetOnMouseMove(TMouseMoveEvent::Bind<&TComboPopup::ListMouseMove>(this));
         FList->SetOnMouseUp(TMouseEvent::Bind<&TComboPopup::ListMouseUp>(this));
+        RegisterPopup(this);
     }
+    ~TComboPopup() override { UnregisterPopup(this); }
 
 private:
     void ListMouseMove(TObject*, TShiftState, int AX, int AY)
@@ -1637,7 +1660,7 @@ private:
     void ListMouseUp(TObject*, TMouseButton AButton, TShiftState, int AX, int AY)
     {
         int Index = FList->ItemAtPos(Point(AX, AY));
-        if (AButton != mbLeft || Index < 0)
+        if (AButton != mbLeft || Index < 0 || FCombo == nullptr)
             return;
         TCustomComboBox* Combo = FCombo;
         Combo->SetDroppedDown(false);
@@ -1860,10 +1883,9 @@ void TCustomComboBox::SetDroppedDown(bool AValue)
     if (AValue == DroppedDown())
         return;
     if (!AValue) {
-        TCustomForm* Popup = FPopup;
+        auto* Popup = static_cast<TComboPopup*>(FPopup);
         FPopup = nullptr;
-        Popup->SetVisible(false);
-        Popup->Release();
+        Popup->Detach();
         Invalidate();
         CloseUp();
         return;
