@@ -22,6 +22,18 @@ if(X_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
+# Unity build (X_UNITY, on by default): each library and each test program compiles its files
+# in batches of X_UNITY_BATCH, one translation unit per batch. Headers, the sanitizers'
+# instrumentation and the inline code they bring are then compiled once per batch instead of
+# once per file. To keep a file unity-safe:
+# - give file-local helpers, constants, fixtures and case structs names of their own (not
+#   Report, kKey, TCard, TTestItem, D): anonymous namespaces of one batch are one namespace;
+# - share a helper two files need through a header instead of copying it;
+# - a file that includes headers defining macros that break other code (Xlib: Screen, None,
+#   KeyPress) is kept out of the batches with SKIP_UNITY_BUILD_INCLUSION in its folder's
+#   CMakeLists.txt.
+# Clashes show as "redefinition of" or "reference to ... is ambiguous"; -DX_UNITY_BATCH=0 puts
+# a whole folder in one batch and so shows every clash at once.
 function(x_unity target)
   set_target_properties(${target} PROPERTIES UNITY_BUILD ${X_UNITY} UNITY_BUILD_BATCH_SIZE ${X_UNITY_BATCH})
 endfunction()
