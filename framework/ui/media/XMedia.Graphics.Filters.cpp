@@ -9,11 +9,12 @@
 
 namespace {
 
-// Fixed-point weights: the rows' weights carry 14 fraction bits, the columns' 12. The column
-// sums keep 8 fraction bits between the passes, so the result is rounded once, at the end.
-constexpr int kRowBits = 14;
-constexpr int kBetweenBits = 8;
-constexpr int kColumnBits = 12;
+// Fixed-point weights of 13 fraction bits in 16-bit numbers, so that the products are the
+// widening 16-bit multiplies vector units have. The sums of the rows keep 6 fraction bits
+// (still 16 bits) between the passes, so the result is rounded once, at the end.
+constexpr int kRowBits = 13;
+constexpr int kBetweenBits = 6;
+constexpr int kColumnBits = 13;
 
 // A weight map's taps as one contiguous run of source pixels per destination pixel, the
 // weights of mirrored taps merged into their pixel, in fixed point summing to exactly one.
@@ -49,7 +50,7 @@ public:
     int32_t First(int32_t APixel) const { return FFirst[APixel]; }
     // The source pixel of the map's last tap, whose fourth byte an unweighed pixel keeps.
     int32_t Last(int32_t APixel) const { return FLast[APixel]; }
-    std::span<const int32_t> Weights(int32_t APixel) const
+    std::span<const int16_t> Weights(int32_t APixel) const
     {
         return std::span(FWeights).subspan(FStarts[APixel], FStarts[APixel + 1] - FStarts[APixel]);
     }
@@ -57,7 +58,8 @@ public:
 private:
     // Rounded to ABits fraction bits; what rounding lost or added goes to the largest weight,
     // so that a flat picture stays exactly flat. Weights whose magnitudes add up to more than
-    // two (a degenerate kernel) are scaled down to that first, so no sum can overflow.
+    // two (a degenerate kernel) are scaled down to that first, so that every weight fits 16
+    // bits and no sum can overflow.
     void AppendQuantised(const std::vector<float>& ADense, int ABits)
     {
         float Magnitude = 0, Total = 0;
@@ -66,21 +68,23 @@ private:
             Total += W;
         }
         const float One = float(1 << ABits) * (Magnitude > 2 ? 2 / Magnitude : 1);
-        const size_t Begin = FWeights.size();
+        std::vector<int32_t> Quantised;
         int32_t Sum = 0;
         for (float W : ADense) {
-            FWeights.push_back(static_cast<int32_t>(std::lrint(W * One)));
-            Sum += FWeights.back();
+            Quantised.push_back(static_cast<int32_t>(std::lrint(W * One)));
+            Sum += Quantised.back();
         }
-        size_t Top = Begin;
-        for (size_t K = Begin; K < FWeights.size(); ++K)
-            if (std::abs(FWeights[K]) > std::abs(FWeights[Top]))
+        size_t Top = 0;
+        for (size_t K = 0; K < Quantised.size(); ++K)
+            if (std::abs(Quantised[K]) > std::abs(Quantised[Top]))
                 Top = K;
-        FWeights[Top] += static_cast<int32_t>(std::lrint(Total * One)) - Sum;
+        Quantised[Top] += static_cast<int32_t>(std::lrint(Total * One)) - Sum;
+        for (int32_t Q : Quantised)
+            FWeights.push_back(static_cast<int16_t>(std::clamp(Q, -32767, 32767)));
     }
 
     std::vector<int32_t> FFirst, FLast, FStarts;
-    std::vector<int32_t> FWeights;
+    std::vector<int16_t> FWeights;
 };
 
 uint8_t ToByte(int32_t AValue)
@@ -91,7 +95,7 @@ uint8_t ToByte(int32_t AValue)
 // Both passes, rows first and one destination row at a time: the source rows under the row's
 // taps are summed across the whole width (a loop over contiguous bytes the compiler
 // vectorises), then that one row is resampled across. AChannels bytes a pixel, all weighed;
-// AEmit(Y, Row) receives each finished row of ACX x AChannels bytes.
+// AEmit(Y, Row, RowTaps, ColumnTaps) receives each finished row of ACX x AChannels bytes.
 template <int AChannels, class TSourceRow, class TEmit>
 void ResampleFixed(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, TSourceRow ASourceRow, TEmit AEmit)
 {
@@ -101,29 +105,31 @@ void ResampleFixed(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, 
         SourceWidth = std::max<int32_t>(SourceWidth, Columns.First(X) + int32_t(Columns.Weights(X).size()));
     const size_t Span = size_t(SourceWidth) * AChannels;
     std::vector<int32_t> Sums(Span);
+    std::vector<int16_t> Between(Span);
     std::vector<uint8_t> Out(size_t(Columns.Length()) * AChannels);
-    constexpr int32_t kRowHalf = 1 << (kRowBits - kBetweenBits - 1);
+    constexpr int kRowShift = kRowBits - kBetweenBits;
+    constexpr int32_t kRowHalf = 1 << (kRowShift - 1);
     constexpr int kFinalBits = kBetweenBits + kColumnBits;
     constexpr int32_t kFinalHalf = 1 << (kFinalBits - 1);
     for (int32_t Y = 0; Y < Rows.Length(); ++Y) {
         std::ranges::fill(Sums, 0);
-        const std::span<const int32_t> RowWeights = Rows.Weights(Y);
+        const std::span<const int16_t> RowWeights = Rows.Weights(Y);
         for (size_t K = 0; K < RowWeights.size(); ++K) {
             const uint8_t* __restrict In = ASourceRow(Rows.First(Y) + int32_t(K));
             int32_t* __restrict Acc = Sums.data();
-            const int32_t W = RowWeights[K];
+            const int16_t W = RowWeights[K];
             for (size_t I = 0; I < Span; ++I)
-                Acc[I] += W * In[I];
+                Acc[I] += int32_t(W) * int16_t(In[I]);
         }
         for (size_t I = 0; I < Span; ++I)
-            Sums[I] = (Sums[I] + kRowHalf) >> (kRowBits - kBetweenBits);
+            Between[I] = int16_t((Sums[I] + kRowHalf) >> kRowShift);
         for (int32_t X = 0; X < Columns.Length(); ++X) {
-            const std::span<const int32_t> Weights = Columns.Weights(X);
-            const int32_t* Px = Sums.data() + size_t(Columns.First(X)) * AChannels;
+            const std::span<const int16_t> Weights = Columns.Weights(X);
+            const int16_t* Px = Between.data() + size_t(Columns.First(X)) * AChannels;
             int32_t Acc[AChannels] = {};
             for (size_t K = 0; K < Weights.size(); ++K)
                 for (int C = 0; C < AChannels; ++C)
-                    Acc[C] += Weights[K] * Px[K * AChannels + C];
+                    Acc[C] += int32_t(Weights[K]) * Px[K * AChannels + C];
             for (int C = 0; C < AChannels; ++C)
                 Out[size_t(X) * AChannels + C] = ToByte((Acc[C] + kFinalHalf) >> kFinalBits);
         }

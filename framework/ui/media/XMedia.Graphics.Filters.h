@@ -170,7 +170,7 @@ void ResampleToPngImage(TPngImage* ASource, TPngImage* ADest, int32_t ACX, int32
 void ClearWeightMapCache();
 
 // Scales a picture to AColumns' width by ARows' width: rows first, one destination row at a
-// time, in fixed point (weights of 14 and 12 fraction bits), rounded to bytes once at the end.
+// time, in fixed point (16-bit weights of 13 fraction bits), rounded to bytes once at the end.
 // The source rows must hold every pixel the maps read. The fourth byte is not weighed but
 // copied from the source pixel of each map's last tap.
 void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, const TXSourceRow32& ASource,
