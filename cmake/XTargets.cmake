@@ -22,6 +22,10 @@ if(X_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
+function(x_unity target)
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ${X_UNITY} UNITY_BUILD_BATCH_SIZE ${X_UNITY_BATCH})
+endfunction()
+
 # x_folder_library(<target> [DEPS <targets...>] [TEST_DEPS <targets...>] [TEST_PROPERTIES <ctest properties...>])
 function(x_folder_library target)
   cmake_parse_arguments(X "" "" "DEPS;TEST_DEPS;TEST_PROPERTIES" ${ARGN})
@@ -31,10 +35,12 @@ function(x_folder_library target)
     list(REMOVE_ITEM sources ${tests})
   endif()
   add_library(${target} STATIC ${sources})
+  x_unity(${target})
   target_include_directories(${target} PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}")
   target_link_libraries(${target} PUBLIC ${X_DEPS} Threads::Threads)
   if(tests)
     add_executable(${target}_tests ${tests})
+    x_unity(${target}_tests)
     target_link_libraries(${target}_tests PRIVATE ${target} ${X_TEST_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
     gtest_discover_tests(${target}_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
       PROPERTIES LABELS ${target} ENVIRONMENT "X_SOURCE_DIR=${PROJECT_SOURCE_DIR}"

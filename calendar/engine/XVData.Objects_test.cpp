@@ -15,7 +15,7 @@
 
 namespace {
 
-TDateTime D(int AYear, int AMonth, int ADay)
+TDateTime DateOf(int AYear, int AMonth, int ADay)
 {
     return EncodeDate(AYear, AMonth, ADay);
 }
@@ -29,7 +29,7 @@ protected:
         FHome.Set("LC_ALL", "C");
         FClock = TXTestClockApp::Create();
         SetNVCoreApp(FClock);
-        FClock->SetLocal(D(2024, 3, 3) + 0.4375);
+        FClock->SetLocal(DateOf(2024, 3, 3) + 0.4375);
     }
     void TearDown() override { SetNVCoreApp(nullptr); }
 
@@ -58,7 +58,7 @@ TEST_F(VDataTest, NewObjectsCarryTheirConstructionValues)
     EXPECT_TRUE(Event->ShowSummary());
     EXPECT_FALSE(Event->ShowDescription());
     EXPECT_FALSE(Event->DTStart()->DateOnly());
-    EXPECT_DOUBLE_EQ(Event->DTStart()->DDate(), D(2024, 3, 3) + 0.4375);
+    EXPECT_DOUBLE_EQ(Event->DTStart()->DDate(), DateOf(2024, 3, 3) + 0.4375);
     EXPECT_EQ(Event->RRule()->Count(), 0);
     EXPECT_EQ(Event->Status(), 0u);
     EXPECT_EQ(Event->OrderKey(), 2147483647);
@@ -86,13 +86,13 @@ TEST_F(VDataTest, DisplayTexts)
     EXPECT_EQ(Note->GetDisplayText(), " Call Ann ");
 
     auto Journal = Owned(TXVJournalObject::Create());
-    Journal->DTStart()->SetDDate(D(2024, 2, 29));
+    Journal->DTStart()->SetDDate(DateOf(2024, 2, 29));
     Journal->SetSummary("ignored");
     Journal->SetDescriptionTitle("Leap day");
     EXPECT_EQ(Journal->GetDisplayText(), "02/29/24 - Leap day");
 
     auto Holiday = Owned(TXVHolidayObject::Create());
-    Holiday->DTStart()->SetDDate(D(2024, 12, 25) + 0.5);
+    Holiday->DTStart()->SetDDate(DateOf(2024, 12, 25) + 0.5);
     Holiday->SetSummary("Christmas");
     Holiday->SetDescriptionTitle("ignored");
     EXPECT_EQ(Holiday->GetDisplayText(), "12/25/24 - Christmas");
@@ -134,14 +134,14 @@ TEST_F(VDataTest, ListsMakeTheirKindAndFindADay)
     auto* First = Tab->Items()->AddNewObject();
     auto* Second = Tab->Items()->AddNewObject();
     ASSERT_TRUE(First->Is<TXVJournalObject>());
-    First->DTStart()->SetDDate(D(2024, 2, 28) + 0.9);
-    Second->DTStart()->SetDDate(D(2024, 2, 29) + 0.1);
-    EXPECT_EQ(Tab->Items()->IndexOfDate(D(2024, 2, 29) + 0.7), 1);
-    EXPECT_EQ(Tab->Items()->IndexOfDate(D(2024, 3, 1)), -1);
+    First->DTStart()->SetDDate(DateOf(2024, 2, 28) + 0.9);
+    Second->DTStart()->SetDDate(DateOf(2024, 2, 29) + 0.1);
+    EXPECT_EQ(Tab->Items()->IndexOfDate(DateOf(2024, 2, 29) + 0.7), 1);
+    EXPECT_EQ(Tab->Items()->IndexOfDate(DateOf(2024, 3, 1)), -1);
 
     auto Notes = Owned(TXVQuickNoteTabObject::Create());
     Notes->Items()->AddNewObject();
-    EXPECT_EQ(Notes->Items()->IndexOfDate(D(2024, 3, 3)), -1);
+    EXPECT_EQ(Notes->Items()->IndexOfDate(DateOf(2024, 3, 3)), -1);
 }
 
 TEST_F(VDataTest, NewObjectGetsAFreeFileInItsTabFolder)
@@ -205,7 +205,7 @@ TXVHolidayObject* MakeHoliday(TXVFrequency AFrequency, TDateTime AStart, int32_t
     Rule->SetFrequency(AFrequency);
     Rule->SetInterval(1);
     Rule->SetEndType(vreEndDate);
-    Rule->SetEndDate(D(2028, 2, 29));
+    Rule->SetEndDate(DateOf(2028, 2, 29));
     if (AMonthDay != 0)
         Rule->ByMonthDay()->AddValue(AMonthDay);
     if (AWeekDay != 0)
@@ -243,7 +243,7 @@ TEST_P(RecurrenceRoundTripTest, RulesSurviveTheObjectFormat)
     EXPECT_EQ(Rule->Frequency(), Case.Frequency);
     EXPECT_EQ(Rule->Interval(), 1u);
     EXPECT_EQ(Rule->EndType(), vreEndDate);
-    EXPECT_DOUBLE_EQ(Rule->EndDate(), D(2028, 2, 29));
+    EXPECT_DOUBLE_EQ(Rule->EndDate(), DateOf(2028, 2, 29));
     EXPECT_EQ(Rule->ByMonthDay()->FindValue(Case.MonthDay) != nullptr, Case.MonthDay != 0);
     EXPECT_EQ(Rule->ByWeekDay()->Count(), Case.WeekDay != 0 ? 1 : 0);
     if (Case.WeekDay != 0) {
@@ -254,11 +254,11 @@ TEST_P(RecurrenceRoundTripTest, RulesSurviveTheObjectFormat)
 }
 
 const TRuleCase kRules[] = {
-    {"LastDayOfMonth", vfqMonthly, D(2024, 1, 31), -1, 0, 0},
-    {"LeapDayYearly", vfqYearly, D(2024, 2, 29), 0, 0, 0},
-    {"SecondTuesday", vfqMonthly, D(2024, 3, 12), 0, 2, 2},
-    {"LastFriday", vfqMonthly, D(2024, 3, 29), 0, -1, 5},
-    {"EverySunday", vfqWeekly, D(2024, 3, 3), 0, 0, 7},
+    {"LastDayOfMonth", vfqMonthly, DateOf(2024, 1, 31), -1, 0, 0},
+    {"LeapDayYearly", vfqYearly, DateOf(2024, 2, 29), 0, 0, 0},
+    {"SecondTuesday", vfqMonthly, DateOf(2024, 3, 12), 0, 2, 2},
+    {"LastFriday", vfqMonthly, DateOf(2024, 3, 29), 0, -1, 5},
+    {"EverySunday", vfqWeekly, DateOf(2024, 3, 3), 0, 0, 7},
 };
 INSTANTIATE_TEST_SUITE_P(Rules, RecurrenceRoundTripTest, ::testing::ValuesIn(kRules),
                          [](const auto& AInfo) { return std::string(AInfo.param.Name); });
@@ -269,14 +269,14 @@ TEST_F(VDataTest, NotesJournalsAndTabsSurviveTheObjectFormat)
     Journal->SetPriority(3);
     Journal->SetDescriptionTitle("Entry");
     Journal->SetSensitivityType(vcsPrivate);
-    Journal->SetCreated(D(2024, 2, 29) + 0.25);
-    Journal->DTStart()->SetDDate(D(2024, 2, 29));
+    Journal->SetCreated(DateOf(2024, 2, 29) + 0.25);
+    Journal->DTStart()->SetDDate(DateOf(2024, 2, 29));
     auto JournalCopy = Owned(ReadBack(Journal.get()));
     EXPECT_EQ(JournalCopy->Priority(), 3);
     EXPECT_EQ(JournalCopy->DescriptionTitle(), "Entry");
     EXPECT_EQ(JournalCopy->SensitivityType(), vcsPrivate);
-    EXPECT_DOUBLE_EQ(JournalCopy->Created(), D(2024, 2, 29) + 0.25);
-    EXPECT_DOUBLE_EQ(JournalCopy->DTStart()->DDate(), D(2024, 2, 29));
+    EXPECT_DOUBLE_EQ(JournalCopy->Created(), DateOf(2024, 2, 29) + 0.25);
+    EXPECT_DOUBLE_EQ(JournalCopy->DTStart()->DDate(), DateOf(2024, 2, 29));
     EXPECT_TRUE(JournalCopy->ShowDescription());
 
     auto Tab = Owned(TXVHolidayTabObject::Create());
@@ -292,7 +292,7 @@ TEST_F(VDataTest, NotesJournalsAndTabsSurviveTheObjectFormat)
 
 TEST_F(VDataTest, CopiesAreDeepAndMarkTheCopyModified)
 {
-    auto Holiday = Owned(MakeHoliday(vfqMonthly, D(2024, 1, 31), -1, 0, 0));
+    auto Holiday = Owned(MakeHoliday(vfqMonthly, DateOf(2024, 1, 31), -1, 0, 0));
     Holiday->SetStatusBit(kVStatusNew, true);
     Holiday->SetFileName("/x/own.xholiday");
     auto Copy = Owned(TXVHolidayObject::Create());
@@ -313,7 +313,7 @@ TEST_F(VDataTest, CopiesAreDeepAndMarkTheCopyModified)
 
 TEST_F(VDataTest, AnEmptiedRuleIsAllZeros)
 {
-    auto Holiday = Owned(MakeHoliday(vfqWeekly, D(2024, 3, 3), -1, -1, 7));
+    auto Holiday = Owned(MakeHoliday(vfqWeekly, DateOf(2024, 3, 3), -1, -1, 7));
     TXVRecurrenceItem* Rule = Holiday->RRule()->Items(0);
     Rule->ClearLists();
     EXPECT_EQ(Rule->ByMonthDay()->Count() + Rule->ByWeekDay()->Count(), 0);

@@ -20,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TDateTime D(int AYear, int AMonth, int ADay)
+TDateTime StoreDay(int AYear, int AMonth, int ADay)
 {
     return EncodeDate(AYear, AMonth, ADay);
 }
@@ -56,7 +56,7 @@ protected:
         FHome.Set("LC_ALL", "C");
         FClock = TXTestClockApp::Create();
         SetNVCoreApp(FClock);
-        FClock->SetLocal(D(2024, 3, 3) + 0.5);
+        FClock->SetLocal(StoreDay(2024, 3, 3) + 0.5);
         FRoot = FHome.Root() + "/Calendars/";
         ClearError();
     }
@@ -259,11 +259,11 @@ TEST_F(VStoreTest, JournalsLiveInAYearFolderPerDay)
     TXVJournalObject* Entry = Journals->GetJournalByText("20240303");
     EXPECT_EQ(Entry->FileName(), FRoot + "Default/Journals/2024/20240303.xjournal");
     EXPECT_TRUE(Entry->HasStatus(kVStatusNew));
-    EXPECT_EQ(Journals->GetJournal(D(2024, 3, 3) + 0.9), Entry);
+    EXPECT_EQ(Journals->GetJournal(StoreDay(2024, 3, 3) + 0.9), Entry);
     Journals->PurgeNew();
     EXPECT_EQ(Journals->Items()->Count(), 0);
 
-    Entry = Journals->GetJournal(D(2024, 3, 3));
+    Entry = Journals->GetJournal(StoreDay(2024, 3, 3));
     Entry->SetDescriptionTitle("Kept");
     ASSERT_TRUE(Entry->Changed());
     Journals->PurgeNew();
@@ -271,7 +271,7 @@ TEST_F(VStoreTest, JournalsLiveInAYearFolderPerDay)
 
     auto Reopened = Owned(TXVCalendars::Create(nullptr));
     Reopened->Open(FRoot);
-    TXVJournalObject* Read = Reopened->JournalTab()->GetJournal(D(2024, 3, 3));
+    TXVJournalObject* Read = Reopened->JournalTab()->GetJournal(StoreDay(2024, 3, 3));
     EXPECT_EQ(Read->DescriptionTitle(), "Kept");
     EXPECT_TRUE(Read->HasStatus(kVStatusLoaded));
 }

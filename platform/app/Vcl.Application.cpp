@@ -136,6 +136,18 @@ bool TApplication::HelpCommand(uint16_t ACommand, intptr_t AData)
     return FOnHelp && FOnHelp(ACommand, AData, CallHelp);
 }
 
+void TApplication::ActivateHint(TPoint ACursorPos)
+{
+    if (FHintLayer != nullptr)
+        FHintLayer->ActivateHint(ACursorPos);
+}
+
+void TApplication::CancelHint()
+{
+    if (FHintLayer != nullptr)
+        FHintLayer->CancelHint();
+}
+
 void TApplication::ShowHint(String& AHintStr, bool& ACanShow, THintInfo& AHintInfo)
 {
     if (FOnShowHint)

@@ -67,6 +67,16 @@ using TShowHintEvent = TMethod<void(String& AHintStr, bool& ACanShow, THintInfo&
 using TShortCutEvent = TMethod<void(TMsg& AMsg, bool& AHandled)>;
 using TSettingChangeEvent = TMethod<void(TObject* ASender, int AFlag, const String& ASection, int& AResult)>;
 
+// What the application asks of the hint layer (Vcl.Forms installs itself).
+class TApplicationHints {
+public:
+    virtual void ActivateHint(TPoint ACursorPos) = 0;
+    virtual void CancelHint() = 0;
+
+protected:
+    ~TApplicationHints() = default;
+};
+
 class TApplication : public TComponent {
     X_CLASS(TApplication, TComponent)
 public:
@@ -107,6 +117,16 @@ public:
     // The hint of the control under the mouse; a change fires OnHint.
     const String& Hint() const { return FHint; }
     void SetHint(const String& AValue);
+    // Shows the hint of the control under the point after the pause, also after CancelHint.
+    void ActivateHint(TPoint ACursorPos);
+    // Hides the hint that shows; it comes again when the mouse moves on over the control.
+    void CancelHint();
+    void SetHintLayer(TApplicationHints* AValue) { FHintLayer = AValue; }
+    // Milliseconds the mouse rests on a control before its hint shows, and the hint shows.
+    int HintPause() const { return FHintPause; }
+    void SetHintPause(int AValue) { FHintPause = AValue; }
+    int HintHidePause() const { return FHintHidePause; }
+    void SetHintHidePause(int AValue) { FHintHidePause = AValue; }
     bool IsMinimized();
     void Minimize();
     void Restore();
@@ -172,6 +192,9 @@ private:
     TApplicationForm* FMainForm = nullptr;
     String FTitle;
     String FHint;
+    TApplicationHints* FHintLayer = nullptr;
+    int FHintPause = 500;
+    int FHintHidePause = 2500;
 
     TMessageEvent FOnMessage;
     TActionEvent FOnActionExecute;

@@ -2,10 +2,35 @@
 // sizes are scaled to, and its monitors. UI thread only.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "Rtl.Classes.h"
 #include "Win.Display.h"
+
+// A mouse cursor id: the system's are negative, a program's own positive.
+using TCursor = int16_t;
+inline constexpr TCursor crDefault = 0;
+inline constexpr TCursor crNone = -1;
+inline constexpr TCursor crArrow = -2;
+inline constexpr TCursor crCross = -3;
+inline constexpr TCursor crIBeam = -4;
+inline constexpr TCursor crSizeNESW = -6;
+inline constexpr TCursor crSizeNS = -7;
+inline constexpr TCursor crSizeNWSE = -8;
+inline constexpr TCursor crSizeWE = -9;
+inline constexpr TCursor crUpArrow = -10;
+inline constexpr TCursor crHourGlass = -11;
+inline constexpr TCursor crNo = -18;
+inline constexpr TCursor crAppStart = -19;
+inline constexpr TCursor crHelp = -20;
+inline constexpr TCursor crHandPoint = -21;
+inline constexpr TCursor crSizeAll = -22;
+
+// The name of the cursor's shape in the desktop's cursor theme ("default", "pointer", ...). A
+// program's own cursors are named with RegisterCursorShape; unknown ids are "default".
+String CursorShape(TCursor ACursor);
+void RegisterCursorShape(TCursor ACursor, const String& AShape);
 
 // One monitor of the screen, as it was when the screen last listed them.
 class TMonitor : public TObject {
@@ -53,6 +78,10 @@ public:
     TMonitor* Monitors(int AIndex);
     // nullptr when there is no monitor.
     TMonitor* PrimaryMonitor();
+    // The pointer over every window of the program while it is not crDefault, whatever the
+    // controls ask for (crHourGlass while the program is busy).
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor AValue);
 
 protected:
     TScreen() = default;
@@ -63,6 +92,7 @@ private:
     void ClearMonitors();
 
     int FPixelsPerInch = 0;   // 0: not asked yet
+    TCursor FCursor = crDefault;
     std::vector<TXMonitor> FMonitorInfos;
     std::vector<TMonitor*> FMonitors;   // owned
 };

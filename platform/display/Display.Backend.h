@@ -71,6 +71,15 @@ struct TXIconImage {
     std::vector<uint32_t> Pixels;
 };
 
+// A pointer picture of the program's own: Width * Height pixels of 32-bit B,G,R,A, not
+// premultiplied, with the hot spot, the pixel that points.
+struct TXCursorImage {
+    int Width = 0;
+    int Height = 0;
+    TPoint HotSpot;
+    std::vector<uint32_t> Pixels;
+};
+
 // One format of what the clipboard holds: a MIME type ("text/plain;charset=utf-8",
 // "text/rtf", "image/png") and its bytes.
 struct TXClipboardItem {
@@ -108,8 +117,9 @@ public:
     virtual void SetWindowShape(HWND AWnd, bool AShaped, const std::vector<TRect>& ARects) = 0;
     virtual void SetWindowIcons(HWND AWnd, const std::vector<TXIconImage>& AIcons) = 0;
     // The pointer's look over the window, by its name in the desktop's cursor theme ("default",
-    // "text", "pointer", "ew-resize", "move", ...).
-    virtual void SetWindowCursor(HWND AWnd, const String& AShape) = 0;
+    // "text", "pointer", "ew-resize", "move", ...), or the program's own picture of that name
+    // (AImage; the same name always comes with the same picture).
+    virtual void SetWindowCursor(HWND AWnd, const String& AShape, const TXCursorImage* AImage) = 0;
     // All mouse input goes to AWnd (nullptr: back to the window under the pointer).
     virtual void SetCapture(HWND AWnd) = 0;
     virtual TPoint CursorPos() = 0;

@@ -182,6 +182,19 @@ const std::vector<TRect>* TXHeadlessDisplay::WindowShape(HWND AWnd) const
     return Found != FShapes.end() ? &Found->second : nullptr;
 }
 
+void TXHeadlessDisplay::SetWindowCursor(HWND AWnd, const String& AShape, const TXCursorImage* AImage)
+{
+    FCursors[AWnd] = AShape;
+    if (AImage != nullptr)
+        FCursorImages[AShape] = *AImage;
+}
+
+const TXCursorImage* TXHeadlessDisplay::CursorImage(const String& AShape) const
+{
+    auto Found = FCursorImages.find(AShape);
+    return Found != FCursorImages.end() ? &Found->second : nullptr;
+}
+
 String TXHeadlessDisplay::WindowCursor(HWND AWnd) const
 {
     auto Found = FCursors.find(AWnd);

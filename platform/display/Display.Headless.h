@@ -35,8 +35,10 @@ public:
     const std::vector<TRect>* WindowShape(HWND AWnd) const;
     void SetWindowIcons(HWND AWnd, const std::vector<TXIconImage>& AIcons) override { FIcons[AWnd] = AIcons; }
     const std::vector<TXIconImage>& WindowIcons(HWND AWnd) { return FIcons[AWnd]; }
-    void SetWindowCursor(HWND AWnd, const String& AShape) override { FCursors[AWnd] = AShape; }
+    void SetWindowCursor(HWND AWnd, const String& AShape, const TXCursorImage* AImage) override;
     String WindowCursor(HWND AWnd) const;
+    // The picture a window was given for the shape; nullptr for none (a shape of the theme).
+    const TXCursorImage* CursorImage(const String& AShape) const;
     void SetCapture(HWND AWnd) override { FCapture = AWnd; }
     HWND Capture() const { return FCapture; }
     TPoint CursorPos() override { return FCursorPos; }
@@ -92,6 +94,7 @@ private:
     std::map<HWND, std::vector<TRect>> FShapes;
     std::map<HWND, std::vector<TXIconImage>> FIcons;
     std::map<HWND, String> FCursors;
+    std::map<String, TXCursorImage> FCursorImages;
     HWND FCapture = nullptr;
     TPoint FCursorPos;
     TMoveResize FMoveResize;

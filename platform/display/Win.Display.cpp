@@ -402,10 +402,27 @@ void SetWindowIcons(HWND AWnd, const std::vector<TXIconImage>& AIcons)
         DisplayBackend().SetWindowIcons(AWnd, AIcons);
 }
 
+namespace {
+
+std::map<String, TXCursorImage>& CursorImages()
+{
+    static auto* Images = new std::map<String, TXCursorImage>;
+    return *Images;
+}
+
+}  // namespace
+
+void DefineCursorImage(const String& AShape, const TXCursorImage& AImage)
+{
+    CursorImages()[AShape] = AImage;
+}
+
 void SetWindowCursor(HWND AWnd, const String& AShape)
 {
-    if (WithWindow(AWnd, [](TTopLevel&) {}))
-        DisplayBackend().SetWindowCursor(AWnd, AShape);
+    if (!WithWindow(AWnd, [](TTopLevel&) {}))
+        return;
+    auto Image = CursorImages().find(AShape);
+    DisplayBackend().SetWindowCursor(AWnd, AShape, Image != CursorImages().end() ? &Image->second : nullptr);
 }
 
 HWND SetCapture(HWND AWnd)

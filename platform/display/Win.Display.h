@@ -108,8 +108,12 @@ int GetWindowRgn(HWND AWnd, HRGN ARegion);
 // What the window painted reaches the screen: the part ADirty (window coordinates).
 void UpdateWindowSurface(HWND AWnd, const TXSurfaceView& ASurface, const TRect& ADirty);
 void SetWindowIcons(HWND AWnd, const std::vector<TXIconImage>& AIcons);
-// The pointer over the window, by the cursor theme's name of the shape.
+// The pointer over the window, by the cursor theme's name of the shape or the name of a
+// picture defined below.
 void SetWindowCursor(HWND AWnd, const String& AShape);
+// From now on AShape names this picture of the program's own rather than the theme's shape.
+// UI thread, before the first window shows the shape.
+void DefineCursorImage(const String& AShape, const TXCursorImage& AImage);
 // Mouse input goes to AWnd, wherever the pointer is, until ReleaseCapture; answers the window
 // that had it.
 HWND SetCapture(HWND AWnd);

@@ -15,7 +15,7 @@ constexpr const char* kLineBreak = "\r\n";
 constexpr size_t kStringPieceLength = 64;
 constexpr size_t kBytesPerLine = 32;
 // Nesting deeper than any real file: crafted text must not exhaust the stack.
-constexpr int kMaxDepth = 64;
+constexpr int kMaxTextDepth = 64;
 
 const char* const kHeaderWords[] = {"object", "inherited", "inline"};
 
@@ -154,7 +154,7 @@ void TTextWriter::WriteProperties(int ALevel)
 
 String TTextWriter::ValueText(int ALevel)
 {
-    if (ALevel > kMaxDepth)
+    if (ALevel > kMaxTextDepth)
         throw EReadError("Component stream nested too deeply");
     switch (FReader->NextValue()) {
     case vaList:
@@ -495,7 +495,7 @@ private:
     struct TDepthGuard {
         explicit TDepthGuard(TBinaryWriter& AOwner) : Owner(AOwner)
         {
-            if (++Owner.FDepth > kMaxDepth)
+            if (++Owner.FDepth > kMaxTextDepth)
                 Owner.FParser.Error("Nested too deeply");
         }
         ~TDepthGuard() { --Owner.FDepth; }

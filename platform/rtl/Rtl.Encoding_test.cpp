@@ -59,7 +59,7 @@ TEST_P(MalformedInputTest, DecodesWithReplacementCharacters)
 }
 
 const String kFFFD = "\xEF\xBF\xBD";
-const TMalformedCase kMalformed[] = {
+const TMalformedCase kMalformedInputs[] = {
     {"LoneContinuation", &TEncoding::UTF8, {0x80, 'a'}, kFFFD + "a"},
     {"TruncatedBeforeAscii", &TEncoding::UTF8, {0xE2, 0x82, 'A'}, kFFFD + "A"},
     {"TruncatedAtEnd", &TEncoding::UTF8, {'x', 0xF0, 0x9F, 0x98}, "x" + kFFFD},
@@ -72,7 +72,7 @@ const TMalformedCase kMalformed[] = {
     {"HighSurrogateAtEnd", &TEncoding::Unicode, {0x41, 0x00, 0x3D, 0xD8}, "A" + kFFFD},
     {"OddByteCount", &TEncoding::Unicode, {0x41, 0x00, 0x42}, "A" + kFFFD},
 };
-INSTANTIATE_TEST_SUITE_P(Inputs, MalformedInputTest, ::testing::ValuesIn(kMalformed),
+INSTANTIATE_TEST_SUITE_P(Inputs, MalformedInputTest, ::testing::ValuesIn(kMalformedInputs),
                          [](const auto& AInfo) { return std::string(AInfo.param.Name); });
 
 TEST(EncodingTest, MalformedUtf8TextIsEncodedAsReplacementCharacter)

@@ -231,13 +231,13 @@ TEST(StringListTest, ChangeEventsSurroundEachChangeOrTheOutermostUpdate)
     EXPECT_EQ(Log->Events, "<>");
 }
 
-std::vector<String> GFreed;
+std::vector<String> GFreedTags;
 
 class TTag : public TObject {
     X_CLASS(TTag, TObject)
 public:
     String Name;
-    ~TTag() override { GFreed.push_back(Name); }
+    ~TTag() override { GFreedTags.push_back(Name); }
 
 protected:
     TTag() = default;
@@ -246,19 +246,19 @@ protected:
 
 TEST(StringListTest, OwningListFreesObjectsOfDeletedLinesOnly)
 {
-    GFreed.clear();
+    GFreedTags.clear();
     auto* List = TStringList::Create(true);
     for (const char* Name : {"a", "b", "c", "d"})
         List->AddObject(Name, TTag::Create(Name));
     List->Move(0, 3);
     List->Exchange(0, 1);
     List->SetStrings(0, "C");
-    EXPECT_TRUE(GFreed.empty());
+    EXPECT_TRUE(GFreedTags.empty());
     EXPECT_EQ(static_cast<TTag*>(List->Objects(0))->Name, "c");
     List->Delete(1);
-    EXPECT_EQ(GFreed, (TLines{"b"}));
+    EXPECT_EQ(GFreedTags, (TLines{"b"}));
     List->Free();
-    EXPECT_EQ(GFreed, (TLines{"b", "c", "d", "a"}));
+    EXPECT_EQ(GFreedTags, (TLines{"b", "c", "d", "a"}));
 }
 
 TEST(StringsTest, AssignCopiesLinesObjectsAndTextSettings)

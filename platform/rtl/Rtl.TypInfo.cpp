@@ -48,7 +48,7 @@ struct TTableRegistry {
     std::vector<std::unique_ptr<TPublishedTable>> Owned;
 };
 
-TTableRegistry& Registry()
+TTableRegistry& TableRegistry()
 {
     static TTableRegistry Instance;
     return Instance;
@@ -139,7 +139,7 @@ const TPropInfo& Checked(TObject* AInstance, const TPropertyRef& AProp, TTypeKin
     return Checked(AInstance, AProp, {AKind}, KindName(AKind));
 }
 
-bool IsBlank(char C)
+bool IsBlankChar(char C)
 {
     return static_cast<unsigned char>(C) <= ' ';
 }
@@ -152,7 +152,7 @@ namespace XRtlDetail {
 
 const TPublishedTable& TTypInfoAccess::TableOf(TClass AClass)
 {
-    TTableRegistry& Tables = Registry();
+    TTableRegistry& Tables = TableRegistry();
     {
         std::shared_lock Lock(Tables.Lock);
         auto Found = Tables.Tables.find(AClass);
@@ -528,10 +528,10 @@ String SetToString(const TTypeInfo* ASetType, uint64_t ABits, bool ABrackets)
 
 uint64_t StringToSet(const TTypeInfo* ASetType, std::string_view AText)
 {
-    auto IsSeparator = [](char C) { return C == ',' || C == ']' || IsBlank(C); };
+    auto IsSeparator = [](char C) { return C == ',' || C == ']' || IsBlankChar(C); };
     uint64_t Bits = 0;
     size_t At = 0;
-    while (At < AText.size() && (AText[At] == '[' || IsBlank(AText[At])))
+    while (At < AText.size() && (AText[At] == '[' || IsBlankChar(AText[At])))
         ++At;
     for (;;) {
         while (At < AText.size() && IsSeparator(AText[At]))

@@ -115,6 +115,14 @@ protected:
     TAction() = default;
 };
 
+// Carries the application's hint (its Hint) to a target that shows hints, such as a status
+// line, when the application has no OnHint.
+class THintAction : public TCustomAction {
+    X_CLASS(THintAction, TCustomAction)
+protected:
+    THintAction() = default;
+};
+
 class TActionList : public TComponent {
     X_CLASS(TActionList, TComponent)
 public:

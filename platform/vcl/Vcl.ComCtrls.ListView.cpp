@@ -5,15 +5,6 @@
 #include "Vcl.ComCtrls.h"
 #include "Vcl.ImgList.h"
 
-namespace {
-
-bool Within(const TRect& ARect, TPoint APoint)
-{
-    return APoint.X >= ARect.Left && APoint.X < ARect.Right && APoint.Y >= ARect.Top && APoint.Y < ARect.Bottom;
-}
-
-}  // namespace
-
 // ---- TListColumn -------------------------------------------------------------------------
 
 void TListColumn::SetCaption(const String& AValue)
@@ -482,7 +473,7 @@ TListItem* TListView::GetItemAt(int AX, int AY) const
 {
     BuildRows();
     TRect Area = ListArea();
-    if (!Within(Area, Point(AX, AY)))
+    if (!PtInRect(Area, Point(AX, AY)))
         return nullptr;
     int Row = 0;
     if (FViewStyle == vsIcon) {
@@ -588,7 +579,7 @@ void TListView::MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int 
     if (AButton != mbLeft)
         return;
     BuildRows();
-    if (FScrolling && Within(FScroll.Bounds, Point(AX, AY))) {
+    if (FScrolling && PtInRect(FScroll.Bounds, Point(AX, AY))) {
         FScroll.MouseDown(Point(AX, AY), 1, std::max(VisibleRowCount() - 1, 1));
         Invalidate();
         return;
@@ -601,7 +592,7 @@ void TListView::MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int 
     TListItem* Item = GetItemAt(AX, AY);
     if (Item == nullptr)
         return;
-    if (FCheckboxes && Within(CheckRect(ItemRect(Item)), Point(AX, AY)))
+    if (FCheckboxes && PtInRect(CheckRect(ItemRect(Item)), Point(AX, AY)))
         ToggleCheck(Item);
     SelectByUser(Item);
 }

@@ -8,11 +8,6 @@
 
 namespace {
 
-bool Within(const TRect& ARect, TPoint APoint)
-{
-    return APoint.X >= ARect.Left && APoint.X < ARect.Right && APoint.Y >= ARect.Top && APoint.Y < ARect.Bottom;
-}
-
 void CollectVisible(const std::vector<TTreeNode*>& ANodes, std::vector<TTreeNode*>& AList)
 {
     for (TTreeNode* Node : ANodes) {
@@ -407,7 +402,7 @@ TRect TTreeView::CheckRect(const TTreeNode* ANode) const
 TTreeNode* TTreeView::GetNodeAt(int AX, int AY) const
 {
     TRect Area = ListArea();
-    if (!Within(Area, Point(AX, AY)))
+    if (!PtInRect(Area, Point(AX, AY)))
         return nullptr;
     std::vector<TTreeNode*> Nodes = VisibleNodes();
     UpdateScrollBar(int(Nodes.size()));
@@ -532,7 +527,7 @@ void TTreeView::MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int 
     inherited::MouseDown(AButton, AShift, AX, AY);
     if (AButton != mbLeft || AShift.Contains(ssDouble))
         return;
-    if (FScrolling && Within(FScroll.Bounds, Point(AX, AY))) {
+    if (FScrolling && PtInRect(FScroll.Bounds, Point(AX, AY))) {
         FScroll.MouseDown(Point(AX, AY), 1, std::max(FScroll.Page - 1, 1));
         Invalidate();
         return;
@@ -545,7 +540,7 @@ void TTreeView::MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int 
         Node->SetExpanded(!Node->Expanded());
         return;
     }
-    if (FCheckBoxes && Within(CheckRect(Node), Point(AX, AY)))
+    if (FCheckBoxes && PtInRect(CheckRect(Node), Point(AX, AY)))
         Node->SetChecked(!Node->Checked());
     SelectByUser(Node);
 }

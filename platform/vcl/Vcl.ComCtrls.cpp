@@ -5,11 +5,6 @@
 
 namespace {
 
-bool Within(const TRect& ARect, TPoint APoint)
-{
-    return APoint.X >= ARect.Left && APoint.X < ARect.Right && APoint.Y >= ARect.Top && APoint.Y < ARect.Bottom;
-}
-
 TControlStyle WithoutClicks(TControlStyle AStyle)
 {
     return AStyle.Exclude(csClickEvents);
@@ -466,7 +461,7 @@ void TTrackBar::MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int 
         return;
     TRect Thumb = ThumbRect();
     int Along = Vertical() ? AY : AX;
-    if (Within(Thumb, Point(AX, AY))) {
+    if (PtInRect(Thumb, Point(AX, AY))) {
         FDragging = true;
         FDragOffset = Along - OffsetOf(FPosition);
         Invalidate();
@@ -480,7 +475,7 @@ void TTrackBar::MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int 
 void TTrackBar::MouseMove(TShiftState AShift, int AX, int AY)
 {
     inherited::MouseMove(AShift, AX, AY);
-    bool Hot = Within(ThumbRect(), Point(AX, AY));
+    bool Hot = PtInRect(ThumbRect(), Point(AX, AY));
     if (Hot != FHot) {
         FHot = Hot;
         Invalidate();
@@ -816,7 +811,7 @@ int TPageControl::IndexOfTabAt(int AX, int AY) const
 {
     int Count = int(VisibleTabs().size());
     for (int I = 0; I < Count; ++I)
-        if (Within(TabRect(I), Point(AX, AY)))
+        if (PtInRect(TabRect(I), Point(AX, AY)))
             return I;
     return -1;
 }

@@ -79,21 +79,6 @@ String HitCodeShape(LRESULT AHitCode)
     }
 }
 
-struct TCursorShapes {
-    std::map<TCursor, String> Shapes{
-        {crNone, "none"},          {crArrow, "default"},     {crCross, "crosshair"},    {crIBeam, "text"},
-        {crSizeNESW, "nesw-resize"}, {crSizeNS, "ns-resize"}, {crSizeNWSE, "nwse-resize"}, {crSizeWE, "ew-resize"},
-        {crUpArrow, "up-arrow"},   {crHourGlass, "wait"},    {crNo, "not-allowed"},     {crAppStart, "progress"},
-        {crHelp, "help"},          {crHandPoint, "pointer"}, {crSizeAll, "move"},
-    };
-};
-
-TCursorShapes& CursorShapes()
-{
-    static auto* Instance = new TCursorShapes;
-    return *Instance;
-}
-
 bool IsButtonDown(UINT AMsg)
 {
     return AMsg == WM_LBUTTONDOWN || AMsg == WM_RBUTTONDOWN || AMsg == WM_MBUTTONDOWN || AMsg == WM_LBUTTONDBLCLK;
@@ -140,18 +125,42 @@ bool WantsKey(LRESULT ACode, WPARAM AKey)
     }
 }
 
-}  // namespace
-
-String CursorShape(TCursor ACursor)
+std::vector<TPopupOwner*>& Popups()
 {
-    const std::map<TCursor, String>& Shapes = CursorShapes().Shapes;
-    auto Found = Shapes.find(ACursor);
-    return Found != Shapes.end() ? Found->second : String("default");
+    static std::vector<TPopupOwner*> List;
+    return List;
 }
 
-void RegisterCursorShape(TCursor ACursor, const String& AShape)
+// A press on AWindow closes the popups that do not claim it; closing one may close or open
+// others, so each is asked only while it is still registered.
+void ClosePopupsOutside(TWinControl* AWindow, TPoint AScreen)
 {
-    CursorShapes().Shapes[ACursor] = AShape;
+    std::vector<TPopupOwner*> Open = Popups();
+    for (TPopupOwner* Owner : Open) {
+        auto& Now = Popups();
+        if (std::find(Now.begin(), Now.end(), Owner) != Now.end() && !Owner->OwnsPress(AWindow, AScreen))
+            Owner->ClosePopup();
+    }
+}
+
+THintWatcher* HintWatcher = nullptr;
+
+}  // namespace
+
+void SetHintWatcher(THintWatcher* AWatcher)
+{
+    HintWatcher = AWatcher;
+}
+
+void RegisterPopup(TPopupOwner* AOwner)
+{
+    if (std::find(Popups().begin(), Popups().end(), AOwner) == Popups().end())
+        Popups().push_back(AOwner);
+}
+
+void UnregisterPopup(TPopupOwner* AOwner)
+{
+    std::erase(Popups(), AOwner);
 }
 
 TShiftState KeyboardStateToShiftState()
@@ -958,18 +967,35 @@ void TWinControl::WndProc(TMessage& AMessage)
 void TWinControl::MainWndProc(TMessage& AMessage)
 {
     try {
-        if (Parent() == nullptr && IsMouseMessage(AMessage.Msg))
+        bool TopLevel = Parent() == nullptr;
+        bool Pressed = TopLevel && (IsButtonDown(AMessage.Msg) || AMessage.Msg == WM_KEYDOWN || AMessage.Msg == WM_SYSKEYDOWN);
+        if (Pressed && HintWatcher != nullptr)
+            HintWatcher->UserInput();
+        if (TopLevel && IsButtonDown(AMessage.Msg)) {
+            TPoint At = MouseLParamPoint(AMessage.LParam);
+            ClosePopupsOutside(this, Point(Left() + At.X, Top() + At.Y));
+        }
+        if (TopLevel && IsMouseMessage(AMessage.Msg)) {
             RouteWindowMouse(AMessage);
-        else if (Parent() == nullptr && (AMessage.Msg == WM_MOUSEWHEEL || AMessage.Msg == WM_MOUSEHWHEEL))
+            if (AMessage.Msg == WM_MOUSEMOVE && HintWatcher != nullptr) {
+                TPoint At = MouseLParamPoint(AMessage.LParam);
+                HintWatcher->MouseOver(FHovered, Point(Left() + At.X, Top() + At.Y));
+            }
+        } else if (TopLevel && (AMessage.Msg == WM_MOUSEWHEEL || AMessage.Msg == WM_MOUSEHWHEEL)) {
             RouteWheel(AMessage);
-        else if (Parent() == nullptr && AMessage.Msg == WM_MOUSELEAVE)
+        } else if (TopLevel && AMessage.Msg == WM_MOUSELEAVE) {
             SetHovered(nullptr);
-        else if (Parent() == nullptr && IsKeyMessage(AMessage.Msg))
+            if (HintWatcher != nullptr)
+                HintWatcher->MouseOver(nullptr, Point(0, 0));
+        } else if (TopLevel && AMessage.Msg == WM_SETCURSOR) {
+            UpdateCursor(FHovered != nullptr || FCaptured != nullptr ? HTCLIENT : HTNOWHERE);
+        } else if (TopLevel && IsKeyMessage(AMessage.Msg)) {
             RouteKey(AMessage);
-        else if (AMessage.Msg == WM_PAINT)
+        } else if (AMessage.Msg == WM_PAINT) {
             Update();
-        else
+        } else {
             WindowProc()(AMessage);
+        }
     } catch (...) {
         Application->HandleException(this);
     }
@@ -1020,7 +1046,9 @@ void TWinControl::RouteWindowMouse(TMessage& AMessage)
 void TWinControl::UpdateCursor(LRESULT AHitCode)
 {
     String Shape = HitCodeShape(AHitCode);
-    if (AHitCode == HTCLIENT) {
+    if (Screen->Cursor() != crDefault) {
+        Shape = CursorShape(Screen->Cursor());
+    } else if (AHitCode == HTCLIENT) {
         const TControl* Control = FCaptured != nullptr ? FCaptured : FHovered;
         while (Control != nullptr && Control->Cursor() == crDefault)
             Control = Control->Parent();

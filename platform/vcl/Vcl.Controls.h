@@ -12,6 +12,7 @@
 #include "Rtl.Classes.h"
 #include "Rtl.Sets.h"
 #include "Vcl.Graphics.h"
+#include "Vcl.Screen.h"
 #include "Win.Keyboard.h"
 #include "Win.Messages.h"
 #include "Win.WindowMessages.h"
@@ -56,29 +57,7 @@ inline constexpr UINT CN_NOTIFY = CN_BASE + 0x004E;
 
 // ---- Types -------------------------------------------------------------------------------
 
-// A mouse cursor id: the system's are negative, a program's own positive.
-using TCursor = int16_t;
-inline constexpr TCursor crDefault = 0;
-inline constexpr TCursor crNone = -1;
-inline constexpr TCursor crArrow = -2;
-inline constexpr TCursor crCross = -3;
-inline constexpr TCursor crIBeam = -4;
-inline constexpr TCursor crSizeNESW = -6;
-inline constexpr TCursor crSizeNS = -7;
-inline constexpr TCursor crSizeNWSE = -8;
-inline constexpr TCursor crSizeWE = -9;
-inline constexpr TCursor crUpArrow = -10;
-inline constexpr TCursor crHourGlass = -11;
-inline constexpr TCursor crNo = -18;
-inline constexpr TCursor crAppStart = -19;
-inline constexpr TCursor crHelp = -20;
-inline constexpr TCursor crHandPoint = -21;
-inline constexpr TCursor crSizeAll = -22;
-
-// The name of the cursor's shape in the desktop's cursor theme ("default", "pointer", ...). A
-// program's own cursors are named with RegisterCursorShape; unknown ids are "default".
-String CursorShape(TCursor ACursor);
-void RegisterCursorShape(TCursor ACursor, const String& AShape);
+// The cursor ids and their shapes are the screen's (Vcl.Screen).
 
 // What a windowed control asks of its window when the window is made.
 struct TCreateParams {
@@ -497,3 +476,33 @@ protected:
 private:
     TControlCanvas* FCanvas = nullptr;
 };
+
+// ---- Popups ------------------------------------------------------------------------------
+
+// A window shown over the others for a moment: a drop-down, a menu. While it is registered, a
+// press of a mouse button on any of the program's windows that it does not claim closes it.
+class TPopupOwner {
+public:
+    // Whether the press on the top-level control AWindow at the screen point is the popup's own.
+    virtual bool OwnsPress(TWinControl* AWindow, TPoint AScreen) = 0;
+    virtual void ClosePopup() = 0;
+
+protected:
+    ~TPopupOwner() = default;
+};
+void RegisterPopup(TPopupOwner* AOwner);
+void UnregisterPopup(TPopupOwner* AOwner);
+
+// ---- Hints -------------------------------------------------------------------------------
+
+// What the hint layer (Vcl.Forms) hears of the user on the program's windows: the control
+// under the pointer at each move (nullptr: none), and every press of a button or a key.
+class THintWatcher {
+public:
+    virtual void MouseOver(TControl* AControl, TPoint AScreen) = 0;
+    virtual void UserInput() = 0;
+
+protected:
+    ~THintWatcher() = default;
+};
+void SetHintWatcher(THintWatcher* AWatcher);

@@ -2,6 +2,8 @@
 #include "Vcl.Forms.h"
 
 #include "Rtl.SysUtils.h"
+#include "Vcl.StdCtrls.h"
+#include "Vcl.Timers.h"
 
 // ---- TCustomForm --------------------------------------------------------------------------
 
@@ -31,11 +33,14 @@ std::vector<TCustomForm*> DisableOtherForms(TCustomForm* AModal)
     return Disabled;
 }
 
+void InstallHints();
+
 }  // namespace
 
 void TCustomForm::Construct(TComponent* AOwner)
 {
     inherited::Construct(AOwner);
+    InstallHints();
     SetVisible(false);
     SetBounds(0, 0, 320, 240);
 }
@@ -271,6 +276,11 @@ void TCustomForm::PlaceForShow()
     SetBounds(At.X, At.Y, Width(), Height());
 }
 
+TCustomForm* ActiveForm()
+{
+    return GActiveForm;
+}
+
 void TCustomForm::SetActive(bool AValue)
 {
     if (FActive == AValue)
@@ -373,6 +383,9 @@ TModalResult TCustomForm::ShowModal()
     for (TCustomForm* Form : Disabled)
         Form->SetEnabled(true);
     Hide();
+    // As on Windows, the window the form was opened from is active again: its keys work.
+    if (Owner != Application->Handle() && IsWindowVisible(Owner) && SetForegroundWindow(Owner))
+        SendMessageW(Owner, WM_ACTIVATE, WA_ACTIVE, 0);
     Application->ModalFinished();
     return FModalResult;
 }
@@ -444,4 +457,252 @@ void TCustomFrame::Construct(TComponent* AOwner)
     inherited::Construct(AOwner);
     SetBounds(0, 0, 320, 240);
     SetParentColor(true);
+}
+
+// ---- Hints -------------------------------------------------------------------------------
+
+String GetShortHint(const String& AHint)
+{
+    size_t Bar = AHint.find('|');
+    return Bar == String::npos ? AHint : AHint.substr(0, Bar);
+}
+
+String GetLongHint(const String& AHint)
+{
+    size_t Bar = AHint.find('|');
+    return Bar == String::npos ? AHint : AHint.substr(Bar + 1);
+}
+
+void THintWindow::Construct(TComponent* AOwner)
+{
+    inherited::Construct(AOwner);
+    SetBorderStyle(bsNone);
+    SetFormStyle(fsStayOnTop);
+    SetColor(clInfoBk);
+}
+
+void THintWindow::CreateParams(TCreateParams& AParams)
+{
+    inherited::CreateParams(AParams);
+    AParams.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+}
+
+TRect THintWindow::CalcHintRect(int AMaxWidth, const String& AHint)
+{
+    TControlCanvas* Canvas = TControlCanvas::Create(this);
+    Canvas->Font()->Assign(Font());
+    TRect Text = Rect(0, 0, AMaxWidth > 0 ? AMaxWidth : 0, 0);
+    TTextFormat Format = {tfCalcRect, tfNoPrefix};
+    if (AMaxWidth > 0)
+        Format.Include(tfWordBreak);
+    else
+        Format.Include(tfSingleLine);
+    Canvas->TextRect(Text, AHint, Format);
+    Canvas->Free();
+    return Rect(0, 0, Text.Width() + 8, Text.Height() + 4);
+}
+
+void THintWindow::ActivateHint(TRect ARect, const String& AHint)
+{
+    SetCaption(AHint);
+    int Width = ARect.Width();
+    int Height = ARect.Height();
+    int X = std::clamp(ARect.Left, 0, std::max(Screen->Width() - Width, 0));
+    int Y = ARect.Top;
+    if (Y + Height > Screen->Height())
+        Y = std::max(ARect.Top - Height - 24, 0);   // above the pointer
+    SetBounds(X, Y, Width, Height);
+    SetVisible(true);
+    Invalidate();
+}
+
+void THintWindow::PaintWindow()
+{
+    TControlCanvas* Canvas = TControlCanvas::Create(this);
+    TRect Client = ClientRect();
+    Canvas->Brush()->SetColor(StyledColor(clInfoBk));
+    Canvas->FillRect(Client);
+    Canvas->Brush()->SetColor(StyledColor(clBtnShadow));
+    Canvas->FrameRect(Client);
+    Canvas->Font()->Assign(Font());
+    TRect Text = Rect(Client.Left + 4, Client.Top + 2, Client.Right - 4, Client.Bottom - 2);
+    bool Wrapped = Text.Width() < Canvas->TextWidth(Caption());
+    DrawCaption(Canvas, Caption(), Text, Wrapped ? TTextFormat{tfWordBreak, tfNoPrefix} : TTextFormat{tfSingleLine, tfNoPrefix},
+                StyledColor(clInfoText));
+    Canvas->Free();
+}
+
+namespace {
+
+// The hint layer: it follows the control under the pointer and shows that control's hint in
+// one hint window after the pause.
+class THintController : public TComponent, public THintWatcher, public TApplicationHints {
+    X_CLASS(THintController, TComponent)
+public:
+    THintWindow* Shown() const { return FShowing ? FWindow : nullptr; }
+
+    void MouseOver(TControl* AControl, TPoint AScreen) override
+    {
+        if (AControl != nullptr)
+            FPos = AScreen;
+        if (AControl == FOver) {
+            // After CancelHint the next move over the control brings its hint again.
+            if (!FSuppressed && FHintControl == nullptr && !FShowTimer->Enabled())
+                Arm(HintControlOf(AControl), false);
+            return;
+        }
+        if (AControl != nullptr)
+            AControl->FreeNotification(this);
+        FOver = AControl;
+        Application->SetHint(GetLongHint(HintTextOf(AControl)));
+        TControl* HintControl = HintControlOf(AControl);
+        if (HintControl == FHintControl && HintControl != nullptr && (FShowing || FShowTimer->Enabled()))
+            return;   // another part of the same control
+        bool WasShowing = FShowing;
+        FSuppressed = false;
+        Hide();
+        Arm(HintControl, WasShowing);
+    }
+    void UserInput() override
+    {
+        Hide();
+        FSuppressed = true;
+    }
+    void ActivateHint(TPoint ACursorPos) override
+    {
+        FPos = ACursorPos;
+        FSuppressed = false;
+        bool WasShowing = FShowing;
+        Hide();
+        Arm(HintControlOf(FOver), WasShowing);
+    }
+    void CancelHint() override
+    {
+        Hide();
+        FSuppressed = false;
+    }
+
+protected:
+    THintController() = default;
+    void Construct(TComponent* AOwner) override
+    {
+        inherited::Construct(AOwner);
+        FShowTimer = TTimer::Create(this);
+        FShowTimer->SetEnabled(false);
+        FShowTimer->SetOnTimer(TNotifyEvent::Bind<&THintController::ShowNow>(this));
+        FHideTimer = TTimer::Create(this);
+        FHideTimer->SetEnabled(false);
+        FHideTimer->SetOnTimer(TNotifyEvent::Bind<&THintController::HideNow>(this));
+    }
+    void Notification(TComponent* AComponent, TOperation AOperation) override
+    {
+        inherited::Notification(AComponent, AOperation);
+        if (AOperation != opRemove)
+            return;
+        if (AComponent == FOver)
+            FOver = nullptr;
+        if (AComponent == FHintControl) {
+            Hide();
+            FHintControl = nullptr;
+        }
+        if (AComponent == FWindow) {
+            FWindow = nullptr;
+            FShowing = false;
+        }
+    }
+
+private:
+    // The control whose hint shows for the one under the pointer: the nearest with ShowHint.
+    static TControl* HintControlOf(TControl* AControl)
+    {
+        while (AControl != nullptr && !AControl->ShowHint())
+            AControl = AControl->Parent();
+        return AControl != nullptr && !GetShortHint(AControl->Hint()).empty() ? AControl : nullptr;
+    }
+    // The nearest hint up the parents: the application's hint follows it.
+    static String HintTextOf(TControl* AControl)
+    {
+        while (AControl != nullptr && AControl->Hint().empty())
+            AControl = AControl->Parent();
+        return AControl != nullptr ? AControl->Hint() : String();
+    }
+    // Starts the pause before AControl's hint; short when a hint showed just now.
+    void Arm(TControl* AControl, bool AQuick)
+    {
+        FHintControl = AControl;   // one of FOver's parents, which go after it
+        if (AControl == nullptr)
+            return;
+        AControl->FreeNotification(this);
+        FShowTimer->SetInterval(UINT(std::max(AQuick ? 50 : Application->HintPause(), 1)));
+        FShowTimer->SetEnabled(true);
+    }
+    void Hide()
+    {
+        FShowTimer->SetEnabled(false);
+        FHideTimer->SetEnabled(false);
+        if (FShowing && FWindow != nullptr)
+            FWindow->SetVisible(false);
+        FShowing = false;
+        FHintControl = nullptr;
+    }
+    void ShowNow(TObject*)
+    {
+        FShowTimer->SetEnabled(false);
+        if (FHintControl == nullptr || FSuppressed)
+            return;
+        String Text = GetShortHint(FHintControl->Hint());
+        bool CanShow = true;
+        THintInfo Info;
+        Info.HintPos = Point(FPos.X, FPos.Y + 20);   // below the pointer
+        Info.HintMaxWidth = 300;
+        Info.HideTimeout = Application->HintHidePause();
+        Application->ShowHint(Text, CanShow, Info);
+        if (!CanShow || Text.empty())
+            return;
+        if (FWindow == nullptr) {
+            FWindow = THintWindow::Create(this);
+            FWindow->FreeNotification(this);
+        }
+        TRect Needed = FWindow->CalcHintRect(Info.HintMaxWidth, Text);
+        FWindow->ActivateHint(Rect(Info.HintPos.X, Info.HintPos.Y, Info.HintPos.X + Needed.Width(),
+                                   Info.HintPos.Y + Needed.Height()),
+                              Text);
+        FShowing = true;
+        if (Info.HideTimeout > 0) {
+            FHideTimer->SetInterval(UINT(Info.HideTimeout));
+            FHideTimer->SetEnabled(true);
+        }
+    }
+    void HideNow(TObject*)
+    {
+        Hide();
+        FSuppressed = true;
+    }
+
+    TTimer* FShowTimer = nullptr;
+    TTimer* FHideTimer = nullptr;
+    THintWindow* FWindow = nullptr;
+    TControl* FOver = nullptr;
+    TControl* FHintControl = nullptr;
+    TPoint FPos;
+    bool FShowing = false;
+    bool FSuppressed = false;
+};
+
+THintController* Hints = nullptr;
+
+void InstallHints()
+{
+    if (Hints != nullptr)
+        return;
+    Hints = THintController::Create(nullptr);
+    SetHintWatcher(Hints);
+    Application->SetHintLayer(Hints);
+}
+
+}  // namespace
+
+THintWindow* ShownHintWindow()
+{
+    return Hints != nullptr ? Hints->Shown() : nullptr;
 }

@@ -162,6 +162,9 @@ protected:
     TForm() = default;
 };
 
+// The form of ours that is active (the screen's active form); nullptr when none is.
+TCustomForm* ActiveForm();
+
 // A group of controls designed once and placed on forms as one control.
 class TCustomFrame : public TWinControl {
     X_CLASS(TCustomFrame, TWinControl)
@@ -175,3 +178,32 @@ class TFrame : public TCustomFrame {
 protected:
     TFrame() = default;
 };
+
+// ---- Hints -------------------------------------------------------------------------------
+
+// The hint's two parts in one text, "short|long": the short one shows by the pointer, the long
+// one goes to Application->Hint. Without "|" both are the whole text.
+String GetShortHint(const String& AHint);
+String GetLongHint(const String& AHint);
+
+// The small window that shows a control's hint by the pointer. The hint layer shows it after
+// the mouse rests on a control with ShowHint and a hint (Application->HintPause), and hides it
+// when the mouse leaves the control, on a press of a button or a key, and after
+// Application->HintHidePause; Application->OnShowHint may change or refuse it first.
+class THintWindow : public TCustomForm {
+    X_CLASS(THintWindow, TCustomForm)
+public:
+    // The rectangle the text needs, wrapped at AMaxWidth (0: no limit), at the origin.
+    virtual TRect CalcHintRect(int AMaxWidth, const String& AHint);
+    // Shows AHint in ARect (screen coordinates), moved to stay on the screen.
+    virtual void ActivateHint(TRect ARect, const String& AHint);
+
+protected:
+    THintWindow() = default;
+    void Construct(TComponent* AOwner) override;
+    void CreateParams(TCreateParams& AParams) override;
+    void PaintWindow() override;
+};
+
+// The hint window while a hint shows; nullptr otherwise.
+THintWindow* ShownHintWindow();

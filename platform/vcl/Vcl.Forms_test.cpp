@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string_view>
 #include <vector>
 
 #include "Display.Headless.h"
 #include "Rtl.SysUtils.h"
+#include "Rtl.TestWait.h"
 #include "Rtl.Threads.h"
+#include "Vcl.StdCtrls.h"
+#include "Vcl.TestInput.h"
 
 namespace {
 
@@ -86,6 +91,8 @@ TEST_F(FormTest, ShowModalRunsUntilAButtonSetsTheResultAndTheFormMayClose)
     EXPECT_FALSE(FForm->Visible());
     EXPECT_FALSE(IsWindowVisible(FForm->Handle()));
     EXPECT_TRUE(Other->Enabled()) << "enabled again after the modal loop";
+    EXPECT_TRUE(Other->Active()) << "the form the modal one was opened from is active again";
+    EXPECT_EQ(ActiveForm(), Other);
     EXPECT_THROW(Other->ShowModal(), EInvalidOperation);
     Other->Free();
 }
@@ -204,6 +211,154 @@ TEST_F(FormTest, AFormPaintsItsAlignedChildrenIntoItsPicture)
         EXPECT_EQ(FForm->PixelAt(Case.X, Case.Y), Case.Expected);
     }
     Image->Free();
+}
+
+// ---- Hints -------------------------------------------------------------------------------
+
+class HintTest : public UserInputTest {
+public:
+    void HintChanged(TObject*) { FLog.push_back("hint " + Application->Hint()); }
+    void ShowingHint(String& AHintStr, bool& ACanShow, THintInfo& AHintInfo)
+    {
+        FLog.push_back("showing " + AHintStr);
+        ACanShow = FCanShow;
+        AHintStr += FAppend;
+        AHintInfo.HideTimeout = FHideTimeout;
+    }
+
+protected:
+    void SetUp() override
+    {
+        UserInputTest::SetUp();
+        Application->SetHintPause(1);
+        Application->SetOnHint(TNotifyEvent::Bind<&HintTest::HintChanged>(this));
+        Application->SetOnShowHint(TShowHintEvent::Bind<&HintTest::ShowingHint>(this));
+        FButton = Add<TButton>(Rect(10, 10, 90, 35));
+        FButton->SetHint("Save|Saves the page");
+        FButton->SetShowHint(true);
+        FPlain = Add<TButton>(Rect(10, 60, 90, 85));
+        FPlain->SetHint("No tip here");
+    }
+    void TearDown() override
+    {
+        Application->SetOnHint({});
+        Application->SetOnShowHint({});
+        Application->SetHintPause(500);
+        UserInputTest::TearDown();
+    }
+    // Moves the pointer over the control and waits for its hint.
+    testing::AssertionResult HoverUntilShown(TControl* AControl, int AX = 5, int AY = 5)
+    {
+        MouseAt(WM_MOUSEMOVE, AControl, AX, AY);
+        return PollUntil("the hint window shows", [] { return ShownHintWindow() != nullptr; },
+                         [] { Application->ProcessMessages(); });
+    }
+    // No hint shows while the loop serves the timers for a while (past the pause).
+    testing::AssertionResult StaysHidden()
+    {
+        for (int I = 0; I < 20; ++I) {
+            Application->ProcessMessages();
+            Sleep(2);
+        }
+        if (ShownHintWindow() != nullptr)
+            return testing::AssertionFailure() << "a hint shows: " << ShownHintWindow()->Caption();
+        return testing::AssertionSuccess();
+    }
+    std::vector<String> TakeLog() { return std::exchange(FLog, {}); }
+
+    TButton* FButton = nullptr;
+    TButton* FPlain = nullptr;
+    std::vector<String> FLog;
+    bool FCanShow = true;
+    String FAppend;
+    int FHideTimeout = 0;
+};
+
+TEST_F(HintTest, TheShortHintShowsBelowThePointerAndTheLongOneGoesToTheApplication)
+{
+    ASSERT_TRUE(HoverUntilShown(FButton, 20, 10));
+    THintWindow* Window = ShownHintWindow();
+    EXPECT_EQ(Window->Caption(), "Save");
+    TPoint Pointer = FButton->ClientToScreen(Point(20, 10));
+    EXPECT_EQ(Window->Left(), Pointer.X);
+    EXPECT_GT(Window->Top(), Pointer.Y);
+    EXPECT_EQ(TakeLog(), (std::vector<String>{"hint Saves the page", "showing Save"}));
+
+    // A control without ShowHint gives the application its hint but shows none.
+    MouseAt(WM_MOUSEMOVE, FPlain, 5, 5);
+    EXPECT_TRUE(StaysHidden());
+    EXPECT_EQ(TakeLog(), (std::vector<String>{"hint No tip here"}));
+    MouseAt(WM_MOUSEMOVE, FForm, 200, 200);
+    EXPECT_EQ(TakeLog(), (std::vector<String>{"hint "}));
+}
+
+TEST_F(HintTest, OnShowHintChangesOrRefusesTheHint)
+{
+    FAppend = " (Ctrl+S)";
+    ASSERT_TRUE(HoverUntilShown(FButton));
+    EXPECT_EQ(ShownHintWindow()->Caption(), "Save (Ctrl+S)");
+    MouseAt(WM_MOUSEMOVE, FForm, 200, 200);
+    EXPECT_EQ(ShownHintWindow(), nullptr);
+    FCanShow = false;
+    MouseAt(WM_MOUSEMOVE, FButton, 5, 5);
+    ASSERT_TRUE(PollUntil("the hint is asked for", [&] { return FLog.size() >= 4; }, [] { Application->ProcessMessages(); }));
+    EXPECT_TRUE(StaysHidden());
+}
+
+TEST_F(HintTest, TheHintGoesOnLeavingPressingAKeyOrAButtonAndAfterItsTime)
+{
+    struct TCase {
+        const char* Name;
+        std::function<void()> Do;
+        bool ComesBackOnMove;   // over the same control, without leaving it
+    };
+    const TCase Cases[] = {
+        {"leaving", [&] { MouseAt(WM_MOUSEMOVE, FForm, 200, 200); }, false},
+        {"the window left", [&] { Post(FForm, WM_MOUSELEAVE, 0, 0); }, true},
+        {"a click", [&] { Click(FButton, 5, 5); }, false},
+        {"a key", [&] { Press(VK_SHIFT); }, false},
+        {"the program", [&] { Application->CancelHint(); }, true},
+        {"its time", [&] {
+             MouseAt(WM_MOUSEMOVE, FForm, 200, 200);
+             FHideTimeout = 1;
+             ASSERT_TRUE(HoverUntilShown(FButton));
+             ASSERT_TRUE(PollUntil("the hint hides by itself", [] { return ShownHintWindow() == nullptr; },
+                                   [] { Application->ProcessMessages(); }));
+         }, false},
+    };
+    for (const TCase& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        FHideTimeout = 0;
+        MouseAt(WM_MOUSEMOVE, FForm, 200, 200);
+        ASSERT_TRUE(HoverUntilShown(FButton));
+        C.Do();
+        EXPECT_EQ(ShownHintWindow(), nullptr);
+        MouseAt(WM_MOUSEMOVE, FButton, 6, 6);
+        if (C.ComesBackOnMove)
+            EXPECT_TRUE(PollUntil("the hint shows again", [] { return ShownHintWindow() != nullptr; },
+                                  [] { Application->ProcessMessages(); }));
+        else if (std::string_view(C.Name) != "leaving")
+            EXPECT_TRUE(StaysHidden());
+    }
+}
+
+TEST_F(HintTest, ActivateHintShowsTheNewHintOfTheControlUnderThePointer)
+{
+    ASSERT_TRUE(HoverUntilShown(FButton));
+    Application->CancelHint();
+    FButton->SetHint("Print");
+    Application->ActivateHint(FButton->ClientToScreen(Point(5, 5)));
+    ASSERT_TRUE(PollUntil("the new hint shows", [] { return ShownHintWindow() != nullptr; }, [] { Application->ProcessMessages(); }));
+    EXPECT_EQ(ShownHintWindow()->Caption(), "Print");
+}
+
+TEST_F(HintTest, AControlFreedWhileItsHintShowsTakesTheHintAlong)
+{
+    ASSERT_TRUE(HoverUntilShown(FButton));
+    FButton->Free();
+    EXPECT_EQ(ShownHintWindow(), nullptr);
+    MouseAt(WM_MOUSEMOVE, FPlain, 5, 5);
+    EXPECT_TRUE(StaysHidden());
 }
 
 }  // namespace

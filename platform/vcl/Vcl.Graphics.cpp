@@ -571,17 +571,17 @@ void ApplyPrefixes(const String& AText, bool AShowUnderline, String& APlain, Pan
     }
 }
 
-struct TTextLayout {
+struct TPangoText {
     TLayoutPtr Layout{nullptr, &g_object_unref};
     TSize Extent;
 };
 
-TTextLayout MakeLayout(cairo_t* ACr, TFont* AFont, const String& AText, bool APrefixes, bool AShowPrefix)
+TPangoText MakeLayout(cairo_t* ACr, TFont* AFont, const String& AText, bool APrefixes, bool AShowPrefix)
 {
     cairo_font_options_t* Options = cairo_font_options_create();
     cairo_font_options_set_antialias(Options, TextAntialias(AFont->Quality()));
     cairo_font_options_set_hint_metrics(Options, CAIRO_HINT_METRICS_ON);
-    TTextLayout Result;
+    TPangoText Result;
     Result.Layout.reset(pango_cairo_create_layout(ACr));
     PangoLayout* Layout = Result.Layout.get();
     PangoContext* Context = pango_layout_get_context(Layout);
@@ -605,14 +605,14 @@ TTextLayout MakeLayout(cairo_t* ACr, TFont* AFont, const String& AText, bool APr
     return Result;
 }
 
-void UpdateExtent(TTextLayout& ALayout)
+void UpdateExtent(TPangoText& ALayout)
 {
     PangoRectangle Logical;
     pango_layout_get_pixel_extents(ALayout.Layout.get(), nullptr, &Logical);
     ALayout.Extent = TSize{Logical.width, Logical.height};
 }
 
-void ShowLayout(TDrawContext& AContext, TTextLayout& ALayout, TFont* AFont, int AX, int AY)
+void ShowLayout(TDrawContext& AContext, TPangoText& ALayout, TFont* AFont, int AX, int AY)
 {
     cairo_t* Cr = AContext.Cr();
     cairo_set_antialias(Cr, TextAntialias(AFont->Quality()));
@@ -681,7 +681,7 @@ bool ApplyFormat(PangoLayout* ALayout, const TRect& ARect, TTextFormat AFormat)
 
 TSize TCanvas::TextExtent(const String& AText)
 {
-    TTextLayout Layout = MakeLayout(MeasuringContext(), FFont, AText, false, false);
+    TPangoText Layout = MakeLayout(MeasuringContext(), FFont, AText, false, false);
     pango_layout_set_single_paragraph_mode(Layout.Layout.get(), TRUE);
     UpdateExtent(Layout);
     return Layout.Extent;
@@ -689,7 +689,7 @@ TSize TCanvas::TextExtent(const String& AText)
 
 void TCanvas::TextOut(int AX, int AY, const String& AText)
 {
-    TTextLayout Layout = MakeLayout(MeasuringContext(), FFont, AText, false, false);
+    TPangoText Layout = MakeLayout(MeasuringContext(), FFont, AText, false, false);
     pango_layout_set_single_paragraph_mode(Layout.Layout.get(), TRUE);
     UpdateExtent(Layout);
     FPenPos = Point(AX + Layout.Extent.cx, AY);
@@ -708,7 +708,7 @@ void TCanvas::TextRect(const TRect& ARect, int AX, int AY, const String& AText)
     cairo_rectangle(Context.Cr(), ARect.Left, ARect.Top, std::max(0, ARect.Width()), std::max(0, ARect.Height()));
     cairo_clip(Context.Cr());
     FillTextBackground(Context, FBrush, ARect);
-    TTextLayout Layout = MakeLayout(Context.Cr(), FFont, AText, false, false);
+    TPangoText Layout = MakeLayout(Context.Cr(), FFont, AText, false, false);
     pango_layout_set_single_paragraph_mode(Layout.Layout.get(), TRUE);
     ShowLayout(Context, Layout, FFont, AX, AY);
 }
@@ -716,7 +716,7 @@ void TCanvas::TextRect(const TRect& ARect, int AX, int AY, const String& AText)
 void TCanvas::TextRect(TRect& ARect, const String& AText, TTextFormat AFormat)
 {
     bool Prefixes = !AFormat.Contains(tfNoPrefix);
-    TTextLayout Layout = MakeLayout(MeasuringContext(), FFont, AText, Prefixes, !AFormat.Contains(tfHidePrefix));
+    TPangoText Layout = MakeLayout(MeasuringContext(), FFont, AText, Prefixes, !AFormat.Contains(tfHidePrefix));
     bool WidthSet = ApplyFormat(Layout.Layout.get(), ARect, AFormat);
     UpdateExtent(Layout);
     if (AFormat.Contains(tfCalcRect)) {

@@ -1,6 +1,8 @@
 // Vcl.Menus.cpp: menu items and popup menus.
 #include "Vcl.Menus.h"
 
+#include <algorithm>
+
 #include "Rtl.SysUtils.h"
 #include "Vcl.Forms.h"
 #include "Vcl.StdCtrls.h"
@@ -153,14 +155,16 @@ TMenu::~TMenu()
 
 // ---- The menu's windows ------------------------------------------------------------------
 
-// One level of a popup menu: the items of one parent item.
-class TMenuWindow : public TCustomForm {
+// One level of a popup menu: the items of one parent item. The first level closes the menu
+// when the user presses outside all its levels.
+class TMenuWindow : public TCustomForm, public TPopupOwner {
     X_CLASS(TMenuWindow, TCustomForm)
 public:
     TMenuItem* Item() const { return FItem; }
     // A closed window hears no more of its menu; it is freed once the queue is served.
     void Detach()
     {
+        UnregisterPopup(this);
         FMenu = nullptr;
         FItem = nullptr;
         SetVisible(false);
@@ -172,6 +176,15 @@ public:
     TRect ItemRect(int AIndex);
     int ItemAt(int AY);
     TSize Needed();
+    bool OwnsPress(TWinControl* AWindow, TPoint) override
+    {
+        return FMenu == nullptr || std::find(FMenu->FWindows.begin(), FMenu->FWindows.end(), AWindow) != FMenu->FWindows.end();
+    }
+    void ClosePopup() override
+    {
+        if (FMenu != nullptr)
+            FMenu->CloseMenu();
+    }
 
 protected:
     TMenuWindow() = default;
@@ -184,7 +197,10 @@ protected:
         SetBorderStyle(bsNone);
         SetFormStyle(fsStayOnTop);
         SetColor(clMenu);
+        if (ALevel == 0)
+            RegisterPopup(this);
     }
+    ~TMenuWindow() override { UnregisterPopup(this); }
     void WndProc(TMessage& AMessage) override;
     void PaintWindow() override;
     void KeyDown(uint16_t& AKey, TShiftState AShift) override;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "Vcl.ComCtrls.h"
 #include "Vcl.StdCtrls.h"
 #include "Vcl.TestInput.h"
 
@@ -219,6 +222,68 @@ TEST_F(MenusTest, ActionsRunThroughTheirListTheApplicationTheirHandlerOrTheirTar
     EXPECT_EQ(TakeLog(), std::vector<String>{}) << "a disabled action does not run";
     Action->Free();   // the item forgets a freed action
     EXPECT_EQ(Linked->Action(), nullptr);
+}
+
+// A press outside a popup closes it (the press goes on to where it was); a press on the
+// popup, or on the control it drops from, is the popup's own.
+TEST_F(MenusTest, PopupsCloseOnAPressOutsideThem)
+{
+    auto* Combo = Add<TComboBox>(Rect(10, 10, 120, 31));
+    Combo->SetStyle(csDropDownList);
+    for (const char* Text : {"One", "Two", "Three"})
+        Combo->Items()->Add(Text);
+    auto* Picker = Add<TDateTimePicker>(Rect(130, 10, 280, 31));
+    auto* Button = Add<TButton>(Rect(10, 200, 90, 225));
+    Button->SetName("button");
+    Button->SetOnClick(TNotifyEvent::Bind<&MenusTest::Log>(this));
+    TMenuItem* Sub = Item(FMenu->Items(), "Sub");
+    Item(Sub, "Inner", "inner");
+    Item(FMenu->Items(), "Plain", "plain");
+    TForm* Other = TForm::Create(FForm);
+    Other->SetBounds(400, 0, 100, 100);
+    Other->Show();
+
+    struct TPopup {
+        const char* Name;
+        std::function<void()> Open;
+        std::function<bool()> IsOpen;
+        std::function<TWinControl*()> Window;
+    };
+    const TPopup Popups[] = {
+        {"combo box", [&] { Combo->SetDroppedDown(true); }, [&] { return Combo->DroppedDown(); },
+         [&] { return static_cast<TWinControl*>(Combo->ListBox()->Parent()); }},
+        {"date picker", [&] { Picker->SetDroppedDown(true); }, [&] { return Picker->DroppedDown(); },
+         [&] { return static_cast<TWinControl*>(Picker->Calendar()->Parent()); }},
+        {"menu", [&] { FMenu->Popup(150, 60); }, [&] { return Level(0) != nullptr; }, [&] { return Level(0); }},
+    };
+    for (const TPopup& P : Popups) {
+        SCOPED_TRACE(P.Name);
+        P.Open();
+        ASSERT_TRUE(P.IsOpen());
+        MouseAt(WM_RBUTTONDOWN, P.Window(), 2, 2, MK_RBUTTON);
+        MouseAt(WM_RBUTTONUP, P.Window(), 2, 2);
+        EXPECT_TRUE(P.IsOpen()) << "a press on the popup";
+        Click(Button, 5, 5);
+        EXPECT_FALSE(P.IsOpen()) << "a press on the form";
+        P.Open();
+        Click(Other, 5, 5);
+        EXPECT_FALSE(P.IsOpen()) << "a press on another window";
+    }
+    std::vector<String> Log = TakeLog();
+    EXPECT_EQ(std::count(Log.begin(), Log.end(), "button"), 3) << "the press went on to the button";
+
+    // A sub-menu's window is the menu's own.
+    FMenu->Popup(150, 60);
+    Press(VK_DOWN, {}, Level(0));
+    Press(VK_RIGHT, {}, Level(0));
+    ASSERT_NE(Level(1), nullptr);
+    Click(Level(1), 20, 10);
+    EXPECT_EQ(TakeLog(), (std::vector<String>{"closed", "inner"}));
+    // The box the list drops from toggles it itself.
+    Click(Combo, Combo->Width() - 5, 5);
+    EXPECT_TRUE(Combo->DroppedDown());
+    Click(Combo, Combo->Width() - 5, 5);
+    EXPECT_FALSE(Combo->DroppedDown());
 }
 
 }  // namespace

@@ -10,11 +10,6 @@
 
 namespace {
 
-bool Within(const TRect& ARect, TPoint APoint)
-{
-    return APoint.X >= ARect.Left && APoint.X < ARect.Right && APoint.Y >= ARect.Top && APoint.Y < ARect.Bottom;
-}
-
 TRect Inset(const TRect& ARect, int ADelta)
 {
     return Rect(ARect.Left + ADelta, ARect.Top + ADelta, ARect.Right - ADelta, ARect.Bottom - ADelta);
@@ -180,7 +175,7 @@ TRect TScrollBarPart::ThumbRect() const
 
 TScrollBarPart::THit TScrollBarPart::HitTest(TPoint APoint) const
 {
-    if (!Within(Bounds, APoint))
+    if (!PtInRect(Bounds, APoint))
         return hNone;
     TRect Track = TrackRect();
     int At = Vertical() ? APoint.Y : APoint.X;
@@ -191,7 +186,7 @@ TScrollBarPart::THit TScrollBarPart::HitTest(TPoint APoint) const
     TRect Thumb = ThumbRect();
     if (Thumb.Width() == 0)
         return hNone;
-    if (Within(Thumb, APoint))
+    if (PtInRect(Thumb, APoint))
         return hThumb;
     return At < (Vertical() ? Thumb.Top : Thumb.Left) ? hPageUp : hPageDown;
 }
@@ -473,7 +468,7 @@ void TButtonControl::MouseDown(TMouseButton AButton, TShiftState AShift, int AX,
 
 void TButtonControl::MouseMove(TShiftState AShift, int AX, int AY)
 {
-    bool Over = Within(ClientRect(), Point(AX, AY));
+    bool Over = PtInRect(ClientRect(), Point(AX, AY));
     if (FPressed && Over != FMouseOver) {
         FMouseOver = Over;
         Invalidate();
@@ -483,7 +478,7 @@ void TButtonControl::MouseMove(TShiftState AShift, int AX, int AY)
 
 void TButtonControl::MouseUp(TMouseButton AButton, TShiftState AShift, int AX, int AY)
 {
-    bool Completed = AButton == mbLeft && FPressed && !FSpaceDown && Within(ClientRect(), Point(AX, AY));
+    bool Completed = AButton == mbLeft && FPressed && !FSpaceDown && PtInRect(ClientRect(), Point(AX, AY));
     if (AButton == mbLeft && FPressed) {
         FPressed = false;
         Invalidate();
@@ -1485,7 +1480,7 @@ void TCustomListBox::MouseDown(TMouseButton AButton, TShiftState AShift, int AX,
     inherited::MouseDown(AButton, AShift, AX, AY);
     if (AButton != mbLeft)
         return;
-    if (FScrolling && Within(FScroll.Bounds, Point(AX, AY))) {
+    if (FScrolling && PtInRect(FScroll.Bounds, Point(AX, AY))) {
         FScroll.MouseDown(Point(AX, AY), 1, std::max(VisibleCount() - 1, 1));
         Invalidate();
         return;
@@ -1610,11 +1605,32 @@ protected:
     }
 };
 
-// The drop-down list: a window of its own below the box, which it never activates.
-class TComboPopup : public TCustomForm {
+// The drop-down list: a window of its own below the box, which it never activates. A press
+// outside it and the box closes it.
+class TComboPopup : public TCustomForm, public TPopupOwner {
     X_CLASS(TComboPopup, TCustomForm)
 public:
     TCustomListBox* List() const { return FList; }
+    // Closed: it hears no more of its box and is freed once the queue is served.
+    void Detach()
+    {
+        UnregisterPopup(this);
+        FCombo = nullptr;
+        SetVisible(false);
+        Release();
+    }
+    bool OwnsPress(TWinControl* AWindow, TPoint AScreen) override
+    {
+        if (AWindow == this || FCombo == nullptr)
+            return true;
+        TPoint Local = FCombo->ScreenToClient(AScreen);
+        return Local.X >= 0 && Local.Y >= 0 && Local.X < FCombo->Width() && Local.Y < FCombo->Height();
+    }
+    void ClosePopup() override
+    {
+        if (FCombo != nullptr)
+            FCombo->SetDroppedDown(false);
+    }
 
 protected:
     TComboPopup() = default;
@@ -1630,7 +1646,9 @@ protected:
         FList->SetTabStop(false);
         FList->SetOnMouseMove(TMouseMoveEvent::Bind<&TComboPopup::ListMouseMove>(this));
         FList->SetOnMouseUp(TMouseEvent::Bind<&TComboPopup::ListMouseUp>(this));
+        RegisterPopup(this);
     }
+    ~TComboPopup() override { UnregisterPopup(this); }
 
 private:
     void ListMouseMove(TObject*, TShiftState, int AX, int AY)
@@ -1642,7 +1660,7 @@ private:
     void ListMouseUp(TObject*, TMouseButton AButton, TShiftState, int AX, int AY)
     {
         int Index = FList->ItemAtPos(Point(AX, AY));
-        if (AButton != mbLeft || Index < 0)
+        if (AButton != mbLeft || Index < 0 || FCombo == nullptr)
             return;
         TCustomComboBox* Combo = FCombo;
         Combo->SetDroppedDown(false);
@@ -1865,10 +1883,9 @@ void TCustomComboBox::SetDroppedDown(bool AValue)
     if (AValue == DroppedDown())
         return;
     if (!AValue) {
-        TCustomForm* Popup = FPopup;
+        auto* Popup = static_cast<TComboPopup*>(FPopup);
         FPopup = nullptr;
-        Popup->SetVisible(false);
-        Popup->Release();
+        Popup->Detach();
         Invalidate();
         CloseUp();
         return;

@@ -186,7 +186,7 @@ constexpr TColor kHoneyLight = Hex(0xF0C27B);
 constexpr TColor kHoneyDeep = Hex(0x9A6B38);
 constexpr TColor kInk = Hex(0x2A1E12);   // on honey
 
-constexpr TColor kText = Hex(0xECE4DA);
+constexpr TColor kTextColour = Hex(0xECE4DA);
 
 constexpr TStyleFace kSmokeyUnchecked = {.Fill = kDeep, .FillEnd = Hex(0x322E2A), .Border = kVein, .Text = clBtnText,
                                          .Radius = 2};
@@ -258,8 +258,8 @@ const TStyleDescription kSmokeyQuartzKamri = {
         kSmoke,          // COLOR_MENU
         kDeep,           // COLOR_WINDOW
         Hex(0x1C1917),   // COLOR_WINDOWFRAME
-        kText,           // COLOR_MENUTEXT
-        kText,           // COLOR_WINDOWTEXT
+        kTextColour,           // COLOR_MENUTEXT
+        kTextColour,           // COLOR_WINDOWTEXT
         Hex(0xF4EDE4),   // COLOR_CAPTIONTEXT
         Hex(0x4A423B),   // COLOR_ACTIVEBORDER
         Hex(0x3A3430),   // COLOR_INACTIVEBORDER
@@ -269,12 +269,12 @@ const TStyleDescription kSmokeyQuartzKamri = {
         kSmoke,          // COLOR_BTNFACE
         Hex(0x26221F),   // COLOR_BTNSHADOW
         Hex(0x857A70),   // COLOR_GRAYTEXT
-        kText,           // COLOR_BTNTEXT
+        kTextColour,           // COLOR_BTNTEXT
         Hex(0x968B80),   // COLOR_INACTIVECAPTIONTEXT
         Hex(0x5A5149),   // COLOR_BTNHIGHLIGHT
         kSoot,           // COLOR_3DDKSHADOW
         kStone,          // COLOR_3DLIGHT
-        kText,           // COLOR_INFOTEXT
+        kTextColour,           // COLOR_INFOTEXT
         Hex(0x4A423B),   // COLOR_INFOBK
         clBlack,         // 25, unused
         Hex(0xE3AE63),   // COLOR_HOTLIGHT
@@ -346,7 +346,7 @@ const TStyleDescription kSmokeyQuartzKamri = {
         },
         .ScrollArrow = {
             .Normal = {.Glyph = Hex(0x8E8377)},
-            .Hot = {.Fill = Hex(0x3F3934), .Glyph = kText},
+            .Hot = {.Fill = Hex(0x3F3934), .Glyph = kTextColour},
             .Pressed = {.Fill = kHoneyDeep, .Glyph = Hex(0xFFF7EC)},
             .Disabled = {.Glyph = kStone},
         },
@@ -367,7 +367,7 @@ const TStyleDescription kSmokeyQuartzKamri = {
         .Tab = {
             .Normal = {.Fill = Hex(0x35302C), .FillEnd = Hex(0x302C28), .Border = kOutline, .Text = Hex(0xB8AEA3),
                        .Radius = 3},
-            .Hot = {.Fill = Hex(0x433D37), .FillEnd = kSmoke, .Border = kOutline, .Text = kText, .Radius = 3},
+            .Hot = {.Fill = Hex(0x433D37), .FillEnd = kSmoke, .Border = kOutline, .Text = kTextColour, .Radius = 3},
             .Selected = {.Fill = kStone, .FillEnd = kSmoke, .Border = kOutline, .Accent = kHoney,
                          .Text = Hex(0xF4EDE4), .Radius = 3},
             .Disabled = {.Fill = Hex(0x302C28), .Border = kOutline, .Text = clGrayText, .Radius = 3},
@@ -377,7 +377,7 @@ const TStyleDescription kSmokeyQuartzKamri = {
         .TabPane = {.Fill = kSmoke, .Border = kOutline, .Light = kStone},
         .Header = {
             .Normal = {.Fill = kStone, .FillEnd = Hex(0x403A35), .Border = Hex(0x2A2623), .Light = Hex(0x5A5149),
-                       .Shadow = kOutline, .Text = kText},
+                       .Shadow = kOutline, .Text = kTextColour},
             .Hot = {.Fill = Hex(0x564E47), .FillEnd = kStone, .Border = Hex(0x2A2623), .Light = kVein,
                     .Shadow = kOutline, .Text = Hex(0xFFF7EC)},
             .Pressed = {.Fill = kSmoke, .FillEnd = Hex(0x35302C), .Border = Hex(0x2A2623), .Shadow = kHoney,

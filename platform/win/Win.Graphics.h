@@ -29,6 +29,10 @@ inline TRect Rect(int32_t ALeft, int32_t ATop, int32_t ARight, int32_t ABottom)
 {
     return TRect{ALeft, ATop, ARight, ABottom};
 }
+inline bool PtInRect(const TRect& ARect, TPoint APoint)
+{
+    return APoint.X >= ARect.Left && APoint.X < ARect.Right && APoint.Y >= ARect.Top && APoint.Y < ARect.Bottom;
+}
 
 inline constexpr TColor RGB(uint8_t AR, uint8_t AG, uint8_t AB)
 {

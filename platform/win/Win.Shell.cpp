@@ -1,6 +1,7 @@
 // Win.Shell.cpp: starting programs and the desktop's opener with posix_spawn.
 #include "Win.Shell.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -51,11 +52,18 @@ bool IsOpenableAddress(const String& AText)
     return false;
 }
 
+// A name in double quotes, with any quote inside it doubled ("a ""b"".txt").
 String Unquoted(const String& AText)
 {
-    if (AText.size() >= 2 && AText.front() == '"' && AText.back() == '"')
-        return AText.substr(1, AText.size() - 2);
-    return AText;
+    if (AText.size() < 2 || AText.front() != '"' || AText.back() != '"')
+        return AText;
+    String Text;
+    for (size_t I = 1; I + 1 < AText.size(); ++I) {
+        Text += AText[I];
+        if (AText[I] == '"' && AText[I + 1] == '"' && I + 2 < AText.size())
+            ++I;
+    }
+    return Text;
 }
 
 // Starts AArguments[0] (searched in PATH when it has no "/") and reaps it in the background.
@@ -144,7 +152,46 @@ String TargetPath(const String& AFile, const String& ADirectory)
                           : Target);
 }
 
+// A program, a script or a desktop entry: the desktop's opener would run it (or start the
+// program an entry names) rather than show it. Judged by what the desktop's MIME rules look
+// at: the name's extension and the first bytes. A file that cannot be read is not vouched for.
+bool IsRunnable(const String& APath)
+{
+    for (std::string_view Extension : {".desktop", ".kdelnk"})
+        if (APath.size() > Extension.size()
+            && SameText(std::string_view(APath).substr(APath.size() - Extension.size()), Extension))
+            return true;
+    int File = ::open(APath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (File < 0)
+        return true;
+    char Head[64];
+    ssize_t Read = ::read(File, Head, sizeof Head);
+    ::close(File);
+    if (Read < 0)
+        return true;
+    std::string_view Text(Head, size_t(Read));
+    for (std::string_view Magic : {"\x7F" "ELF", "#!", "MZ", "[Desktop Action", "[KDE Desktop Entry]"})
+        if (Text.starts_with(Magic))
+            return true;
+    size_t Entry = Text.find("[Desktop Entry]");
+    return Entry != std::string_view::npos && Entry <= 32;
+}
+
 }  // namespace
+
+String ShellErrorText(intptr_t AResult)
+{
+    switch (AResult) {
+    case SE_ERR_FNF:
+        return "The file does not exist.";
+    case SE_ERR_ACCESSDENIED:
+        return "The file is a program or a desktop entry, or cannot be read: it is not opened as a document.";
+    case SE_ERR_NOASSOC:
+        return "No program is registered for this operation.";
+    default:
+        return AResult > 32 ? String() : "The desktop's opener could not be started.";
+    }
+}
 
 intptr_t ShellExecute(const String& AVerb, const String& AFile, const String& AParameters, const String& ADirectory,
                       int /*AShowCmd*/)
@@ -162,6 +209,8 @@ intptr_t ShellExecute(const String& AVerb, const String& AFile, const String& AP
         return SE_ERR_FNF;
     if (!Open && !S_ISDIR(Info.st_mode))
         return SE_ERR_NOASSOC;
+    if (!S_ISDIR(Info.st_mode) && IsRunnable(Path))
+        return SE_ERR_ACCESSDENIED;
     return Spawn({Opener(), Path}, String());
 }
 

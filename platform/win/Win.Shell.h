@@ -17,7 +17,8 @@ inline constexpr intptr_t SE_ERR_NOASSOC = 31;
 inline constexpr intptr_t SE_SUCCESS = 42;
 
 // Opens AFile with the desktop's opener; it never runs AFile as a program, whatever its mode
-// says (every file of a FAT card carries an execute bit). AVerb "open" (or "") and "explore"
+// says (every file of a FAT card carries an execute bit). A file that is itself a program, a
+// script or a desktop entry, which the opener would run, is refused (SE_ERR_ACCESSDENIED). AVerb "open" (or "") and "explore"
 // are known; "print", "install" and others find no association. An address opens only with
 // the schemes http, https and mailto. AFile may be enclosed in double quotes; a relative name
 // is taken from ADirectory when one is given. AParameters go nowhere: the opener takes the
@@ -28,6 +29,9 @@ intptr_t ShellExecute(const String& AVerb, const String& AFile, const String& AP
 // AFile is found); a file that is no program is opened as ShellExecute opens it. For the
 // places that start a program on purpose, never for names that come with data.
 intptr_t ShellStartProgram(const String& AFile, const String& AParameters, const String& ADirectory);
+
+// What a result of ShellExecute or ShellStartProgram means, for a message; "" for success.
+String ShellErrorText(intptr_t AResult);
 
 // The program that opens documents and addresses: "xdg-open" unless replaced (tests put a
 // recorder here). It is started with the target as its only argument.

@@ -86,14 +86,45 @@ TEST_F(ShellRunTest, ProgramsStartDirectlyInTheirFolder)
     EXPECT_EQ(Recorded(), (std::vector<String>{FHome.Root() + "/notes.txt", std::filesystem::current_path().string()}));
 }
 
-// Opening never runs what it opens: an executable file (every file of a FAT card is one)
-// goes to the opener like any document.
-TEST_F(ShellRunTest, OpeningAnExecutableFileDoesNotRunIt)
+// Opening never runs what it opens. A photo with an execute bit (every file of a FAT card has
+// one) goes to the opener like any document; a program, a script or a desktop entry, which the
+// opener would run, goes nowhere, whatever its name or mode.
+TEST_F(ShellRunTest, OpeningNeverRunsWhatItOpens)
 {
-    String Planted = MakeScript("photo.jpg", "touch \"" + FHome.Root() + "/ran\"");
-    EXPECT_GT(ShellExecute("open", Planted, "", "", SW_SHOWNORMAL), 32);
-    EXPECT_EQ(Recorded(), (std::vector<String>{Planted, std::filesystem::current_path().string()}));
-    EXPECT_FALSE(FileExists(FHome.Root() + "/ran"));
+    const String Ran = FHome.Root() + "/ran";
+    auto Plant = [&](const String& AName, const std::string& AContent, bool AExecutable) {
+        String Name = FHome.Root() + "/" + AName;
+        std::ofstream(Name, std::ios::binary) << AContent;
+        ::chmod(Name.c_str(), AExecutable ? 0755 : 0644);
+        return Name;
+    };
+    String Photo = Plant("photo.jpg", std::string("\xFF\xD8\xFF\xE0", 4) + "JFIF", true);
+    EXPECT_GT(ShellExecute("open", Photo, "", "", SW_SHOWNORMAL), 32);
+    EXPECT_EQ(Recorded(), (std::vector<String>{Photo, std::filesystem::current_path().string()}));
+
+    struct TCase {
+        const char* Name;
+        std::string Content;
+        bool Executable;
+    };
+    const TCase kCases[] = {
+        {"photo2.jpg", "#!/bin/sh\ntouch \"" + Ran + "\"\n", true},
+        {"notes.txt", "#!/bin/sh\ntouch \"" + Ran + "\"\n", false},
+        {"tool", std::string("\x7F" "ELF\x02\x01\x01", 7), true},
+        {"setup.exe", "MZ\x90", false},
+        {"Viewer.desktop", "# an entry\n[Desktop Entry]\nType=Application\nExec=touch " + Ran + "\n", false},
+        {"readme.DESKTOP", "plain words", false},
+        {"card.dat", "\n\n[Desktop Entry]\nExec=touch " + Ran + "\n", false},
+    };
+    for (const TCase& C : kCases) {
+        String Name = Plant(C.Name, C.Content, C.Executable);
+        EXPECT_EQ(ShellExecute("open", Name, "", "", SW_SHOWNORMAL), SE_ERR_ACCESSDENIED) << C.Name;
+        EXPECT_EQ(ShellExecute("open", "\"" + String(C.Name) + "\"", "", FHome.Root(), SW_SHOWNORMAL), SE_ERR_ACCESSDENIED)
+            << C.Name;
+    }
+    EXPECT_FALSE(FileExists(FOutput)) << "the opener was not started";
+    EXPECT_FALSE(FileExists(Ran));
+    EXPECT_NE(ShellErrorText(SE_ERR_ACCESSDENIED).find("program"), String::npos);
 }
 
 TEST_F(ShellRunTest, DocumentsFoldersAndAddressesGoToTheOpener)

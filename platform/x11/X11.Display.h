@@ -69,7 +69,7 @@ public:
     void WindowPainted(HWND AWnd, const TXSurfaceView& ASurface, const TRect& ADirty) override;
     void SetWindowShape(HWND AWnd, bool AShaped, const std::vector<TRect>& ARects) override;
     void SetWindowIcons(HWND AWnd, const std::vector<TXIconImage>& AIcons) override;
-    void SetWindowCursor(HWND AWnd, const String& AShape) override;
+    void SetWindowCursor(HWND AWnd, const String& AShape, const TXCursorImage* AImage) override;
     void SetCapture(HWND AWnd) override;
     TPoint CursorPos() override;
     void BeginMoveResize(HWND AWnd, int AHitCode, TPoint AAt) override;
@@ -115,7 +115,7 @@ private:
     bool EnsureImage(TOwnWindow& AWindow, int AWidth, int AHeight);
     void FreeImage(TOwnWindow& AWindow);
     void PutImage(TOwnWindow& AWindow, const TRect& ARect);
-    Cursor LoadCursor(const String& AShape);
+    Cursor LoadCursor(const String& AShape, const TXCursorImage* AImage);
 
     // X11.Input.cpp
     void HandleEvent(XEvent& AEvent);

@@ -25,6 +25,12 @@ public:
     // Keys by their X names ("h", "Return", "Shift_L").
     void Key(const char* AName, bool ADown);
     void Type(std::initializer_list<const char*> ANames);
+    // One character the keyboard has no key for, as a layout of that language gives it: a
+    // spare key takes the character and is pressed. Wait for the character to arrive before
+    // the next one (the program reads the key with the layout of that moment); the key is free
+    // again with EndText.
+    void TypeChar(char32_t AChar);
+    void EndText();
 
     // About the X window of one of our top-level windows (through the running X11 backend).
     static unsigned long XWindowOf(HWND AWnd);
@@ -32,8 +38,13 @@ public:
     // B,G,R,0 rows of the window as the server shows it.
     std::vector<uint8_t> Pixels(unsigned long AWindow, int AWidth, int AHeight);
     std::vector<TRect> Shape(unsigned long AWindow);
+    // The window that has the keyboard's focus (0 for none).
+    unsigned long KeyboardFocus();
     // The top-level window under the pointer.
     unsigned long WindowAtPointer();
+    // The picture the server shows as the pointer now: its size and hot spot; False when the
+    // server does not tell (no XFIXES).
+    bool PointerPicture(int& AWidth, int& AHeight, TPoint& AHotSpot);
     unsigned long TransientFor(unsigned long AWindow);
     // A property's items: atom names, or numbers for cardinals.
     std::vector<String> Property(unsigned long AWindow, const char* AName);
@@ -46,4 +57,5 @@ public:
 
 private:
     struct _XDisplay* FDisplay = nullptr;
+    int FSpareKey = 0;
 };

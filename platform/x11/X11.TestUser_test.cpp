@@ -4,8 +4,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "X11.Display.h"
@@ -14,6 +16,7 @@ TXTestUser::TXTestUser(const char* ADisplayName) : FDisplay(XOpenDisplay(ADispla
 
 TXTestUser::~TXTestUser()
 {
+    EndText();
     if (FDisplay != nullptr)
         XCloseDisplay(FDisplay);
 }
@@ -49,6 +52,45 @@ void TXTestUser::Type(std::initializer_list<const char*> ANames)
         Key(Name, true);
         Key(Name, false);
     }
+}
+
+void TXTestUser::TypeChar(char32_t AChar)
+{
+    if (FSpareKey == 0) {
+        int Min = 0, Max = 0, PerKey = 0;
+        XDisplayKeycodes(FDisplay, &Min, &Max);
+        KeySym* Map = XGetKeyboardMapping(FDisplay, KeyCode(Min), Max - Min + 1, &PerKey);
+        for (int Code = Max; Code >= Min && FSpareKey == 0; --Code) {
+            KeySym* Syms = Map + (Code - Min) * PerKey;
+            if (std::all_of(Syms, Syms + PerKey, [](KeySym ASym) { return ASym == NoSymbol; }))
+                FSpareKey = Code;
+        }
+        XFree(Map);
+    }
+    // Latin-1 keysyms are the code points; the others are the code point with 0x01000000.
+    KeySym Sym = AChar < 0x100 ? KeySym(AChar) : KeySym(0x01000000 | AChar);
+    XChangeKeyboardMapping(FDisplay, FSpareKey, 1, &Sym, 1);
+    XSync(FDisplay, False);
+    XTestFakeKeyEvent(FDisplay, FSpareKey, True, CurrentTime);
+    XTestFakeKeyEvent(FDisplay, FSpareKey, False, CurrentTime);
+    XSync(FDisplay, False);
+}
+
+void TXTestUser::EndText()
+{
+    if (FSpareKey == 0)
+        return;
+    KeySym Sym = NoSymbol;
+    XChangeKeyboardMapping(FDisplay, FSpareKey, 1, &Sym, 1);
+    XSync(FDisplay, False);
+}
+
+unsigned long TXTestUser::KeyboardFocus()
+{
+    Window Focus = None;
+    int Revert = 0;
+    XGetInputFocus(FDisplay, &Focus, &Revert);
+    return Focus == PointerRoot ? 0 : Focus;
 }
 
 unsigned long TXTestUser::XWindowOf(HWND AWnd)
@@ -98,6 +140,21 @@ unsigned long TXTestUser::WindowAtPointer()
     unsigned int Mask;
     XQueryPointer(FDisplay, DefaultRootWindow(FDisplay), &Root, &Child, &RootX, &RootY, &WinX, &WinY, &Mask);
     return Child;
+}
+
+bool TXTestUser::PointerPicture(int& AWidth, int& AHeight, TPoint& AHotSpot)
+{
+    int EventBase = 0, ErrorBase = 0;
+    if (!XFixesQueryExtension(FDisplay, &EventBase, &ErrorBase))
+        return false;
+    XFixesCursorImage* Image = XFixesGetCursorImage(FDisplay);
+    if (Image == nullptr)
+        return false;
+    AWidth = Image->width;
+    AHeight = Image->height;
+    AHotSpot = Point(Image->xhot, Image->yhot);
+    XFree(Image);
+    return true;
 }
 
 unsigned long TXTestUser::TransientFor(unsigned long AWindow)

@@ -414,12 +414,38 @@ void TX11Display::SetWindowIcons(HWND AWnd, const std::vector<TXIconImage>& AIco
     XFlush(FDisplay);
 }
 
-Cursor TX11Display::LoadCursor(const String& AShape)
+namespace {
+
+// Xcursor takes premultiplied ARGB.
+Cursor CreateImageCursor(Display* ADisplay, const TXCursorImage& AImage)
+{
+    if (AImage.Width <= 0 || AImage.Height <= 0 || AImage.Pixels.size() != size_t(AImage.Width) * AImage.Height)
+        return 0;
+    XcursorImage* Image = XcursorImageCreate(AImage.Width, AImage.Height);
+    if (Image == nullptr)
+        return 0;
+    Image->xhot = static_cast<XcursorDim>(std::clamp(AImage.HotSpot.X, 0, AImage.Width - 1));
+    Image->yhot = static_cast<XcursorDim>(std::clamp(AImage.HotSpot.Y, 0, AImage.Height - 1));
+    for (size_t I = 0; I < AImage.Pixels.size(); ++I) {
+        uint32_t P = AImage.Pixels[I], A = P >> 24;
+        auto Scale = [&](int AShift) { return ((P >> AShift & 0xFF) * A + 127) / 255 << AShift; };
+        Image->pixels[I] = A << 24 | Scale(16) | Scale(8) | Scale(0);
+    }
+    Cursor Made = XcursorImageLoadCursor(ADisplay, Image);
+    XcursorImageDestroy(Image);
+    return Made;
+}
+
+}  // namespace
+
+Cursor TX11Display::LoadCursor(const String& AShape, const TXCursorImage* AImage)
 {
     auto Cached = FCursors.find(AShape);
     if (Cached != FCursors.end())
         return Cached->second;
-    Cursor Loaded = XcursorLibraryLoadCursor(FDisplay, AShape.c_str());
+    Cursor Loaded = AImage != nullptr ? CreateImageCursor(FDisplay, *AImage) : 0;
+    if (Loaded == 0)
+        Loaded = XcursorLibraryLoadCursor(FDisplay, AShape.c_str());
     if (Loaded == 0) {
         auto Shape = std::find_if(std::begin(kShapes), std::end(kShapes),
                                   [&](const TShape& S) { return AShape == S.Name; });
@@ -429,12 +455,12 @@ Cursor TX11Display::LoadCursor(const String& AShape)
     return Loaded;
 }
 
-void TX11Display::SetWindowCursor(HWND AWnd, const String& AShape)
+void TX11Display::SetWindowCursor(HWND AWnd, const String& AShape, const TXCursorImage* AImage)
 {
     TOwnWindow* Window = Own(AWnd);
     if (Window == nullptr)
         return;
-    Cursor Pointer = LoadCursor(AShape.empty() ? String("default") : AShape);
+    Cursor Pointer = LoadCursor(AShape.empty() ? String("default") : AShape, AImage);
     if (Pointer == Window->Pointer)
         return;
     Window->Pointer = Pointer;

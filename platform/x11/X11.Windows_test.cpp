@@ -310,6 +310,40 @@ TEST_F(X11WindowTest, ASelfDrawnCaptionAndFrameDragAndSizeTheWindow)
     PumpUntil([&] { return !Form->Visible(); }, "the close button hides the form");
 }
 
+// A picture of the program's own becomes the server's pointer over the window; a theme's shape
+// still works beside it.
+TEST_F(X11WindowTest, ThePointerShowsTheProgramsOwnPicture)
+{
+    TXCursorImage Cross;
+    Cross.Width = 11;
+    Cross.Height = 9;
+    Cross.HotSpot = Point(5, 4);
+    Cross.Pixels.assign(11 * 9, 0);
+    for (int I = 0; I < 11; ++I)
+        Cross.Pixels[4 * 11 + I] = 0xFF000000u;
+    for (int I = 0; I < 9; ++I)
+        Cross.Pixels[I * 11 + 5] = 0xFFFFFFFFu;
+    DefineCursorImage("test-cross", Cross);
+
+    TForm* Form = MakeForm(Rect(200, 200, 200 + 100, 200 + 100), clWhite);
+    ShowAndWait(Form);
+    FUser->MovePointer(250, 250);
+    struct TCase {
+        const char* Shape;
+        bool Own;
+    };
+    for (TCase C : {TCase{"test-cross", true}, TCase{"default", false}}) {
+        SetWindowCursor(Form->Handle(), C.Shape);
+        auto ShowsOwn = [&] {
+            int Width = 0, Height = 0;
+            TPoint HotSpot;
+            EXPECT_TRUE(FUser->PointerPicture(Width, Height, HotSpot)) << "the test server has XFIXES";
+            return Width == 11 && Height == 9 && HotSpot == Point(5, 4);
+        };
+        PumpUntil([&] { return ShowsOwn() == C.Own; }, C.Shape);
+    }
+}
+
 TEST_F(X11WindowTest, AShapedWindowHasItsShape)
 {
     TForm* Form = MakeForm(Rect(300, 300, 300 + 120, 300 + 80), clBlue);

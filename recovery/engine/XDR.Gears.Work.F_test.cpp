@@ -348,12 +348,12 @@ TEST_F(FatDiskTest, CancelledScanReadsNothing)
     EXPECT_TRUE(FFound.empty());
 }
 
-struct TCard {
+struct TCardImageCase {
     const char* Name;
     const char* Options;   // make-card-image's, as other tests use them, so the images are shared
 };
 
-class FatCardTest : public FatDiskTest, public ::testing::WithParamInterface<TCard> {
+class FatCardTest : public FatDiskTest, public ::testing::WithParamInterface<TCardImageCase> {
 protected:
     // Skips when the image cannot be made here (no mkfs.fat or mtools).
     void OpenCard()
@@ -413,8 +413,8 @@ TEST_P(FatCardTest, WithoutThumbnailsPhotosKeepTheirSizesAndHaveNoThumbnailState
 }
 
 INSTANTIATE_TEST_SUITE_P(Cards, FatCardTest,
-                         ::testing::Values(TCard{"Fat16", "--fat 16 --size-mb 8"},
-                                           TCard{"Fat32", "--fat 32 --size-mb 40 --serial 89ABCDEF"}),
+                         ::testing::Values(TCardImageCase{"Fat16", "--fat 16 --size-mb 8"},
+                                           TCardImageCase{"Fat32", "--fat 32 --size-mb 40 --serial 89ABCDEF"}),
                          [](const auto& AInfo) { return std::string(AInfo.param.Name); });
 
 TEST_F(FatDiskTest, Fat12CardDoesNotOpen)

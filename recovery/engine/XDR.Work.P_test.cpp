@@ -281,7 +281,7 @@ struct TDamageCase {
     size_t Tail = 65536;   // 0: the stream ends with the sample
 };
 
-const TDamageCase kDamages[] = {
+const TDamageCase kDamageCases[] = {
     {"JpegCutBeforeItsEnd", "photo.jpg", [](TBytes& B) { B.resize(B.size() - 2); return -1; }, 0},
     {"JpegWithoutApplicationSegmentFirst", "plain.jpg", [](TBytes& B) { B[3] = 0xDB; return -1; }},
     {"JpegApplicationSegmentPastTheEnd", "photo.jpg", [](TBytes& B) { B[4] = B[5] = 0xFF; B.resize(1000); return -1; }, 0},
@@ -330,7 +330,7 @@ TEST_P(DamageTest, GivesTheRulesAnswer)
     EXPECT_EQ(Found.End, Expected < 0 ? -1 : kOffset + Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Damaged, DamageTest, ::testing::ValuesIn(kDamages),
+INSTANTIATE_TEST_SUITE_P(Damaged, DamageTest, ::testing::ValuesIn(kDamageCases),
                          [](const auto& AInfo) { return String(AInfo.param.Name); });
 
 // ---- Lookups -----------------------------------------------------------------------------

@@ -41,4 +41,9 @@ TEST(CalendarStartUpTest, StoredClassesAreFoundByName)
         EXPECT_NE(GetClass(Name), nullptr) << Name;
 }
 
+TEST(CalendarStartUpTest, TheFrameworksCursorsAreRegistered)
+{
+    ExpectFrameworkCursors();
+}
+
 }  // namespace

@@ -45,4 +45,9 @@ TEST(RecoveryStartUpTest, TheFATReaderReadsBothKinds)
         EXPECT_EQ(FileSystemClassOfKind(Kind)->ClassName(), "TXFAT") << Kind;
 }
 
+TEST(RecoveryStartUpTest, TheFrameworksCursorsAreRegistered)
+{
+    ExpectFrameworkCursors();
+}
+
 }  // namespace

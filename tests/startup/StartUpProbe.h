@@ -7,6 +7,7 @@
 
 #include "Rtl.Classes.h"
 #include "Rtl.Streams.h"
+#include "Vcl.Screen.h"
 #include "XObjectFiler.h"
 
 class TStartUpProbe : public TComponent {
@@ -71,3 +72,11 @@ private:
 
     TOwned<TMemoryStream> FStream;
 };
+
+// The framework's own cursors are in the screen's table under their names.
+inline void ExpectFrameworkCursors()
+{
+    EXPECT_EQ(CursorShape(4), "XCRHMOVE");
+    EXPECT_EQ(CursorShape(5), "XCRHPOINT");
+    EXPECT_EQ(CursorShape(6), "XCRPICK");
+}

@@ -14,6 +14,7 @@
 #include "Win.Shell.h"
 #include "Win.Version.h"
 #include "XCore.IO.h"
+#include "XCore.Strings.h"
 
 namespace {
 
@@ -98,8 +99,7 @@ bool TXNVSystem::Execute(uint8_t AVerb, const String& AFileName, const String& A
     static constexpr const char* Verbs[] = {"open", "print", "install", "explore"};
     if (AVerb >= std::size(Verbs))
         return false;
-    String File = !AFileName.empty() && AFileName.front() == '"' ? AFileName : "\"" + AFileName + "\"";
-    return ShellExecute(Verbs[AVerb], File, AParameters, ADirectory, SW_SHOWNORMAL) > 32;
+    return ShellExecute(Verbs[AVerb], EnsureQuoted(AFileName, '"'), AParameters, ADirectory, SW_SHOWNORMAL) > 32;
 }
 
 bool TXNVSystem::OpenLink(const String& ATarget)

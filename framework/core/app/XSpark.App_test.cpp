@@ -139,7 +139,7 @@ private:
 
 // ---- Fixture ---------------------------------------------------------------------------------
 
-struct TListener {
+struct TSparkListener {
     std::vector<String> Heard;
     std::vector<int32_t> Values;
     std::vector<UINT> Forwarded;
@@ -274,10 +274,10 @@ TEST_F(AppSingletonsTest, SingleInstanceInOneProcess)
 
 TEST_F(AppSingletonsTest, TheActivationMessageBecomesNotificationsAndStillReachesItsWindow)
 {
-    TListener Listener;
-    GetAppEngine()->SubscribeAll(TXNotificationHandler::Bind<&TListener::Hear>(&Listener));
-    NVApp()->SetOnMessageForward(TMessageEvent::Bind<&TListener::Forward>(&Listener));
-    HWND Window = AllocateHWnd(TWndMethod::Bind<&TListener::WndProc>(&Listener));
+    TSparkListener Listener;
+    GetAppEngine()->SubscribeAll(TXNotificationHandler::Bind<&TSparkListener::Hear>(&Listener));
+    NVApp()->SetOnMessageForward(TMessageEvent::Bind<&TSparkListener::Forward>(&Listener));
+    HWND Window = AllocateHWnd(TWndMethod::Bind<&TSparkListener::WndProc>(&Listener));
     const UINT Activate = NVMActivateApplication();
     for (WPARAM WParam : {0, 1, 2, 3})
         PostMessageW(Window, Activate, WParam, 5 + WParam);

@@ -11,16 +11,16 @@ namespace {
 
 using namespace XCore::Collections;
 
-using TIntList = TXList<int>;
+using TIntXList = TXList<int>;
 
-std::vector<int> Contents(const TIntList& AList)
+std::vector<int> Contents(const TIntXList& AList)
 {
     return {AList.begin(), AList.end()};
 }
 
 TEST(XListTest, AddUniqueAddsOnlyWhatIsNotListed)
 {
-    TOwned<TIntList> List = Owned(TIntList::Create());
+    TOwned<TIntXList> List = Owned(TIntXList::Create());
     for (int Value : {3, 1, 3, 2, 1})
         List->AddUnique(Value);
     EXPECT_EQ(Contents(*List), (std::vector{3, 1, 2}));
@@ -41,7 +41,7 @@ class DeleteFromToTest : public ::testing::TestWithParam<TDeleteCase> {};
 
 TEST_P(DeleteFromToTest, DeletesTheInclusiveRangeOrNothing)
 {
-    TOwned<TIntList> List = Owned(TIntList::Create());
+    TOwned<TIntXList> List = Owned(TIntXList::Create());
     List->AddRange({0, 1, 2, 3, 4});
     List->DeleteFromTo(GetParam().From, GetParam().To);
     EXPECT_EQ(Contents(*List), GetParam().Expected);
@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(Ranges, DeleteFromToTest, ::testing::ValuesIn(kDeletes)
 
 TEST(XListTest, DeleteFromToPastTheEndRaises)
 {
-    TOwned<TIntList> List = Owned(TIntList::Create());
+    TOwned<TIntXList> List = Owned(TIntXList::Create());
     List->AddRange({0, 1, 2});
     EXPECT_THROW(List->DeleteFromTo(1, 3), EArgumentOutOfRangeException);
     EXPECT_EQ(List->Count(), 3);

@@ -16,7 +16,7 @@
 
 namespace {
 
-using TBytes = std::vector<char>;
+using TChars = std::vector<char>;
 
 class TZSketch : public TXPersistent {
     X_CLASS(TZSketch, TXPersistent)
@@ -188,13 +188,13 @@ std::vector<int32_t> EntryIds(const THeader& AHeader)
     return Ids;
 }
 
-TBytes FileBytes(const String& AFileName)
+TChars FileBytes(const String& AFileName)
 {
     std::ifstream File(AFileName, std::ios::binary);
-    return TBytes(std::istreambuf_iterator<char>(File), {});
+    return TChars(std::istreambuf_iterator<char>(File), {});
 }
 
-void WriteBytes(const String& AFileName, const TBytes& ABytes)
+void WriteBytes(const String& AFileName, const TChars& ABytes)
 {
     std::ofstream(AFileName, std::ios::binary | std::ios::trunc).write(ABytes.data(), std::streamsize(ABytes.size()));
 }
@@ -450,12 +450,12 @@ INSTANTIATE_TEST_SUITE_P(Identities, IdentityTest, ::testing::ValuesIn(kIdentity
 // Damage in the part of the file that holds the notes.
 struct TDamage {
     const char* Name;
-    void (*Apply)(TBytes&);
+    void (*Apply)(TChars&);
 };
 const TDamage kDamages[] = {
-    {"Truncated", [](TBytes& B) { B.resize(B.size() / 2); }},
-    {"FlippedByteInData", [](TBytes& B) { B[B.size() * 3 / 4] ^= 0x5A; }},
-    {"NotAContainer", [](TBytes& B) { B.assign(B.size(), 'x'); }},
+    {"Truncated", [](TChars& B) { B.resize(B.size() / 2); }},
+    {"FlippedByteInData", [](TChars& B) { B[B.size() * 3 / 4] ^= 0x5A; }},
+    {"NotAContainer", [](TChars& B) { B.assign(B.size(), 'x'); }},
 };
 
 class DamageTest : public StreamFilerTest, public ::testing::WithParamInterface<TDamage> {};
@@ -469,7 +469,7 @@ TEST_P(DamageTest, DamagedContainerFailsWithARecordedError)
     Filer->Groups()->AddNamedGroup(Filer.get(), TZNotesGroup::StaticClass(), Notes.get(), nullptr, "Notes");
     const String File = PathOf("damaged.dat");
     ASSERT_TRUE(Filer->SaveToFile(File, nullptr, false));
-    TBytes Bytes = FileBytes(File);
+    TChars Bytes = FileBytes(File);
     GetParam().Apply(Bytes);
     WriteBytes(File, Bytes);
 
@@ -499,7 +499,7 @@ TEST_F(StreamFilerTest, FailedSafeSaveLeavesTheOldFileIntact)
     auto Blob = MakeBlob("old contents");
     const String File = PathOf("safe.dat");
     ASSERT_TRUE(FilerSafeSaveToFile(File, TXRStreamObjectFiler::StaticClass(), Blob.get()));
-    const TBytes Before = FileBytes(File);
+    const TChars Before = FileBytes(File);
 
     auto Changed = MakeBlob("new contents");
     EXPECT_FALSE(FilerSafeSaveToFile(File, TZRefusingFiler::StaticClass(), Changed.get()));

@@ -1,13 +1,19 @@
-// XCore.WinUtils.cpp: autorun entries, window search and monitor indices.
+// XCore.WinUtils.cpp: autorun entries, forms and controls, cursors, window search and monitor
+// indices.
 #include "XCore.WinUtils.h"
 
 #include <cctype>
 #include <filesystem>
+#include <string_view>
+#include <tuple>
 
 #include "Rtl.Files.h"
 #include "Rtl.SafeFiles.h"
 #include "Rtl.SysUtils.h"
+#include "Vcl.Application.h"
+#include "Vcl.Forms.h"
 #include "Vcl.Screen.h"
+#include "Vcl.SystemFonts.h"
 #include "Win.Folders.h"
 #include "Win.MimeApps.h"
 #include "XClasses.h"
@@ -306,6 +312,204 @@ UINT XMProgressMessage()
 {
     static const UINT Id = RegisterWindowMessageW("XM_Progress");
     return Id;
+}
+
+int CaptionButtonWidth()
+{
+    static const int Width = [] {
+        TNonClientMetrics Metrics;
+        return GetNonClientMetrics(Metrics) ? Metrics.CaptionWidth : 16;
+    }();
+    return Width;
+}
+
+// ---- Cursors -----------------------------------------------------------------------------
+
+namespace {
+
+// A picture drawn in rows: '#' black, '.' white, anything else clear.
+TXCursorImage CursorPicture(std::initializer_list<std::string_view> ARows, TPoint AHotSpot)
+{
+    TXCursorImage Image;
+    Image.HotSpot = AHotSpot;
+    Image.Height = static_cast<int>(ARows.size());
+    for (std::string_view Row : ARows)
+        Image.Width = std::max(Image.Width, static_cast<int>(Row.size()));
+    Image.Pixels.assign(size_t(Image.Width) * Image.Height, 0);
+    int Y = 0;
+    for (std::string_view Row : ARows) {
+        for (size_t X = 0; X < Row.size(); ++X)
+            Image.Pixels[size_t(Y) * Image.Width + X] = Row[X] == '#' ? 0xFF000000u : Row[X] == '.' ? 0xFFFFFFFFu : 0u;
+        ++Y;
+    }
+    return Image;
+}
+
+TXCursorImage HandMovePicture()
+{
+    return CursorPicture({"       ##",
+                          "   ## #..###",
+                          "  #..##..#..#",
+                          "  #..##..#..# #",
+                          "   #..#..#..##.#",
+                          "   #..#..#..#..#",
+                          " ## #........#..#",
+                          "#..##...........#",
+                          "#...#..........#",
+                          " #.............#",
+                          "  #............#",
+                          "  #...........#",
+                          "   #..........#",
+                          "    #........#",
+                          "     #.......#",
+                          "     #.......#",
+                          "     #########"},
+                         Point(8, 8));
+}
+
+TXCursorImage HandPointPicture()
+{
+    return CursorPicture({"     ##",
+                          "    #..#",
+                          "    #..#",
+                          "    #..#",
+                          "    #..#",
+                          "    #..###",
+                          "    #..#..###",
+                          "    #..#..#..##",
+                          "    #..#..#..#.#",
+                          " ## #..#..#..#..#",
+                          "#..##...........#",
+                          "#...#...........#",
+                          " #..............#",
+                          "  #.............#",
+                          "  #.............#",
+                          "   #...........#",
+                          "   #...........#",
+                          "    #.........#",
+                          "    #.........#",
+                          "     #.......#",
+                          "     #.......#",
+                          "     #########"},
+                         Point(5, 0));
+}
+
+TXCursorImage PickPicture()
+{
+    return CursorPicture({"            ###",
+                          "           #####",
+                          "          ######",
+                          "        ########",
+                          "         #####",
+                          "        #..##",
+                          "       #...#",
+                          "      #...#",
+                          "     #...#",
+                          "    #...#",
+                          "   #...#",
+                          "  #...#",
+                          " #...#",
+                          " #..#",
+                          "# ##",
+                          "#"},
+                         Point(0, 15));
+}
+
+}  // namespace
+
+void RegisterCustomCursors()
+{
+    const std::tuple<TCursor, const char*, TXCursorImage (*)()> kCursors[] = {
+        {crXHandMove, "XCRHMOVE", &HandMovePicture},
+        {crXHandPoint, "XCRHPOINT", &HandPointPicture},
+        {crXPick, "XCRPICK", &PickPicture},
+    };
+    for (const auto& [Id, Name, Picture] : kCursors) {
+        DefineCursorImage(Name, Picture());
+        RegisterCursorShape(Id, Name);
+    }
+}
+
+void BeginWaitCursor()
+{
+    Screen->SetCursor(crHourGlass);
+}
+
+void EndWaitCursor()
+{
+    Screen->SetCursor(crDefault);
+}
+
+// ---- Forms and controls ------------------------------------------------------------------
+
+TCustomForm* GetControlForm(TControl* AControl)
+{
+    if (AControl == nullptr)
+        return nullptr;
+    if (AControl->Parent() == nullptr) {
+        if (auto* Form = dynamic_cast<TCustomForm*>(AControl))
+            return Form;
+        return dynamic_cast<TCustomForm*>(AControl->Owner());
+    }
+    TControl* Control = dynamic_cast<TWinControl*>(AControl) != nullptr ? AControl : AControl->Parent();
+    for (; Control != nullptr; Control = Control->Parent())
+        if (auto* Form = dynamic_cast<TCustomForm*>(Control))
+            return Form;
+    return nullptr;
+}
+
+TCustomForm* FindComponentForm(TComponent* AComponent)
+{
+    for (TComponent* Component = AComponent; Component != nullptr; Component = Component->Owner())
+        if (auto* Windowed = dynamic_cast<TWinControl*>(Component))
+            return GetControlForm(Windowed);
+    return nullptr;
+}
+
+void CenterControlIn(TControl* AControl, int AWidth, int AHeight)
+{
+    AControl->SetBounds(std::max(0, (AWidth - AControl->Width()) / 2), std::max(0, (AHeight - AControl->Height()) / 2),
+                        AControl->Width(), AControl->Height());
+}
+
+void CenterControl(TControl* AControl)
+{
+    if (TWinControl* Parent = AControl->Parent())
+        CenterControlIn(AControl, Parent->ClientWidth(), Parent->ClientHeight());
+    else
+        CenterControlIn(AControl, Screen->Width(), Screen->Height());
+}
+
+void MaximizeToScreen(TCustomForm* AForm)
+{
+    AForm->SetBounds(0, 0, Screen->Width(), Screen->Height());
+}
+
+TPoint GetClientOriginInParent(TControl* AControl)
+{
+    TPoint Origin = AControl->ClientOrigin();
+    return AControl->Parent() != nullptr ? AControl->Parent()->ScreenToClient(Origin) : Origin;
+}
+
+TPoint ClientToWindowPoint(TCustomForm* AForm, TPoint APoint)
+{
+    TPoint Origin = AForm->ClientOrigin();
+    return Point(APoint.X + Origin.X - AForm->Left(), APoint.Y + Origin.Y - AForm->Top());
+}
+
+void ProcessFormMessages(TCustomForm* AForm)
+{
+    if (AForm == nullptr || !AForm->HandleAllocated())
+        return;
+    TMsg Msg;
+    while (PeekMessageW(Msg, AForm->Handle(), 0, 0, PM_REMOVE)) {
+        if (Msg.message == WM_QUIT) {
+            // Taken here, the quit would never reach the application's loop.
+            PostQuitMessage(static_cast<int>(Msg.wParam));
+            return;
+        }
+        DispatchMessageW(Msg);
+    }
 }
 
 // ---- Windows and monitors ----------------------------------------------------------------

@@ -1,15 +1,20 @@
 // XCore.WinUtils.h: starting with the desktop session (the Run value of the current user's
-// registry, mirrored by an XDG autostart entry, which is what the desktop starts), finding
-// top-level windows, and monitor indices in the screen's list. UI thread only.
+// registry, mirrored by an XDG autostart entry, which is what the desktop starts), forms and
+// controls, the wait cursor and the framework's own cursors, finding top-level windows, and
+// monitor indices in the screen's list. UI thread only.
 #pragma once
 
 #include <cstdint>
 
 #include "Rtl.Strings.h"
 #include "Vcl.Graphics.h"
+#include "Vcl.Screen.h"
 #include "Win.Display.h"
 #include "Win.Registry.h"
 #include "XPlatform.System.h"
+
+class TControl;
+class TCustomForm;
 
 // "Software\Microsoft\Windows\CurrentVersion\Run" of HKEY_CURRENT_USER.
 extern const char* const kAutorunKey;
@@ -47,6 +52,45 @@ void GetTextExtent(const String& AText, TFont* AFont, int& AWidth, int& AHeight)
 
 // The registered message "XM_Progress".
 UINT XMProgressMessage();
+
+// The width of a caption button from the desktop's metrics; 16 when they cannot be read.
+int CaptionButtonWidth();
+
+// The framework's own cursors: the hand that moves a window by its caption, the pointing hand
+// of clickable items, and the colour picker's pipette.
+inline constexpr TCursor crXHandMove = 4;    // "XCRHMOVE"
+inline constexpr TCursor crXHandPoint = 5;   // "XCRHPOINT"
+inline constexpr TCursor crXPick = 6;        // "XCRPICK"
+// Puts the three pictures into the screen's cursor table; a second call changes nothing.
+void RegisterCustomCursors();
+
+// ---- Forms and controls ------------------------------------------------------------------
+
+// The form that holds AControl: the first form up the parents, starting at AControl when it
+// is windowed, else at its parent; a control without a parent gives its owner when that is a
+// form. nullptr when there is none.
+TCustomForm* GetControlForm(TControl* AControl);
+// The form of the first windowed control up AComponent's owners; nullptr when there is none.
+TCustomForm* FindComponentForm(TComponent* AComponent);
+// Places AControl in the middle of an area AWidth x AHeight (at 0 along an axis where it is
+// larger); its size does not change.
+void CenterControlIn(TControl* AControl, int AWidth, int AHeight);
+// In the middle of its parent's client area, or of the screen without a parent.
+void CenterControl(TControl* AControl);
+// The bounds 0, 0, screen width, screen height.
+void MaximizeToScreen(TCustomForm* AForm);
+// AControl's client origin in its parent's client coordinates (its screen origin without one).
+TPoint GetClientOriginInParent(TControl* AControl);
+// APoint of AForm's client area in the coordinates of its window, frame included.
+TPoint ClientToWindowPoint(TCustomForm* AForm, TPoint APoint);
+
+// The hourglass over every window of the program, and back to each control's own cursor.
+void BeginWaitCursor();
+void EndWaitCursor();
+// Takes and dispatches the messages waiting for AForm's window until none is left. A quit
+// among them ends the application: it is queued again for the application's loop and stops
+// the processing here.
+void ProcessFormMessages(TCustomForm* AForm);
 
 // Empties AHandles, then collects the top-level windows (the application's own window left out)
 // whose class name and caption equal the filters; an empty filter matches any.

@@ -1,5 +1,5 @@
-// Autorun entries in a private home (registry file and autostart folder), the window search,
-// and monitor indices on the headless display.
+// Autorun entries in a private home (registry file and autostart folder), forms and controls,
+// the cursors, the window search, and monitor indices on the headless display.
 #include "XCore.WinUtils.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,9 @@
 #include "Rtl.Files.h"
 #include "Rtl.SafeFiles.h"
 #include "Vcl.Application.h"
+#include "Vcl.ExtCtrls.h"
+#include "Vcl.StdCtrls.h"
+#include "Vcl.TestInput.h"
 #include "Win.Registry.h"
 #include "Win.TestEnvironment.h"
 #include "XClasses.h"
@@ -249,6 +252,157 @@ TEST_F(MonitorIndexTest, IndicesInTheScreensListWithZeroForNone)
     ASSERT_EQ(Lines->Count(), 2);
     EXPECT_EQ(Lines->Strings(0), "1. DP-1 on amdgpu");
     EXPECT_EQ(Lines->Strings(1), "2. HDMI-1 on amdgpu");
+}
+
+// ---- Forms and controls ------------------------------------------------------------------
+
+class FormHelperTest : public UserInputTest {};
+
+TEST_F(FormHelperTest, TheFormOfAControlOrComponent)
+{
+    auto* Panel = Add<TPanel>(Rect(10, 20, 110, 120));
+    auto* Label = Add<TLabel>(Rect(5, 5, 50, 20), Panel);
+    auto* Button = Add<TButton>(Rect(5, 30, 80, 55), Panel);
+    auto* Loose = TLabel::Create(FForm);   // no parent: its owner is the form
+    auto Orphan = Owned(TLabel::Create(nullptr));
+    auto* Inner = TForm::Create(FForm);    // a form in a panel of another form is its own form
+    Inner->SetParent(Panel);
+    auto* InnerLabel = TLabel::Create(Inner);
+    InnerLabel->SetParent(Inner);
+    auto* Timer = TComponent::Create(Button);   // owned by a windowed control
+    auto Alone = Owned(TComponent::Create(nullptr));
+
+    struct TCase {
+        const char* Name;
+        TCustomForm* Found;
+        TCustomForm* Expected;
+    };
+    const TCase kCases[] = {
+        {"label in a panel", GetControlForm(Label), FForm},
+        {"button in a panel", GetControlForm(Button), FForm},
+        {"the form itself", GetControlForm(FForm), FForm},
+        {"parentless, owned by the form", GetControlForm(Loose), FForm},
+        {"parentless, no owner", GetControlForm(Orphan.get()), nullptr},
+        {"label of the inner form", GetControlForm(InnerLabel), Inner},
+        {"no control", GetControlForm(nullptr), nullptr},
+        {"component owned by a button", FindComponentForm(Timer), FForm},
+        {"label owned by the form", FindComponentForm(Label), FForm},
+        {"component with no windowed owner", FindComponentForm(Alone.get()), nullptr},
+    };
+    for (const TCase& C : kCases)
+        EXPECT_EQ(C.Found, C.Expected) << C.Name;
+}
+
+TEST_F(FormHelperTest, CentringMaximisingAndOrigins)
+{
+    auto* Panel = Add<TPanel>(Rect(10, 20, 110, 120));
+    struct TCase {
+        int Width, Height, AreaWidth, AreaHeight;
+        TPoint Expected;
+    };
+    const TCase kCases[] = {
+        {200, 50, 100, 100, Point(0, 25)},
+        {50, 50, 101, 51, Point(25, 0)},
+        {40, 30, 40, 30, Point(0, 0)},
+    };
+    for (const TCase& C : kCases) {
+        Panel->SetBounds(7, 7, C.Width, C.Height);
+        CenterControlIn(Panel, C.AreaWidth, C.AreaHeight);
+        EXPECT_EQ(Panel->BoundsRect(), Rect(C.Expected.X, C.Expected.Y, C.Expected.X + C.Width, C.Expected.Y + C.Height))
+            << C.Width << " in " << C.AreaWidth;
+    }
+    Panel->SetBounds(0, 0, 20, 10);
+    CenterControl(Panel);
+    EXPECT_EQ(Panel->Left(), (FForm->ClientWidth() - 20) / 2);
+    EXPECT_EQ(Panel->Top(), (FForm->ClientHeight() - 10) / 2);
+
+    auto* Inner = Add<TPanel>(Rect(3, 4, 13, 14), Panel);
+    EXPECT_EQ(GetClientOriginInParent(Inner), Point(3, 4));
+    const TRect Inset = FForm->NonClientInset();
+    EXPECT_EQ(ClientToWindowPoint(FForm, Point(5, 6)), Point(5 + Inset.Left, 6 + Inset.Top));
+
+    CenterControl(FForm);
+    EXPECT_EQ(FForm->Left(), (Screen->Width() - FForm->Width()) / 2);
+    MaximizeToScreen(FForm);
+    EXPECT_EQ(FForm->BoundsRect(), Rect(0, 0, Screen->Width(), Screen->Height()));
+}
+
+// The wait cursor shows at once over every window, and the controls' own cursors come back.
+TEST_F(FormHelperTest, TheWaitCursorAndTheFrameworksCursors)
+{
+    auto* Hand = Add<TPanel>(Rect(0, 0, 100, 100));
+    Hand->SetCursor(crXHandPoint);
+    auto* Other = TForm::Create(FForm);
+    Other->Show();
+    MouseAt(WM_MOUSEMOVE, Hand, 10, 10);
+    EXPECT_EQ(HeadlessDisplay()->WindowCursor(FForm->Handle()), "XCRHPOINT");
+
+    BeginWaitCursor();
+    EXPECT_EQ(HeadlessDisplay()->WindowCursor(FForm->Handle()), "wait");
+    EXPECT_EQ(HeadlessDisplay()->WindowCursor(Other->Handle()), "wait");
+    MouseAt(WM_MOUSEMOVE, Hand, 20, 20);
+    EXPECT_EQ(HeadlessDisplay()->WindowCursor(FForm->Handle()), "wait") << "moving keeps the hourglass";
+    EndWaitCursor();
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    EXPECT_EQ(HeadlessDisplay()->WindowCursor(FForm->Handle()), "XCRHPOINT");
+
+    // Each picture points with a pixel it draws.
+    for (const char* Name : {"XCRHMOVE", "XCRHPOINT", "XCRPICK"}) {
+        Hand->SetCursor(CursorShape(crXHandMove) == Name ? crXHandMove : CursorShape(crXPick) == Name ? crXPick : crXHandPoint);
+        MouseAt(WM_MOUSEMOVE, Hand, 30, 30);
+        ASSERT_EQ(HeadlessDisplay()->WindowCursor(FForm->Handle()), Name);
+        const TXCursorImage* Image = HeadlessDisplay()->CursorImage(Name);
+        ASSERT_NE(Image, nullptr) << Name;
+        ASSERT_EQ(Image->Pixels.size(), size_t(Image->Width) * Image->Height) << Name;
+        ASSERT_TRUE(Image->HotSpot.X >= 0 && Image->HotSpot.X < Image->Width && Image->HotSpot.Y >= 0
+                    && Image->HotSpot.Y < Image->Height) << Name;
+        EXPECT_EQ(Image->Pixels[size_t(Image->HotSpot.Y) * Image->Width + Image->HotSpot.X] >> 24, 0xFFu) << Name;
+    }
+    EXPECT_GT(CaptionButtonWidth(), 0);
+    EXPECT_EQ(CaptionButtonWidth(), GetSystemMetrics(SM_CXSIZE));
+}
+
+class TMessageCountingForm : public TForm {
+    X_CLASS(TMessageCountingForm, TForm)
+public:
+    int Count = 0;
+
+protected:
+    TMessageCountingForm() = default;
+    void WndProc(TMessage& AMessage) override
+    {
+        if (AMessage.Msg == kProbe)
+            ++Count;
+        inherited::WndProc(AMessage);
+    }
+
+public:
+    static constexpr UINT kProbe = WM_USER + 77;
+};
+
+TEST_F(FormHelperTest, ProcessingAFormsMessagesLeavesOthersAndTheQuitToTheLoop)
+{
+    auto* Counting = TMessageCountingForm::Create(FForm);
+    Counting->Show();
+    auto* Other = TMessageCountingForm::Create(FForm);
+    Other->Show();
+    for (int I = 0; I < 3; ++I) {
+        PostMessageW(Counting->Handle(), TMessageCountingForm::kProbe, 0, 0);
+        PostMessageW(Other->Handle(), TMessageCountingForm::kProbe, 0, 0);
+    }
+    ProcessFormMessages(Counting);
+    EXPECT_EQ(Counting->Count, 3);
+    EXPECT_EQ(Other->Count, 0) << "another window's messages wait for the loop";
+
+    // A quit taken while processing would otherwise end nothing, or be taken again forever.
+    PostMessageW(Counting->Handle(), TMessageCountingForm::kProbe, 0, 0);
+    PostQuitMessage(7);
+    ProcessFormMessages(Counting);
+    EXPECT_EQ(Counting->Count, 4);
+    EXPECT_FALSE(Application->Terminated());
+    Application->ProcessMessages();
+    EXPECT_EQ(Other->Count, 3);
+    EXPECT_TRUE(Application->Terminated()) << "the quit reached the application's loop";
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "Rtl.TypInfo.h"
 #include "XCore.Filer.h"
 #include "XCore.Types.h"
+#include "XCore.WinUtils.h"
 #include "XObjectFiler.h"
 
 namespace {
@@ -486,6 +487,7 @@ void RegisterCorePersistence()
         TextToObjectHook = &XMLTextToObject;
         ObjectToStreamHook = &XMLObjectToStream;
         StreamToObjectHook = &XMLStreamToObject;
+        RegisterCustomCursors();
         return true;
     }();
     (void)Installed;

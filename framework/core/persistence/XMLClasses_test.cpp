@@ -35,12 +35,12 @@ protected:
     TTestPart() = default;
 };
 
-class TTestItem : public TCollectionItem {
-    X_CLASS(TTestItem, TCollectionItem)
+class TXmlTestItem : public TCollectionItem {
+    X_CLASS(TXmlTestItem, TCollectionItem)
 public:
     static void DeclareProperties(TPropertyDeclarer& P)
     {
-        P.Property("Value", &TTestItem::FValue, &TTestItem::FValue).Default(0);
+        P.Property("Value", &TXmlTestItem::FValue, &TXmlTestItem::FValue).Default(0);
     }
     String GetDisplayName() override { return FName; }
     void SetDisplayName(const String& AValue) override { FName = AValue; }
@@ -48,7 +48,7 @@ public:
     int32_t FValue = 0;
 
 protected:
-    TTestItem() = default;
+    TXmlTestItem() = default;
 };
 
 class TTestEntry : public TPersistent {
@@ -103,7 +103,7 @@ protected:
         inherited::Construct(AOwner);
         FLines = TStringList::Create();
         FPart = TTestPart::Create();
-        FItems = TCollection::Create(TTestItem::StaticClass());
+        FItems = TCollection::Create(TXmlTestItem::StaticClass());
         FEntries = TObjectList::Create();
     }
     ~TTestSettings() override
@@ -155,7 +155,7 @@ TEST_F(XMLObjectFormatTest, WritesStoredPropertiesThatDifferFromTheirDefaults)
     Settings->FHidden = "never";
     Settings->FLines->SetText("a\r\nb");
     Settings->FPart->FNote = "n";
-    auto* Item = static_cast<TTestItem*>(Settings->FItems->Add());
+    auto* Item = static_cast<TXmlTestItem*>(Settings->FItems->Add());
     Item->FName = "x";
     Item->FValue = 4;
     auto* Entry = TTestEntry::Create();
@@ -194,7 +194,7 @@ TEST_F(XMLObjectFormatTest, ReadsBackWhatItWrote)
     Source->FPart->FNote = "note";
     Source->FPart->FLevel = 3;
     for (const char* Name : {"x", "y"})
-        static_cast<TTestItem*>(Source->FItems->Add())->FName = Name;
+        static_cast<TXmlTestItem*>(Source->FItems->Add())->FName = Name;
     for (bool Indented : {false, true}) {
         auto Stream = Owned(TMemoryStream::Create());
         ObjectToXMLStream(Source.get(), Stream.get(), Indented);
@@ -211,7 +211,7 @@ TEST_F(XMLObjectFormatTest, ReadsBackWhatItWrote)
         EXPECT_EQ(Target->FPart->FNote, "note");
         EXPECT_EQ(Target->FPart->FLevel, 3);
         ASSERT_EQ(Target->FItems->Count(), 2);
-        EXPECT_EQ(static_cast<TTestItem*>(Target->FItems->Items(1))->FName, "y");
+        EXPECT_EQ(static_cast<TXmlTestItem*>(Target->FItems->Items(1))->FName, "y");
     }
 }
 
@@ -226,9 +226,9 @@ TEST_F(XMLObjectFormatTest, CollectionsAreReplacedAndObjectListsAppendedTo)
                                     "<o name=\"Entries\"><i type=\"TNoSuchClass\"><p name=\"Label\">lost</p></i>"
                                     "<i type=\"TTestEntry\"><p name=\"Label\">kept</p></i></o></o>"));
     ASSERT_EQ(Settings->FItems->Count(), 2);
-    EXPECT_EQ(static_cast<TTestItem*>(Settings->FItems->Items(0))->FName, "x");
-    EXPECT_EQ(static_cast<TTestItem*>(Settings->FItems->Items(0))->FValue, 1);
-    EXPECT_EQ(static_cast<TTestItem*>(Settings->FItems->Items(1))->FName, "y");
+    EXPECT_EQ(static_cast<TXmlTestItem*>(Settings->FItems->Items(0))->FName, "x");
+    EXPECT_EQ(static_cast<TXmlTestItem*>(Settings->FItems->Items(0))->FValue, 1);
+    EXPECT_EQ(static_cast<TXmlTestItem*>(Settings->FItems->Items(1))->FName, "y");
     ASSERT_EQ(Settings->FEntries->Count(), 2);
     EXPECT_EQ(static_cast<TTestEntry*>(Settings->FEntries->Items(1))->FLabel, "kept");
 }

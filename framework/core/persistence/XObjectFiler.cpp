@@ -30,7 +30,7 @@ bool Report(bool AOK, int32_t ACode, const String& AWhy, bool ARaise)
     return AOK;
 }
 
-void FinishProgress(TXProgress* AProgress)
+void FinishFilerProgress(TXProgress* AProgress)
 {
     if (AProgress != nullptr)
         AProgress->Finish();
@@ -489,7 +489,7 @@ TObject* ReadObjectFromStream(TStream* AStream, TXProgress* AProgress, bool ARai
 {
     TObject* Result =
         ReadNewObject([&](TXObjectComponent* C) { return C->LoadFromStream(AStream, false); }, ABaseClass);
-    FinishProgress(AProgress);
+    FinishFilerProgress(AProgress);
     ReportFirstError(Result != nullptr, kErrRead, 0, {}, ARaise);
     return Result;
 }
@@ -499,7 +499,7 @@ bool LoadObjectFromStream(TPersistent* ATarget, TStream* AStream, TXProgress* AP
     String Why;
     bool OK = AssignReadObject(
         ATarget, [&](TXObjectComponent* C) { return C->LoadFromStream(AStream, false); }, Why);
-    FinishProgress(AProgress);
+    FinishFilerProgress(AProgress);
     ReportFirstError(OK, kErrRead, 0, Why, ARaise);
     return OK;
 }
@@ -509,7 +509,7 @@ bool LoadObjectFromText(TPersistent* ATarget, const String& AText, TXProgress* A
     String Why;
     bool OK = AssignReadObject(
         ATarget, [&](TXObjectComponent* C) { return C->LoadFromText(AText, false); }, Why);
-    FinishProgress(AProgress);
+    FinishFilerProgress(AProgress);
     ReportFirstError(OK, kErrRead, 0, Why, ARaise);
     return OK;
 }
@@ -518,7 +518,7 @@ bool SaveObjectToStream(TObject* AObj, TStream* AStream, bool AUseComponentText,
 {
     auto Component = Owned(TXObjectComponent::Create(nullptr));
     bool OK = Component->SaveObject(AObj, AStream, false, AUseComponentText);
-    FinishProgress(AProgress);
+    FinishFilerProgress(AProgress);
     ReportFirstError(OK, kErrWrite, 0, {}, ARaise);
     return OK;
 }
@@ -533,7 +533,7 @@ bool SaveObjectToText(TObject* AObj, String& AText, bool AUseComponentText, bool
     } catch (const std::exception&) {
         AText.clear();
     }
-    FinishProgress(AProgress);
+    FinishFilerProgress(AProgress);
     ReportFirstError(OK, kErrWrite, 0, {}, ARaise);
     return OK;
 }

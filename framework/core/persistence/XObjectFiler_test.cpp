@@ -147,12 +147,12 @@ TEST_F(ObjectFilerTest, SavesComponentTextAndLoadsItBack)
     EXPECT_EQ(GetErrorCode(), 0);
 }
 
-struct TBadData {
+struct TBadFilerData {
     const char* Name;
     String Data;
 };
 
-const TBadData kBadData[] = {
+const TBadFilerData kBadData[] = {
     {"Empty", ""},
     {"UnknownClass", "object TXObjectComponent\r\n  ObjClassName = 'TZNoSuch'\r\nend\r\n"},
     {"NoClassName", "object TXObjectComponent\r\nend\r\n"},
@@ -160,7 +160,7 @@ const TBadData kBadData[] = {
     {"MalformedValue", "object TXObjectComponent\r\n  ObjClassName = 'TZShape'\r\n  Obj.Width = (\r\nend\r\n"},
 };
 
-class BadDataTest : public ObjectFilerTest, public ::testing::WithParamInterface<TBadData> {};
+class BadDataTest : public ObjectFilerTest, public ::testing::WithParamInterface<TBadFilerData> {};
 
 TEST_P(BadDataTest, FailsWithReadError)
 {

@@ -9,7 +9,7 @@
 #include "Win.Registry.h"
 #include "Win.TestEnvironment.h"
 
-X_ENUM(TTestFontStyle, fsBold, fsItalic, fsUnderline);
+X_ENUM(TTestFontStyle, tfsBold, tfsItalic, tfsUnderline);
 using TTestFontStyles = TSet<TTestFontStyle>;
 X_ENUM(TTestPanelKind, pkNarrow, pkWide);
 
@@ -30,17 +30,17 @@ protected:
     TTestFont() = default;
 };
 
-class TTestItem : public TCollectionItem {
-    X_CLASS(TTestItem, TCollectionItem)
+class TPropsTestItem : public TCollectionItem {
+    X_CLASS(TPropsTestItem, TCollectionItem)
 public:
     String Caption;
     static void DeclareProperties(TPropertyDeclarer& P)
     {
-        P.Property("Caption", &TTestItem::Caption, &TTestItem::Caption);
+        P.Property("Caption", &TPropsTestItem::Caption, &TPropsTestItem::Caption);
     }
 
 protected:
-    TTestItem() = default;
+    TPropsTestItem() = default;
 };
 
 class TTestPanel : public TComponent {
@@ -58,9 +58,9 @@ public:
     void AddItems(std::initializer_list<const char*> ACaptions)
     {
         for (const char* Caption : ACaptions)
-            static_cast<TTestItem*>(FItems->Add())->Caption = Caption;
+            static_cast<TPropsTestItem*>(FItems->Add())->Caption = Caption;
     }
-    String ItemCaption(int AIndex) const { return static_cast<TTestItem*>(FItems->Items(AIndex))->Caption; }
+    String ItemCaption(int AIndex) const { return static_cast<TPropsTestItem*>(FItems->Items(AIndex))->Caption; }
 
     static void DeclareProperties(TPropertyDeclarer& P)
     {
@@ -81,7 +81,7 @@ protected:
     {
         inherited::Construct(AOwner);
         FFont.reset(TTestFont::Create());
-        FItems.reset(TCollection::Create(TTestItem::StaticClass()));
+        FItems.reset(TCollection::Create(TPropsTestItem::StaticClass()));
     }
 
 private:
@@ -167,7 +167,7 @@ TEST(PropertyTextTest, ValuesOfEveryKindGoBothWaysByPath)
         {"Caption", "Hello"},
         {"Panel1:Caption", "Inner"},
         {"Font.Size", "12"},
-        {"Font.Style", "[fsBold,fsUnderline]"},
+        {"Font.Style", "[tfsBold,tfsUnderline]"},
         {"Kind", "pkWide"},
         {"Scale", "1.5"},
         {"Items[1].Caption", "changed"},
@@ -182,7 +182,7 @@ TEST(PropertyTextTest, ValuesOfEveryKindGoBothWaysByPath)
     }
     EXPECT_EQ(Tree.Panel1->Caption, "Inner");
     EXPECT_EQ(Tree.Root->ItemCaption(1), "changed");
-    EXPECT_EQ(Tree.Root->Font()->Style, TTestFontStyles({fsBold, fsUnderline}));
+    EXPECT_EQ(Tree.Root->Font()->Style, TTestFontStyles({tfsBold, tfsUnderline}));
 }
 
 struct TBadTextCase {
@@ -245,7 +245,7 @@ TEST(StoredPropertiesTest, ValuesAndObjectsAreListedApart)
 
 // ---- Registry form -----------------------------------------------------------------------
 
-const String kKey = "\\Software\\Norvale\\Test\\";
+const String kPropsKey = "\\Software\\Norvale\\Test\\";
 
 class RegistryFormTest : public ::testing::Test {
 protected:
@@ -276,17 +276,17 @@ TEST_F(RegistryFormTest, SaveWritesValuesSubObjectsAndOneKeyPerItem)
     Tree.Root->Font()->Size = 11;
     Tree.Root->AddItems({"third"});
     Tree.Root->Next = Tree.Root.get();   // a cycle of references
-    ASSERT_TRUE(Registry->OpenKey(kKey + "Items\\Item3", true));   // left from a longer list
+    ASSERT_TRUE(Registry->OpenKey(kPropsKey + "Items\\Item3", true));   // left from a longer list
     Registry->CloseKey();
 
-    ASSERT_TRUE(SavePropsToRegistry(Tree.Root.get(), kKey));
-    EXPECT_EQ(ReadString(kKey, "Caption"), "Root");
-    EXPECT_EQ(ReadString(kKey, "Kind"), "pkNarrow");
-    EXPECT_EQ(ReadString(kKey + "Font\\", "Size"), "11");
-    EXPECT_EQ(KeyNames(kKey), "Font,Items");
-    EXPECT_EQ(KeyNames(kKey + "Items\\"), "Item0,Item1,Item2");
-    EXPECT_EQ(ReadString(kKey + "Items\\Item2\\", "Caption"), "third");
-    Registry->OpenKeyReadOnly(kKey);
+    ASSERT_TRUE(SavePropsToRegistry(Tree.Root.get(), kPropsKey));
+    EXPECT_EQ(ReadString(kPropsKey, "Caption"), "Root");
+    EXPECT_EQ(ReadString(kPropsKey, "Kind"), "pkNarrow");
+    EXPECT_EQ(ReadString(kPropsKey + "Font\\", "Size"), "11");
+    EXPECT_EQ(KeyNames(kPropsKey), "Font,Items");
+    EXPECT_EQ(KeyNames(kPropsKey + "Items\\"), "Item0,Item1,Item2");
+    EXPECT_EQ(ReadString(kPropsKey + "Items\\Item2\\", "Caption"), "third");
+    Registry->OpenKeyReadOnly(kPropsKey);
     EXPECT_FALSE(Registry->ValueExists("Hidden"));
 }
 
@@ -295,17 +295,17 @@ TEST_F(RegistryFormTest, LoadRestoresTheTreeAndAppendsItemsInTheirSavedOrder)
     TTree Saved;
     Saved.Root->Caption = "Root";
     Saved.Root->Kind = pkWide;
-    Saved.Root->Font()->Style = {fsItalic};
+    Saved.Root->Font()->Style = {tfsItalic};
     Saved.Root->Items()->Clear();
     for (int I = 0; I < 12; ++I)
         Saved.Root->AddItems({IntToStr(I).c_str()});
-    ASSERT_TRUE(SavePropsToRegistry(Saved.Root.get(), kKey));
+    ASSERT_TRUE(SavePropsToRegistry(Saved.Root.get(), kPropsKey));
 
     TTree Loaded;
-    ASSERT_TRUE(LoadPropsFromRegistry(Loaded.Root.get(), kKey));
+    ASSERT_TRUE(LoadPropsFromRegistry(Loaded.Root.get(), kPropsKey));
     EXPECT_EQ(Loaded.Root->Caption, "Root");
     EXPECT_EQ(Loaded.Root->Kind, pkWide);
-    EXPECT_EQ(Loaded.Root->Font()->Style, TTestFontStyles({fsItalic}));
+    EXPECT_EQ(Loaded.Root->Font()->Style, TTestFontStyles({tfsItalic}));
     ASSERT_EQ(Loaded.Root->Items()->Count(), 14);   // the two it had, then the twelve
     EXPECT_EQ(Loaded.Root->ItemCaption(1), "second");
     for (int I = 0; I < 12; ++I)
@@ -314,17 +314,17 @@ TEST_F(RegistryFormTest, LoadRestoresTheTreeAndAppendsItemsInTheirSavedOrder)
 
 TEST_F(RegistryFormTest, IntegersAndPathNamesWrittenByOthersAreRead)
 {
-    ASSERT_TRUE(Registry->OpenKey(kKey, true));
+    ASSERT_TRUE(Registry->OpenKey(kPropsKey, true));
     Registry->WriteInteger("Caption", 5);
     Registry->WriteString("Panel1:Caption", "Inner");
     Registry->WriteString("Font.Size", "14");
     Registry->WriteString("Unknown", "ignored");
     Registry->CloseKey();
-    ASSERT_TRUE(Registry->OpenKey(kKey + "Kind", true));   // a value property: no object to load
+    ASSERT_TRUE(Registry->OpenKey(kPropsKey + "Kind", true));   // a value property: no object to load
     Registry->CloseKey();
 
     TTree Tree;
-    EXPECT_TRUE(LoadPropsFromRegistry(Tree.Root.get(), kKey));
+    EXPECT_TRUE(LoadPropsFromRegistry(Tree.Root.get(), kPropsKey));
     EXPECT_EQ(Tree.Root->Caption, "5");
     EXPECT_EQ(Tree.Panel1->Caption, "Inner");
     EXPECT_EQ(Tree.Root->Font()->Size, 14);
@@ -333,15 +333,15 @@ TEST_F(RegistryFormTest, IntegersAndPathNamesWrittenByOthersAreRead)
 TEST_F(RegistryFormTest, LoadFailsOnAMissingKeyAndStopsAtAForeignSubKey)
 {
     TTree Tree;
-    EXPECT_FALSE(LoadPropsFromRegistry(Tree.Root.get(), kKey));
+    EXPECT_FALSE(LoadPropsFromRegistry(Tree.Root.get(), kPropsKey));
     for (const char* SubKey : {"AAA", "Font"})
-        ASSERT_TRUE(Registry->OpenKey(kKey + SubKey, true));
+        ASSERT_TRUE(Registry->OpenKey(kPropsKey + SubKey, true));
     Registry->WriteString("Size", "20");
-    ASSERT_TRUE(Registry->OpenKey(kKey, false));
+    ASSERT_TRUE(Registry->OpenKey(kPropsKey, false));
     Registry->WriteString("Caption", "applied");
     Registry->CloseKey();
 
-    EXPECT_FALSE(LoadPropsFromRegistry(Tree.Root.get(), kKey));
+    EXPECT_FALSE(LoadPropsFromRegistry(Tree.Root.get(), kPropsKey));
     EXPECT_EQ(Tree.Root->Caption, "applied");
     EXPECT_EQ(Tree.Root->Font()->Size, 8);   // "Font" comes after "AAA"
 }
@@ -349,11 +349,11 @@ TEST_F(RegistryFormTest, LoadFailsOnAMissingKeyAndStopsAtAForeignSubKey)
 TEST_F(RegistryFormTest, AFailureBelowTheTopIsReported)
 {
     TTree Tree;
-    ASSERT_TRUE(Registry->OpenKey(kKey + "Font\\Extra", true));
+    ASSERT_TRUE(Registry->OpenKey(kPropsKey + "Font\\Extra", true));
     Registry->CloseKey();
-    EXPECT_FALSE(LoadPropsFromRegistry(Tree.Root.get(), kKey));
-    EXPECT_FALSE(SavePropsToRegistry(nullptr, kKey));
-    EXPECT_FALSE(LoadPropsFromRegistry(nullptr, kKey));
+    EXPECT_FALSE(LoadPropsFromRegistry(Tree.Root.get(), kPropsKey));
+    EXPECT_FALSE(SavePropsToRegistry(nullptr, kPropsKey));
+    EXPECT_FALSE(LoadPropsFromRegistry(nullptr, kPropsKey));
 }
 
 }  // namespace

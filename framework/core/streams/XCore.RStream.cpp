@@ -71,7 +71,7 @@ String AnsiOf(const String& AText)
     return String(Bytes.begin(), Bytes.end());
 }
 
-bool Report(bool AOK, int32_t ACode, bool ARaise)
+bool ReportRStream(bool AOK, int32_t ACode, bool ARaise)
 {
     ReportFirstError(AOK, ACode, 0, {}, ARaise);
     return AOK;
@@ -312,7 +312,7 @@ bool TXRGroupList::ReadRecord(TXRStream* AOwner, int64_t AOffset, int64_t ALimit
             Stream->SetPosition(AOwner->StartOffset() + AOffset);
             Stream->ReadBuffer(Record, 8);
         }))
-        return Report(false, kErrRead, false);
+        return ReportRStream(false, kErrRead, false);
     uint32_t Tag = GetU32(Record);
     bool IsGroup = Tag == AOwner->Tag(kXRGroupTag);
     if (!IsGroup && Tag != AOwner->Tag(kXRHeaderTag))
@@ -320,11 +320,11 @@ bool TXRGroupList::ReadRecord(TXRStream* AOwner, int64_t AOffset, int64_t ALimit
 
     int64_t BodySize = IsGroup ? kXRGroupBodySize : kXRHeaderBodySize;
     if (8 + BodySize > ALimit - AOffset)
-        return Report(false, kErrCrcMismatch, false);
+        return ReportRStream(false, kErrCrcMismatch, false);
     if (!Guarded([&] { Stream->ReadBuffer(Record + 8, BodySize); }))
-        return Report(false, kErrRead, false);
+        return ReportRStream(false, kErrRead, false);
     if (UpdateCrc32(0, Record + 8, static_cast<size_t>(BodySize)) != GetU32(Record + 4))
-        return Report(false, kErrCrcMismatch, false);
+        return ReportRStream(false, kErrCrcMismatch, false);
 
     if (IsGroup) {
         TOwned<TXRGroupObject> Group = Owned(NewGroup());
@@ -332,7 +332,7 @@ bool TXRGroupList::ReadRecord(TXRStream* AOwner, int64_t AOffset, int64_t ALimit
         // The data runs from the body to the next slot, and no further.
         if (!Group->DecodeBody(Record + 8) || Group->Body().StoredSize < 0
             || Group->Body().StoredSize > ALimit - AOffset - kXRGroupRecordSize)
-            return Report(false, kErrCrcMismatch, false);
+            return ReportRStream(false, kErrCrcMismatch, false);
         Group->SetValid(true);
         AGroup = FileGroup(Group.release());
     } else {
@@ -340,7 +340,7 @@ bool TXRGroupList::ReadRecord(TXRStream* AOwner, int64_t AOffset, int64_t ALimit
         Header->SetOffset(AOffset);
         Header->DecodeBody(Record + 8);
         if (kXRHeaderRecordSize + Header->TableSize() > ALimit - AOffset)
-            return Report(false, kErrCrcMismatch, false);
+            return ReportRStream(false, kErrCrcMismatch, false);
         Header->Table().resize(Header->Body().Count);
         AHeader = Header.get();
         FileHeader(Header.release());
@@ -444,7 +444,7 @@ bool TXRStream::DoOpenStream(TXROpenMode AMode, TStream* AStream, bool ARaise, T
             OK = ReadContents(AProgress);
         }
     }
-    return Report(OK, kErrRead, ARaise);
+    return ReportRStream(OK, kErrRead, ARaise);
 }
 
 TOwned<TFileStream> TXRStream::OpenContainerFile(TXROpenMode AMode, const String& AFileName, int64_t AStart)
@@ -468,7 +468,7 @@ bool TXRStream::DoOpenFile(TXROpenMode AMode, const String& AFileName, bool ARai
         FFile = std::move(File);
     else
         Close();
-    return Report(OK, kErrRead, ARaise);
+    return ReportRStream(OK, kErrRead, ARaise);
 }
 
 bool TXRStream::OpenStream(TXROpenMode AMode, TStream* AStream, bool ARaise, TXProgress* AProgress, int64_t AStart)
@@ -578,7 +578,7 @@ bool TXRStream::WriteFileHead(bool ARaise)
         if (FGroups->Count() == 0 && !FOpenedExisting)
             FEnd = FStream->Position() - FStart;
     });
-    return Report(OK, kErrWrite, ARaise);
+    return ReportRStream(OK, kErrWrite, ARaise);
 }
 
 // ---- End and link records ----------------------------------------------------------------
@@ -667,7 +667,7 @@ bool TXRStream::AddGroup(const String& AName, TStream* AStream, bool ARaise, TXP
 {
     ClearError();
     bool OK = FGroups->FindByName(AName) != nullptr || WriteGroup(FGroups->NextFreeId(), AName, AProgress, AStream);
-    return Report(OK, kErrWrite, ARaise);
+    return ReportRStream(OK, kErrWrite, ARaise);
 }
 
 bool TXRStream::AddGroupText(const String& AName, const String& AText, bool ARaise, TXProgress* AProgress)
@@ -682,12 +682,12 @@ bool TXRStream::BeginHeader(const String& AGroupName, int32_t AKind, bool ARaise
     FreeWriting();
     TXRGroupObject* Group = FGroups->SelectByName(AGroupName);
     bool OK = Group != nullptr && WriteHeaderBegin(Group->Body().Id, AKind, AProgress, ACount);
-    return Report(OK, kErrWrite, ARaise);
+    return ReportRStream(OK, kErrWrite, ARaise);
 }
 
 bool TXRStream::EndHeader(TXProgress*, bool ARaise)
 {
-    return Report(WriteHeaderEnd(), kErrWrite, ARaise);
+    return ReportRStream(WriteHeaderEnd(), kErrWrite, ARaise);
 }
 
 bool TXRStream::WriteEntry(int32_t AId, TStream* AStream, bool ARaise, TXProgress* AProgress)
@@ -696,7 +696,7 @@ bool TXRStream::WriteEntry(int32_t AId, TStream* AStream, bool ARaise, TXProgres
     int64_t Size = 0;
     bool OK = AStream != nullptr && Guarded([&] { Size = AStream->Size(); })
               && WriteEntryStream(AId, AStream, AProgress, 0, Size);
-    return Report(OK, kErrWrite, ARaise);
+    return ReportRStream(OK, kErrWrite, ARaise);
 }
 
 bool TXRStream::WriteEntryText(int32_t AId, const String& AText, bool ARaise, TXProgress* AProgress)
@@ -709,7 +709,7 @@ bool TXRStream::WriteSingleEntry(const String& AGroupName, int32_t AKind, bool A
 {
     bool OK = BeginHeader(AGroupName, AKind, false, SubRange(AProgress, 10), 1)
               && WriteEntry(AId, AStream, false, SubRange(AProgress, 80)) && EndHeader(SubRange(AProgress, 10), false);
-    return Report(OK, kErrWrite, ARaise);
+    return ReportRStream(OK, kErrWrite, ARaise);
 }
 
 bool TXRStream::ReadEntry(const String& AGroupName, int AHeaderIndex, bool ARaise, TXProgress* AProgress,
@@ -719,7 +719,7 @@ bool TXRStream::ReadEntry(const String& AGroupName, int AHeaderIndex, bool ARais
     TXRGroupObject* Group = FGroups->SelectByName(AGroupName);
     bool OK = Group != nullptr && AHeaderIndex >= 0 && AHeaderIndex < Group->Headers()->Count()
               && ReadEntryStream(Group->Headers()->Items(AHeaderIndex), AEntryIndex, AProgress, ADest);
-    return Report(OK, kErrRead, ARaise);
+    return ReportRStream(OK, kErrRead, ARaise);
 }
 
 bool TXRStream::ReadEntryText(const String& AGroupName, int AHeaderIndex, bool ARaise, TXProgress* AProgress,
@@ -744,5 +744,5 @@ bool TXRStream::ReadEntryChecked(const String& AGroupName, int32_t AExpectedId, 
     bool OK = Header != nullptr && AEntryIndex >= 0 && AEntryIndex < Header->Body().Count
               && std::llabs(Header->Table()[static_cast<size_t>(AEntryIndex)].Id) == std::llabs(AExpectedId)
               && ReadEntryStream(Header, AEntryIndex, AProgress, ADest);
-    return Report(OK, kErrRead, ARaise);
+    return ReportRStream(OK, kErrRead, ARaise);
 }

@@ -118,7 +118,7 @@ protected:
     TOwned<TXStreamObject> FObject = Owned(TXStreamObject::Create());
 };
 
-std::vector<String> PropertyNames(TClass AClass)
+std::vector<String> DeclaredPropertyNames(TClass AClass)
 {
     std::vector<String> Names;
     for (const TPropInfo* Info : GetPropList(AClass))
@@ -128,13 +128,13 @@ std::vector<String> PropertyNames(TClass AClass)
 
 TEST(StreamObjectSchemaTest, PublishedPropertiesInStoredOrder)
 {
-    EXPECT_EQ(PropertyNames(TXStreamObject::StaticClass()),
+    EXPECT_EQ(DeclaredPropertyNames(TXStreamObject::StaticClass()),
               (std::vector<String>{"Name", "Compressed", "DataClass", "DataStream", "FileName", "Version", "Size",
                                    "TimeStamp"}));
-    EXPECT_EQ(PropertyNames(TXCustomSizeStreamObject::StaticClass()),
+    EXPECT_EQ(DeclaredPropertyNames(TXCustomSizeStreamObject::StaticClass()),
               (std::vector<String>{"Name", "Compressed", "DataClass", "DataStream", "FileName", "Version", "Size",
                                    "TimeStamp", "Width", "Height"}));
-    EXPECT_EQ(PropertyNames(TXStreamItem::StaticClass()), (std::vector<String>{"Name", "Data"}));
+    EXPECT_EQ(DeclaredPropertyNames(TXStreamItem::StaticClass()), (std::vector<String>{"Name", "Data"}));
 
     auto Object = Owned(TXStreamObject::Create());
     EXPECT_FALSE(IsStoredProp(Object.get(), "DataStream"));

@@ -45,7 +45,7 @@ void ReportPercent(TXProgress* AProgress, int64_t ADone, int64_t ATotal)
 
 // The block helpers start with the thread's error cleared, so that what a failure recorded on
 // the way (a full disk, with its reason) is what stays, not a bare code over it.
-bool Report(bool AOK, int32_t ACode, bool ARaise)
+bool ReportZLib(bool AOK, int32_t ACode, bool ARaise)
 {
     if (AOK)
         ClearError();
@@ -231,7 +231,7 @@ bool WriteDataBlock(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, bool
             AStoredSize = ACount;
         }
     });
-    return Report(OK, kErrWrite, ARaise);
+    return ReportZLib(OK, kErrWrite, ARaise);
 }
 
 bool WriteStreamBlock(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, TStream* ASource, int64_t AStart,
@@ -253,7 +253,7 @@ bool WriteStreamBlock(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, TS
             AStoredSize = ADest->CopyFrom(ASource, ACount);
         }
     });
-    return Report(OK, kErrWrite, ARaise);
+    return ReportZLib(OK, kErrWrite, ARaise);
 }
 
 bool WriteMemoryBlock(TStream* ADest, int64_t& AOffset, int64_t& AStoredSize, TMemoryStream* ASource,
@@ -309,7 +309,7 @@ bool ReadDataBlock(TStream* ASrc, void* ABuffer, bool ACompressed, int64_t AOffs
     });
     if (ARead != nullptr)
         *ARead = Read;
-    return Report(OK, kErrRead, ARaise);
+    return ReportZLib(OK, kErrRead, ARaise);
 }
 
 bool ReadStreamBlock(TStream* ASrc, TStream* ADest, bool ACompressed, int64_t AOffset, int64_t ASize,
@@ -327,7 +327,7 @@ bool ReadStreamBlock(TStream* ASrc, TStream* ADest, bool ACompressed, int64_t AO
         }
         ADest->SetSize(ADest->Position());
     });
-    return Report(OK, kErrRead, ARaise);
+    return ReportZLib(OK, kErrRead, ARaise);
 }
 
 bool ReadTextBlock(TStream* ASrc, String& AText, bool ACompressed, int64_t AOffset, int64_t ASize,
@@ -352,7 +352,7 @@ bool ReadTextBlock(TStream* ASrc, String& AText, bool ACompressed, int64_t AOffs
     });
     if (!OK)
         AText.clear();
-    return Report(OK, kErrRead, ARaise);
+    return ReportZLib(OK, kErrRead, ARaise);
 }
 
 bool ReadWholeTextBlock(TStream* ASrc, String& AText, bool ACompressed, TXProgress* AProgress, bool ARaise,
@@ -361,7 +361,7 @@ bool ReadWholeTextBlock(TStream* ASrc, String& AText, bool ACompressed, TXProgre
     int64_t Size = 0;
     if (!Guarded([&] { Size = ASrc->Size(); })) {
         AText.clear();
-        return Report(false, kErrRead, ARaise);
+        return ReportZLib(false, kErrRead, ARaise);
     }
     return ReadTextBlock(ASrc, AText, ACompressed, 0, Size, AProgress, ARaise, ALimit);
 }

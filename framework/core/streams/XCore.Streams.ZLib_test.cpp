@@ -29,7 +29,7 @@ TBuffer Sample(size_t ASize)
     return Data;
 }
 
-TOwned<TMemoryStream> StreamOf(const TBuffer& AData)
+TOwned<TMemoryStream> ZStreamOf(const TBuffer& AData)
 {
     auto Stream = Owned(TMemoryStream::Create());
     Stream->WriteBuffer(AData.data(), static_cast<int64_t>(AData.size()));
@@ -120,7 +120,7 @@ TEST_F(BlockTest, EmptyStreamBlockStoresNothingAndReadsBackEmpty)
     EXPECT_EQ(Stored, 0);
     EXPECT_EQ(Dest->Size(), 0);
 
-    auto Reused = StreamOf(Sample(50));
+    auto Reused = ZStreamOf(Sample(50));
     ASSERT_TRUE(ReadStreamBlock(Dest.get(), Reused.get(), true, Offset, Stored, nullptr, false));
     EXPECT_EQ(Reused->Size(), 0);
 }
@@ -135,7 +135,7 @@ TEST_F(BlockTest, StreamBlocksStopAtTheirEndAndLeaveNoStaleBytes)
     ASSERT_TRUE(WriteDataBlock(Container.get(), Offset1, Stored1, false, nullptr, zlBest, 3000, First.data()));
     ASSERT_TRUE(WriteDataBlock(Container.get(), Offset2, Stored2, false, nullptr, zlFastest, 500, Second.data()));
 
-    auto Dest = StreamOf(Sample(10000));
+    auto Dest = ZStreamOf(Sample(10000));
     ASSERT_TRUE(ReadStreamBlock(Container.get(), Dest.get(), true, Offset1, Stored1, nullptr, false));
     EXPECT_EQ(BytesOf(Dest.get()), First);
     ASSERT_TRUE(ReadStreamBlock(Container.get(), Dest.get(), true, Offset2, Stored2, nullptr, false));

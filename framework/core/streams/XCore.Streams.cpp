@@ -12,7 +12,7 @@ namespace {
 
 constexpr int64_t kCrcBlockSize = 65536;
 // zlib counts in unsigned int.
-constexpr size_t kMaxZChunk = size_t(1) << 30;
+constexpr size_t kMaxBlockChunk = size_t(1) << 30;
 
 bool ReportCrc(bool AOK, bool ARaise)
 {
@@ -137,7 +137,7 @@ uint32_t UpdateCrc32(uint32_t ACrc, const void* ABuffer, size_t ALength)
 {
     const auto* P = static_cast<const Bytef*>(ABuffer);
     for (; ALength > 0;) {
-        auto Chunk = static_cast<uInt>(std::min<size_t>(ALength, kMaxZChunk));
+        auto Chunk = static_cast<uInt>(std::min<size_t>(ALength, kMaxBlockChunk));
         ACrc = static_cast<uint32_t>(crc32(ACrc, P, Chunk));
         P += Chunk;
         ALength -= Chunk;

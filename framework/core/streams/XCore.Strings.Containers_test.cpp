@@ -7,7 +7,7 @@
 
 namespace {
 
-struct TFallbackCase {
+struct TLanguageFallbackCase {
     const char* Name;
     uint32_t OwnLgID;   // the collection's own language
     uint32_t Asked;
@@ -16,11 +16,11 @@ struct TFallbackCase {
 };
 
 // Texts for German (0x0407), English (9) and French (0x0C); none is neutral.
-class StringCollectionFallbackTest : public ::testing::TestWithParam<TFallbackCase> {};
+class StringCollectionFallbackTest : public ::testing::TestWithParam<TLanguageFallbackCase> {};
 
 TEST_P(StringCollectionFallbackTest, FindsTheNearestLanguage)
 {
-    const TFallbackCase& Case = GetParam();
+    const TLanguageFallbackCase& Case = GetParam();
     auto Texts = Owned(TXStringCollection::Create(nullptr));
     Texts->SetText(0x0407, "Hallo");
     Texts->SetText(9, "Hello");
@@ -29,7 +29,7 @@ TEST_P(StringCollectionFallbackTest, FindsTheNearestLanguage)
     EXPECT_EQ(Texts->GetText(Case.Asked, Case.Fallback), Case.Expected);
 }
 
-const TFallbackCase kFallbackCases[] = {
+const TLanguageFallbackCase kFallbackCases[] = {
     {"Exact", 0, 0x0407, true, "Hallo"},
     {"ExactWithoutFallback", 0, 0x0407, false, "Hallo"},
     {"SwissGermanFallsToEnglish", 0, 0x0807, true, "Hello"},

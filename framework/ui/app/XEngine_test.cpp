@@ -17,14 +17,14 @@ using namespace XEngine;
 
 namespace {
 
-uint64_t GNow = 0;
+uint64_t GEngineNow = 0;
 
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        GNow = 10000;
-        SetTimerClock([] { return GNow; });
+        GEngineNow = 10000;
+        SetTimerClock([] { return GEngineNow; });
         FTimersBefore = Application->ComponentCount();
     }
     void TearDown() override
@@ -37,7 +37,7 @@ protected:
     static void Advance(uint64_t AMilliseconds)
     {
         for (uint64_t Step = 0; Step < AMilliseconds; Step += 10) {
-            GNow += 10;
+            GEngineNow += 10;
             Application->ProcessMessages();
         }
     }
@@ -57,11 +57,11 @@ struct TCommandLog {
     }
     void OnCommand(TObject* S, int M, TXHitType H, const String& N, const String& C, const String& A)
     {
-        Add("event@" + IntToStr(GNow % 10000), S, M, H, N, C, A);
+        Add("event@" + IntToStr(GEngineNow % 10000), S, M, H, N, C, A);
     }
     void OnIntCommand(TObject* S, int M, TXHitType H, const String& N, int C, const String& A)
     {
-        Add("intevent@" + IntToStr(GNow % 10000), S, M, H, N, IntToStr(C), A);
+        Add("intevent@" + IntToStr(GEngineNow % 10000), S, M, H, N, IntToStr(C), A);
     }
 };
 
@@ -87,11 +87,11 @@ protected:
     TSpyGear() = default;
     void DoCommand(TObject* S, int M, TXHitType H, const String& N, const String& C, const String& A) override
     {
-        GLog->Add("do@" + IntToStr(GNow % 10000), S, M, H, N, C, A);
+        GLog->Add("do@" + IntToStr(GEngineNow % 10000), S, M, H, N, C, A);
     }
     void DoIntCommand(TObject* S, int M, TXHitType H, const String& N, int C, const String& A) override
     {
-        GLog->Add("intdo@" + IntToStr(GNow % 10000), S, M, H, N, IntToStr(C), A);
+        GLog->Add("intdo@" + IntToStr(GEngineNow % 10000), S, M, H, N, IntToStr(C), A);
     }
 };
 
@@ -300,7 +300,7 @@ TEST_F(EngineTest, EventNotifierCallsByKindInOrderAndRemovesTheFirstMatch)
 
 struct TTimerSpy {
     std::vector<uint64_t> Fired;
-    void Fire(TObject*) { Fired.push_back(GNow % 10000); }
+    void Fire(TObject*) { Fired.push_back(GEngineNow % 10000); }
     void Raise(TObject* ASender)
     {
         Fire(ASender);
