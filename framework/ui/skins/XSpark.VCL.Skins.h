@@ -52,8 +52,8 @@ private:
     TCustomStyleServices* FStyleServices = nullptr;   // the platform's
 };
 
-class TXSkins : public TXComponentList<TXStyleSkin> {
-    X_CLASS(TXSkins, TXComponentList<TXStyleSkin>)
+class TXSkins : public XCore::Collections::TXComponentList<TXStyleSkin> {
+    X_CLASS(TXSkins, XCore::Collections::TXComponentList<TXStyleSkin>)
 protected:
     TXSkins() = default;
 };

@@ -19,14 +19,8 @@ struct THeard {
     void Hear(IXNotification* ANotification) { Senders.push_back(ANotification->GetSender()); }
 };
 
-template <class T>
-std::unique_ptr<T, TFreeDeleter> Owned(T* AObject)
-{
-    return std::unique_ptr<T, TFreeDeleter>(AObject);
-}
-
 // A style skin registered under a name for the length of a test.
-auto RegisteredSkin(const String& ASkinName, const String& AStyleName)
+TOwned<TXStyleSkin> RegisteredSkin(const String& ASkinName, const String& AStyleName)
 {
     auto Skin = Owned(TXStyleSkin::Create(nullptr));
     Skin->SetStyleName(AStyleName);
