@@ -89,6 +89,7 @@ struct TCreateParams {
     String Caption;
     uint32_t Style = 0;     // WS_ flags
     uint32_t ExStyle = 0;   // WS_EX_ flags
+    uint32_t WindowClassStyle = 0;   // CS_ flags
     TRect Bounds;
     HWND WndParent = nullptr;   // the owner of a top-level window
 };
