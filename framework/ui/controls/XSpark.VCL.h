@@ -29,7 +29,11 @@ class TXSkinned : public TBase, public TXSkinOwner {
     X_CLASS(TXSkinned, TBase)
 public:
     TXControlSkin* Skin() const override { return FSkin; }
-    TCustomStyleServices* StyleServices() const override { return FSkin->StyleServices(); }
+    // The platform asks while the control is being built, before the skin is there.
+    TCustomStyleServices* StyleServices() const override
+    {
+        return FSkin != nullptr ? FSkin->StyleServices() : inherited::StyleServices();
+    }
     bool GetInterface(const TGUID& AIID, void** AObj) override
     {
         if (AIID == IXObservable::IID)

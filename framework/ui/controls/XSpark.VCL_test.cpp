@@ -8,11 +8,19 @@
 
 #include "Vcl.Forms.h"
 #include "Win.Display.h"
+#include "XCore.Filer.Image.h"
 #include "XCore.TestStartUp.h"
 
 namespace {
 
-const auto* const kStartUp = ::testing::AddGlobalTestEnvironment(new TXTestStartUp<&RegisterSkinnedControls>);
+// What the programs register at start-up that these tests draw with.
+void RegisterForTests()
+{
+    RegisterUIMedia();
+    RegisterSkinnedControls();
+}
+
+const auto* const kStartUp = ::testing::AddGlobalTestEnvironment(new TXTestStartUp<&RegisterForTests>);
 
 class TProbe : public TXGraphicControl {
     X_CLASS(TProbe, TXGraphicControl)
