@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "Vcl.TestGolden.h"
-#include "XSpark.VCL.Panels.h"
 #include "XSpark.VCL.TestForm.h"
 
 namespace {
@@ -103,28 +102,7 @@ class SkinnedGoldenTest : public SkinnedFormTest, public ::testing::WithParamInt
 TEST_P(SkinnedGoldenTest, MatchesGolden)
 {
     TStyleManager::SetStyle(kCustomStyleName);
-    String Skin = String(GetParam()) == "Windows" ? "Windows" : "Dark";
-    FForm->SetColor(clWhite);
-    std::vector<TXControlSkin*> Skins;
-    TXButton* Button = Add<TXButton>(Rect(10, 10, 95, 35), "Open");
-    TXButton* Wrapped = Add<TXButton>(Rect(105, 10, 175, 45), "Restore all files");
-    Wrapped->SetWordWrap(true);
-    TXCheckBox* Box = Add<TXCheckBox>(Rect(185, 10, 300, 27), "Deep scan");
-    Box->SetChecked(true);
-    TXPanel* Panel = Add<TXPanel>(Rect(10, 55, 150, 95), "Panel");
-    Panel->SetParentBackground(false);
-    TXPanel* Spaced = Add<TXPanel>(Rect(160, 55, 300, 95), "Space");
-    Spaced->SetBevelOuter(bvSpace);
-    Spaced->SetParentBackground(false);
-    TXGroupBox* Group = Add<TXGroupBox>(Rect(10, 105, 150, 190), "Files");
-    TXCheckBox* Inner = Add<TXCheckBox>(Rect(10, 30, 120, 47), "Photos", Group);
-    TXGroupBox* Divider = Add<TXGroupBox>(Rect(160, 105, 300, 130), "Options");
-    Divider->SetFrameStyle(xfsDivider);
-    TXScrollBox* Scroll = Add<TXScrollBox>(Rect(160, 140, 300, 190));
-    Add<TXButton>(Rect(5, 5, 200, 30), "Far", Scroll);
-    for (auto* Skinned : std::initializer_list<TXSkinOwner*>{Button, Wrapped, Box, Panel, Spaced, Group, Inner,
-                                                              Divider, Scroll})
-        Skinned->Skin()->SetStyleName(Skin);
+    AddEverySkinnedControl(String(GetParam()) == "Windows" ? "Windows" : "Dark");
     String Name = GetParam();
     for (char& C : Name)
         C = C == ' ' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(C)));

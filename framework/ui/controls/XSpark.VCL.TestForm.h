@@ -6,6 +6,8 @@
 
 #include "Vcl.Forms.h"
 #include "Vcl.Themes.h"
+#include "XSpark.VCL.Buttons.h"
+#include "XSpark.VCL.Panels.h"
 #include "XSpark.VCL.Skins.h"
 
 inline constexpr const char* kCustomStyleName = "Smokey Quartz Kamri";
@@ -37,6 +39,30 @@ protected:
         Control->SetCaption(ACaption);
         Control->SetParent(AParent != nullptr ? AParent : FForm);
         return Control;
+    }
+    // One of each skinned control on a white form, all bound to the skin named ASkin.
+    void AddEverySkinnedControl(const String& ASkin)
+    {
+        FForm->SetColor(clWhite);
+        TXButton* Button = Add<TXButton>(Rect(10, 10, 95, 35), "Open");
+        TXButton* Wrapped = Add<TXButton>(Rect(105, 10, 175, 45), "Restore all files");
+        Wrapped->SetWordWrap(true);
+        TXCheckBox* Box = Add<TXCheckBox>(Rect(185, 10, 300, 27), "Deep scan");
+        Box->SetChecked(true);
+        TXPanel* Panel = Add<TXPanel>(Rect(10, 55, 150, 95), "Panel");
+        Panel->SetParentBackground(false);
+        TXPanel* Spaced = Add<TXPanel>(Rect(160, 55, 300, 95), "Space");
+        Spaced->SetBevelOuter(bvSpace);
+        Spaced->SetParentBackground(false);
+        TXGroupBox* Group = Add<TXGroupBox>(Rect(10, 105, 150, 190), "Files");
+        TXCheckBox* Inner = Add<TXCheckBox>(Rect(10, 30, 120, 47), "Photos", Group);
+        TXGroupBox* Divider = Add<TXGroupBox>(Rect(160, 105, 300, 130), "Options");
+        Divider->SetFrameStyle(xfsDivider);
+        TXScrollBox* Scroll = Add<TXScrollBox>(Rect(160, 140, 300, 190));
+        Add<TXButton>(Rect(5, 5, 200, 30), "Far", Scroll);
+        for (auto* Skinned : std::initializer_list<TXSkinOwner*>{Button, Wrapped, Box, Panel, Spaced, Group, Inner,
+                                                                  Divider, Scroll})
+            Skinned->Skin()->SetStyleName(ASkin);
     }
     // The form as painted now.
     TOwned<TBitmap> Picture()
