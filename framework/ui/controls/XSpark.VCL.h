@@ -43,7 +43,7 @@ public:
 
 protected:
     TXSkinned() = default;
-    ~TXSkinned() override { FSkin->Free(); }
+    ~TXSkinned() override { FreeAndNil(FSkin); }
     void Construct(TComponent* AOwner) override
     {
         inherited::Construct(AOwner);
