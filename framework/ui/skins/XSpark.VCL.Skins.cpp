@@ -70,7 +70,8 @@ void TXControlSkin::SetStyleName(const String& AValue)
     FSkin = GetStyleSkin(AValue);
     Notify(SkinChangedNotification(nullptr));
     TControl* Owner = Control();
-    if (auto* Form = dynamic_cast<TCustomForm*>(Owner)) {
+    // A form without its window yet makes it with the new style when it shows.
+    if (auto* Form = dynamic_cast<TCustomForm*>(Owner); Form != nullptr && Form->HandleAllocated()) {
         SendMessageW(Form->Handle(), CM_STYLECHANGED, 0, 0);
         Form->Perform(CM_RECREATEWND, 0, 0);
     }
