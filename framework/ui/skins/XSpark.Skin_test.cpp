@@ -17,7 +17,7 @@ TEST(SkinImagesTest, TheModuleFillsFourSizesAndItsEndEmptiesTheSlots)
         int Size = 64;
         for (int I = 0; I < 4; ++I, Size -= 16) {
             TXImageObject* Image = Images->Items(I)->Data();
-            EXPECT_EQ(Images->Items(I)->DisplayName(), std::to_string(Size));
+            EXPECT_EQ(Images->Items(I)->GetDisplayName(), std::to_string(Size));
             EXPECT_EQ(Image->Width(), Size);
             EXPECT_EQ(Image->Height(), Size);
             EXPECT_EQ(Image->DataClass(), "TPngImage");

@@ -1,7 +1,5 @@
 // The skinned controls on the test X server (X11.TestDisplay.h) show the pixels they paint on
 // the headless screen, whose pictures the golden tests check, in each style.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,10 +8,10 @@
 #include "Display.Headless.h"
 #include "Display.X11.h"
 #include "Win.Display.h"
-#include "X11.Display.h"
 #include "X11.TestDisplay.h"
 #include "XCore.Filer.Image.h"
 #include "XSpark.VCL.TestForm.h"
+#include "X11.ServerPixels.h"
 
 namespace {
 
@@ -26,8 +24,8 @@ protected:
         UseTestDisplay(FName);
         if (FName == nullptr)
             return;
-        FUser = XOpenDisplay(FName);
-        ASSERT_NE(FUser, nullptr) << "cannot open " << FName;
+        FServer = std::make_unique<TXServerReader>(FName);
+        ASSERT_TRUE(FServer->Opened()) << "cannot open " << FName;
         RegisterUIMedia();
         RegisterSkinnedControls();
         SkinnedFormTest::SetUp();
@@ -38,28 +36,7 @@ protected:
             return;
         SkinnedFormTest::TearDown();
         SetDisplayBackend(nullptr);
-        XCloseDisplay(FUser);
-    }
-    // What the server shows of the form's window, blue-green-red-zero per pixel; empty while it
-    // is not mapped.
-    std::vector<uint8_t> ServerPixels()
-    {
-        auto* X11 = dynamic_cast<x11::TX11Display*>(&DisplayBackend());
-        Window Target = X11 != nullptr ? X11->XWindow(FForm->Handle()) : 0;
-        XWindowAttributes Attributes;
-        if (Target == 0 || !XGetWindowAttributes(FUser, Target, &Attributes) || Attributes.map_state != IsViewable)
-            return {};
-        XImage* Image = XGetImage(FUser, Target, 0, 0, FForm->Width(), FForm->Height(), AllPlanes, ZPixmap);
-        if (Image == nullptr)
-            return {};
-        std::vector<uint8_t> Bits;
-        for (int Y = 0; Y < Image->height; ++Y)
-            for (int X = 0; X < Image->width; ++X) {
-                unsigned long P = XGetPixel(Image, X, Y);
-                Bits.insert(Bits.end(), {uint8_t(P), uint8_t(P >> 8), uint8_t(P >> 16), 0});
-            }
-        XDestroyImage(Image);
-        return Bits;
+        FServer.reset();
     }
     void ShowEverySkinnedControl(const String& ASkin)
     {
@@ -71,7 +48,7 @@ protected:
     }
 
     const char* FName = nullptr;
-    Display* FUser = nullptr;
+    std::unique_ptr<TXServerReader> FServer;
 };
 
 TEST_P(SkinnedX11Test, TheServerShowsTheHeadlessPicture)
@@ -96,7 +73,7 @@ TEST_P(SkinnedX11Test, TheServerShowsTheHeadlessPicture)
     SetDisplayBackend(std::move(Backend));
     ShowEverySkinnedControl(Skin);
     auto Deadline = std::chrono::steady_clock::now() + 5s;
-    while (ServerPixels() != Headless) {
+    while (FServer->Pixels(FForm->Handle(), FForm->Width(), FForm->Height()) != Headless) {
         ASSERT_LT(std::chrono::steady_clock::now(), Deadline) << "within 5 s the server did not show the headless pixels";
         Application->ProcessMessages();
         std::this_thread::sleep_for(5ms);
