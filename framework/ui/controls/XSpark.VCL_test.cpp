@@ -170,15 +170,15 @@ TEST_F(BaseControlTest, OnlyAStyleThatTakesMessagesReachesTheHook)
     NVSkinEngine()->Skins()->Add(Dark.get());
     // The system style active: the style engine is not in use, whatever the control's skin.
     Probe->Skin()->SetStyleName("Dark");
-    Probe->Repaint();
+    Probe->Perform(CM_MOUSEENTER, 0, 0);
     EXPECT_EQ(TCountingHook::Messages, 0);
     Probe->Skin()->SetStyleName("Windows");
     TStyleManager::SetStyle("Smokey Quartz Kamri");
-    Probe->Repaint();
+    Probe->Perform(CM_MOUSEENTER, 0, 0);
     EXPECT_EQ(TCountingHook::Messages, 0);
     EXPECT_EQ(TStyleEngine::FindHook(Probe), nullptr);
     Probe->Skin()->SetStyleName("Dark");
-    Probe->Repaint();
+    Probe->Perform(CM_MOUSEENTER, 0, 0);
     EXPECT_GT(TCountingHook::Messages, 0);
     auto* Hook = dynamic_cast<TCountingHook*>(TStyleEngine::FindHook(Probe));
     ASSERT_NE(Hook, nullptr);
