@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "XCore.App.h"
 #include "XCore.Filer.Image.h"
 #include "XSpark.Skin.Data.Win.h"
 
@@ -11,6 +12,8 @@ namespace {
 TEST(SkinImagesTest, TheModuleFillsFourSizesAndItsEndEmptiesTheSlots)
 {
     RegisterUIMedia();
+    // The resampling's cache keeps time by the core application, as in the programs.
+    SetNVCoreApp(TXNVCoreApp::Create());
     auto Data = Owned(TxskWinData::Create(nullptr));
     for (TXImageCollection* Images : {SkinInfoImages(), SkinQuestionImages(), SkinErrorImages(), SkinWarningImages()}) {
         ASSERT_EQ(Images->Count(), 4);
@@ -30,6 +33,7 @@ TEST(SkinImagesTest, TheModuleFillsFourSizesAndItsEndEmptiesTheSlots)
         ASSERT_NE(Images, nullptr);
         EXPECT_EQ(Images->Count(), 0);
     }
+    SetNVCoreApp(nullptr);
 }
 
 TEST(SkinImagesTest, BoxesAreFoundByNameOrElseTheEmptyBox)
