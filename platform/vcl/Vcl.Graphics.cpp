@@ -26,6 +26,50 @@ TColor ColorToRGB(TColor AColor)
     return AColor < 0 ? GetSysColor(AColor & 0xFF) : AColor;
 }
 
+namespace {
+
+constexpr double kHlsMax = 240;
+
+double HueToChannel(double AP, double AQ, double AHue)
+{
+    if (AHue < 0)
+        AHue += 1;
+    if (AHue > 1)
+        AHue -= 1;
+    if (AHue < 1.0 / 6)
+        return AP + (AQ - AP) * 6 * AHue;
+    if (AHue < 0.5)
+        return AQ;
+    if (AHue < 2.0 / 3)
+        return AP + (AQ - AP) * (2.0 / 3 - AHue) * 6;
+    return AP;
+}
+
+}  // namespace
+
+TColor ColorAdjustLuma(TColor AColor, int ALuminance)
+{
+    TColor C = ColorToRGB(AColor);
+    double R = GetRValue(C) / 255.0, G = GetGValue(C) / 255.0, B = GetBValue(C) / 255.0;
+    double Max = std::max({R, G, B}), Min = std::min({R, G, B});
+    double L = (Max + Min) / 2, H = 0, S = 0;
+    if (Max != Min) {
+        double D = Max - Min;
+        S = L > 0.5 ? D / (2 - Max - Min) : D / (Max + Min);
+        H = Max == R ? (G - B) / D + (G < B ? 6 : 0) : Max == G ? (B - R) / D + 2 : (R - G) / D + 4;
+        H /= 6;
+    }
+    L = std::clamp(std::round(L * kHlsMax) + ALuminance, 0.0, kHlsMax) / kHlsMax;
+    if (S == 0) {
+        auto V = static_cast<uint8_t>(std::lround(L * 255));
+        return RGB(V, V, V);
+    }
+    double Q = L < 0.5 ? L * (1 + S) : L + S - L * S;
+    double P = 2 * L - Q;
+    auto Channel = [&](double AHue) { return static_cast<uint8_t>(std::lround(HueToChannel(P, Q, AHue) * 255)); };
+    return RGB(Channel(H + 1.0 / 3), Channel(H), Channel(H - 1.0 / 3));
+}
+
 // ---- Fonts, pens and brushes -------------------------------------------------------------
 
 void TGraphicsObject::Changed()
