@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "Rtl.Files.h"
 #include "XCode.Trek.h"
@@ -14,6 +15,7 @@
 #include "XCore.Streams.Buffered.h"
 #include "XDR.Classes.h"
 #include "XDR.Work.P.h"
+#include "XDR.Work.T.h"
 
 namespace {
 
@@ -144,18 +146,29 @@ void DescribeItem(TXDRFileItem* AItem, const TXFileSystemEntry* AEntry)
     AItem->SetAccessed(AEntry->Accessed);
 }
 
-// The picture size the format read from the file's header, else the one its thumbnail gave.
-void DescribePicture(TXDRFileItem* AItem, TXDRScanFormat* AFormat, TStream* AStream, bool AThumbnail)
-{
-    TXDRDimensions Dimensions = AFormat->Dimensions();
-    if (AThumbnail) {
-        TXDRDimensions PictureSize;
-        SetThumbnailState(AItem->Status(), AFormat->MakeThumbnail(PictureSize, AItem->Thumbnail(), AItem->Blocks(), AStream));
-        if (Dimensions == TXDRDimensions())
-            Dimensions = PictureSize;
+// The thumbnails of one stage's files: the disk's thumbnailer makes them, or one of the
+// stage's own. Finish announces every file queued; leaving without it (cancelled, or
+// something raised) drops those of a thumbnailer of its own.
+class TStageThumbnails {
+public:
+    explicit TStageThumbnails(TXDRFATDisk* ADisk) : FDisk(ADisk), FSaved(ADisk->Thumbnailer())
+    {
+        if (FSaved == nullptr && FDisk->Thumbnails())
+            FDisk->SetThumbnailer(&FOwn.emplace());
     }
-    AItem->SetImageSize(TXSize::Create(Dimensions.Width, Dimensions.Height));
-}
+    ~TStageThumbnails() { FDisk->SetThumbnailer(FSaved); }
+    bool Owned() const { return FOwn.has_value(); }
+    void Finish()
+    {
+        if (FDisk->Thumbnailer() != nullptr)
+            FDisk->Thumbnailer()->FinishAll();
+    }
+
+private:
+    TXDRFATDisk* FDisk;
+    TXDRThumbnailer* FSaved;
+    std::optional<TXDRThumbnailer> FOwn;
+};
 
 // The first bytes of a deleted file are all zero or all FF when its clusters were wiped or
 // reused by something that does not start where the file did.
@@ -414,9 +427,7 @@ bool TXDRFATDisk::ReportLiveFile(TXFileSystemEntry* AEntry, const std::vector<ui
         FReached[Cluster] = true;
     }
     SetEntryState(Item->Status());
-    if (Format != nullptr)
-        DescribePicture(Item, Format.get(), FFAT->Stream(), FThumbnails);
-    AWorker->Notify(Notification);
+    Announce(Notification, Item, std::move(Format), AWorker);
     return true;
 }
 
@@ -452,15 +463,43 @@ void TXDRFATDisk::FileFromFreeClusters(TXFileSystemEntry* AEntry, IXWorker* AWor
         TOwned<TXDRScanFormat> Format = Owned(Class->Create());
         if (!Format->Validate(Source, 0))
             return;
-        DescribePicture(Item, Format.get(), FFAT->Stream(), FThumbnails);
+        Announce(Notification, Item, std::move(Format), AWorker);
+        return;
     }
     AWorker->Notify(Notification);
+}
+
+void TXDRFATDisk::Announce(const TIntf<IXNotification>& ANotification, TXDRFileItem* AItem,
+                           TOwned<TXDRScanFormat> AFormat, IXWorker* AWorker)
+{
+    const TXDRDimensions Dimensions = AFormat != nullptr ? AFormat->Dimensions() : TXDRDimensions();
+    auto Describe = [AItem, Dimensions](TXDRDimensions APictureSize) {
+        const TXDRDimensions Size = Dimensions == TXDRDimensions() ? APictureSize : Dimensions;
+        AItem->SetImageSize(TXSize::Create(Size.Width, Size.Height));
+    };
+    if (AFormat == nullptr || !FThumbnails) {
+        if (AFormat != nullptr)
+            Describe({});
+        AWorker->Notify(ANotification);
+        return;
+    }
+    // Outside a stage: a thumbnailer for this file alone.
+    TStageThumbnails Thumbnails(this);
+    FThumbnailer->Add(std::move(AFormat), AItem->Blocks(), FFAT->Stream(), AItem->Thumbnail(),
+                      [ANotification, AItem, AWorker, Describe](TXDRThumbnailJob& AJob) {
+                          SetThumbnailState(AItem->Status(), AJob.Made);
+                          Describe(AJob.PictureSize);
+                          AWorker->Notify(ANotification);
+                      });
+    if (Thumbnails.Owned())
+        Thumbnails.Finish();
 }
 
 // ---- Stages ------------------------------------------------------------------------------
 
 void TXDRFATDisk::RecoverEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
 {
+    TStageThumbnails Thumbnails(this);
     TIntf<IXProgress> Progress = AWorker->GetProgress();
     Progress->BeginSubRange(10);
     WalkTree(AWorker);
@@ -492,11 +531,13 @@ void TXDRFATDisk::RecoverEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
                 Progress->StepIt();
             }
         }
+    Thumbnails.Finish();
     Progress->Finish();
 }
 
 void TXDRFATDisk::RecoverLostEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
 {
+    TStageThumbnails Thumbnails(this);
     TIntf<IXProgress> Progress = AWorker->GetProgress();
     Progress->BeginSubRange(50);
     FindLostDirClusters(AWorker);
@@ -527,6 +568,7 @@ void TXDRFATDisk::RecoverLostEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
             Progress->StepIt();
         }
     }
+    Thumbnails.Finish();
     Progress->Finish();
 }
 

@@ -13,6 +13,7 @@
 #include "XCore.App.h"
 #include "XCore.Errors.h"
 #include "XDR.Work.S.h"
+#include "XDR.Work.T.h"
 
 namespace XDR::Gears::Work {
 
@@ -276,6 +277,19 @@ void TXDRDeepScanThread::DoScan()
     Search()->SetStream(Data->CurrentIO()->GetStream());
     ClearFiles();
     Data->UsedBlocks()->Clear();
+    // Photos decode on the thumbnailer's thread while the scan reads on.
+    TXDRThumbnailer Thumbnailer;
+    struct TThumbnailerScope {
+        TXDRDeepScanThread* Thread;
+        TXDRFATDisk* Disk;
+        ~TThumbnailerScope()
+        {
+            Thread->FThumbnailer = nullptr;
+            Disk->SetThumbnailer(nullptr);
+        }
+    } Scope{this, Data->FATDisk()};
+    FThumbnailer = &Thumbnailer;
+    Data->FATDisk()->SetThumbnailer(&Thumbnailer);
     // A card without a FAT (FAT12 or none) is carved whole, without sections.
     if (!Data->FATDisk()->Open(Data->CurrentIO()))
         CarveUpTo(Data->CurrentIO()->DiskInfo().DiskSize);
@@ -334,7 +348,7 @@ void TXDRDeepScanThread::CarveUpTo(int64_t ALimit)
     else
         Blocks->Add(0, ALimit);
     if (!Stopped())
-        CarveBlocks(Search(), Data->CurrentIO()->GetStream(), Blocks.get(), Accepted(), Worker().Get());
+        CarveBlocks(Search(), Data->CurrentIO()->GetStream(), Blocks.get(), Accepted(), Worker().Get(), FThumbnailer);
 }
 
 TXCustomBufStream* TXDRDeepScanThread::BufStream() const

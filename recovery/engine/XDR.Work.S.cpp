@@ -2,6 +2,8 @@
 #include "XDR.Work.S.h"
 
 #include <array>
+#include <deque>
+#include <optional>
 #include <cstdint>
 
 #include "Rtl.SysUtils.h"
@@ -9,6 +11,7 @@
 #include "XCore.Engine.Notifications.h"
 #include "XCore.Streams.Buffered.h"
 #include "XDR.Work.P.h"
+#include "XDR.Work.T.h"
 
 namespace {
 
@@ -51,15 +54,31 @@ bool IsDuplicate(TXDRFileCollection* AFiles, TXDRFileItem* AItem)
     return Index >= 0 && SameText(AFiles->Items(Index)->FileType(), AItem->FileType());
 }
 
-// One carving step at AHit of signature ASignature; answers where the search goes on.
-int64_t CarveAt(TXSearch* ASearch, TStream* AStream, const TXBlocks* ABlocks, TXDRFileCollection* AFiles,
-                IXWorker* AWorker, int ASignature, int64_t AHit)
+// One pass of the carving loop over a block stream: its hits, their files and the stretches
+// to search again.
+struct TXCarve {
+    TXSearch* Search;
+    TStream* Stream;
+    const TXBlocks* Blocks;
+    TXDRFileCollection* Files;
+    IXWorker* Worker;
+    TXDRThumbnailer* Thumbnailer;
+    // The bytes after the start of a JPEG that did not decode: they may hold other files.
+    std::deque<std::pair<int64_t, int64_t>> Revisits;
+
+    // One carving step at AHit of signature ASignature; answers where the search goes on.
+    int64_t CarveAt(int ASignature, int64_t AHit);
+    // Carves the hits in [AFrom, ATo] of the block stream.
+    void CarveRange(int64_t AFrom, int64_t ATo);
+};
+
+int64_t TXCarve::CarveAt(int ASignature, int64_t AHit)
 {
     const int64_t Next = AHit + kSectorSize;
     TOwned<TXDRScanFormat> Format = Owned(FormatClassOfKind(FormatKindOfSignature(ASignature))->Create());
-    TXDRSearchSource Source(ASearch);
+    TXDRSearchSource Source(Search);
     const int64_t End = Format->FindEnd(Source, AHit);
-    if (End <= AHit || AWorker->IsTerminated())
+    if (End <= AHit || Worker->IsTerminated())
         return Next;
 
     TXDRFoundFileAspect* Found = TXDRFoundFileAspect::Create();
@@ -68,39 +87,64 @@ int64_t CarveAt(TXSearch* ASearch, TStream* AStream, const TXBlocks* ABlocks, TX
     Item->SetImageSize(TXSize::Create(Format->Dimensions().Width, Format->Dimensions().Height));
     SetScanValidState(Item->Status());
     Item->SetFileType(Format->GetExtension());
-    Item->Blocks()->AssignClipped(ABlocks, ABlocks->GetPhysicalOffset(AHit), ABlocks->GetPhysicalOffset(End));
+    Item->Blocks()->AssignClipped(Blocks, Blocks->GetPhysicalOffset(AHit), Blocks->GetPhysicalOffset(End));
     const bool IsJpeg = ASignature == kJpegSignature;
-    if (IsDuplicate(AFiles, Item))
-        return IsJpeg ? End + 1 : Next;
+    // A JPEG's bytes hold no other file: the search goes on after it, and comes back when it
+    // does not decode.
+    const int64_t Resume = IsJpeg ? End + 1 : Next;
+    if (IsDuplicate(Files, Item))
+        return Resume;
+    Thumbnailer->Add(std::move(Format), Item->Blocks(), Stream, Item->Thumbnail(),
+                     [this, Notification, Item, IsJpeg, Next, End](TXDRThumbnailJob& AJob) {
+                         if (IsJpeg && !AJob.Made) {
+                             Revisits.emplace_back(Next, End);   // a JPEG that does not decode is no photo
+                             return;
+                         }
+                         if (Item->ImageSize().IsEmpty())
+                             Item->SetImageSize(TXSize::Create(AJob.PictureSize.Width, AJob.PictureSize.Height));
+                         SetThumbnailState(Item->Status(), AJob.Made);
+                         Worker->Notify(Notification);
+                     });
+    return Resume;
+}
 
-    TXDRDimensions PictureSize;
-    const bool HasThumbnail = Format->MakeThumbnail(PictureSize, Item->Thumbnail(), Item->Blocks(), AStream);
-    if (IsJpeg && !HasThumbnail)
-        return Next;   // a JPEG that does not decode is no photo
-    if (Item->ImageSize().IsEmpty())
-        Item->SetImageSize(TXSize::Create(PictureSize.Width, PictureSize.Height));
-    SetThumbnailState(Item->Status(), HasThumbnail);
-    AWorker->Notify(Notification);
-    return IsJpeg ? End + 1 : Next;
+void TXCarve::CarveRange(int64_t AFrom, int64_t ATo)
+{
+    const TXSignaturePatterns& Signatures = SignaturePatterns();
+    for (int64_t Position = AFrom; Position <= ATo && !Stopped(Worker);) {
+        Thumbnailer->FinishReady();
+        int Index = -1;
+        const int64_t Hit = Search->FindAny(Signatures.Patterns, Signatures.Masks, Index, Position, ATo, 0, kSectorSize);
+        if (Hit < 0 || Stopped(Worker))
+            break;
+        Position = CarveAt(SignatureOfPattern(Signatures.PatternIndexOfSignature, Index), Hit);
+    }
 }
 
 }  // namespace
 
 void CarveBlocks(TXSearch* ASearch, TStream* AStream, const TXBlocks* ABlocks, TXDRFileCollection* AFiles,
-                 IXWorker* AWorker)
+                 IXWorker* AWorker, TXDRThumbnailer* AThumbnailer)
 {
     if (ABlocks->Count() == 0)
         return;
-    const TXSignaturePatterns& Signatures = SignaturePatterns();
+    std::optional<TXDRThumbnailer> Own;
+    TXDRThumbnailer* Thumbnailer = AThumbnailer != nullptr ? AThumbnailer : &Own.emplace();
     TOwned<TXBlockStream> Blocks = Owned(TXBlockStream::Create(AStream, ABlocks));
     TXSearchStreamScope Scope(ASearch, Blocks.get(), AStream);
-    for (int64_t Position = 0; !Stopped(AWorker);) {
-        int Index = -1;
-        const int64_t Hit =
-            ASearch->FindAny(Signatures.Patterns, Signatures.Masks, Index, Position, INT64_MAX, 0, kSectorSize);
-        if (Hit < 0 || Stopped(AWorker))
-            break;
-        int Signature = SignatureOfPattern(Signatures.PatternIndexOfSignature, Index);
-        Position = CarveAt(ASearch, AStream, ABlocks, AFiles, AWorker, Signature, Hit);
+    // Jobs left queued (cancelled, or something raised) refer to this pass: they go with it.
+    struct TDropLeft {
+        TXDRThumbnailer* Thumbnailer;
+        ~TDropLeft() { Thumbnailer->Cancel(); }
+    } DropLeft{Thumbnailer};
+    TXCarve Carve{ASearch, AStream, ABlocks, AFiles, AWorker, Thumbnailer, {}};
+    Carve.CarveRange(0, INT64_MAX);
+    while (!Stopped(AWorker)) {
+        Thumbnailer->FinishAll();
+        if (Carve.Revisits.empty())
+            return;
+        const auto [From, To] = Carve.Revisits.front();
+        Carve.Revisits.pop_front();
+        Carve.CarveRange(From, To);
     }
 }

@@ -7,8 +7,12 @@
 #include "XCore.Search.h"
 #include "XDR.Classes.h"
 
+class TXDRThumbnailer;
+
 // Carves the bytes of ABlocks of AStream as one stream, so a file may span a gap between two
 // blocks. Files equal to one in AFiles are not announced again. ASearch reads the blocks
-// while the loop runs and is left on AStream.
+// while the loop runs and is left on AStream. Thumbnails are decoded by AThumbnailer (one of
+// the loop's own without), while the search goes on; a found file is announced once its
+// thumbnail is made, and all are by the return.
 void CarveBlocks(TXSearch* ASearch, TStream* AStream, const TXBlocks* ABlocks, TXDRFileCollection* AFiles,
-                 IXWorker* AWorker);
+                 IXWorker* AWorker, TXDRThumbnailer* AThumbnailer = nullptr);
