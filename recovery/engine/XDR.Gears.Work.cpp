@@ -22,6 +22,8 @@ namespace {
 // A slow device is asked about once its reads take longer than this.
 constexpr uint32_t kSlowReadMs = 3000;
 constexpr int32_t kAnswerYes = 6;
+// The read windows a deep scan keeps (of 256 KiB each).
+constexpr int32_t kScanCachedWindows = 128;
 
 // Read errors a job survives: the bytes read as zeros and the job goes on.
 bool IsToleratedReadError(int32_t ACode)
@@ -286,10 +288,16 @@ void TXDRDeepScanThread::DoScan()
         {
             Thread->FThumbnailer = nullptr;
             Disk->SetThumbnailer(nullptr);
+            if (TXCustomBufStream* Stream = Thread->BufStream())
+                Stream->SetCachedWindows(0);
         }
     } Scope{this, Data->FATDisk()};
     FThumbnailer = &Thumbnailer;
     Data->FATDisk()->SetThumbnailer(&Thumbnailer);
+    // The carving passes and the thumbnails come back to bytes just read: a few megabytes of
+    // windows serve them without reading the card again.
+    if (TXCustomBufStream* Stream = BufStream())
+        Stream->SetCachedWindows(kScanCachedWindows);
     // A card without a FAT (FAT12 or none) is carved whole, without sections.
     if (!Data->FATDisk()->Open(Data->CurrentIO()))
         CarveUpTo(Data->CurrentIO()->DiskInfo().DiskSize);
@@ -324,13 +332,20 @@ void TXDRDeepScanThread::ScanFileSystem()
         Used->SortAndMerge();
         const TXBlock& Last = Used->Items(Used->Count() - 1);
         const int64_t LastUsed = Last.Start + Last.Size - 1;
-        // The free areas first; then everything up to the last used byte, live files included,
-        // for photos a damaged directory does not list.
-        if (InSection(50, [&] { CarveUpTo(DiskSize); }))
-            (void)InSection(50, [&] {
-                Used->Clear();
-                CarveUpTo(LastUsed);
-            });
+        // The free areas; and everything up to the last used byte, live files included, for
+        // photos a damaged directory does not list: side by side, over one read of the card.
+        TOwned<TXBlocks> Free = Owned(TXBlocks::Create());
+        Free->AssignComplement(Used, DiskSize);
+        TOwned<TXBlocks> UpToLastUsed = Owned(TXBlocks::Create());
+        UpToLastUsed->Add(0, LastUsed);
+        Used->Clear();
+        struct TProgressScope {
+            TXDRDeepScanThread* Thread;
+            ~TProgressScope() { Thread->SetProgressLimit(0); }
+        } Scope{this};
+        SetProgressLimit(DiskSize);
+        CarveSideBySide(Search(), Data->CurrentIO()->GetStream(), Free.get(), UpToLastUsed.get(), Accepted(),
+                        Worker().Get(), FThumbnailer);
     });
 }
 

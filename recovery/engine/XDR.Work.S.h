@@ -16,3 +16,8 @@ class TXDRThumbnailer;
 // thumbnail is made, and all are by the return.
 void CarveBlocks(TXSearch* ASearch, TStream* AStream, const TXBlocks* ABlocks, TXDRFileCollection* AFiles,
                  IXWorker* AWorker, TXDRThumbnailer* AThumbnailer = nullptr);
+// Carves AFirst and ASecond as two CarveBlocks calls in turn would, with the same files found,
+// but side by side over the card, the second pass behind the first: the reads of each serve
+// the other from the stream's window cache.
+void CarveSideBySide(TXSearch* ASearch, TStream* AStream, const TXBlocks* AFirst, const TXBlocks* ASecond,
+                     TXDRFileCollection* AFiles, IXWorker* AWorker, TXDRThumbnailer* AThumbnailer = nullptr);

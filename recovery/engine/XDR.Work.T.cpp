@@ -7,9 +7,13 @@
 #include "Rtl.System.h"
 #include "XCore.Errors.h"
 
-TXDRThumbnailer::TXDRThumbnailer(size_t AMaxJobs, int64_t AMaxBytes)
-    : FMaxJobs(std::max<size_t>(AMaxJobs, 1)), FMaxBytes(AMaxBytes), FThread([this] { Run(); })
+TXDRThumbnailer::TXDRThumbnailer(size_t AMaxJobs, int64_t AMaxBytes, unsigned AThreads)
+    : FMaxJobs(std::max<size_t>(AMaxJobs, 1)), FMaxBytes(AMaxBytes)
 {
+    if (AThreads == 0)
+        AThreads = std::clamp(std::thread::hardware_concurrency(), 2u, 4u) - 1;
+    for (unsigned I = 0; I < AThreads; ++I)
+        FThreads.emplace_back([this] { Run(); });
 }
 
 TXDRThumbnailer::~TXDRThumbnailer()
@@ -20,7 +24,8 @@ TXDRThumbnailer::~TXDRThumbnailer()
         FStopping = true;
     }
     FChanged.notify_all();
-    FThread.join();
+    for (std::thread& Thread : FThreads)
+        Thread.join();
 }
 
 void TXDRThumbnailer::Add(TOwned<TXDRScanFormat> AFormat, const TXBlocks* ABlocks, TStream* AStream,
@@ -33,12 +38,10 @@ void TXDRThumbnailer::Add(TOwned<TXDRScanFormat> AFormat, const TXBlocks* ABlock
     if (!Job->Format->HasThumbnail())
         Job->Ready = Job->Made = true;
     else {
+        // Read here, on the scan's thread: its error, if any, is the scan's already.
         Job->Bytes = Owned(TMemoryStream::Create());
-        ClearError();
         if (!Job->Format->ReadPictureBytes(ABlocks, AStream, Job->Bytes.get())) {
             Job->Ready = true;
-            Job->ErrorCode = GetErrorCode();
-            Job->ErrorText = GetErrorText();
             Job->Bytes.reset();
         }
     }
@@ -87,8 +90,10 @@ void TXDRThumbnailer::Cancel()
     std::deque<std::unique_ptr<TXDRThumbnailJob>> Dropped;
     {
         std::unique_lock Guard(FLock);
-        // The job being decoded stays until the thread is done with it.
-        FChanged.wait(Guard, [this] { return FBusy == nullptr; });
+        // No job is taken from now on, and those being decoded stay until their threads are
+        // done with them.
+        FNext = FJobs.size();
+        FChanged.wait(Guard, [this] { return FDecoding == 0; });
         Dropped.swap(FJobs);
         FNext = 0;
         FQueuedBytes = 0;
@@ -144,7 +149,8 @@ void TXDRThumbnailer::Run()
             }
             if (FStopping)
                 break;
-            Job = FBusy = FJobs[FNext].get();
+            Job = FJobs[FNext++].get();
+            ++FDecoding;
         }
         ClearError();
         Job->Made = Job->Format->DecodeThumbnailBytes(Job->PictureSize, Job->Bytes.get(), Job->Image);
@@ -155,7 +161,7 @@ void TXDRThumbnailer::Run()
         {
             std::lock_guard Guard(FLock);
             Job->Ready = true;
-            FBusy = nullptr;
+            --FDecoding;
         }
         FChanged.notify_all();
     }

@@ -1,7 +1,7 @@
-// XDR.Work.T.h: thumbnails of found files, decoded on a thread of their own so that a scan reads
+// XDR.Work.T.h: thumbnails of found files, decoded on threads of their own so that a scan reads
 // on while photos decode. The scan's thread reads a file's bytes and queues them; each job comes
 // back to that thread, in the order queued, to be finished there (its found file announced).
-// The thumbnail thread touches only a job's own format, bytes and picture: never the card, the
+// The thumbnail threads touch only a job's own format, bytes and picture: never the card, the
 // worker or the scan's records. No lock is held while a job decodes or finishes.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "Rtl.Streams.h"
 #include "XDR.Work.P.h"
@@ -34,9 +35,10 @@ struct TXDRThumbnailJob {
 
 class TXDRThumbnailer {
 public:
-    // At most AMaxJobs files, and AMaxBytes of their bytes (one file always), wait at a time.
-    explicit TXDRThumbnailer(size_t AMaxJobs = 8, int64_t AMaxBytes = int64_t(96) << 20);
-    // Drops what is still queued (its OnDone never runs) and ends the thread.
+    // At most AMaxJobs files, and AMaxBytes of their bytes (one file always), wait at a time;
+    // AThreads decode them (0: one fewer than the cores, at most three, at least one).
+    explicit TXDRThumbnailer(size_t AMaxJobs = 16, int64_t AMaxBytes = int64_t(96) << 20, unsigned AThreads = 0);
+    // Drops what is still queued (its OnDone never runs) and ends the threads.
     ~TXDRThumbnailer();
     TXDRThumbnailer(const TXDRThumbnailer&) = delete;
     TXDRThumbnailer& operator=(const TXDRThumbnailer&) = delete;
@@ -67,9 +69,9 @@ private:
     mutable std::mutex FLock;
     std::condition_variable FChanged;
     std::deque<std::unique_ptr<TXDRThumbnailJob>> FJobs;   // queued, not yet finished
-    size_t FNext = 0;                                      // the thread's next job in FJobs
-    TXDRThumbnailJob* FBusy = nullptr;                     // the job being decoded
+    size_t FNext = 0;                                      // the next job in FJobs to decode
+    int FDecoding = 0;                                     // jobs the threads are decoding
     int64_t FQueuedBytes = 0;
     bool FStopping = false;
-    std::thread FThread;
+    std::vector<std::thread> FThreads;
 };
