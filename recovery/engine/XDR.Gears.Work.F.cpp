@@ -359,6 +359,7 @@ void TXDRFATDisk::FindLostDirClusters(IXWorker* AWorker)
     TIntf<IXProgress> Progress = AWorker->GetProgress();
     const uint32_t Count = FFAT->ClusterCount();
     std::vector<uint8_t> Data(FFAT->ClusterSize());
+    std::vector<uint8_t> Head(std::min<size_t>(Data.size(), kDirSectorSize));
     for (uint32_t Cluster = 0; Cluster < Count; ++Cluster) {
         Progress->SetPercent(static_cast<uint8_t>(std::lround(Cluster * 100.0 / Count)));
         if (IsCancelled(AWorker))
@@ -370,10 +371,13 @@ void TXDRFATDisk::FindLostDirClusters(IXWorker* AWorker)
         if (!Free && !Unreached)
             continue;
         int64_t Offset = FFAT->ClusterOffset(Cluster);
-        // Past the end of the source: so are all the clusters after it.
-        if (!StreamReadAt(FFAT->Stream(), Data.data(), static_cast<int64_t>(Data.size()), Offset))
+        // Past the end of the source: so are all the clusters after it. The first sector
+        // rules out nearly every cluster; only the rest of one that passes is read.
+        if (!StreamReadAt(FFAT->Stream(), Head.data(), static_cast<int64_t>(Head.size()), Offset))
             return;
-        if (!LooksLikeDirCluster(Data))
+        if (!LooksLikeDirCluster(Head)
+            || !StreamReadAt(FFAT->Stream(), Data.data(), static_cast<int64_t>(Data.size()), Offset)
+            || !LooksLikeDirCluster(Data))
             continue;
         if (Free)
             FFAT->Map()[Cluster].State = clAvailableFolder;
@@ -483,14 +487,19 @@ void TXDRFATDisk::Announce(const TIntf<IXNotification>& ANotification, TXDRFileI
         AWorker->Notify(ANotification);
         return;
     }
+    auto Finish = [ANotification, AItem, AWorker, Describe](TXDRThumbnailJob& AJob) {
+        SetThumbnailState(AItem->Status(), AJob.Made);
+        Describe(AJob.PictureSize);
+        AWorker->Notify(ANotification);
+    };
+    if (FDeferred != nullptr) {
+        const int64_t Start = AItem->Blocks()->Count() > 0 ? AItem->Blocks()->Items(0).Start : 0;
+        FDeferred->push_back({Start, AItem, std::move(AFormat), std::move(Finish)});
+        return;
+    }
     // Outside a stage: a thumbnailer for this file alone.
     TStageThumbnails Thumbnails(this);
-    FThumbnailer->Add(std::move(AFormat), AItem->Blocks(), FFAT->Stream(), AItem->Thumbnail(),
-                      [ANotification, AItem, AWorker, Describe](TXDRThumbnailJob& AJob) {
-                          SetThumbnailState(AItem->Status(), AJob.Made);
-                          Describe(AJob.PictureSize);
-                          AWorker->Notify(ANotification);
-                      });
+    FThumbnailer->Add(std::move(AFormat), AItem->Blocks(), FFAT->Stream(), AItem->Thumbnail(), std::move(Finish));
     if (Thumbnails.Owned())
         Thumbnails.Finish();
 }

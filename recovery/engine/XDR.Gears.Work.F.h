@@ -18,6 +18,7 @@ class TXCustomDiskIO;
 class TXDRFileItem;
 class TXDRScanFormat;
 class TXDRThumbnailer;
+struct TXDRDeferredThumbnail;
 struct IXNotification;
 struct IXWorker;
 
@@ -63,6 +64,9 @@ public:
     // its own. Every file a stage finds is announced by the stage's end.
     TXDRThumbnailer* Thumbnailer() const { return FThumbnailer; }
     void SetThumbnailer(TXDRThumbnailer* AValue) { FThumbnailer = AValue; }
+    // While set (not owned), the files that get thumbnails are not announced by the stages but
+    // wait in the list, for the carving to make their thumbnails as it passes their bytes.
+    void SetDeferredThumbnails(std::vector<TXDRDeferredThumbnail>* AValue) { FDeferred = AValue; }
 
     // Reads the boot sector and the FAT of the IO's stream (not owned); True for FAT16 and
     // FAT32 volumes only.
@@ -120,6 +124,7 @@ private:
     bool FOpened = false;
     bool FThumbnails = true;
     TXDRThumbnailer* FThumbnailer = nullptr;
+    std::vector<TXDRDeferredThumbnail>* FDeferred = nullptr;
     // Clusters the walk from the root reached: directories read and live files' clusters.
     std::vector<bool> FReached;
 };

@@ -321,23 +321,43 @@ void TXDRDeepScanThread::ScanFileSystem()
     TXDRFATDisk* Disk = Data->FATDisk();
     TXBlocks* Used = Data->UsedBlocks();
     const int64_t DiskSize = Data->CurrentIO()->DiskInfo().DiskSize;
-    if (!InSection(35, [&] { Disk->RecoverEntries(Used, Worker().Get()); })
-        || !InSection(15, [&] { Disk->RecoverLostEntries(Used, Worker().Get()); }))
-        return;
-    (void)InSection(50, [&] {
-        if (Used->Count() == 0) {
-            CarveUpTo(DiskSize);
+    // The FAT stages read headers and directories here and there: sector-sized windows read
+    // no more than they need, and the files' thumbnails wait for the carving, which reads
+    // every byte anyway.
+    TXDRDeferredThumbnails Deferred;
+    {
+        TXCustomBufStream* Stream = BufStream();
+        struct TFatStageScope {
+            TXCustomBufStream* Stream;
+            int32_t Window;
+            TXDRFATDisk* Disk;
+            ~TFatStageScope()
+            {
+                if (Stream != nullptr)
+                    Stream->SetBufferSize(Window);
+                Disk->SetDeferredThumbnails(nullptr);
+            }
+        } Scope{Stream, Stream != nullptr ? Stream->BufferSize() : 0, Disk};
+        if (Stream != nullptr)
+            Stream->SetBufferSize(Stream->SectorSize());
+        Disk->SetDeferredThumbnails(&Deferred);
+        if (!InSection(35, [&] { Disk->RecoverEntries(Used, Worker().Get()); })
+            || !InSection(15, [&] { Disk->RecoverLostEntries(Used, Worker().Get()); }))
             return;
-        }
-        Used->SortAndMerge();
-        const TXBlock& Last = Used->Items(Used->Count() - 1);
-        const int64_t LastUsed = Last.Start + Last.Size - 1;
+    }
+    (void)InSection(50, [&] {
         // The free areas; and everything up to the last used byte, live files included, for
         // photos a damaged directory does not list: side by side, over one read of the card.
         TOwned<TXBlocks> Free = Owned(TXBlocks::Create());
-        Free->AssignComplement(Used, DiskSize);
         TOwned<TXBlocks> UpToLastUsed = Owned(TXBlocks::Create());
-        UpToLastUsed->Add(0, LastUsed);
+        if (Used->Count() == 0)
+            Free->Add(0, DiskSize);
+        else {
+            Used->SortAndMerge();
+            Free->AssignComplement(Used, DiskSize);
+            const TXBlock& Last = Used->Items(Used->Count() - 1);
+            UpToLastUsed->Add(0, Last.Start + Last.Size - 1);
+        }
         Used->Clear();
         struct TProgressScope {
             TXDRDeepScanThread* Thread;
@@ -345,7 +365,7 @@ void TXDRDeepScanThread::ScanFileSystem()
         } Scope{this};
         SetProgressLimit(DiskSize);
         CarveSideBySide(Search(), Data->CurrentIO()->GetStream(), Free.get(), UpToLastUsed.get(), Accepted(),
-                        Worker().Get(), FThumbnailer);
+                        Worker().Get(), FThumbnailer, &Deferred);
     });
 }
 

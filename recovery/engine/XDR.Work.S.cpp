@@ -4,9 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <optional>
-#include <tuple>
 #include <vector>
 
 #include "Rtl.SysUtils.h"
@@ -88,12 +86,14 @@ public:
     int64_t PhysicalPosition() const { return FBlocks->GetPhysicalOffset(FPosition); }
     // Searches on from where the pass is, for a step at most, and carves the hit it meets.
     void Step();
-    // Carves again the stretches left by JPEGs that did not decode, once all thumbnails are in.
-    void Revisit();
 
 private:
     // One carving step at AHit of signature ASignature; answers where the search goes on.
-    int64_t CarveAt(int ASignature, int64_t AHit);
+    // AInline: the thumbnail is made here and now, and the file announced before the return.
+    int64_t CarveAt(int ASignature, int64_t AHit, bool AInline);
+    // Carves [AFrom, ATo] of the block stream at once, thumbnails inline: the bytes of a JPEG
+    // that did not decode, whose files take its place in the order of the found files.
+    void CarveInline(int64_t AFrom, int64_t ATo);
 
     TXSearch* FSearch;
     TStream* FStream;
@@ -106,8 +106,6 @@ private:
     TXSearchStreamScope FScope;
     int64_t FPosition = 0;
     int64_t FTo;
-    // The bytes after the start of a JPEG that did not decode: they may hold other files.
-    std::deque<std::pair<int64_t, int64_t>> FRevisits;
 };
 
 void TXCarve::Step()
@@ -124,23 +122,22 @@ void TXCarve::Step()
     if (Hit < 0)
         FPosition = To == FTo ? FTo + 1 : StepEnd;
     else
-        FPosition = CarveAt(SignatureOfPattern(Signatures.PatternIndexOfSignature, Index), Hit);
+        FPosition = CarveAt(SignatureOfPattern(Signatures.PatternIndexOfSignature, Index), Hit, false);
 }
 
-void TXCarve::Revisit()
+void TXCarve::CarveInline(int64_t AFrom, int64_t ATo)
 {
-    for (;;) {
-        FThumbnailer->FinishAll();
-        if (FRevisits.empty() || Stopped(FWorker))
+    const TXSignaturePatterns& Signatures = SignaturePatterns();
+    for (int64_t Position = AFrom; Position <= ATo && !Stopped(FWorker);) {
+        int Index = -1;
+        const int64_t Hit = FSearch->FindAny(Signatures.Patterns, Signatures.Masks, Index, Position, ATo, 0, kSectorSize);
+        if (Hit < 0 || Stopped(FWorker))
             return;
-        std::tie(FPosition, FTo) = FRevisits.front();
-        FRevisits.pop_front();
-        while (!Done())
-            Step();
+        Position = CarveAt(SignatureOfPattern(Signatures.PatternIndexOfSignature, Index), Hit, true);
     }
 }
 
-int64_t TXCarve::CarveAt(int ASignature, int64_t AHit)
+int64_t TXCarve::CarveAt(int ASignature, int64_t AHit, bool AInline)
 {
     const int64_t Next = AHit + kSectorSize;
     TOwned<TXDRScanFormat> Format = Owned(FormatClassOfKind(FormatKindOfSignature(ASignature))->Create());
@@ -157,23 +154,32 @@ int64_t TXCarve::CarveAt(int ASignature, int64_t AHit)
     Item->SetFileType(Format->GetExtension());
     Item->Blocks()->AssignClipped(FBlocks, FBlocks->GetPhysicalOffset(AHit), FBlocks->GetPhysicalOffset(End));
     const bool IsJpeg = ASignature == kJpegSignature;
-    // A JPEG's bytes hold no other file: the search goes on after it, and comes back when it
-    // does not decode.
+    // A JPEG's bytes hold no other file: the search goes on after it (and comes back to them
+    // when it does not decode).
     const int64_t Resume = IsJpeg ? End + 1 : Next;
     if (IsDuplicate(FFiles, FPending, Item))
         return Resume;
+    // False for a JPEG that does not decode: no photo.
+    auto Announce = [this, Notification, Item, IsJpeg](bool AMade, TXDRDimensions APictureSize) {
+        if (IsJpeg && !AMade)
+            return false;
+        if (Item->ImageSize().IsEmpty())
+            Item->SetImageSize(TXSize::Create(APictureSize.Width, APictureSize.Height));
+        SetThumbnailState(Item->Status(), AMade);
+        FWorker->Notify(Notification);
+        return true;
+    };
+    if (AInline) {
+        TXDRDimensions PictureSize;
+        const bool Made = Format->MakeThumbnail(PictureSize, Item->Thumbnail(), Item->Blocks(), FStream);
+        return Announce(Made, PictureSize) ? Resume : Next;
+    }
     FPending.push_back(Item);
     FThumbnailer->Add(std::move(Format), Item->Blocks(), FStream, Item->Thumbnail(),
-                      [this, Notification, Item, IsJpeg, Next, End](TXDRThumbnailJob& AJob) {
+                      [this, Item, Announce, Next, End](TXDRThumbnailJob& AJob) {
                           std::erase(FPending, Item);
-                          if (IsJpeg && !AJob.Made) {
-                              FRevisits.emplace_back(Next, End);   // a JPEG that does not decode is no photo
-                              return;
-                          }
-                          if (Item->ImageSize().IsEmpty())
-                              Item->SetImageSize(TXSize::Create(AJob.PictureSize.Width, AJob.PictureSize.Height));
-                          SetThumbnailState(Item->Status(), AJob.Made);
-                          FWorker->Notify(Notification);
+                          if (!Announce(AJob.Made, AJob.PictureSize))
+                              CarveInline(Next, End);
                       });
     return Resume;
 }
@@ -206,14 +212,24 @@ void CarveBlocks(TXSearch* ASearch, TStream* AStream, const TXBlocks* ABlocks, T
     TXCarve Carve(ASearch, AStream, ABlocks, AFiles, AWorker, Thumbnails.Get(), Pending);
     while (!Carve.Done())
         Carve.Step();
-    Carve.Revisit();
+    if (!Stopped(AWorker))
+        Thumbnails.Get()->FinishAll();
 }
 
 void CarveSideBySide(TXSearch* ASearch, TStream* AStream, const TXBlocks* AFirst, const TXBlocks* ASecond,
-                     TXDRFileCollection* AFiles, IXWorker* AWorker, TXDRThumbnailer* AThumbnailer)
+                     TXDRFileCollection* AFiles, IXWorker* AWorker, TXDRThumbnailer* AThumbnailer,
+                     TXDRDeferredThumbnails* ADeferred)
 {
     TXCarveThumbnails Thumbnails(AThumbnailer);
     TXPendingFiles Pending;
+    TXDRDeferredThumbnails Deferred;
+    if (ADeferred != nullptr)
+        Deferred.swap(*ADeferred);
+    std::stable_sort(Deferred.begin(), Deferred.end(),
+                     [](const TXDRDeferredThumbnail& A, const TXDRDeferredThumbnail& B) { return A.Start < B.Start; });
+    // Files waiting for their thumbnails are found again by the passes: they are no new files.
+    for (const TXDRDeferredThumbnail& File : Deferred)
+        Pending.push_back(File.Item);
     TOwned<TXSearch> SecondSearch = Owned(TXSearch::Create(static_cast<TComponent*>(nullptr)));
     SecondSearch->SetTerminated(ASearch->Terminated());
     std::optional<TXCarve> First, Second;
@@ -221,17 +237,29 @@ void CarveSideBySide(TXSearch* ASearch, TStream* AStream, const TXBlocks* AFirst
         First.emplace(ASearch, AStream, AFirst, AFiles, AWorker, Thumbnails.Get(), Pending);
     if (ASecond->Count() > 0)
         Second.emplace(SecondSearch.get(), AStream, ASecond, AFiles, AWorker, Thumbnails.Get(), Pending);
-    for (;;) {
-        const bool FirstLeft = First && !First->Done(), SecondLeft = Second && !Second->Done();
-        if (!FirstLeft && !SecondLeft)
+    size_t NextDeferred = 0;
+    // Whoever is furthest behind on the card goes next: the second pass keeps behind the
+    // first (a file both find, the first finds first), and a waiting file's thumbnail is made
+    // once the passes come to its bytes.
+    while (!Stopped(AWorker)) {
+        const int64_t FirstAt = First && !First->Done() ? First->PhysicalPosition() : INT64_MAX;
+        const int64_t SecondAt = Second && !Second->Done() ? Second->PhysicalPosition() : INT64_MAX;
+        const int64_t DeferredAt = NextDeferred < Deferred.size() ? Deferred[NextDeferred].Start : INT64_MAX;
+        if (FirstAt == INT64_MAX && SecondAt == INT64_MAX && DeferredAt == INT64_MAX)
             break;
-        // The second pass keeps behind the first: a file both find, the first finds first.
-        if (FirstLeft && (!SecondLeft || First->PhysicalPosition() <= Second->PhysicalPosition()))
+        if (DeferredAt <= std::min(FirstAt, SecondAt)) {
+            TXDRDeferredThumbnail& File = Deferred[NextDeferred++];
+            TXDRFileItem* Item = File.Item;
+            Thumbnails.Get()->Add(std::move(File.Format), Item->Blocks(), AStream, Item->Thumbnail(),
+                                  [&Pending, Item, OnDone = std::move(File.OnDone)](TXDRThumbnailJob& AJob) {
+                                      std::erase(Pending, Item);
+                                      OnDone(AJob);
+                                  });
+        } else if (FirstAt <= SecondAt)
             First->Step();
         else
             Second->Step();
     }
-    for (std::optional<TXCarve>* Pass : {&First, &Second})
-        if (*Pass)
-            (*Pass)->Revisit();
+    if (!Stopped(AWorker))
+        Thumbnails.Get()->FinishAll();
 }

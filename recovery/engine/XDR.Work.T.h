@@ -33,6 +33,18 @@ struct TXDRThumbnailJob {
     std::function<void(TXDRThumbnailJob&)> OnDone;
 };
 
+class TXDRFileItem;
+
+// A found file whose thumbnail waits for the scan to come by its bytes: it is made, and the
+// file announced, when the carving reaches Start.
+struct TXDRDeferredThumbnail {
+    int64_t Start = 0;             // where the file's bytes begin on the card
+    TXDRFileItem* Item = nullptr;  // kept alive by OnDone
+    TOwned<TXDRScanFormat> Format;
+    std::function<void(TXDRThumbnailJob&)> OnDone;
+};
+using TXDRDeferredThumbnails = std::vector<TXDRDeferredThumbnail>;
+
 class TXDRThumbnailer {
 public:
     // At most AMaxJobs files, and AMaxBytes of their bytes (one file always), wait at a time;
