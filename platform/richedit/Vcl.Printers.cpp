@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -124,7 +125,10 @@ void TPrinter::EndDoc()
     if (!Temporary)
         return;
     const char* Destination = FPrinterName.empty() ? cupsGetDefault() : FPrinterName.c_str();
-    int Job = Destination != nullptr ? cupsPrintFile(Destination, Output.c_str(), FTitle.c_str(), 0, nullptr) : 0;
+    cups_option_t* Options = nullptr;
+    int OptionCount = cupsAddOption("copies", std::to_string(FCopies).c_str(), 0, &Options);
+    int Job = Destination != nullptr ? cupsPrintFile(Destination, Output.c_str(), FTitle.c_str(), OptionCount, Options) : 0;
+    cupsFreeOptions(OptionCount, Options);
     std::remove(Output.c_str());
     if (Destination == nullptr)
         throw EPrinter("There is no default printer");

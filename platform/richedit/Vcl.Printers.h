@@ -37,6 +37,9 @@ public:
     // A file to print into instead of a printer; empty: a printer. The format follows it.
     const String& FileName() const { return FFileName; }
     void SetFileName(const String& AValue) { FFileName = AValue; }
+    // How many copies the printer makes of the document (at least 1); a file holds one.
+    int Copies() const { return FCopies; }
+    void SetCopies(int AValue) { FCopies = AValue < 1 ? 1 : AValue; }
     TPrintFormat Format() const { return FFormat; }
     void SetFormat(TPrintFormat AValue) { FFormat = AValue; }
     // Pixels per inch of the device (LOGPIXELSX and LOGPIXELSY) and the paper in points.
@@ -64,6 +67,7 @@ private:
     String FPrinterName;
     String FFileName;
     TPrintFormat FFormat = TPrintFormat::Pdf;
+    int FCopies = 1;
     int FDpi = 300;
     double FPaperWidth = 595.28;   // A4 in points
     double FPaperHeight = 841.89;

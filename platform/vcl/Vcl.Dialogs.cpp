@@ -1,4 +1,4 @@
-// Vcl.Dialogs.cpp: the colour dialog and what the dialogs share.
+// Vcl.Dialogs.cpp: the colour and font dialogs and what the dialogs share.
 #include "Vcl.Dialogs.h"
 
 #include <cstdio>
@@ -6,6 +6,7 @@
 
 #include "Rtl.SysUtils.h"
 #include "Vcl.StdCtrls.h"
+#include "Vcl.SystemFonts.h"
 
 bool TCommonDialog::RunModal(TCustomForm* AForm)
 {
@@ -226,5 +227,199 @@ bool TColorDialog::Execute()
     bool Ok = RunModal(Form.get());
     if (Ok)
         FColor = Form->Chosen;
+    return Ok;
+}
+
+// ---- TFontDialog -------------------------------------------------------------------------
+
+namespace {
+
+const char* const kFontStyleNames[] = {"Regular", "Italic", "Bold", "Bold Italic"};
+const int kFontSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
+
+// The chosen font, written in it.
+class TFontSample : public TCustomControl {
+    X_CLASS(TFontSample, TCustomControl)
+protected:
+    TFontSample() = default;
+    void Paint() override
+    {
+        Canvas()->Brush()->SetColor(StyledColor(clWindow));
+        Canvas()->FillRect(ClientRect());
+        Canvas()->Font()->Assign(Font());
+        TRect Text = ClientRect();
+        DrawCaption(Canvas(), "AaBbYyZz", Text, {tfSingleLine, tfCenter, tfVerticalCenter, tfNoPrefix}, Font()->Color());
+    }
+};
+
+class TFontForm : public TForm {
+    X_CLASS(TFontForm, TForm)
+public:
+    TFont* Chosen = nullptr;   // the sample's font: the dialog's answer
+
+    void ShowFont(TFont* AFont)
+    {
+        Chosen->Assign(AFont);
+        std::vector<String> Families = InstalledFontFamilies();
+        if (std::find(Families.begin(), Families.end(), AFont->Name()) == Families.end())
+            Families.insert(Families.begin(), AFont->Name());
+        for (const String& Family : Families)
+            FFamilies->Items()->Add(Family);
+        FFamilies->SetItemIndex(FFamilies->Items()->IndexOf(AFont->Name()));
+        TFontStyles Style = AFont->Style();
+        FStyles->SetItemIndex((Style.Contains(fsItalic) ? 1 : 0) + (Style.Contains(fsBold) ? 2 : 0));
+        FSize->SetText(std::to_string(AFont->Size()));
+        FStrikeOut->SetChecked(Style.Contains(fsStrikeOut));
+        FUnderline->SetChecked(Style.Contains(fsUnderline));
+        FShowing = false;
+        Changed(nullptr);
+    }
+
+protected:
+    TFontForm() = default;
+    ~TFontForm() override
+    {
+        if (Chosen != nullptr)
+            Chosen->Free();
+    }
+    void Construct(TComponent* AOwner) override
+    {
+        inherited::Construct(AOwner);
+        Chosen = TFont::Create();
+        SetCaption("Font");
+        SetBorderStyle(bsDialog);
+        SetPosition(poScreenCenter);
+        SetBounds(0, 0, 440, 360);
+        FFamilies = AddList("&Font:", Rect(8, 24, 200, 190));
+        FStyles = AddList("Font st&yle:", Rect(208, 24, 318, 190));
+        for (const char* Name : kFontStyleNames)
+            FStyles->Items()->Add(Name);
+        TLabel* SizeLabel = AddLabel("&Size:", Rect(326, 8, 426, 24));
+        FSize = TEdit::Create(this);
+        FSize->SetParent(this);
+        FSize->SetBounds(326, 24, 100, 21);
+        FSize->SetNumbersOnly(true);
+        FSize->SetMaxLength(4);
+        FSize->SetOnChange(TNotifyEvent::Bind<&TFontForm::SizeTyped>(this));
+        SizeLabel->SetFocusControl(FSize);
+        FSizes = TListBox::Create(this);
+        FSizes->SetParent(this);
+        FSizes->SetBounds(326, 49, 100, 141);
+        for (int Size : kFontSizes)
+            FSizes->Items()->Add(std::to_string(Size));
+        FSizes->SetOnClick(TNotifyEvent::Bind<&TFontForm::SizePicked>(this));
+        FStrikeOut = AddCheckBox("Stri&keout", 200);
+        FUnderline = AddCheckBox("&Underline", 222);
+        FSample = TFontSample::Create(this);
+        FSample->SetParent(this);
+        FSample->SetBounds(130, 200, 296, 80);
+        TButton* Ok = TButton::Create(this);
+        Ok->SetParent(this);
+        Ok->SetBounds(270, 290, 75, 25);
+        Ok->SetCaption("OK");
+        Ok->SetDefault(true);
+        Ok->SetModalResult(mrOk);
+        TButton* Cancel = TButton::Create(this);
+        Cancel->SetParent(this);
+        Cancel->SetBounds(351, 290, 75, 25);
+        Cancel->SetCaption("Cancel");
+        Cancel->SetCancel(true);
+        Cancel->SetModalResult(mrCancel);
+    }
+
+private:
+    TLabel* AddLabel(const String& ACaption, const TRect& ABounds)
+    {
+        TLabel* Label = TLabel::Create(this);
+        Label->SetParent(this);
+        Label->SetBoundsRect(ABounds);
+        Label->SetCaption(ACaption);
+        return Label;
+    }
+    TListBox* AddList(const String& ACaption, const TRect& ABounds)
+    {
+        TLabel* Label = AddLabel(ACaption, Rect(ABounds.Left, 8, ABounds.Right, 24));
+        TListBox* List = TListBox::Create(this);
+        List->SetParent(this);
+        List->SetBoundsRect(ABounds);
+        List->SetOnClick(TNotifyEvent::Bind<&TFontForm::Changed>(this));
+        Label->SetFocusControl(List);
+        return List;
+    }
+    TCheckBox* AddCheckBox(const String& ACaption, int ATop)
+    {
+        TCheckBox* Box = TCheckBox::Create(this);
+        Box->SetParent(this);
+        Box->SetBounds(8, ATop, 110, 19);
+        Box->SetCaption(ACaption);
+        Box->SetOnClick(TNotifyEvent::Bind<&TFontForm::Changed>(this));
+        return Box;
+    }
+    void SizePicked(TObject*)
+    {
+        if (FSizes->ItemIndex() >= 0)
+            FSize->SetText(FSizes->Items()->Strings(FSizes->ItemIndex()));
+    }
+    void SizeTyped(TObject*)
+    {
+        FSizes->SetItemIndex(FSizes->Items()->IndexOf(FSize->Text()));
+        Changed(nullptr);
+    }
+    // Every choice goes into the sample at once; a size of 0 or none keeps the last one.
+    void Changed(TObject*)
+    {
+        if (FShowing)
+            return;
+        if (FFamilies->ItemIndex() >= 0)
+            Chosen->SetName(FFamilies->Items()->Strings(FFamilies->ItemIndex()));
+        int Size = 0;
+        if (TryStrToInt(FSize->Text(), Size) && Size > 0)
+            Chosen->SetSize(Size);
+        TFontStyles Style;
+        int StyleIndex = std::max(FStyles->ItemIndex(), 0);
+        if (StyleIndex & 1)
+            Style.Include(fsItalic);
+        if (StyleIndex & 2)
+            Style.Include(fsBold);
+        if (FStrikeOut->Checked())
+            Style.Include(fsStrikeOut);
+        if (FUnderline->Checked())
+            Style.Include(fsUnderline);
+        Chosen->SetStyle(Style);
+        FSample->Font()->Assign(Chosen);
+        FSample->Invalidate();
+    }
+
+    TListBox* FFamilies = nullptr;
+    TListBox* FStyles = nullptr;
+    TEdit* FSize = nullptr;
+    TListBox* FSizes = nullptr;
+    TCheckBox* FStrikeOut = nullptr;
+    TCheckBox* FUnderline = nullptr;
+    TFontSample* FSample = nullptr;
+    bool FShowing = true;   // while ShowFont fills the controls
+};
+
+}  // namespace
+
+void TFontDialog::Construct(TComponent* AOwner)
+{
+    inherited::Construct(AOwner);
+    FFont = TFont::Create();
+}
+
+TFontDialog::~TFontDialog()
+{
+    if (FFont != nullptr)
+        FFont->Free();
+}
+
+bool TFontDialog::Execute()
+{
+    std::unique_ptr<TFontForm, TFreeDeleter> Form(TFontForm::Create(Application));
+    Form->ShowFont(FFont);
+    bool Ok = RunModal(Form.get());
+    if (Ok)
+        FFont->Assign(Form->Chosen);
     return Ok;
 }
