@@ -8,6 +8,7 @@
 
 #include "Rtl.SysUtils.h"
 #include "Rtl.Threads.h"
+#include "Vcl.TestLoop.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ TEST(ApplicationTest, RunDispatchesThroughTheHookUntilQuitAndAnswersItsExitCode)
     PostMessageW(Spy.Handle, WM_USER + 9, 0, 0);   // raises; the loop goes on
     PostMessageW(Spy.Handle, WM_USER + 2, 0, 0);
     PostQuitMessage(4);
-    EXPECT_EQ(Application->Run(), 4);
+    EXPECT_EQ(RunUntilQuit("the posted quit"), 4);
     Application->SetOnMessage(TMessageEvent());
     EXPECT_TRUE(Application->Terminated());
     EXPECT_EQ(Spy.Hooked, (std::vector<UINT>{WM_USER, WM_USER + 1, WM_USER + 9, WM_USER + 2}));
@@ -70,7 +71,7 @@ TEST(ApplicationTest, RunServesWhatWorkersHandOver)
     TCallingThread* Thread = TCallingThread::Create(true);
     Thread->Log = &Log;
     Thread->Start();
-    EXPECT_EQ(Application->Run(), 0);
+    EXPECT_EQ(RunUntilQuit("the worker's queued Terminate"), 0);
     Thread->Free();
     EXPECT_EQ(Log, (std::vector<String>{"synchronized", "queued"}));
 }

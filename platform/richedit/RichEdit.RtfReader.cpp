@@ -135,6 +135,7 @@ TRtfError TRtfReader::Read()
         } else if (C == '}') {
             FlushBytes();
             ++FPos;
+            FGroupFresh = false;   // a word after an empty group does not open one
             CloseGroup();
             if (FStack.size() == 1)
                 break;   // the document is closed; what follows is not part of it

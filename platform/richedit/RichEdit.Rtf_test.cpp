@@ -152,6 +152,7 @@ const TReadCase kReadCases[] = {
     {"EscapedBraces", R"({\rtf1 \{\}\\})", "{}\\"},
     {"BinaryDataSkipped", "{\\rtf1 a\\bin3 }}}b}", "ab"},
     {"ObjectWordInsideAnotherGroupIsNoObject", R"({\rtf1 {\b A\object\objw20 x}B})", "AB"},
+    {"PictureWordAfterAnEmptyGroupIsNoPicture", R"({\rtf1 {\b A{}\pict\picw2 ff}B})", "AB"},
     {"HyphenAfterAWordIsText", R"({\rtf1\pard-x\b -y})", "-x-y"},
     {"HugeNumbers", R"({\rtf1\fs99999999999999\up-99999999999 x})", "x"},
 };

@@ -696,3 +696,191 @@ private:
     TTVCompareEvent FOnCompare;
     TTVChangedEvent FOnCheckChanged;
 };
+
+// ---- Month calendar ----------------------------------------------------------------------
+
+X_ENUM(TCalDayOfWeek, dowMonday, dowTuesday, dowWednesday, dowThursday, dowFriday, dowSaturday, dowSunday,
+       dowLocaleDefault);
+
+// One month of days under a title with buttons to the months before and after, and a line
+// with today's date. It tells of the user's changes as CN_NOTIFY with MCN_SELCHANGE and
+// MCN_SELECT, and asks for bold days with MCN_GETDAYSTATE whenever it shows another month.
+class TMonthCalendar : public TCustomControl {
+    X_CLASS(TMonthCalendar, TCustomControl)
+public:
+    // The selected day (time 0).
+    TDateTime Date() const { return FDate; }
+    // Selects the day and shows its month; fires nothing.
+    void SetDate(TDateTime AValue);
+    // The first day of the shown month.
+    TDateTime ShownMonth() const { return FShownMonth; }
+    TCalDayOfWeek FirstDayOfWeek() const { return FFirstDayOfWeek; }
+    void SetFirstDayOfWeek(TCalDayOfWeek AValue);
+    bool ShowToday() const { return FShowToday; }
+    void SetShowToday(bool AValue);
+    bool ShowTodayCircle() const { return FShowTodayCircle; }
+    void SetShowTodayCircle(bool AValue);
+    // The day marked as today; 0 follows the clock.
+    TDateTime Today() const;
+    void SetToday(TDateTime AValue);
+    // Whether the last MCN_GETDAYSTATE answer made the day bold.
+    bool IsBold(TDateTime ADay) const;
+
+    // The parts, in client coordinates: a shown day's cell (empty when it is not shown), the
+    // buttons to the previous and the next month, the today line.
+    TRect DayRect(TDateTime ADay) const;
+    TRect PrevButtonRect() const;
+    TRect NextButtonRect() const;
+    TRect TodayRect() const;
+    // The day of the cell under the point; 0 outside every cell.
+    TDateTime DayAt(int AX, int AY) const;
+    // The size that shows every part at the font's size.
+    TSize MinimumSize() const;
+
+protected:
+    TMonthCalendar() = default;
+    void Construct(TComponent* AOwner) override;
+    void WndProc(TMessage& AMessage) override;
+    void Paint() override;
+    void KeyDown(uint16_t& AKey, TShiftState AShift) override;
+    void MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY) override;
+    // The user moved the selection (MCN_SELCHANGE when it changed) and, with AChosen, chose
+    // the day (MCN_SELECT).
+    void SelectByUser(TDateTime ADay, bool AChosen);
+
+private:
+    struct TLayout {
+        int Cell = 0;     // a day cell's width
+        int Row = 0;      // a week row's height
+        int Title = 0;    // the title row's height
+        int Left = 0;     // where the first column starts
+        int Top = 0;      // where the weekday names start
+    };
+    TLayout Layout() const;
+    int FirstColumnDay() const;   // 1 Sunday ... 7 Saturday, as DayOfWeek counts
+    TDateTime FirstShownDay() const;
+    void Show(TDateTime AMonth);
+    void AskDayState();
+    void Notify(int ACode);
+
+    TDateTime FDate;
+    TDateTime FShownMonth;
+    TDateTime FToday;
+    TCalDayOfWeek FFirstDayOfWeek = dowLocaleDefault;
+    bool FShowToday = true;
+    bool FShowTodayCircle = true;
+    TDateTime FDayStateStart;   // the first month of FDayState
+    std::vector<MONTHDAYSTATE> FDayState;
+};
+
+// ---- Date-time picker --------------------------------------------------------------------
+
+X_ENUM(TDateTimeKind, dtkDate, dtkTime);
+X_ENUM(TDTDateMode, dmComboBox, dmUpDown);
+X_ENUM(TDTDateFormat, dfShort, dfLong);
+
+class TCustomForm;
+
+// One part of a date or time format ("dd.mm.yyyy", "hh:nn:ss ampm"): a field of the value, or
+// the text between fields.
+struct TDateFormatField {
+    enum TKind : uint8_t { fkText, fkDay, fkWeekday, fkMonth, fkYear, fkHour, fkMinute, fkSecond, fkAmPm };
+    TKind Kind = fkText;
+    int Letters = 0;   // how the format wrote it: "d" 1, "dd" 2, "mmm" 3...
+    String Text;       // fkText's literal
+};
+
+// A date or a time shown in the locale's format, whose fields the user edits with the keys
+// (Left and Right pick a field, Up and Down step it, digits type it) or, for a date, picks from
+// a drop-down month calendar. Changes by the user arrive as CN_NOTIFY with DTN_DATETIMECHANGE,
+// the drop-down as DTN_DROPDOWN and DTN_CLOSEUP; the control answers them with OnChange,
+// OnDropDown and OnCloseUp.
+class TDateTimePicker : public TCustomControl {
+    X_CLASS(TDateTimePicker, TCustomControl)
+public:
+    // The program's changes fire nothing.
+    TDateTime DateTime() const { return FDateTime; }
+    void SetDateTime(TDateTime AValue);
+    TDateTime Date() const;
+    void SetDate(TDateTime AValue);
+    TDateTime Time() const;
+    void SetTime(TDateTime AValue);
+    TDateTimeKind Kind() const { return FKind; }
+    void SetKind(TDateTimeKind AValue);
+    // Up-down buttons in place of the drop-down button; a time always has them.
+    TDTDateMode DateMode() const { return FDateMode; }
+    void SetDateMode(TDTDateMode AValue);
+    TDTDateFormat DateFormat() const { return FDateFormat; }
+    void SetDateFormat(TDTDateFormat AValue);
+    // A check box before the value: unchecked, the value is shown grey and stands for none.
+    bool ShowCheckbox() const { return FShowCheckbox; }
+    void SetShowCheckbox(bool AValue);
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool AValue);
+
+    bool DroppedDown() const { return FPopup != nullptr; }
+    // Shows or closes the calendar as the user would (notifications included).
+    void SetDroppedDown(bool AValue);
+    // The drop-down's calendar while it shows; nullptr otherwise.
+    TMonthCalendar* Calendar() const { return FCalendar; }
+    // The value as shown, and the field the keys edit (-1: none) as an index into the shown
+    // fields that can be edited.
+    String DisplayText() const;
+    int SelectedField() const { return FSelected; }
+
+    TNotifyEvent OnChange() const { return FOnChange; }
+    void SetOnChange(TNotifyEvent AValue) { FOnChange = AValue; }
+    TNotifyEvent OnDropDown() const { return FOnDropDown; }
+    void SetOnDropDown(TNotifyEvent AValue) { FOnDropDown = AValue; }
+    TNotifyEvent OnCloseUp() const { return FOnCloseUp; }
+    void SetOnCloseUp(TNotifyEvent AValue) { FOnCloseUp = AValue; }
+
+protected:
+    TDateTimePicker() = default;
+    ~TDateTimePicker() override;
+    void Construct(TComponent* AOwner) override;
+    void WndProc(TMessage& AMessage) override;
+    void Paint() override;
+    void KeyDown(uint16_t& AKey, TShiftState AShift) override;
+    void KeyPress(char32_t& AKey) override;
+    void MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY) override;
+    virtual void Change();
+
+private:
+    friend class TPickerCalendar;
+    friend class TPickerPopup;
+    using TField = TDateFormatField;
+    void BuildFields();
+    std::vector<int> EditableFields() const;
+    TRect FieldRect(int AIndex) const;   // by index into FFields
+    TRect CheckRect() const;
+    TRect ButtonRect() const;
+    int TextLeft() const;
+    // Steps the selected field by ADelta (wrapping within it), or sets it to AValue.
+    TDateTime Stepped(const TField& AField, int ADelta) const;
+    TDateTime WithField(const TField& AField, int AValue) const;
+    void SelectField(int AEditable);
+    void TypeDigit(int ADigit);
+    void CommitTyped();
+    // A change by the user: DTN_DATETIMECHANGE when the value (or the check) changed.
+    void ChangeByUser(TDateTime AValue);
+    void NotifyChange();
+    void NotifyCode(int ACode);
+    void CalendarNotified(int ACode);
+
+    TDateTime FDateTime;
+    TDateTimeKind FKind = dtkDate;
+    TDTDateMode FDateMode = dmComboBox;
+    TDTDateFormat FDateFormat = dfShort;
+    bool FShowCheckbox = false;
+    bool FChecked = true;
+    std::vector<TField> FFields;
+    int FSelected = -1;   // into EditableFields()
+    String FTyped;        // digits typed into the selected field, not yet taken
+    int FPressed = -1;    // the up-down button held: 0 up, 1 down
+    TCustomForm* FPopup = nullptr;
+    TMonthCalendar* FCalendar = nullptr;
+    TNotifyEvent FOnChange;
+    TNotifyEvent FOnDropDown;
+    TNotifyEvent FOnCloseUp;
+};

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "Rtl.System.h"
 #include "Rtl.Types.h"
 #include "Win.Graphics.h"
 #include "Win.Messages.h"
@@ -53,3 +54,41 @@ inline constexpr uintptr_t TBCD_THUMB = 2;
 inline constexpr uintptr_t TBCD_CHANNEL = 3;
 inline constexpr UINT TBM_GETTHUMBRECT = 0x0400 + 25;
 inline constexpr UINT TBM_GETCHANNELRECT = 0x0400 + 26;
+
+// Date-time pickers. DTN_DATETIMECHANGE carries the new value, or GDT_NONE when the picker's
+// check box was cleared; DTN_DROPDOWN and DTN_CLOSEUP (a bare NMHDR) frame the drop-down
+// calendar.
+inline constexpr int DTN_DATETIMECHANGE = -759;
+inline constexpr int DTN_DROPDOWN = -754;
+inline constexpr int DTN_CLOSEUP = -753;
+inline constexpr uint32_t GDT_VALID = 0;
+inline constexpr uint32_t GDT_NONE = 1;
+
+struct NMDATETIMECHANGE {
+    NMHDR nmhdr;
+    uint32_t dwFlags = GDT_VALID;
+    TSystemTime st;
+};
+
+// Month calendars. MCN_SELCHANGE: the selected day moved (keys, month buttons, a click);
+// MCN_SELECT: the user chose a day (a click on it, or on the today line). MCN_GETDAYSTATE asks
+// for the bold days of cDayState months from stStart's month on: one bit per day, bit 0 the
+// first of the month.
+inline constexpr int MCN_SELECT = -746;
+inline constexpr int MCN_GETDAYSTATE = -747;
+inline constexpr int MCN_SELCHANGE = -749;
+
+struct NMSELCHANGE {
+    NMHDR nmhdr;
+    TSystemTime stSelStart;
+    TSystemTime stSelEnd;
+};
+using NMSELECT = NMSELCHANGE;
+
+using MONTHDAYSTATE = uint32_t;
+struct NMDAYSTATE {
+    NMHDR nmhdr;
+    TSystemTime stStart;
+    int cDayState = 0;
+    MONTHDAYSTATE* prgDayState = nullptr;
+};

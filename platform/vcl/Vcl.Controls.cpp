@@ -140,7 +140,36 @@ bool WantsKey(LRESULT ACode, WPARAM AKey)
     }
 }
 
+std::vector<TPopupOwner*>& Popups()
+{
+    static std::vector<TPopupOwner*> List;
+    return List;
+}
+
+// A press on AWindow closes the popups that do not claim it; closing one may close or open
+// others, so each is asked only while it is still registered.
+void ClosePopupsOutside(TWinControl* AWindow, TPoint AScreen)
+{
+    std::vector<TPopupOwner*> Open = Popups();
+    for (TPopupOwner* Owner : Open) {
+        auto& Now = Popups();
+        if (std::find(Now.begin(), Now.end(), Owner) != Now.end() && !Owner->OwnsPress(AWindow, AScreen))
+            Owner->ClosePopup();
+    }
+}
+
 }  // namespace
+
+void RegisterPopup(TPopupOwner* AOwner)
+{
+    if (std::find(Popups().begin(), Popups().end(), AOwner) == Popups().end())
+        Popups().push_back(AOwner);
+}
+
+void UnregisterPopup(TPopupOwner* AOwner)
+{
+    std::erase(Popups(), AOwner);
+}
 
 String CursorShape(TCursor ACursor)
 {
@@ -958,6 +987,10 @@ void TWinControl::WndProc(TMessage& AMessage)
 void TWinControl::MainWndProc(TMessage& AMessage)
 {
     try {
+        if (Parent() == nullptr && IsButtonDown(AMessage.Msg)) {
+            TPoint At = MouseLParamPoint(AMessage.LParam);
+            ClosePopupsOutside(this, Point(Left() + At.X, Top() + At.Y));
+        }
         if (Parent() == nullptr && IsMouseMessage(AMessage.Msg))
             RouteWindowMouse(AMessage);
         else if (Parent() == nullptr && (AMessage.Msg == WM_MOUSEWHEEL || AMessage.Msg == WM_MOUSEHWHEEL))

@@ -497,3 +497,19 @@ protected:
 private:
     TControlCanvas* FCanvas = nullptr;
 };
+
+// ---- Popups ------------------------------------------------------------------------------
+
+// A window shown over the others for a moment: a drop-down, a menu. While it is registered, a
+// press of a mouse button on any of the program's windows that it does not claim closes it.
+class TPopupOwner {
+public:
+    // Whether the press on the top-level control AWindow at the screen point is the popup's own.
+    virtual bool OwnsPress(TWinControl* AWindow, TPoint AScreen) = 0;
+    virtual void ClosePopup() = 0;
+
+protected:
+    ~TPopupOwner() = default;
+};
+void RegisterPopup(TPopupOwner* AOwner);
+void UnregisterPopup(TPopupOwner* AOwner);

@@ -271,6 +271,11 @@ void TCustomForm::PlaceForShow()
     SetBounds(At.X, At.Y, Width(), Height());
 }
 
+TCustomForm* ActiveForm()
+{
+    return GActiveForm;
+}
+
 void TCustomForm::SetActive(bool AValue)
 {
     if (FActive == AValue)
@@ -373,6 +378,9 @@ TModalResult TCustomForm::ShowModal()
     for (TCustomForm* Form : Disabled)
         Form->SetEnabled(true);
     Hide();
+    // As on Windows, the window the form was opened from is active again: its keys work.
+    if (Owner != Application->Handle() && IsWindowVisible(Owner) && SetForegroundWindow(Owner))
+        SendMessageW(Owner, WM_ACTIVATE, WA_ACTIVE, 0);
     Application->ModalFinished();
     return FModalResult;
 }

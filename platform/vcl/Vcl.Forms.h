@@ -162,6 +162,9 @@ protected:
     TForm() = default;
 };
 
+// The form of ours that is active (the screen's active form); nullptr when none is.
+TCustomForm* ActiveForm();
+
 // A group of controls designed once and placed on forms as one control.
 class TCustomFrame : public TWinControl {
     X_CLASS(TCustomFrame, TWinControl)

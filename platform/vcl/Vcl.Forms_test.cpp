@@ -86,6 +86,8 @@ TEST_F(FormTest, ShowModalRunsUntilAButtonSetsTheResultAndTheFormMayClose)
     EXPECT_FALSE(FForm->Visible());
     EXPECT_FALSE(IsWindowVisible(FForm->Handle()));
     EXPECT_TRUE(Other->Enabled()) << "enabled again after the modal loop";
+    EXPECT_TRUE(Other->Active()) << "the form the modal one was opened from is active again";
+    EXPECT_EQ(ActiveForm(), Other);
     EXPECT_THROW(Other->ShowModal(), EInvalidOperation);
     Other->Free();
 }

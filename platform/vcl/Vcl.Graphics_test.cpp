@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "Vcl.Imaging.Jpeg.h"
 #include "Vcl.Imaging.PngImage.h"
+#include "Vcl.SystemFonts.h"
 #include "Vcl.TestImages.h"
+#include "Win.Display.h"
 
 namespace {
 
@@ -49,6 +52,28 @@ TEST(FontTest, SettersTellTheOwnerOnlyOfChanges)
     EXPECT_EQ(GetPropText(Font.get(), "Style"), "[fsBold]");
     EXPECT_EQ(GetPropText(Font.get(), "Name"), "DejaVu Sans");
     EXPECT_FALSE(IsStoredProp(Font.get(), "Size"));
+}
+
+// The machine's fonts are the ones the dependencies install (DejaVu, Liberation, Carlito).
+TEST(FontTest, TheDesktopFontsAreInstalledFacesAtNinePoints)
+{
+    std::vector<String> Families = InstalledFontFamilies();
+    ASSERT_FALSE(Families.empty());
+    for (size_t I = 1; I < Families.size(); ++I)
+        EXPECT_LT(CompareText(Families[I - 1], Families[I]), 0) << "sorted and each once: " << Families[I];
+    EXPECT_NE(std::find(Families.begin(), Families.end(), "DejaVu Sans"), Families.end());
+    EXPECT_NE(std::find(Families.begin(), Families.end(), "DejaVu Sans Condensed"), Families.end())
+        << "a face's second family name is listed too";
+
+    TNonClientMetrics Metrics;
+    ASSERT_TRUE(GetNonClientMetrics(Metrics));
+    EXPECT_NE(std::find(Families.begin(), Families.end(), Metrics.MessageFont.Name), Families.end())
+        << Metrics.MessageFont.Name;
+    EXPECT_EQ(Metrics.MessageFont.Size, 9);
+    EXPECT_EQ(Metrics.MessageFont.Style, TFontStyles{});
+    EXPECT_EQ(Metrics.CaptionFont.Name, Metrics.MessageFont.Name);
+    EXPECT_EQ(Metrics.CaptionWidth, GetSystemMetrics(SM_CXSIZE));
+    EXPECT_EQ(Metrics.CaptionHeight, GetSystemMetrics(SM_CYCAPTION));
 }
 
 TEST(ColorTest, SystemColoursResolveToTheCurrentTable)

@@ -380,7 +380,7 @@ TEST_F(EngineTest, WorkerPostsReachTheUIThreadInOrderWithFewDrains)
             Engine->PostNotification(ValueNotification(I));
         AllPosted.set_value();
     });
-    EXPECT_EQ(Application->Run(), 7);
+    EXPECT_EQ(RunUntilQuit("the quit after the last post"), 7);
     Worker.join();
     ASSERT_EQ(Listener.Heard.size(), static_cast<size_t>(kPosts));
     for (int I = 0; I < kPosts; ++I)
