@@ -260,7 +260,9 @@ String ReadDataFile(const String& AFileName, int64_t ALimit, bool ARegularOnly)
         throw EFOpenError("Cannot open file \"" + AFileName + "\". " + DataFileErrorText(Error), Error);
     }
     String Result;
-    char Buffer[65536];
+    if (::fstat(File, &Info) == 0 && S_ISREG(Info.st_mode) && Info.st_size <= ALimit)
+        Result.reserve(static_cast<size_t>(Info.st_size));
+    char Buffer[16384];
     for (;;) {
         ssize_t Read = ::read(File, Buffer, sizeof Buffer);
         if (Read < 0 && errno == EINTR)
