@@ -262,6 +262,9 @@ bool TExpansion::Weekly()
     if (FStart < FMonthStart) {
         int64_t Floor = DayNumber(WeekdayInWeek(1, static_cast<double>(FMonthStart - FSpan)));
         int64_t Start = FirstStepFrom(FStart, 7 * Interval(), Floor);
+        // A long step can land past every date there is; its week starts after the month.
+        if (Start > Last + 6)
+            return false;
         FirstWeek = DayNumber(WeekdayInWeek(1, static_cast<double>(Start)));
     }
     TXVWeekDayCollection* WeekDays = FRule->ByWeekDay();

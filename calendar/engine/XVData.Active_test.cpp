@@ -147,6 +147,9 @@ const TExpansionCase kExpansions[] = {
          RuleOf(H)->ByWeekDay()->AddWeekDay(0, 5);
      },
      {{2024, 1, "1 5 15 19 29"}, {2024, 2, "2 12 16 26"}}},
+    // The step after the first week lands past any date: later months have no occurrence.
+    {"WeeklyWithTheLargestIntervalHasOnlyItsFirstWeek", {2024, 1, 3}, {2024, 1, 3}, true, vfqWeekly, 4000000000u,
+     nullptr, {{2024, 1, "3"}, {2024, 3, ""}, {9999, 12, ""}}},
     {"WeeklyMultiDayAcrossAYearEnd", {2023, 12, 30, 18, 0}, {2024, 1, 1, 20, 0}, false, vfqWeekly, 1, nullptr,
      {{2024, 1, "1:-1/1200 6:1080/1441 7:-1/1441 8:-1/1200 13:1080/1441 14:-1/1441 15:-1/1200 20:1080/1441 "
                 "21:-1/1441 22:-1/1200 27:1080/1441 28:-1/1441 29:-1/1200"}}},

@@ -100,6 +100,14 @@ X_VDATA_GROUP_NAME(TXVVolumeObjectFilerGroup, "Volume")
 
 // ---- Filers ------------------------------------------------------------------------------
 
+// A label is a few names and numbers: a file whose groups inflate past this is a crafted one,
+// whatever it claims to be.
+void TXRLStreamFiler::Construct()
+{
+    inherited::Construct();
+    SetInflateLimit(kXZDocumentLimit);
+}
+
 void TXRLStreamFiler::PrepareGroups(TObject* ATarget, int ASelector, const TXFilerParts& AParts)
 {
     inherited::PrepareGroups(ATarget, ASelector, AParts);

@@ -76,6 +76,7 @@ public:
 
 protected:
     TXRLStreamFiler() = default;
+    void Construct() override;
 };
 
 // The label group, then the object group of ObjectGroupClass. The base has group "VData" and

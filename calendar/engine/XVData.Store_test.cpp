@@ -13,6 +13,7 @@
 #include "Rtl.Files.h"
 #include "Win.TestEnvironment.h"
 #include "XCore.Errors.h"
+#include "XCore.QStream.h"
 #include "XCore.TestClock.h"
 #include "XVData.Filers.h"
 
@@ -127,6 +128,25 @@ TEST_F(VStoreTest, AFileOfAnotherKindIsRefusedButItsLabelReads)
     auto Label = Owned(TXL::Create());
     ASSERT_TRUE(FilerLoadFromFile(File, TXRLStreamFiler::StaticClass(), Label.get()));
     EXPECT_EQ(Label->Info()->GetValue("Class"), "TXVEventObject");
+}
+
+// Any file may be asked for its label: one whose groups inflate to many megabytes (a few
+// kilobytes on the disk) is refused before it fills memory.
+TEST_F(VStoreTest, ALabelIsNotReadFromAFileThatInflatesPastADocument)
+{
+    String File = FRoot + "bomb.xevent";
+    SaveObject<TXVEventObject>(File, "An event");
+    {
+        auto Stream = Owned(TFileStream::Create(File, fmOpenReadWrite));
+        auto Container = Owned(TXQStream::Create());
+        ASSERT_TRUE(Container->OpenStream(rmRead | rmWrite, Stream.get(), false, nullptr));
+        ASSERT_TRUE(Container->AddGroupText("Bulk", String(kXZDocumentLimit, ' ')));
+        Container->Close();
+    }
+    ASSERT_LT(std::filesystem::file_size(File), 200000u);
+    auto Label = Owned(TXL::Create());
+    EXPECT_FALSE(FilerLoadFromFile(File, TXRLStreamFiler::StaticClass(), Label.get()));
+    EXPECT_EQ(GetErrorCode(), 44);
 }
 
 struct TDamage {

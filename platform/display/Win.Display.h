@@ -40,6 +40,12 @@ inline constexpr uint32_t WS_EX_CONTEXTHELP = 0x00000400;
 inline constexpr uint32_t WS_EX_APPWINDOW = 0x00040000;
 inline constexpr uint32_t WS_EX_LAYERED = 0x00080000;
 inline constexpr uint32_t WS_EX_NOACTIVATE = 0x08000000;
+// Window-class styles, kept in TCreateParams: the screens here redraw whole windows and cast
+// no shadows, so none of them changes what is seen.
+inline constexpr uint32_t CS_VREDRAW = 0x0001;
+inline constexpr uint32_t CS_HREDRAW = 0x0002;
+inline constexpr uint32_t CS_SAVEBITS = 0x0800;
+inline constexpr uint32_t CS_DROPSHADOW = 0x00020000;
 inline constexpr int GWL_STYLE = -16;
 inline constexpr int GWL_EXSTYLE = -20;
 // The owner of a top-level window, which it stays above while both are shown.

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <filesystem>
 #include <system_error>
 
@@ -236,15 +237,32 @@ int OpenDataFile(const String& APath, int AFlags, unsigned APermissions)
     return Handle;
 }
 
-TBytes ReadFileBytes(const String& AFileName)
+String DataFileErrorText(int AError)
+{
+    return AError == ESPIPE ? String("It is not a regular file.") : SystemErrorText(AError);
+}
+
+namespace {
+
+// AFileName opened with OpenDataFile and read to its end, at most ALimit bytes; a regular file
+// only when ARegularOnly. Raises EFOpenError or EReadError with the reason.
+String ReadDataFile(const String& AFileName, int64_t ALimit, bool ARegularOnly)
 {
     int File = OpenDataFile(NativePath(AFileName), O_RDONLY);
+    struct stat Info {};
+    if (File >= 0 && ARegularOnly && (::fstat(File, &Info) != 0 || !S_ISREG(Info.st_mode))) {
+        ::close(File);
+        File = -1;
+        errno = ESPIPE;
+    }
     if (File < 0) {
         int Error = errno;
-        throw EFOpenError("Cannot open file \"" + AFileName + "\". " + SystemErrorText(Error), Error);
+        throw EFOpenError("Cannot open file \"" + AFileName + "\". " + DataFileErrorText(Error), Error);
     }
-    TBytes Result;
-    uint8_t Buffer[65536];
+    String Result;
+    if (::fstat(File, &Info) == 0 && S_ISREG(Info.st_mode) && Info.st_size <= ALimit)
+        Result.reserve(static_cast<size_t>(Info.st_size));
+    char Buffer[16384];
     for (;;) {
         ssize_t Read = ::read(File, Buffer, sizeof Buffer);
         if (Read < 0 && errno == EINTR)
@@ -256,8 +274,27 @@ TBytes ReadFileBytes(const String& AFileName)
         }
         if (Read == 0)
             break;
-        Result.insert(Result.end(), Buffer, Buffer + Read);
+        if (static_cast<int64_t>(Result.size()) + Read > ALimit) {
+            ::close(File);
+            throw EReadError("Cannot read file \"" + AFileName + "\". It is larger than " + IntToStr(ALimit)
+                                 + " bytes.",
+                             EFBIG);
+        }
+        Result.append(Buffer, static_cast<size_t>(Read));
     }
     ::close(File);
     return Result;
+}
+
+}  // namespace
+
+TBytes ReadFileBytes(const String& AFileName)
+{
+    String Bytes = ReadDataFile(AFileName, std::numeric_limits<int64_t>::max(), false);
+    return TBytes(Bytes.begin(), Bytes.end());
+}
+
+String ReadSmallFile(const String& AFileName, int64_t ALimit)
+{
+    return ReadDataFile(AFileName, ALimit, true);
 }

@@ -63,5 +63,15 @@ String SystemErrorText(int AError);
 // regular file nor a block device is refused (a folder with EISDIR, a FIFO, socket or
 // character device with ESPIPE). -1 with errno set on failure.
 int OpenDataFile(const String& APath, int AFlags, unsigned APermissions = 0666);
+// The reason OpenDataFile failed with AError, for messages: ESPIPE there is no pipe at all
+// but a file of the wrong kind.
+String DataFileErrorText(int AError);
 // The whole file. Raises EFOpenError or EReadError with the system's reason.
 TBytes ReadFileBytes(const String& AFileName);
+// The most ReadSmallFile reads unless told otherwise: far more than any configuration file,
+// index or cache of the desktop holds.
+inline constexpr int64_t kSmallFileLimit = int64_t(16) << 20;
+// The whole of a small file (a configuration file, an index, a cache): never waits on a FIFO,
+// and refuses what is not a regular file and a file over ALimit bytes. Raises EFOpenError or
+// EReadError with the reason.
+String ReadSmallFile(const String& AFileName, int64_t ALimit = kSmallFileLimit);

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+
+#include "Rtl.SysUtils.h"
 
 namespace {
 
@@ -109,6 +112,38 @@ TEST_F(FilesOnDiskTest, ReadOnlyAndListing)
     EXPECT_EQ(Entries[1].Name, "sub");
     EXPECT_TRUE(Entries[1].IsDirectory);
     EXPECT_TRUE(ListDirectory(FRoot + "/missing").empty());
+}
+
+// Small files of the desktop are read whole, but a FIFO in their place must not stop the
+// program, nor a folder, a device or a huge file take it over: each is refused with its reason.
+TEST_F(FilesOnDiskTest, SmallFilesAreRegularFilesWithinTheirLimit)
+{
+    std::ofstream(FRoot + "/list") << "[Group]\nKey=value\n";
+    std::filesystem::create_symlink(FRoot + "/list", FRoot + "/link");
+    EXPECT_EQ(ReadSmallFile(FRoot + "/list"), "[Group]\nKey=value\n");
+    EXPECT_EQ(ReadSmallFile(FRoot + "/link"), "[Group]\nKey=value\n");
+    ASSERT_EQ(::mkfifo((FRoot + "/fifo").c_str(), 0600), 0);
+    ForceDirectories(FRoot + "/folder");
+    const struct {
+        std::string Name;
+        int64_t Limit;
+        const char* Reason;
+    } kRefused[] = {
+        {"fifo", kSmallFileLimit, "not a regular file"},
+        {"folder", kSmallFileLimit, "directory"},
+        {"/dev/zero", kSmallFileLimit, "not a regular file"},
+        {"list", 10, "larger than 10 bytes"},
+        {"missing", kSmallFileLimit, "No such file"},
+    };
+    for (const auto& Case : kRefused) {
+        String Path = Case.Name.front() == '/' ? Case.Name : FRoot + "/" + Case.Name;
+        try {
+            (void)ReadSmallFile(Path, Case.Limit);
+            ADD_FAILURE() << Case.Name << " was read";
+        } catch (const EStreamError& E) {
+            EXPECT_NE(String(E.what()).find(Case.Reason), String::npos) << Case.Name << ": " << E.what();
+        }
+    }
 }
 
 }  // namespace

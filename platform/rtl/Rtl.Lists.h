@@ -372,6 +372,9 @@ class TObjectList : public XRtlDetail::TTypedPointerList<TList, TObject*> {
 public:
     bool OwnsObjects() const { return FOwnsObjects; }
     void SetOwnsObjects(bool AValue) { FOwnsObjects = AValue; }
+    // The class every listed object descends from: readers that make objects for the list from
+    // a class their data names make no other. Any object here.
+    virtual TClass ItemClass() const { return TObject::StaticClass(); }
 
 protected:
     TObjectList() = default;
@@ -393,6 +396,9 @@ protected:
 // asks each listed component for a free notification.
 class TComponentList : public XRtlDetail::TTypedPointerList<TObjectList, TComponent*> {
     X_CLASS(TComponentList, XRtlDetail::TTypedPointerList<TObjectList, TComponent*>)
+public:
+    TClass ItemClass() const override { return TComponent::StaticClass(); }
+
 protected:
     TComponentList() = default;
     ~TComponentList() override;

@@ -204,7 +204,7 @@ void TFileStream::Construct(const String& AFileName, uint16_t AMode)
     String Path = NativePath(AFileName);
     auto Fail = [&](int AError) {
         String Message = (Creating ? "Cannot create file \"" : "Cannot open file \"") + AFileName + "\". "
-                         + SystemErrorText(AError);
+                         + DataFileErrorText(AError);
         if (Creating)
             throw EFCreateError(Message, AError);
         throw EFOpenError(Message, AError);

@@ -299,6 +299,11 @@ void TControl::SetVisible(bool AValue)
     }
 }
 
+TCustomStyleServices* TControl::StyleServices() const
+{
+    return ::StyleServices();
+}
+
 bool TControl::Showing() const
 {
     return FVisible && FParent != nullptr && FParent->Showing();
@@ -628,6 +633,12 @@ HWND TWinControl::CreateWindowHandle()
     return Wnd;
 }
 
+void TWinControl::RecreateWnd()
+{
+    if (FHandle != nullptr)
+        Perform(CM_RECREATEWND, 0, 0);
+}
+
 void TWinControl::DestroyHandle()
 {
     if (FHandle == nullptr)
@@ -949,6 +960,18 @@ void TWinControl::WndProc(TMessage& AMessage)
     case CM_PARENTCOLORCHANGED:
         inherited::WndProc(AMessage);
         return;
+    case CM_RECREATEWND: {
+        if (FHandle == nullptr)
+            return;
+        // Only a top-level window is seen; the state lives in the control, not in the window.
+        bool WasShown = Parent() == nullptr && IsWindowVisible(FHandle);
+        DestroyHandle();
+        Handle();
+        if (WasShown)
+            ShowWindow(FHandle, SW_SHOW);
+        Invalidate();
+        return;
+    }
     case CM_FONTCHANGED:
     case CM_COLORCHANGED:
         inherited::WndProc(AMessage);

@@ -17,6 +17,7 @@
 #include "Win.Messages.h"
 #include "Win.WindowMessages.h"
 
+class TCustomStyleServices;
 class TWinControl;
 
 // ---- Messages ----------------------------------------------------------------------------
@@ -48,6 +49,9 @@ inline constexpr UINT CM_CONTROLCHANGE = CM_BASE + 11;
 // to the top-level control and its descendants until one answers 1.
 inline constexpr UINT CM_DIALOGCHAR = CM_BASE + 0x20;
 inline constexpr UINT CM_DIALOGKEY = CM_BASE + 0x32;
+// Performed on a windowed control: its window is made again from CreateParams, the control
+// keeping its children, focus and visibility.
+inline constexpr UINT CM_RECREATEWND = CM_BASE + 0x33;
 
 // Notices a control sends to itself, as the parent of a Windows control would reflect them.
 inline constexpr UINT CN_BASE = 0xBC00;
@@ -64,6 +68,7 @@ struct TCreateParams {
     String Caption;
     uint32_t Style = 0;     // WS_ flags
     uint32_t ExStyle = 0;   // WS_EX_ flags
+    uint32_t WindowClassStyle = 0;   // CS_ flags
     TRect Bounds;
     HWND WndParent = nullptr;   // the owner of a top-level window
 };
@@ -158,6 +163,9 @@ public:
     bool ShowHint() const { return FShowHint; }
     void SetShowHint(bool AValue) { FShowHint = AValue; }
     bool MouseInClient() const { return FMouseInClient; }
+    // The style the control paints with: the active one, unless the control has a style of its
+    // own. Controls call this, never the global StyleServices(), when they paint.
+    virtual TCustomStyleServices* StyleServices() const;
 
     // Marks the control to be painted again when the window next paints.
     virtual void Invalidate();
@@ -288,6 +296,8 @@ public:
     // without a parent, a hidden message window for the others.
     HWND Handle();
     bool HandleAllocated() const { return FHandle != nullptr; }
+    // Makes the window again when there is one (CM_RECREATEWND).
+    void RecreateWnd();
 
     // Children in z-order, bottom first.
     int ControlCount() const { return static_cast<int>(FControls.size()); }

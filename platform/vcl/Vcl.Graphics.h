@@ -71,6 +71,11 @@ inline constexpr TColor clHotLight = SystemColor(COLOR_HOTLIGHT);
 
 // The colour a system colour stands for now; any other value unchanged.
 TColor ColorToRGB(TColor AColor);
+// AColor with its lightness moved by ALuminance on the 0..240 scale of hue, lightness and
+// saturation (kept in range): the light and the shade of a colour for etched lines and bevels.
+TColor ColorAdjustLuma(TColor AColor, int ALuminance);
+inline TColor GetHighLightColor(TColor AColor, int ALuminance = 19) { return ColorAdjustLuma(AColor, ALuminance); }
+inline TColor GetShadowColor(TColor AColor, int ALuminance = -50) { return ColorAdjustLuma(AColor, ALuminance); }
 
 // ---- Fonts, pens and brushes -------------------------------------------------------------
 

@@ -8,11 +8,12 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <map>
 #include <set>
 
 #include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.SysUtils.h"
 #include "Vcl.Imaging.PngImage.h"
 #include "Win.Folders.h"
@@ -31,7 +32,12 @@ struct TIconRequest {
 
 String FirstLine(const String& AFileName)
 {
-    std::ifstream In(AFileName);
+    std::istringstream In;
+    try {
+        In.str(ReadSmallFile(AFileName));
+    } catch (const EStreamError&) {
+        return String();
+    }
     String Line;
     std::getline(In, Line);
     return Trim(Line);
@@ -88,10 +94,16 @@ struct TIconTheme {
 
 using TIniGroups = std::map<String, std::map<String, String>>;
 
+// A file that is missing or no regular file (a FIFO must not stop the program) has no groups.
 TIniGroups ReadIniFile(const String& AFileName)
 {
     TIniGroups Groups;
-    std::ifstream In(AFileName);
+    std::istringstream In;
+    try {
+        In.str(ReadSmallFile(AFileName));
+    } catch (const EStreamError&) {
+        return Groups;
+    }
     String Group;
     for (String Line; std::getline(In, Line);) {
         Line = Trim(Line);
@@ -127,8 +139,12 @@ std::vector<String> IconBaseFolders()
     return Folders;
 }
 
+// A theme's name comes from the desktop's settings or another theme: it names a folder of
+// the icon folders and nothing outside them.
 bool ReadTheme(const String& AName, TIconTheme& ATheme)
 {
+    if (!IsPlainFileName(AName))
+        return false;
     for (const String& Base : IconBaseFolders()) {
         if (!FileExists(Base + AName + "/index.theme"))
             continue;
@@ -295,12 +311,8 @@ int TSystemIcons::IndexOf(const TIconRequest& ARequest)
     const String& First = ARequest.Names.front();
     if (auto Known = FIndexOfKey.find(First); Known != FIndexOfKey.end())
         return Known->second;
-    std::vector<TIconTheme> Chain = ThemeChain();
     for (const String& Name : ARequest.Names)
-        for (const TIconTheme& Theme : Chain) {
-            String File = FindInTheme(Theme, Name, FList->Width());
-            if (File.empty())
-                continue;
+        for (const String& File : GetThemeIconFiles(Name, FList->Width())) {
             if (auto Known = FIndexOfKey.find(File); Known != FIndexOfKey.end())
                 return Remember(First, Known->second);
             if (int Index = AddThemeIcon(File); Index >= 0)
@@ -320,6 +332,15 @@ TSystemIcons& SystemIcons(int ASize)
 }
 
 }  // namespace
+
+std::vector<String> GetThemeIconFiles(const String& AName, int ASize)
+{
+    std::vector<String> Files;
+    for (const TIconTheme& Theme : ThemeChain())
+        if (String File = FindInTheme(Theme, AName, ASize); !File.empty())
+            Files.push_back(File);
+    return Files;
+}
 
 HIMAGELIST GetSystemImageList(int ASize)
 {

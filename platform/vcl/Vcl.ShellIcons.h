@@ -5,7 +5,13 @@
 // UI thread only, like the image lists themselves.
 #pragma once
 
+#include <vector>
+
 #include "Vcl.ImgList.h"
+
+// The PNG files of the icon AName, in each theme of the desktop's chain that has it (its own,
+// those it inherits, then "hicolor"), from the directory nearest ASize pixels; best first.
+std::vector<String> GetThemeIconFiles(const String& AName, int ASize);
 
 // The shared list of system icons ASize pixels square (at least 1), made at the first ask.
 // The lists live as long as the program: a list bound to one sees icons added later.

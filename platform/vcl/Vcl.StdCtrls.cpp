@@ -1328,6 +1328,10 @@ void TCustomListBox::ItemsChanged(TObject*)
 {
     if (FItemIndex >= Count())
         FItemIndex = -1;
+    if (FMultiSelect)
+        FSelected.resize(size_t(Count()), false);
+    if (FAnchor >= Count())
+        FAnchor = -1;
     UpdateScrollBar();
     Invalidate();
 }
@@ -1381,6 +1385,111 @@ void TCustomListBox::SetItemIndex(int AValue)
             SetTopIndex(AValue - VisibleCount() + 1);
     }
     Invalidate();
+}
+
+void TCustomListBox::SetMultiSelect(bool AValue)
+{
+    if (AValue == FMultiSelect)
+        return;
+    FMultiSelect = AValue;
+    FSelected.assign(AValue ? size_t(Count()) : 0, false);
+    if (AValue && FItemIndex >= 0)
+        FSelected[size_t(FItemIndex)] = true;
+    Invalidate();
+}
+
+bool TCustomListBox::Selected(int AIndex) const
+{
+    if (!FMultiSelect)
+        return AIndex >= 0 && AIndex == FItemIndex;
+    return AIndex >= 0 && AIndex < int(FSelected.size()) && FSelected[size_t(AIndex)];
+}
+
+void TCustomListBox::SetSelected(int AIndex, bool AValue)
+{
+    if (AIndex < 0 || AIndex >= Count())
+        return;
+    if (!FMultiSelect) {
+        if (AValue)
+            SetItemIndex(AIndex);
+        else if (AIndex == FItemIndex)
+            SetItemIndex(-1);
+        return;
+    }
+    FSelected[size_t(AIndex)] = AValue;
+    Invalidate();
+}
+
+int TCustomListBox::SelCount() const
+{
+    if (!FMultiSelect)
+        return FItemIndex >= 0 ? 1 : 0;
+    return int(std::count(FSelected.begin(), FSelected.end(), true));
+}
+
+void TCustomListBox::ClearSelection()
+{
+    if (FMultiSelect)
+        FSelected.assign(FSelected.size(), false);
+    else
+        SetItemIndex(-1);
+    Invalidate();
+}
+
+void TCustomListBox::SelectAll()
+{
+    if (!FMultiSelect)
+        return;
+    FSelected.assign(FSelected.size(), true);
+    Invalidate();
+}
+
+void TCustomListBox::ChangeSelection(std::vector<bool> ASelected, int AFocus)
+{
+    if (ASelected == FSelected && AFocus == FItemIndex)
+        return;
+    FSelected = std::move(ASelected);
+    SetItemIndex(AFocus);
+    Invalidate();
+    Click();
+}
+
+void TCustomListBox::SelectByUser(int AIndex, TShiftState AShift)
+{
+    if (AIndex < 0 || AIndex >= Count())
+        return;
+    if (!FMultiSelect) {
+        Select(AIndex);
+        return;
+    }
+    if (!FExtendedSelect) {   // the keys move the focus; clicks and Space toggle
+        ChangeSelection(FSelected, AIndex);
+        return;
+    }
+    bool Shift = AShift.Contains(ssShift) && FAnchor >= 0;
+    bool Ctrl = AShift.Contains(ssCtrl);
+    if (Ctrl && !Shift) {
+        ChangeSelection(FSelected, AIndex);
+        return;
+    }
+    std::vector<bool> Result = Ctrl ? FSelected : std::vector<bool>(FSelected.size(), false);
+    int From = Shift ? std::min(FAnchor, AIndex) : AIndex;
+    int To = Shift ? std::max(FAnchor, AIndex) : AIndex;
+    for (int I = From; I <= To; ++I)
+        Result[size_t(I)] = true;
+    if (!Shift)
+        FAnchor = AIndex;
+    ChangeSelection(std::move(Result), AIndex);
+}
+
+void TCustomListBox::ToggleByUser(int AIndex)
+{
+    if (!FMultiSelect || AIndex < 0 || AIndex >= Count())
+        return;
+    std::vector<bool> Result = FSelected;
+    Result[size_t(AIndex)] = !Result[size_t(AIndex)];
+    FAnchor = AIndex;
+    ChangeSelection(std::move(Result), AIndex);
 }
 
 void TCustomListBox::Select(int AIndex)
@@ -1452,16 +1561,24 @@ void TCustomListBox::KeyDown(uint16_t& AKey, TShiftState AShift)
     case VK_END:
         Index = Count() - 1;
         break;
+    case VK_SPACE:
+        if (FMultiSelect && (!FExtendedSelect || AShift.Contains(ssCtrl))) {
+            ToggleByUser(std::max(FItemIndex, 0));
+            AKey = 0;
+        }
+        return;
     default:
         return;
     }
-    Select(Index);
+    SelectByUser(Index, AShift);
     AKey = 0;
 }
 
 void TCustomListBox::KeyPress(char32_t& AKey)
 {
     inherited::KeyPress(AKey);
+    if (AKey == ' ' && FMultiSelect)
+        return;   // Space toggles the item with the focus
     if (AKey >= 0x20 && AKey != 0x7F)
         FindByTyping(AKey);
 }
@@ -1472,7 +1589,7 @@ void TCustomListBox::FindByTyping(char32_t AKey)
         return;
     int Found = FindTyped(FItems, FItemIndex, TypedSoFar(FTyped, FTypedAt, AKey));
     if (Found >= 0)
-        Select(Found);
+        SelectByUser(Found, {});
 }
 
 void TCustomListBox::MouseDown(TMouseButton AButton, TShiftState AShift, int AX, int AY)
@@ -1486,7 +1603,12 @@ void TCustomListBox::MouseDown(TMouseButton AButton, TShiftState AShift, int AX,
         return;
     }
     FTracking = true;
-    Select(ItemAtPos(Point(AX, AY)));
+    int Index = ItemAtPos(Point(AX, AY));
+    bool Toggles = !FExtendedSelect || (AShift.Contains(ssCtrl) && !AShift.Contains(ssShift));
+    if (FMultiSelect && Toggles)
+        ToggleByUser(Index);
+    else
+        SelectByUser(Index, AShift);
 }
 
 void TCustomListBox::MouseMove(TShiftState AShift, int AX, int AY)
@@ -1497,8 +1619,10 @@ void TCustomListBox::MouseMove(TShiftState AShift, int AX, int AY)
     } else if (FTracking && AShift.Contains(ssLeft)) {
         TRect List = ListRect();
         int Y = std::clamp(AY, List.Top, List.Bottom - 1);
-        int Index = ItemAtPos(Point(List.Left, Y), false);
-        Select(std::min(Index, Count() - 1));
+        int Index = std::min(ItemAtPos(Point(List.Left, Y), false), Count() - 1);
+        // Dragging stretches the range from where the press was.
+        if (!FMultiSelect || FExtendedSelect)
+            SelectByUser(Index, FMultiSelect ? TShiftState{ssShift} : TShiftState{});
     }
 }
 
@@ -1556,7 +1680,7 @@ void TCustomListBox::Paint()
             break;
         Item.Bottom = std::min(Item.Bottom, List.Bottom);
         TOwnerDrawState State;
-        if (I == FItemIndex)
+        if (Selected(I))
             State.Include(odSelected);
         if (I == FItemIndex && Focused())
             State.Include(odFocused);

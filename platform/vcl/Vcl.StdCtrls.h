@@ -416,6 +416,19 @@ public:
     void Clear() { FItems->Clear(); }
     // The lines that fit in the client area.
     int VisibleCount() const;
+    // Several items may be selected: with ExtendedSelect by clicks and keys with Shift (a range
+    // from the last item chosen alone) and Ctrl (one more, or the focus alone), without it each
+    // click and Space toggle one item. ItemIndex is then the item with the focus.
+    bool MultiSelect() const { return FMultiSelect; }
+    void SetMultiSelect(bool AValue);
+    bool ExtendedSelect() const { return FExtendedSelect; }
+    void SetExtendedSelect(bool AValue) { FExtendedSelect = AValue; }
+    bool Selected(int AIndex) const;
+    // By the program: fires nothing. Without MultiSelect it sets ItemIndex.
+    void SetSelected(int AIndex, bool AValue);
+    int SelCount() const;
+    void ClearSelection();
+    void SelectAll();
 
     TDrawItemEvent OnDrawItem() const { return FOnDrawItem; }
     void SetOnDrawItem(TDrawItemEvent AValue) { FOnDrawItem = AValue; }
@@ -442,9 +455,17 @@ private:
     void ItemsChanged(TObject*);
     void UpdateScrollBar();
     void FindByTyping(char32_t AKey);
+    // The user moved to AIndex with the modifiers: the selection follows as MultiSelect says.
+    void SelectByUser(int AIndex, TShiftState AShift);
+    void ToggleByUser(int AIndex);
+    void ChangeSelection(std::vector<bool> ASelected, int AFocus);
 
     TStringList* FItems = nullptr;
     int FItemIndex = -1;
+    bool FMultiSelect = false;
+    bool FExtendedSelect = true;
+    std::vector<bool> FSelected;   // with MultiSelect, one flag per item
+    int FAnchor = -1;
     int FItemHeight = 16;
     TListBoxStyle FStyle = lbStandard;
     TScrollBarPart FScroll;

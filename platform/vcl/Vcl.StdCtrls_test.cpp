@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+
 #include "Vcl.Clipbrd.h"
 #include "Vcl.TestInput.h"
 
@@ -450,6 +452,73 @@ TEST_F(ComboBoxTest, AnEditableBoxSelectsTheItemEqualToItsTextAndCompletesTyping
     FCombo->SetText("99");
     EXPECT_EQ(Edit->Text(), "99");
     EXPECT_EQ(FCombo->ItemIndex(), -1);
+}
+
+TEST_F(StdCtrlsTest, MultiSelectListBoxesSelectRangesAndSingleItemsByShiftAndCtrl)
+{
+    TListBox* List = Add<TListBox>(Rect(10, 10, 150, 134));   // six lines of 20
+    List->SetItemHeight(20);
+    List->SetName("List");
+    List->SetOnClick(TNotifyEvent::Bind<&StdCtrlsTest::Log>(this));
+    for (const char* Item : {"a", "b", "c", "d", "e", "f"})
+        List->Items()->Add(Item);
+    List->SetMultiSelect(true);
+    List->SetFocus();
+    auto Shown = [&] {
+        String Text;
+        for (int I = 0; I < List->Count(); ++I)
+            Text += List->Selected(I) ? char('0' + I) : '.';
+        return Text;
+    };
+    struct TStep {
+        int ClickRow;   // -1: a key instead
+        UINT Key;
+        TShiftState Shift;
+        const char* Selected;
+        int Focus;
+    };
+    const TStep Extended[] = {
+        {1, 0, {}, ".1....", 1},
+        {3, 0, {ssShift}, ".123..", 3},   // a range from the item chosen alone
+        {5, 0, {ssCtrl}, ".123.5", 5},    // one more
+        {0, 0, {ssCtrl}, "0123.5", 0},
+        {-1, VK_DOWN, {ssShift}, "01....", 1},
+        {-1, VK_DOWN, {ssCtrl}, "01....", 2},   // the focus alone
+        {-1, VK_SPACE, {ssCtrl}, "012...", 2},
+        {-1, VK_DOWN, {}, "...3..", 3},
+        {4, 0, {}, "....4.", 4},
+    };
+    const TStep Simple[] = {
+        {1, 0, {}, ".1....", 1},
+        {3, 0, {}, ".1.3..", 3},   // each click toggles one
+        {1, 0, {}, "...3..", 1},
+        {-1, VK_DOWN, {}, "...3..", 2},
+        {-1, VK_SPACE, {}, "..23..", 2},
+    };
+    for (bool Mode : {true, false}) {
+        List->SetExtendedSelect(Mode);
+        List->ClearSelection();
+        int Step = 0;
+        for (const TStep& S : Mode ? std::span<const TStep>(Extended) : std::span<const TStep>(Simple)) {
+            SCOPED_TRACE(String(Mode ? "extended " : "simple ") + std::to_string(Step++));
+            if (S.ClickRow >= 0) {
+                WPARAM Keys = (S.Shift.Contains(ssShift) ? MK_SHIFT : 0) | (S.Shift.Contains(ssCtrl) ? MK_CONTROL : 0);
+                MouseAt(WM_LBUTTONDOWN, List, 20, S.ClickRow * 20 + 10, MK_LBUTTON | Keys);
+                MouseAt(WM_LBUTTONUP, List, 20, S.ClickRow * 20 + 10, Keys);
+            } else {
+                Press(S.Key, S.Shift);
+            }
+            EXPECT_EQ(Shown(), S.Selected);
+            EXPECT_EQ(List->ItemIndex(), S.Focus);
+            EXPECT_EQ(List->SelCount(), int(std::count_if(S.Selected, S.Selected + 6, [](char C) { return C != '.'; })));
+        }
+    }
+    EXPECT_FALSE(FLog.empty()) << "each change of the selection clicks";
+    List->SelectAll();
+    EXPECT_EQ(Shown(), "012345");
+    List->SetMultiSelect(false);
+    List->SetItemIndex(2);
+    EXPECT_EQ(Shown(), "..2...") << "one selected again";
 }
 
 TEST_F(StdCtrlsTest, ScrollBarsMoveByArrowsPagesThumbKeysAndWheel)

@@ -150,8 +150,12 @@ TThemedElementDetails TCustomStyleServices::GetElementDetails(TThemedWindow ADet
 
 TColor TCustomStyleServices::GetSystemColor(TColor AColor) const
 {
-    if (FDescription->System || !IsSystemColor(AColor))
+    if (!IsSystemColor(AColor))
         return AColor;
+    // The system look takes the system's colours now, so that a control painting in it under
+    // another active style does not have them resolved by that style.
+    if (FDescription->System)
+        return ColorToRGB(AColor);
     size_t Index = uint32_t(AColor) & 0xFFu;
     return Index < FDescription->SystemColors.size() ? FDescription->SystemColors[Index] : clBlack;
 }

@@ -211,7 +211,8 @@ public:
     // True when the element leaves pixels of ARect unpainted (round corners, no fill).
     bool HasTransparentParts(const TThemedElementDetails& ADetails) const;
 
-    // The style's value of a system colour (clBtnFace...); other colours come back unchanged.
+    // The style's value of a system colour (clBtnFace...), the system's own for the system style;
+    // other colours come back unchanged.
     TColor GetSystemColor(TColor AColor) const;
     TColor GetStyleColor(TStyleColor AColor) const;
     TColor GetStyleFontColor(TStyleFont AFont) const;

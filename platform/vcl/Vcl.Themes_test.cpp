@@ -575,9 +575,10 @@ TEST_F(StyleTest, AChangeReachesTheHandlersAndEveryControlOfTheForms)
 TEST_F(StyleTest, TheSystemStyleFollowsTheSystemColours)
 {
     TCustomStyleServices* Windows = TStyleManager::SystemStyle();
-    EXPECT_EQ(Windows->GetSystemColor(clBtnFace), clBtnFace);
-    EXPECT_EQ(Windows->GetStyleColor(scPanel), clBtnFace);
-    EXPECT_EQ(Windows->GetStyleFontColor(sfButtonTextNormal), clBtnText);
+    // Resolved at once, so that no other active style resolves them later.
+    EXPECT_EQ(Windows->GetSystemColor(clBtnFace), ColorToRGB(clBtnFace));
+    EXPECT_EQ(Windows->GetStyleColor(scPanel), ColorToRGB(clBtnFace));
+    EXPECT_EQ(Windows->GetStyleFontColor(sfButtonTextNormal), ColorToRGB(clBtnText));
 
     // What it paints is the system's colour of the moment.
     TBitmapPtr Image(TBitmap::Create());

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
 #include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
@@ -45,7 +45,12 @@ String BaseFolder(const char* AVariable, const char* ADefault)
 // A line XDG_PICTURES_DIR="$HOME/Pictures" of user-dirs.dirs: the path, with $HOME expanded.
 String UserDirFromFile(const String& AKey)
 {
-    std::ifstream File(GetUserConfigFolder() + "user-dirs.dirs");
+    std::istringstream File;
+    try {
+        File.str(ReadSmallFile(GetUserConfigFolder() + "user-dirs.dirs"));
+    } catch (const EStreamError&) {
+        return String();   // missing, or no regular file: a FIFO must not stop the program
+    }
     String Line;
     String Prefix = AKey + "=\"";
     while (std::getline(File, Line)) {

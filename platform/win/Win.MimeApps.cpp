@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <vector>
 
+#include "Rtl.Files.h"
+#include "Rtl.SafeFiles.h"
 #include "Rtl.SysUtils.h"
 #include "Win.Folders.h"
 
@@ -42,10 +44,21 @@ std::vector<String> FolderList(const char* AVariable, const char* ADefault)
     return Folders;
 }
 
+// The lines of one of the desktop's files; none when it is missing or no regular file (a
+// FIFO there must not stop the program).
+std::istringstream FileLines(const String& AFileName)
+{
+    try {
+        return std::istringstream(ReadSmallFile(AFileName));
+    } catch (const EStreamError&) {
+        return std::istringstream();
+    }
+}
+
 // The value of AKey in the group AGroup of a desktop-style file; "" when it has none.
 String GroupValue(const String& AFileName, const String& AGroup, const String& AKey)
 {
-    std::ifstream In(AFileName);
+    std::istringstream In = FileLines(AFileName);
     bool InGroup = false;
     for (String Line; std::getline(In, Line);) {
         if (!Line.empty() && Line.front() == '[') {
@@ -64,7 +77,7 @@ String GroupValue(const String& AFileName, const String& AGroup, const String& A
 String MimeDatabaseValue(const String& AFile, const String& AType)
 {
     for (const String& Folder : GetDataFolders()) {
-        std::ifstream In(Folder + "mime/" + AFile);
+        std::istringstream In = FileLines(Folder + "mime/" + AFile);
         for (String Line; std::getline(In, Line);) {
             size_t Colon = Line.find(':');
             if (Colon != String::npos && Line.compare(0, Colon, AType) == 0)
@@ -102,11 +115,15 @@ std::vector<String> ApplicationsFor(const String& AType)
     return Applications;
 }
 
-// The Exec line of the first installed application of the list.
+// The Exec line of the first installed application of the list. An id comes from a file: it
+// names a file of the applications folder, never one outside it (installed entries may be
+// links, so the name alone is checked).
 String ExecOfFirstInstalled(const std::vector<String>& AApplications)
 {
     for (const String& Id : AApplications)
         for (const String& Folder : GetDataFolders()) {
+            if (!IsPlainFileName(Id))
+                continue;
             String Exec = GroupValue(Folder + "applications/" + Id, "Desktop Entry", "Exec");
             if (!Exec.empty())
                 return Exec;
@@ -140,7 +157,7 @@ String GetMimeTypeOfExtension(const String& AExtension)
     String Type;
     int Weight = -1;
     for (const String& Folder : GetDataFolders()) {
-        std::ifstream In(Folder + "mime/globs2");
+        std::istringstream In = FileLines(Folder + "mime/globs2");
         for (String Line; std::getline(In, Line);) {
             std::vector<String> Fields = SplitList(Line, ':');
             int LineWeight = 0;

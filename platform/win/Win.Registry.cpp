@@ -73,12 +73,16 @@ std::vector<String> SplitKeyPath(const String& APath)
     return Parts;
 }
 
-String Escape(const String& AText)
+// AKeyName escapes "\" too: a key's name is one component of a path.
+String Escape(const String& AText, bool AKeyName = false)
 {
     String Result;
     for (char C : AText) {
         switch (C) {
         case '%': Result += "%25"; break;
+        case '\\':
+            Result += AKeyName ? "%5C" : "\\";
+            break;
         case '\t': Result += "%09"; break;
         case '\r': Result += "%0D"; break;
         case '\n': Result += "%0A"; break;
@@ -123,7 +127,59 @@ void WriteKey(std::ostream& AOut, const TRegKey& AKey, const String& APath)
             AOut << "S\t" << Escape(Value.Name) << '\t' << Escape(Value.Text) << '\n';
     }
     for (const auto& Sub : AKey.Keys)
-        WriteKey(AOut, *Sub, (APath.empty() ? String() : APath + "\\") + Escape(Sub->Name));
+        WriteKey(AOut, *Sub, (APath.empty() ? String() : APath + "\\") + Escape(Sub->Name, true));
+}
+
+// Walks APath from ARoot, adding the keys that are missing.
+TRegKey* Descend(TRegKey* ARoot, const String& APath)
+{
+    TRegKey* Key = ARoot;
+    for (const String& Part : SplitKeyPath(APath)) {
+        String Name = Unescape(Part);
+        TRegKey* Sub = Key->FindKey(Name);
+        Key = Sub != nullptr ? Sub : Key->AddKey(Name);
+    }
+    return Key;
+}
+
+// A value named again replaces the first one, as writing it would.
+void PutValue(TRegKey* AKey, TRegValue AValue)
+{
+    if (TRegValue* Known = AKey->FindValue(AValue.Name))
+        *Known = std::move(AValue);
+    else
+        AKey->Values.push_back(std::move(AValue));
+}
+
+// The tree a hive file's text holds; empty without the header. Lines that are no record are
+// skipped.
+TRegKey ParseHive(const String& AText)
+{
+    TRegKey Root;
+    std::istringstream File(AText);
+    String Line;
+    if (!std::getline(File, Line) || Line != kHeader)
+        return Root;
+    TRegKey* Key = &Root;
+    while (std::getline(File, Line)) {
+        std::vector<String> Fields = SplitTabs(Line);
+        if (Fields[0] == "K" && Fields.size() == 2)
+            Key = Descend(&Root, Fields[1]);
+        else if (Fields[0] == "S" && Fields.size() == 3)
+            PutValue(Key, {Unescape(Fields[1]), rdString, Unescape(Fields[2]), 0});
+        else if (Fields[0] == "D" && Fields.size() == 3)
+            PutValue(Key, {Unescape(Fields[1]), rdInteger, String(),
+                           static_cast<uint32_t>(StrToInt64Def(Fields[2], 0))});
+    }
+    return Root;
+}
+
+String FormatHive(const TRegKey& ARoot)
+{
+    std::ostringstream Out;
+    Out << kHeader << '\n';
+    WriteKey(Out, ARoot, String());
+    return Out.str();
 }
 
 // Identity of the file's current version: a save renames a new file over it, so the inode
@@ -194,50 +250,20 @@ public:
     TRegKey Root;
 
 private:
-    // A file that cannot be read (missing, a FIFO, a folder) is an empty hive.
+    // A file that cannot be read (missing, a FIFO, a folder, a huge file) is an empty hive.
     void Load()
     {
-        Root = TRegKey();
-        TBytes Bytes;
+        String Text;
         try {
-            Bytes = ReadFileBytes(FFileName);
+            Text = ReadSmallFile(FFileName);
         } catch (const EStreamError&) {
-            return;
         }
-        std::istringstream File(String(Bytes.begin(), Bytes.end()));
-        String Line;
-        if (!std::getline(File, Line) || Line != kHeader)
-            return;
-        TRegKey* Key = &Root;
-        while (std::getline(File, Line)) {
-            std::vector<String> Fields = SplitTabs(Line);
-            if (Fields[0] == "K" && Fields.size() == 2)
-                Key = Descend(Fields[1]);
-            else if (Fields[0] == "S" && Fields.size() == 3)
-                Key->Values.push_back({Unescape(Fields[1]), rdString, Unescape(Fields[2]), 0});
-            else if (Fields[0] == "D" && Fields.size() == 3)
-                Key->Values.push_back({Unescape(Fields[1]), rdInteger, String(),
-                                       static_cast<uint32_t>(StrToInt64Def(Fields[2], 0))});
-        }
-    }
-
-    TRegKey* Descend(const String& APath)
-    {
-        TRegKey* Key = &Root;
-        for (const String& Part : SplitKeyPath(APath)) {
-            String Name = Unescape(Part);
-            TRegKey* Sub = Key->FindKey(Name);
-            Key = Sub != nullptr ? Sub : Key->AddKey(Name);
-        }
-        return Key;
+        Root = ParseHive(Text);
     }
 
     bool Save()
     {
-        std::ostringstream Out;
-        Out << kHeader << '\n';
-        WriteKey(Out, Root, String());
-        const String Text = Out.str();
+        const String Text = FormatHive(Root);
         try {
             SafeWriteFileBytes(FFileName, TBytes(Text.begin(), Text.end()));
         } catch (const Exception&) {
@@ -295,6 +321,11 @@ void SetRegistryFile(const String& AFileName)
 {
     std::lock_guard Guard(Hive().Mutex);
     RegistryFileOverride() = AFileName;
+}
+
+String NormalizeRegistryText(const String& AText)
+{
+    return FormatHive(ParseHive(AText));
 }
 
 String RegistryFile()

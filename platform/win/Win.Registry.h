@@ -36,6 +36,9 @@ enum TRegDataType : uint8_t { rdUnknown, rdString, rdExpandString, rdInteger, rd
 // configuration folder (so $XDG_CONFIG_HOME moves it); a non-empty name replaces it.
 void SetRegistryFile(const String& AFileName);
 String RegistryFile();
+// The text a hive file holds after it is read and written again; a text without the header
+// reads as an empty hive. Lets the reader be checked without the file.
+String NormalizeRegistryText(const String& AText);
 
 class TRegistry : public TObject {
     X_CLASS(TRegistry, TObject)

@@ -127,4 +127,24 @@ TEST_F(RegistryTest, TextsKeepEveryCharacterAcrossTheFile)
     EXPECT_EQ(RegistryFile(), FHome.Root() + "/.config/norvale/registry");
 }
 
+// What a hand-edited or damaged file holds reads the same after one save as after two: a "\"
+// in a key's name stays in that key, a value named twice is one value, the last one written.
+TEST(RegistryTextTest, AFileReadsTheSameOnceItIsSaved)
+{
+    const struct {
+        const char* Text;
+        const char* Saved;
+    } kCases[] = {
+        {"XREGISTRY 1\nK\ta%5Cb\\c\nS\tv\t1\n", "XREGISTRY 1\nK\t\nK\ta%5Cb\nK\ta%5Cb\\c\nS\tv\t1\n"},
+        {"XREGISTRY 1\nK\tk\nS\tv\tfirst\nD\tV\t7\nS\tw\tx\n", "XREGISTRY 1\nK\t\nK\tk\nD\tV\t7\nS\tw\tx\n"},
+        {"XREGISTRY 1\nS\ta\\b\tc%41%4\n", "XREGISTRY 1\nK\t\nS\ta\\b\tcA%254\n"},
+        {"no header\nK\tk\n", "XREGISTRY 1\nK\t\n"},
+    };
+    for (const auto& Case : kCases) {
+        String Saved = NormalizeRegistryText(Case.Text);
+        EXPECT_EQ(Saved, Case.Saved) << Case.Text;
+        EXPECT_EQ(NormalizeRegistryText(Saved), Saved) << Case.Text;
+    }
+}
+
 }  // namespace

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "Rtl.Files.h"
 #include "Rtl.SysUtils.h"
 
 namespace {
@@ -199,6 +200,8 @@ String VolumeErrorText(const String& APath, int AErrno)
 {
     if (VolumeOpenErrorCode(AErrno) == kVolumeAccessDenied)
         return APath + ": reading a device needs root or membership of the \"disk\" group";
+    if (AErrno == ESPIPE)
+        return APath + ": neither a card image file nor a device";
     return APath;
 }
 
@@ -206,7 +209,8 @@ String VolumeErrorText(const String& APath, int AErrno)
 
 int OpenVolume(const String& APath, bool AWrite, int& AErrno)
 {
-    int Handle = ::open(APath.c_str(), (AWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    // A card image named by the user may be a FIFO or a folder: refused, never waited on.
+    int Handle = OpenDataFile(APath, AWrite ? O_RDWR : O_RDONLY);
     AErrno = Handle < 0 ? errno : 0;
     return Handle < 0 ? kInvalidVolume : Handle;
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "Rtl.Files.h"
 #include "XCode.Trek.h"
@@ -14,6 +15,7 @@
 #include "XCore.Streams.Buffered.h"
 #include "XDR.Classes.h"
 #include "XDR.Work.P.h"
+#include "XDR.Work.T.h"
 
 namespace {
 
@@ -144,18 +146,29 @@ void DescribeItem(TXDRFileItem* AItem, const TXFileSystemEntry* AEntry)
     AItem->SetAccessed(AEntry->Accessed);
 }
 
-// The picture size the format read from the file's header, else the one its thumbnail gave.
-void DescribePicture(TXDRFileItem* AItem, TXDRScanFormat* AFormat, TStream* AStream, bool AThumbnail)
-{
-    TXDRDimensions Dimensions = AFormat->Dimensions();
-    if (AThumbnail) {
-        TXDRDimensions PictureSize;
-        SetThumbnailState(AItem->Status(), AFormat->MakeThumbnail(PictureSize, AItem->Thumbnail(), AItem->Blocks(), AStream));
-        if (Dimensions == TXDRDimensions())
-            Dimensions = PictureSize;
+// The thumbnails of one stage's files: the disk's thumbnailer makes them, or one of the
+// stage's own. Finish announces every file queued; leaving without it (cancelled, or
+// something raised) drops those of a thumbnailer of its own.
+class TStageThumbnails {
+public:
+    explicit TStageThumbnails(TXDRFATDisk* ADisk) : FDisk(ADisk), FSaved(ADisk->Thumbnailer())
+    {
+        if (FSaved == nullptr && FDisk->Thumbnails())
+            FDisk->SetThumbnailer(&FOwn.emplace());
     }
-    AItem->SetImageSize(TXSize::Create(Dimensions.Width, Dimensions.Height));
-}
+    ~TStageThumbnails() { FDisk->SetThumbnailer(FSaved); }
+    bool Owned() const { return FOwn.has_value(); }
+    void Finish()
+    {
+        if (FDisk->Thumbnailer() != nullptr)
+            FDisk->Thumbnailer()->FinishAll();
+    }
+
+private:
+    TXDRFATDisk* FDisk;
+    TXDRThumbnailer* FSaved;
+    std::optional<TXDRThumbnailer> FOwn;
+};
 
 // The first bytes of a deleted file are all zero or all FF when its clusters were wiped or
 // reused by something that does not start where the file did.
@@ -346,6 +359,7 @@ void TXDRFATDisk::FindLostDirClusters(IXWorker* AWorker)
     TIntf<IXProgress> Progress = AWorker->GetProgress();
     const uint32_t Count = FFAT->ClusterCount();
     std::vector<uint8_t> Data(FFAT->ClusterSize());
+    std::vector<uint8_t> Head(std::min<size_t>(Data.size(), kDirSectorSize));
     for (uint32_t Cluster = 0; Cluster < Count; ++Cluster) {
         Progress->SetPercent(static_cast<uint8_t>(std::lround(Cluster * 100.0 / Count)));
         if (IsCancelled(AWorker))
@@ -357,10 +371,13 @@ void TXDRFATDisk::FindLostDirClusters(IXWorker* AWorker)
         if (!Free && !Unreached)
             continue;
         int64_t Offset = FFAT->ClusterOffset(Cluster);
-        // Past the end of the source: so are all the clusters after it.
-        if (!StreamReadAt(FFAT->Stream(), Data.data(), static_cast<int64_t>(Data.size()), Offset))
+        // Past the end of the source: so are all the clusters after it. The first sector
+        // rules out nearly every cluster; only the rest of one that passes is read.
+        if (!StreamReadAt(FFAT->Stream(), Head.data(), static_cast<int64_t>(Head.size()), Offset))
             return;
-        if (!LooksLikeDirCluster(Data))
+        if (!LooksLikeDirCluster(Head)
+            || !StreamReadAt(FFAT->Stream(), Data.data(), static_cast<int64_t>(Data.size()), Offset)
+            || !LooksLikeDirCluster(Data))
             continue;
         if (Free)
             FFAT->Map()[Cluster].State = clAvailableFolder;
@@ -414,9 +431,7 @@ bool TXDRFATDisk::ReportLiveFile(TXFileSystemEntry* AEntry, const std::vector<ui
         FReached[Cluster] = true;
     }
     SetEntryState(Item->Status());
-    if (Format != nullptr)
-        DescribePicture(Item, Format.get(), FFAT->Stream(), FThumbnails);
-    AWorker->Notify(Notification);
+    Announce(Notification, Item, std::move(Format), AWorker);
     return true;
 }
 
@@ -452,15 +467,48 @@ void TXDRFATDisk::FileFromFreeClusters(TXFileSystemEntry* AEntry, IXWorker* AWor
         TOwned<TXDRScanFormat> Format = Owned(Class->Create());
         if (!Format->Validate(Source, 0))
             return;
-        DescribePicture(Item, Format.get(), FFAT->Stream(), FThumbnails);
+        Announce(Notification, Item, std::move(Format), AWorker);
+        return;
     }
     AWorker->Notify(Notification);
+}
+
+void TXDRFATDisk::Announce(const TIntf<IXNotification>& ANotification, TXDRFileItem* AItem,
+                           TOwned<TXDRScanFormat> AFormat, IXWorker* AWorker)
+{
+    const TXDRDimensions Dimensions = AFormat != nullptr ? AFormat->Dimensions() : TXDRDimensions();
+    auto Describe = [AItem, Dimensions](TXDRDimensions APictureSize) {
+        const TXDRDimensions Size = Dimensions == TXDRDimensions() ? APictureSize : Dimensions;
+        AItem->SetImageSize(TXSize::Create(Size.Width, Size.Height));
+    };
+    if (AFormat == nullptr || !FThumbnails) {
+        if (AFormat != nullptr)
+            Describe({});
+        AWorker->Notify(ANotification);
+        return;
+    }
+    auto Finish = [ANotification, AItem, AWorker, Describe](TXDRThumbnailJob& AJob) {
+        SetThumbnailState(AItem->Status(), AJob.Made);
+        Describe(AJob.PictureSize);
+        AWorker->Notify(ANotification);
+    };
+    if (FDeferred != nullptr) {
+        const int64_t Start = AItem->Blocks()->Count() > 0 ? AItem->Blocks()->Items(0).Start : 0;
+        FDeferred->push_back({Start, AItem, std::move(AFormat), std::move(Finish)});
+        return;
+    }
+    // Outside a stage: a thumbnailer for this file alone.
+    TStageThumbnails Thumbnails(this);
+    FThumbnailer->Add(std::move(AFormat), AItem->Blocks(), FFAT->Stream(), AItem->Thumbnail(), std::move(Finish));
+    if (Thumbnails.Owned())
+        Thumbnails.Finish();
 }
 
 // ---- Stages ------------------------------------------------------------------------------
 
 void TXDRFATDisk::RecoverEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
 {
+    TStageThumbnails Thumbnails(this);
     TIntf<IXProgress> Progress = AWorker->GetProgress();
     Progress->BeginSubRange(10);
     WalkTree(AWorker);
@@ -492,11 +540,13 @@ void TXDRFATDisk::RecoverEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
                 Progress->StepIt();
             }
         }
+    Thumbnails.Finish();
     Progress->Finish();
 }
 
 void TXDRFATDisk::RecoverLostEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
 {
+    TStageThumbnails Thumbnails(this);
     TIntf<IXProgress> Progress = AWorker->GetProgress();
     Progress->BeginSubRange(50);
     FindLostDirClusters(AWorker);
@@ -527,6 +577,7 @@ void TXDRFATDisk::RecoverLostEntries(TXBlocks* AUsedBlocks, IXWorker* AWorker)
             Progress->StepIt();
         }
     }
+    Thumbnails.Finish();
     Progress->Finish();
 }
 

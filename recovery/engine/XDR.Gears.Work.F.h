@@ -15,6 +15,11 @@
 class TStream;
 class TXBlocks;
 class TXCustomDiskIO;
+class TXDRFileItem;
+class TXDRScanFormat;
+class TXDRThumbnailer;
+struct TXDRDeferredThumbnail;
+struct IXNotification;
 struct IXWorker;
 
 // Bits of TXDRDirClusterObject::Flags.
@@ -55,6 +60,13 @@ public:
     // from its header alone and it has neither thumbnail state.
     bool Thumbnails() const { return FThumbnails; }
     void SetThumbnails(bool AValue) { FThumbnails = AValue; }
+    // Decodes the thumbnails while the stages read on (not owned); without one each stage has
+    // its own. Every file a stage finds is announced by the stage's end.
+    TXDRThumbnailer* Thumbnailer() const { return FThumbnailer; }
+    void SetThumbnailer(TXDRThumbnailer* AValue) { FThumbnailer = AValue; }
+    // While set (not owned), the files that get thumbnails are not announced by the stages but
+    // wait in the list, for the carving to make their thumbnails as it passes their bytes.
+    void SetDeferredThumbnails(std::vector<TXDRDeferredThumbnail>* AValue) { FDeferred = AValue; }
 
     // Reads the boot sector and the FAT of the IO's stream (not owned); True for FAT16 and
     // FAT32 volumes only.
@@ -102,11 +114,17 @@ private:
     // The directory clusters with one of AFlags that hold entries, into AUsedBlocks.
     void AddDirectoriesToUsed(TXBlocks* AUsedBlocks, uint8_t AFlags) const;
     void TraceClusters(bool AOnlyUnprocessed) const;
+    // Announces AItem (inside ANotification) once its picture is described: the size from its
+    // header, else from its thumbnail, made by the thumbnailer when thumbnails are on.
+    void Announce(const TIntf<IXNotification>& ANotification, TXDRFileItem* AItem, TOwned<TXDRScanFormat> AFormat,
+                  IXWorker* AWorker);
 
     TOwned<TXFAT> FFAT = Owned(TXFAT::Create());
     TOwned<TXDRDirClusterList> FClusters = Owned(TXDRDirClusterList::Create());
     bool FOpened = false;
     bool FThumbnails = true;
+    TXDRThumbnailer* FThumbnailer = nullptr;
+    std::vector<TXDRDeferredThumbnail>* FDeferred = nullptr;
     // Clusters the walk from the root reached: directories read and live files' clusters.
     std::vector<bool> FReached;
 };

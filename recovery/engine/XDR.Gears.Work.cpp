@@ -13,6 +13,7 @@
 #include "XCore.App.h"
 #include "XCore.Errors.h"
 #include "XDR.Work.S.h"
+#include "XDR.Work.T.h"
 
 namespace XDR::Gears::Work {
 
@@ -21,6 +22,8 @@ namespace {
 // A slow device is asked about once its reads take longer than this.
 constexpr uint32_t kSlowReadMs = 3000;
 constexpr int32_t kAnswerYes = 6;
+// The read windows a deep scan keeps (of 256 KiB each).
+constexpr int32_t kScanCachedWindows = 128;
 
 // Read errors a job survives: the bytes read as zeros and the job goes on.
 bool IsToleratedReadError(int32_t ACode)
@@ -276,6 +279,25 @@ void TXDRDeepScanThread::DoScan()
     Search()->SetStream(Data->CurrentIO()->GetStream());
     ClearFiles();
     Data->UsedBlocks()->Clear();
+    // Photos decode on the thumbnailer's thread while the scan reads on.
+    TXDRThumbnailer Thumbnailer;
+    struct TThumbnailerScope {
+        TXDRDeepScanThread* Thread;
+        TXDRFATDisk* Disk;
+        ~TThumbnailerScope()
+        {
+            Thread->FThumbnailer = nullptr;
+            Disk->SetThumbnailer(nullptr);
+            if (TXCustomBufStream* Stream = Thread->BufStream())
+                Stream->SetCachedWindows(0);
+        }
+    } Scope{this, Data->FATDisk()};
+    FThumbnailer = &Thumbnailer;
+    Data->FATDisk()->SetThumbnailer(&Thumbnailer);
+    // The carving passes and the thumbnails come back to bytes just read: a few megabytes of
+    // windows serve them without reading the card again.
+    if (TXCustomBufStream* Stream = BufStream())
+        Stream->SetCachedWindows(kScanCachedWindows);
     // A card without a FAT (FAT12 or none) is carved whole, without sections.
     if (!Data->FATDisk()->Open(Data->CurrentIO()))
         CarveUpTo(Data->CurrentIO()->DiskInfo().DiskSize);
@@ -299,24 +321,51 @@ void TXDRDeepScanThread::ScanFileSystem()
     TXDRFATDisk* Disk = Data->FATDisk();
     TXBlocks* Used = Data->UsedBlocks();
     const int64_t DiskSize = Data->CurrentIO()->DiskInfo().DiskSize;
-    if (!InSection(35, [&] { Disk->RecoverEntries(Used, Worker().Get()); })
-        || !InSection(15, [&] { Disk->RecoverLostEntries(Used, Worker().Get()); }))
-        return;
-    (void)InSection(50, [&] {
-        if (Used->Count() == 0) {
-            CarveUpTo(DiskSize);
+    // The FAT stages read headers and directories here and there: sector-sized windows read
+    // no more than they need, and the files' thumbnails wait for the carving, which reads
+    // every byte anyway.
+    TXDRDeferredThumbnails Deferred;
+    {
+        TXCustomBufStream* Stream = BufStream();
+        struct TFatStageScope {
+            TXCustomBufStream* Stream;
+            int32_t Window;
+            TXDRFATDisk* Disk;
+            ~TFatStageScope()
+            {
+                if (Stream != nullptr)
+                    Stream->SetBufferSize(Window);
+                Disk->SetDeferredThumbnails(nullptr);
+            }
+        } Scope{Stream, Stream != nullptr ? Stream->BufferSize() : 0, Disk};
+        if (Stream != nullptr)
+            Stream->SetBufferSize(Stream->SectorSize());
+        Disk->SetDeferredThumbnails(&Deferred);
+        if (!InSection(35, [&] { Disk->RecoverEntries(Used, Worker().Get()); })
+            || !InSection(15, [&] { Disk->RecoverLostEntries(Used, Worker().Get()); }))
             return;
+    }
+    (void)InSection(50, [&] {
+        // The free areas; and everything up to the last used byte, live files included, for
+        // photos a damaged directory does not list: side by side, over one read of the card.
+        TOwned<TXBlocks> Free = Owned(TXBlocks::Create());
+        TOwned<TXBlocks> UpToLastUsed = Owned(TXBlocks::Create());
+        if (Used->Count() == 0)
+            Free->Add(0, DiskSize);
+        else {
+            Used->SortAndMerge();
+            Free->AssignComplement(Used, DiskSize);
+            const TXBlock& Last = Used->Items(Used->Count() - 1);
+            UpToLastUsed->Add(0, Last.Start + Last.Size - 1);
         }
-        Used->SortAndMerge();
-        const TXBlock& Last = Used->Items(Used->Count() - 1);
-        const int64_t LastUsed = Last.Start + Last.Size - 1;
-        // The free areas first; then everything up to the last used byte, live files included,
-        // for photos a damaged directory does not list.
-        if (InSection(50, [&] { CarveUpTo(DiskSize); }))
-            (void)InSection(50, [&] {
-                Used->Clear();
-                CarveUpTo(LastUsed);
-            });
+        Used->Clear();
+        struct TProgressScope {
+            TXDRDeepScanThread* Thread;
+            ~TProgressScope() { Thread->SetProgressLimit(0); }
+        } Scope{this};
+        SetProgressLimit(DiskSize);
+        CarveSideBySide(Search(), Data->CurrentIO()->GetStream(), Free.get(), UpToLastUsed.get(), Accepted(),
+                        Worker().Get(), FThumbnailer, &Deferred);
     });
 }
 
@@ -334,7 +383,7 @@ void TXDRDeepScanThread::CarveUpTo(int64_t ALimit)
     else
         Blocks->Add(0, ALimit);
     if (!Stopped())
-        CarveBlocks(Search(), Data->CurrentIO()->GetStream(), Blocks.get(), Accepted(), Worker().Get());
+        CarveBlocks(Search(), Data->CurrentIO()->GetStream(), Blocks.get(), Accepted(), Worker().Get(), FThumbnailer);
 }
 
 TXCustomBufStream* TXDRDeepScanThread::BufStream() const

@@ -15,6 +15,8 @@
 #include "XDR.Classes.h"
 #include "XDR.Gears.Work.F.h"
 
+class TXDRThumbnailer;
+
 namespace XDR::Gears::Work {
 
 // What the jobs of one worker gear share: the source they read and the files they found.
@@ -167,6 +169,7 @@ private:
 
     int64_t FLimit = 0;
     int64_t FFurthest = -1;   // the furthest window reported
+    TXDRThumbnailer* FThumbnailer = nullptr;   // the scan's, while it runs
 };
 
 // Asks the user whether to stop a slow device; answers a dialog result (6: yes).

@@ -463,6 +463,40 @@ TEST_F(DeepScanTest, ASlowDeviceIsAskedAboutOncePerScan)
     EXPECT_EQ(Files->Count(), 1);
 }
 
+// A FAT32 card of 48 MiB in 32 KiB clusters: a folder of photos, every fifth deleted, and
+// random bytes everywhere else, as a used card's free space looks.
+TEST_F(DeepScanTest, ADeepScanReadsTheCardOnce)
+{
+    constexpr uint32_t kSectors = 48u << 11;
+    XTestFixtures::TFatImage Image = XTestFixtures::TFatImage::Fat32(kSectors, 64);
+    FillRandom(Image.Bytes, Image.ClusterOffset(4), int64_t(Image.Bytes.size()) - Image.ClusterOffset(4));
+    Image.PutEntry(XTestFixtures::TFatImage::Slot(Image.ClusterOffset(2), 0), "DCIM       ", 0x10, 3, 0);
+    Image.SetFat(3, Image.EndOfChain());
+    Fill(Image.Bytes, Image.ClusterOffset(3), Image.ClusterSize(), 0);
+    const TBytes Photo = MakeJpeg(1200, 900, clTeal);
+    const uint32_t PhotoClusters = static_cast<uint32_t>((Photo.size() + Image.ClusterSize() - 1) / Image.ClusterSize());
+    uint32_t Cluster = 4;
+    for (int I = 0; I < 40; ++I, Cluster += PhotoClusters + 17) {
+        const bool Deleted = I % 5 == 4;
+        const std::string Name = "IMG_" + std::to_string(1000 + I) + "JPG";
+        Image.PutEntry(XTestFixtures::TFatImage::Slot(Image.ClusterOffset(3), I), Name, 0x20, Cluster,
+                       static_cast<uint32_t>(Photo.size()), Deleted);
+        std::copy(Photo.begin(), Photo.end(), Image.Bytes.begin() + Image.ClusterOffset(Cluster));
+        for (uint32_t C = 0; C < PhotoClusters && !Deleted; ++C)
+            Image.SetFat(Cluster + C, C + 1 == PhotoClusters ? Image.EndOfChain() : Cluster + C + 1);
+    }
+    TCard Card(0);
+    Card.Bytes = Image.Bytes;
+    const std::string Path = Card.Save("read-once.img");
+    XTestFixtures::TReadFaults Counted(Path, "");
+    Run(TXDRDiskDeepScanWorkCommand::Create(Gear, 0, Path));
+    EXPECT_EQ(Heard.EndError.Code, 0);
+    EXPECT_EQ(Files->Count(), 40);
+    // The boot sector, the FATs and the folders may be read again; the card's data is not.
+    const long long Read = XTestFixtures::TReadFaults::BytesRead();
+    EXPECT_LE(Read, int64_t(Card.Bytes.size()) + (4 << 20)) << "read " << double(Read) / Card.Bytes.size() << " times";
+}
+
 TEST_F(DeepScanTest, OneJobAtATime)
 {
     TCard Card(1 << 20);

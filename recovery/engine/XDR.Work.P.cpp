@@ -425,11 +425,33 @@ bool TXDRScanFormat::MakePicture(TXDRDimensions AMaxSize, TXDRDimensions& APictu
     AImage->Clear();
     if (!HasThumbnail())
         return true;
+    auto Data = Owned(TMemoryStream::Create());
+    return ReadPictureBytes(ABlocks, AStream, Data.get()) && DecodePicture(AMaxSize, APictureSize, Data.get(), AImage);
+}
+
+bool TXDRScanFormat::ReadPictureBytes(const TXBlocks* ABlocks, TStream* AStream, TStream* ABytes)
+{
     try {
-        auto Data = Owned(TMemoryStream::Create());
-        if (!ABlocks->CopyData(AStream, Data.get()))
+        if (!ABlocks->CopyData(AStream, ABytes))
             return ThumbnailFailed("The file's data could not be read");
-        return DecodeThumbnail(AMaxSize, APictureSize, Data.get(), AImage);
+        return true;
+    } catch (const std::exception& E) {
+        return ThumbnailFailed(E.what());
+    }
+}
+
+bool TXDRScanFormat::DecodeThumbnailBytes(TXDRDimensions& APictureSize, TStream* ABytes, TXImageObject* AImage)
+{
+    APictureSize = {};
+    AImage->Clear();
+    return !HasThumbnail() || DecodePicture(kThumbnailSize, APictureSize, ABytes, AImage);
+}
+
+bool TXDRScanFormat::DecodePicture(TXDRDimensions AMaxSize, TXDRDimensions& APictureSize, TStream* ABytes,
+                                   TXImageObject* AImage)
+{
+    try {
+        return DecodeThumbnail(AMaxSize, APictureSize, ABytes, AImage);
     } catch (const std::exception& E) {
         return ThumbnailFailed(E.what());
     }

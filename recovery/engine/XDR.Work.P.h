@@ -158,6 +158,11 @@ public:
                                      TStream* AStream);
     [[nodiscard]] bool MakePreview(TXDRDimensions& APictureSize, TXImageObject* AImage, const TXBlocks* ABlocks,
                                    TStream* AStream);
+    // The two steps of MakeThumbnail, for decoding on another thread: the file's bytes into
+    // ABytes (False, with the error recorded, when they cannot be read), then the thumbnail
+    // from them.
+    [[nodiscard]] bool ReadPictureBytes(const TXBlocks* ABlocks, TStream* AStream, TStream* ABytes);
+    [[nodiscard]] bool DecodeThumbnailBytes(TXDRDimensions& APictureSize, TStream* ABytes, TXImageObject* AImage);
     // Decodes the file held whole in AStream into AImage, fitted into AMaxSize.
     [[nodiscard]] virtual bool DecodeThumbnail(TXDRDimensions AMaxSize, TXDRDimensions& APictureSize, TStream* AStream,
                                                TXImageObject* AImage);
@@ -178,6 +183,9 @@ protected:
 private:
     [[nodiscard]] bool MakePicture(TXDRDimensions AMaxSize, TXDRDimensions& APictureSize, TXImageObject* AImage,
                                    const TXBlocks* ABlocks, TStream* AStream);
+    // DecodeThumbnail, with what raises recorded as the error.
+    [[nodiscard]] bool DecodePicture(TXDRDimensions AMaxSize, TXDRDimensions& APictureSize, TStream* ABytes,
+                                     TXImageObject* AImage);
 };
 
 class TXDRScanFormatJPG : public TXDRScanFormat {

@@ -50,6 +50,14 @@ int32_t ReadTagInt32(const String& AText, const char* AName)
     return Value >= INT32_MIN && Value <= INT32_MAX ? static_cast<int32_t>(Value) : 0;
 }
 
+// A count of clusters from a card image's text: one that is negative, or whose bytes no number
+// holds, is damage and reads as none.
+int64_t ClusterCount(int64_t ACount, uint32_t AClusterSize)
+{
+    int64_t Bytes = 0;
+    return ACount < 0 || __builtin_mul_overflow(ACount, int64_t(AClusterSize), &Bytes) ? 0 : ACount;
+}
+
 }  // namespace
 
 void ClearDiskInfo(TXDiskInfoRecord& AInfo)
@@ -136,8 +144,8 @@ void ReadDiskInfoText(TXDiskInfoRecord& AInfo, const String& AText)
     AInfo.FileSystemName = UnescapeXMLText(ReadTag("file_system", AText));
     AInfo.BytesPerSector = static_cast<uint32_t>(ReadTagInt32(AText, "sector_size"));
     AInfo.ClusterSize = static_cast<uint32_t>(ReadTagInt32(AText, "cluster_size"));
-    AInfo.TotalClusters = ReadTagInt64(AText, "total_clusters");
-    AInfo.FreeClusters = ReadTagInt64(AText, "free_clusters");
+    AInfo.TotalClusters = ClusterCount(ReadTagInt64(AText, "total_clusters"), AInfo.ClusterSize);
+    AInfo.FreeClusters = ClusterCount(ReadTagInt64(AText, "free_clusters"), AInfo.ClusterSize);
     if (AInfo.BytesPerSector != 0)
         AInfo.SectorsPerCluster = AInfo.ClusterSize / AInfo.BytesPerSector;
     AInfo.TotalBytes = AInfo.DiskSize = AInfo.TotalClusters * AInfo.ClusterSize;

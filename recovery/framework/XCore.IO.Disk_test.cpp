@@ -48,6 +48,13 @@ TEST(DiskInfoTextTest, MissingOrBrokenElementsReadAsNothing)
     EXPECT_EQ(Info.SectorsPerCluster, 0u);
     EXPECT_EQ(Info.TotalBytes, 0);
     EXPECT_EQ(Info.DiskSize, 0);
+    // Counts whose bytes no number holds, and negative ones, are damage: none.
+    ReadDiskInfoText(Info, "<xml><cluster_size>4096</cluster_size><total_clusters>9223372036854775807</total_clusters>"
+                           "<free_clusters>-1</free_clusters></xml>");
+    EXPECT_EQ(Info.TotalClusters, 0);
+    EXPECT_EQ(Info.TotalBytes, 0);
+    EXPECT_EQ(Info.FreeClusters, 0);
+    EXPECT_EQ(Info.FreeBytes, 0);
     ReadDiskInfoText(Info, "");
     EXPECT_EQ(DiskInfoClusterSize(Info), 1024u);
     Info.ClusterSize = 2048;

@@ -243,19 +243,29 @@ int64_t TXSearch::FindPattern(const TXByteArray& APattern, int64_t ALimit, int64
     if (AStart < 0)
         return -1;
     TWindowReader Reader(FStream, [this] { return IsCancelled(); });
-    std::vector<uint8_t> Chunk;
-    const std::boyer_moore_horspool_searcher Searcher(APattern.begin(), APattern.end());
-    // Chunks overlap by Length - 1 bytes, so a match across their border is still seen.
+    std::vector<uint8_t> Seam;
+    // In place, window by window; a match across a window's end is looked for in a copy of
+    // the bytes on both sides of it.
     for (int64_t Position = AStart; Position + Length - 1 <= Last;) {
-        int64_t Wanted = std::min(kWindowSize + Length - 1, Last - Position + 1);
-        Chunk.resize(static_cast<size_t>(Wanted));
-        int64_t Got = Reader.Copy(Position, Chunk.data(), Wanted);
-        auto Found = std::search(Chunk.begin(), Chunk.begin() + Got, Searcher);
-        if (Found != Chunk.begin() + Got)
-            return Position + (Found - Chunk.begin());
-        if (Got < Wanted)
+        int64_t Count = 0;
+        const uint8_t* Data = Reader.From(Position, Count);
+        if (Data == nullptr)
             return -1;   // cancelled
-        Position += Wanted - Length + 1;
+        Count = std::min(Count, Last - Position + 1);
+        if (const void* Found = memmem(Data, static_cast<size_t>(Count), APattern.data(), APattern.size()))
+            return Position + (static_cast<const uint8_t*>(Found) - Data);
+        const int64_t Tail = std::min(Count, Length - 1);
+        const int64_t Next = Position + Count;
+        const int64_t Ahead = std::min(Length - 1, Last - Next + 1);
+        if (Tail > 0 && Ahead > 0) {
+            Seam.assign(Data + Count - Tail, Data + Count);
+            Seam.resize(static_cast<size_t>(Tail + Ahead));
+            if (Reader.Copy(Next, Seam.data() + Tail, Ahead) < Ahead)
+                return -1;   // cancelled
+            if (const void* Found = memmem(Seam.data(), Seam.size(), APattern.data(), APattern.size()))
+                return Next - Tail + (static_cast<const uint8_t*>(Found) - Seam.data());
+        }
+        Position = Next;
     }
     return -1;
 }

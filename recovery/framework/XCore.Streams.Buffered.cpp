@@ -85,6 +85,47 @@ void TXCustomBufStream::SetBufferSize(int32_t AValue)
     FValid = 0;
     FBufferStart = 0;
     FBadSectors.clear();
+    ForgetCachedWindows();
+}
+
+void TXCustomBufStream::SetCachedWindows(int32_t ACount)
+{
+    FCache.clear();
+    FCache.resize(static_cast<size_t>(std::max(ACount, 0)));
+}
+
+void TXCustomBufStream::ForgetCachedWindows()
+{
+    for (TCachedWindow& Window : FCache) {
+        Window.Start = -1;
+        Window.Valid = 0;
+        Window.Stamp = 0;
+    }
+}
+
+bool TXCustomBufStream::SwapCachedWindow(int64_t AStart)
+{
+    if (FCache.empty())
+        return false;
+    auto Slot = std::find_if(FCache.begin(), FCache.end(), [AStart](const TCachedWindow& W) { return W.Start == AStart; });
+    const bool Hit = Slot != FCache.end();
+    if (!Hit) {
+        if (FValid == 0)
+            return false;   // nothing worth keeping
+        Slot = std::min_element(FCache.begin(), FCache.end(),
+                                [](const TCachedWindow& A, const TCachedWindow& B) { return A.Stamp < B.Stamp; });
+    }
+    std::swap(Slot->Bytes, FBuffer);
+    std::swap(Slot->BadSectors, FBadSectors);
+    std::swap(Slot->Start, FBufferStart);
+    std::swap(Slot->Valid, FValid);
+    Slot->Stamp = ++FStamp;
+    if (Slot->Valid == 0)
+        *Slot = TCachedWindow{-1, 0, 0, std::move(Slot->Bytes), {}};
+    if (Hit)
+        return true;
+    FBuffer.resize(static_cast<size_t>(FBufferSize));   // the evicted window's bytes, or a new slot's
+    return false;
 }
 
 int64_t TXCustomBufStream::Seek(int64_t AOffset, TSeekOrigin AOrigin)
@@ -161,6 +202,7 @@ int64_t TXCustomBufStream::Write(const void* ABuffer, int64_t ACount)
 {
     if (ACount <= 0 || FPosition > FSize)
         return 0;
+    ForgetCachedWindows();
     if (FPosition == FSize) {
         FValid = 0;
         Stream()->Seek(FSize, soBeginning);
@@ -185,6 +227,11 @@ int64_t TXCustomBufStream::Write(const void* ABuffer, int64_t ACount)
 
 void TXCustomBufStream::FillBuffer()
 {
+    if (SwapCachedWindow(FPosition - FPosition % FBufferSize)) {
+        if (FOnBufferFilled)
+            FOnBufferFilled(this, FBufferStart);
+        return;
+    }
     FBadSectors.clear();
     FValid = 0;
     FBufferStart = FPosition - FPosition % FBufferSize;

@@ -38,12 +38,21 @@ public:
     const String& FileName() const { return FFileName; }
     // Sector size of the retries after a failed window read.
     int32_t SectorSize() const { return FSectorSize; }
+    // How many windows read before are kept beside the current one (none by default): a reader
+    // that comes back to bytes it passed gets them without reading the source again. Writes
+    // and size changes forget them.
+    int32_t CachedWindows() const { return static_cast<int32_t>(FCache.size()); }
+    void SetCachedWindows(int32_t ACount);
 
     int64_t Read(void* ABuffer, int64_t ACount) override;
     int64_t Write(const void* ABuffer, int64_t ACount) override;
     int64_t Seek(int64_t AOffset, TSeekOrigin AOrigin) override;
     int64_t Size() override { return FSize; }
-    void SetSize(int64_t ANewSize) override { FSize = ANewSize; }
+    void SetSize(int64_t ANewSize) override
+    {
+        FSize = ANewSize;
+        ForgetCachedWindows();
+    }
 
     // The window bytes from APosition on (filling the window when needed), for scanners that
     // read in place; ACount gets how many follow, 0 at or past the end. Raises like Read when
@@ -83,7 +92,20 @@ private:
     // A failed read's line in the trace list, while tracing is on.
     void Trace(int64_t AOffset, int32_t ACode, int AErrno) const;
     void EnsureWindow(int64_t APosition);
+    // Puts the current window into the cache, over the one used longest ago, and takes the
+    // window at AStart out of it; False (the window to be read) when the cache holds none.
+    bool SwapCachedWindow(int64_t AStart);
+    void ForgetCachedWindows();
 
+    struct TCachedWindow {
+        int64_t Start = -1;
+        int32_t Valid = 0;
+        uint64_t Stamp = 0;   // when it stopped being the current window
+        std::vector<uint8_t> Bytes;
+        std::vector<std::pair<int64_t, int>> BadSectors;
+    };
+    std::vector<TCachedWindow> FCache;
+    uint64_t FStamp = 0;
     std::vector<uint8_t> FBuffer;
     int32_t FBufferSize = 0;
     int32_t FValid = 0;

@@ -9,7 +9,8 @@
  *
  * A read that touches a range [start, end) fails as a whole with that errno (EIO, ENODEV,
  * ENOMEDIUM or ENXIO), as a card reader does; SLOWn waits n milliseconds and then reads.
- * Without the variable, or for any other file, the calls pass straight through. */
+ * Without the variable, or for any other file, the calls pass straight through. The bytes read
+ * from the named file are counted (XReadFaultBytesRead, from the last XReadFaultResetCount). */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -40,6 +41,7 @@ struct TConfig {
 
 static pthread_mutex_t GLock = PTHREAD_MUTEX_INITIALIZER;
 static struct TConfig GConfig;
+static long long GBytesRead;
 
 static int ErrnoByName(const char* AName)
 {
@@ -93,11 +95,12 @@ static void Pause(long AMilliseconds)
 }
 
 /* 0 when the read may go ahead (after any delay), else the errno it fails with. A negative
- * AOffset stands for the file's current position. */
-static int FaultFor(int AFile, long long AOffset, size_t ACount)
+ * AOffset stands for the file's current position. AOfFile tells whether AFile is the named one. */
+static int FaultFor(int AFile, long long AOffset, size_t ACount, int* AOfFile)
 {
     const char* Text = getenv("X_READFAULT");
     struct stat Info;
+    *AOfFile = 0;
     if (Text == NULL || *Text == '\0' || ACount == 0 || fstat(AFile, &Info) != 0)
         return 0;
     if (AOffset < 0 && (AOffset = lseek(AFile, 0, SEEK_CUR)) < 0)
@@ -108,6 +111,7 @@ static int FaultFor(int AFile, long long AOffset, size_t ACount)
     if (strncmp(Text, GConfig.Text, sizeof GConfig.Text) != 0)
         Parse(Text);
     if (GConfig.Valid && Info.st_dev == GConfig.Device && Info.st_ino == GConfig.Inode) {
+        *AOfFile = 1;
         long long End = AOffset + (long long)ACount;
         for (int I = 0; I < GConfig.Count; ++I) {
             const struct TFault* F = &GConfig.Faults[I];
@@ -125,6 +129,16 @@ static int FaultFor(int AFile, long long AOffset, size_t ACount)
     return Result;
 }
 
+static ssize_t Counted(int AOfFile, ssize_t AGot)
+{
+    if (AOfFile && AGot > 0) {
+        pthread_mutex_lock(&GLock);
+        GBytesRead += AGot;
+        pthread_mutex_unlock(&GLock);
+    }
+    return AGot;
+}
+
 typedef ssize_t (*TPread)(int, void*, size_t, off_t);
 typedef ssize_t (*TRead)(int, void*, size_t);
 
@@ -133,12 +147,13 @@ ssize_t pread(int AFile, void* ABuffer, size_t ACount, off_t AOffset)
     static TPread Real;
     if (Real == NULL)
         Real = (TPread)dlsym(RTLD_NEXT, "pread");
-    int Error = FaultFor(AFile, AOffset, ACount);
+    int OfFile = 0;
+    int Error = FaultFor(AFile, AOffset, ACount, &OfFile);
     if (Error != 0) {
         errno = Error;
         return -1;
     }
-    return Real(AFile, ABuffer, ACount, AOffset);
+    return Counted(OfFile, Real(AFile, ABuffer, ACount, AOffset));
 }
 
 ssize_t pread64(int AFile, void* ABuffer, size_t ACount, off_t AOffset)
@@ -146,12 +161,13 @@ ssize_t pread64(int AFile, void* ABuffer, size_t ACount, off_t AOffset)
     static TPread Real;
     if (Real == NULL)
         Real = (TPread)dlsym(RTLD_NEXT, "pread64");
-    int Error = FaultFor(AFile, AOffset, ACount);
+    int OfFile = 0;
+    int Error = FaultFor(AFile, AOffset, ACount, &OfFile);
     if (Error != 0) {
         errno = Error;
         return -1;
     }
-    return Real(AFile, ABuffer, ACount, AOffset);
+    return Counted(OfFile, Real(AFile, ABuffer, ACount, AOffset));
 }
 
 ssize_t read(int AFile, void* ABuffer, size_t ACount)
@@ -159,16 +175,32 @@ ssize_t read(int AFile, void* ABuffer, size_t ACount)
     static TRead Real;
     if (Real == NULL)
         Real = (TRead)dlsym(RTLD_NEXT, "read");
-    int Error = FaultFor(AFile, -1, ACount);
+    int OfFile = 0;
+    int Error = FaultFor(AFile, -1, ACount, &OfFile);
     if (Error != 0) {
         errno = Error;
         return -1;
     }
-    return Real(AFile, ABuffer, ACount);
+    return Counted(OfFile, Real(AFile, ABuffer, ACount));
 }
 
 /* Lets a test make sure the shim is really in the process before it relies on it. */
 int XReadFaultLoaded(void)
 {
     return 1;
+}
+
+void XReadFaultResetCount(void)
+{
+    pthread_mutex_lock(&GLock);
+    GBytesRead = 0;
+    pthread_mutex_unlock(&GLock);
+}
+
+long long XReadFaultBytesRead(void)
+{
+    pthread_mutex_lock(&GLock);
+    long long Bytes = GBytesRead;
+    pthread_mutex_unlock(&GLock);
+    return Bytes;
 }

@@ -76,6 +76,8 @@ TDateTime EncodeDateOrToday(int AYear, int AMonth, int ADay);
 TDateTime EncodeTimeDef(int AHour, int AMinute, int ASecond, int AMSec, TDateTime ADefault);
 // The day of AWeekday (1 Monday ... 7 Sunday) in the ISO week of ADate.
 TDateTime WeekdayInWeek(int AWeekday, TDateTime ADate);
+// Midnight of the Monday of ADate's week.
+inline TDateTime StartOfTheWeek(TDateTime ADate) { return WeekdayInWeek(1, ADate); }
 // Day AN of ADate's month (time kept); AN < 0 counts from its end (-1 the last day); 0 when the
 // month has no such day.
 TDateTime DayOfMonthDate(int AN, TDateTime ADate);

@@ -101,6 +101,8 @@ TEST(RecurringDateTest, NthWeekdayOfMonth)
             << C.N << " x " << C.Weekday << " in " << DateToText(C.Month);
     EXPECT_EQ(double(WeekdayInWeek(7, D(2021, 3, 3) + 0.5)), double(D(2021, 3, 7)));
     EXPECT_EQ(double(WeekdayInWeek(1, D(2021, 3, 7))), double(D(2021, 3, 1)));
+    EXPECT_EQ(double(StartOfTheWeek(D(2021, 3, 7) + 0.75)), double(D(2021, 3, 1)));
+    EXPECT_EQ(double(StartOfTheWeek(D(2021, 3, 1))), double(D(2021, 3, 1)));
 }
 
 TEST(RecurringDateTest, DayOfMonthCountsFromEitherEnd)

@@ -105,6 +105,7 @@ class TXComponentList : public TComponentList {
     X_CLASS(TXComponentList, TComponentList)
 public:
     T* GetItem(int AIndex) const { return static_cast<T*>(Items(AIndex)); }
+    TClass ItemClass() const override { return T::StaticClass(); }
     // The index of AItem when listed, otherwise the index at which it was added.
     int AddUnique(T* AItem)
     {
@@ -142,6 +143,7 @@ template <class T>
 class TXObjectList : public TXCustomObjectList {
     X_CLASS(TXObjectList, TXCustomObjectList)
 public:
+    TClass ItemClass() const override { return T::StaticClass(); }
     // A T made with its base construction, added.
     T* AddNew() override
     {

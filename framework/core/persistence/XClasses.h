@@ -223,8 +223,8 @@ private:
 class TXTypedObjectList : public TXObjectList {
     X_CLASS(TXTypedObjectList, TXObjectList)
 public:
-    // A TXPersistent descendant, or nullptr.
-    TClass ItemClass() const { return FItemClass; }
+    // A TXPersistent descendant; any object while unset.
+    TClass ItemClass() const override { return FItemClass != nullptr ? FItemClass : inherited::ItemClass(); }
     void SetItemClass(TClass AValue) { FItemClass = AValue; }
     TObject* AddNew() override;
 

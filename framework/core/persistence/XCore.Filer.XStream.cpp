@@ -150,7 +150,7 @@ TCollectionItem* ReadCollectionItemFromStream(TCollection* ACollection, TStream*
 
 TObject* ReadListObjectFromStream(TObjectList* AList, TStream* AStream)
 {
-    TObject* Object = ReadObjectFromStream(AStream, nullptr, false);
+    TObject* Object = ReadObjectFromStream(AStream, nullptr, false, ReadableItemClass(AList));
     if (Object != nullptr)
         AList->Add(Object);
     return Object;

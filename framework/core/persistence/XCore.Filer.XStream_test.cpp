@@ -385,6 +385,25 @@ TEST_F(StreamFilerTest, ObjectListsAndComponentListsRoundTrip)
     }
 }
 
+// The file names the class of each object: a list that holds pieces makes no sketch, nor
+// anything else the file names, and says why.
+TEST_F(StreamFilerTest, ObjectListsTakeOnlyTheClassTheyHold)
+{
+    auto Shapes = Owned(TObjectList::Create());
+    Shapes->Add(TZSketch::Create());
+    auto Filer = MakeFiler();
+    Filer->Groups()->AddNamedGroup(Filer.get(), TXRStreamFilerGroup::StaticClass(), Shapes.get(), nullptr, "Shapes");
+    const String File = PathOf("sketches.dat");
+    ASSERT_TRUE(Filer->SaveToFile(File, nullptr, false));
+
+    auto Pieces = Owned(XCore::Collections::TXObjectList<TZPiece>::Create());
+    auto Reader = MakeFiler();
+    Reader->Groups()->AddNamedGroup(Reader.get(), TXRStreamFilerGroup::StaticClass(), Pieces.get(), nullptr, "Shapes");
+    (void)Reader->LoadFromFile(File, nullptr, false);
+    EXPECT_EQ(Pieces->Count(), 0);
+    EXPECT_NE(GetErrorText().find("The data holds a TZSketch where a TZPiece belongs"), String::npos) << GetErrorText();
+}
+
 TEST_F(StreamFilerTest, GroupMissingFromTheContainerIsLeftAsItIs)
 {
     auto Blob = MakeBlob("bytes");

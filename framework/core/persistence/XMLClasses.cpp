@@ -330,7 +330,11 @@ void ReadObjectList(TObjectList* AList, IXMLObjectType* ANode, TWalkPath& APath)
     TIntf<IXMLObjectTypeList> Items = ANode->I();
     for (int I = 0; I < Items->Count(); ++I) {
         TIntf<IXMLObjectType> Element = Items->Items(I);
-        TObject* Entry = CreateInstanceOf(TryFindClass(Element->Type()));
+        // The document may name any registered class: only the list's own are made.
+        TClass Class = TryFindClass(Element->Type());
+        if (Class == nullptr || !CheckReadableItemClass(AList, Class))
+            continue;
+        TObject* Entry = CreateInstanceOf(Class);
         if (Entry == nullptr)
             continue;
         AList->Add(Entry);

@@ -51,6 +51,13 @@ protected:
     TXmlTestItem() = default;
 };
 
+// Registered, but no persistent object: a document may name it, and nothing reads into it.
+class TTestPlain : public TObject {
+    X_CLASS(TTestPlain, TObject)
+protected:
+    TTestPlain() = default;
+};
+
 class TTestEntry : public TPersistent {
     X_CLASS(TTestEntry, TPersistent)
 public:
@@ -134,7 +141,10 @@ String Wrapped(const String& AObjectElement)
 
 class XMLObjectFormatTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { RegisterClasses({TTestEntry::StaticClass(), TTestPart::StaticClass()}); }
+    static void SetUpTestSuite()
+    {
+        RegisterClasses({TTestEntry::StaticClass(), TTestPart::StaticClass(), TTestPlain::StaticClass()});
+    }
 };
 
 TEST_F(XMLObjectFormatTest, WritesStoredPropertiesThatDifferFromTheirDefaults)
@@ -224,13 +234,16 @@ TEST_F(XMLObjectFormatTest, CollectionsAreReplacedAndObjectListsAppendedTo)
     LoadObjectFromXMLString(Settings.get(),
                             Wrapped("<o><o name=\"Items\"><i name=\"x\"><p name=\"Value\">1</p></i><i name=\"y\"/></o>"
                                     "<o name=\"Entries\"><i type=\"TNoSuchClass\"><p name=\"Label\">lost</p></i>"
-                                    "<i type=\"TTestEntry\"><p name=\"Label\">kept</p></i></o></o>"));
+                                    "<i type=\"TTestPlain\"/><i type=\"TTestEntry\"><p name=\"Label\">kept</p></i>"
+                                    "</o></o>"));
     ASSERT_EQ(Settings->FItems->Count(), 2);
     EXPECT_EQ(static_cast<TXmlTestItem*>(Settings->FItems->Items(0))->FName, "x");
     EXPECT_EQ(static_cast<TXmlTestItem*>(Settings->FItems->Items(0))->FValue, 1);
     EXPECT_EQ(static_cast<TXmlTestItem*>(Settings->FItems->Items(1))->FName, "y");
     ASSERT_EQ(Settings->FEntries->Count(), 2);
     EXPECT_EQ(static_cast<TTestEntry*>(Settings->FEntries->Items(1))->FLabel, "kept");
+    // A registered class that is no persistent object is never made for a list.
+    EXPECT_NE(GetErrorText().find("The data holds a TTestPlain where a TPersistent belongs"), String::npos);
 }
 
 struct TValueCase {

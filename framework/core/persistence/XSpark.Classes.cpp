@@ -5,9 +5,7 @@
 
 using XCore::Engine::TXContainedObservable;
 
-namespace {
-
-TIntf<IXEngine> EngineFor(TComponent* AOwner)
+TIntf<IXEngine> OwnerEngine(TComponent* AOwner)
 {
     TIntf<IXEngine> Engine;
     if (Supports(AOwner, Engine))
@@ -17,12 +15,10 @@ TIntf<IXEngine> EngineFor(TComponent* AOwner)
     return nullptr;
 }
 
-}  // namespace
-
 void TXObservableComponent::Construct(TComponent* AOwner)
 {
     inherited::Construct(AOwner);
-    FObservable = TXContainedObservable::Create(EngineFor(AOwner), static_cast<TObject*>(this));
+    FObservable = TXContainedObservable::Create(OwnerEngine(AOwner), static_cast<TObject*>(this));
 }
 
 TXObservableComponent::~TXObservableComponent()

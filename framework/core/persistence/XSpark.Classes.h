@@ -45,3 +45,7 @@ protected:
 private:
     XCore::Engine::TXContainedObservable* FObservable = nullptr;   // owned
 };
+
+// The engine an observable of AOwner's belongs to: the owner's when it is an engine, else the
+// core application's (nullptr before there is one).
+TIntf<IXEngine> OwnerEngine(TComponent* AOwner);

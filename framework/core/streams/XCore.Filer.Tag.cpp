@@ -72,12 +72,6 @@ String ElementText(const String& ATag, const String& AText)
     return ATag.empty() ? String() : ReadTag(ATag, AText);
 }
 
-// The text names any registered class; a component list holds nothing but components.
-bool Fits(TObjectList* AList, TObject* AItem)
-{
-    return !AList->Is<TComponentList>() || AItem->Is<TComponent>();
-}
-
 void NameObject(TObject* AObject, const String& AName)
 {
     if (auto* Named = AsOrNull<TXNamedPersistent>(AObject))
@@ -172,11 +166,15 @@ void TXTagFiler::ReadObjectList(TXTagFilerGroup* AGroup, TObjectList* AList, con
     ScanItemElements(AText, AGroup->ItemTag(), [&](const String& AName, const String& AElement) {
         String ClassName = UnescapeXMLEntities(ReadTag("class", AElement));
         if (!ClassName.empty()) {
-            TObject* Created = CreateInstanceOf(GetClass(ClassName));
+            // The text may name any registered class: only the list's own are made.
+            TClass Class = GetClass(ClassName);
+            if (Class == nullptr || !CheckReadableItemClass(AList, Class))
+                return;   // a class this program does not know, or one the list does not hold
+            TObject* Created = CreateInstanceOf(Class);
             if (Created == nullptr)
-                return;   // a class this program does not know
+                return;
             TObject* Item = AGroup->ReadItemText(Created, AElement, false, AProgress);
-            if (Item == nullptr || !Fits(AList, Item)) {
+            if (Item == nullptr || !Item->ClassType()->InheritsFrom(ReadableItemClass(AList))) {
                 Created->Free();
                 return;
             }

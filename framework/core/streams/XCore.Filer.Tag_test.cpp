@@ -209,6 +209,7 @@ const TListCase kLists[] = {
     {"NoClassInAFrameworkList", "x", true, false, "TXTagThing:n"},
     {"ComponentListTakesComponents", "<class>TXTagPart</class>", false, true, "TXTagPart:"},
     {"ComponentListRefusesOtherObjects", "<class>TXTagThing</class>", false, true, ""},
+    {"FrameworkListRefusesOtherClasses", "<class>TXTagPart</class>", true, false, ""},
 };
 
 class TagListTest : public TagFilerTest, public ::testing::WithParamInterface<TListCase> {};
@@ -233,6 +234,9 @@ TEST_P(TagListTest, CreatesObjectsByClassName)
         Added = Item->ClassName() + ":" + (Thing != nullptr ? Thing->GetName() : String());
     }
     EXPECT_EQ(Added, GetParam().Expected);
+    // A class the list does not hold is refused, with the reason.
+    bool Refused = String(GetParam().Element).starts_with("<class>TXTag") && Added.empty();
+    EXPECT_EQ(GetErrorText().find(" belongs") != String::npos, Refused) << GetErrorText();
 }
 
 INSTANTIATE_TEST_SUITE_P(Lists, TagListTest, ::testing::ValuesIn(kLists),

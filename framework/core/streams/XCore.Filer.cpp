@@ -595,6 +595,23 @@ bool TXStringsFiler::SaveToString(String& AText, TXProgress*, bool)
     return true;
 }
 
+// ---- Reading objects into lists ----------------------------------------------------------
+
+TClass ReadableItemClass(const TObjectList* AList)
+{
+    TClass Class = AList->ItemClass();
+    return TPersistent::StaticClass()->InheritsFrom(Class) ? TPersistent::StaticClass() : Class;
+}
+
+bool CheckReadableItemClass(const TObjectList* AList, TClass AClass)
+{
+    TClass Readable = ReadableItemClass(AList);
+    if (AClass->InheritsFrom(Readable))
+        return true;
+    SetFirstError(kErrRead, 0, "The data holds a " + AClass->ClassName() + " where a " + Readable->ClassName() + " belongs");
+    return false;
+}
+
 // ---- Filer helpers -----------------------------------------------------------------------
 
 bool FilerLoadFromStream(TStream* AStream, TClass AFilerClass, TObject* ATarget, bool ARaise, TXProgress* AProgress,

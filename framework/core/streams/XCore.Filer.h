@@ -380,6 +380,15 @@ protected:
     TXStringsFiler() = default;
 };
 
+// ---- Reading objects into lists ----------------------------------------------------------
+
+// The class a reader may make an object of for AList, from a class its data names: the list's
+// item class, and for a list of any object a persistent one (readers fill properties).
+TClass ReadableItemClass(const TObjectList* AList);
+// True when AClass descends from ReadableItemClass(AList); otherwise the reason is recorded as
+// the first error (44), before anything is made.
+bool CheckReadableItemClass(const TObjectList* AList, TClass AClass);
+
 // ---- Filer helpers -----------------------------------------------------------------------
 // Each creates a filer of AFilerClass (a TXFiler), prepares its groups for ATarget, runs it
 // and frees it. They clear the thread's error first and report 44 (loading) or 45 (saving).

@@ -1,6 +1,6 @@
-// XMedia.Graphics.Filters.h: scaling pictures with a separable filter: each row through the
-// column weight map into a buffer, then each column of the buffer through the row weight map.
-// Weight maps are cached process-wide by their two lengths; any thread may resample.
+// XMedia.Graphics.Filters.h: scaling pictures with a separable filter, in fixed point: the
+// source rows under each destination row through the row weight map, then that row through
+// the column weight map. Weight maps are cached process-wide; any thread may resample.
 #pragma once
 
 #include <algorithm>
@@ -157,9 +157,10 @@ using TXSourceRowAlpha = std::function<const uint8_t*(int32_t ARow)>;
 using TXDestRowAlpha = std::function<uint8_t*(int32_t ARow)>;
 
 // ADest becomes a 32-bit ACX x ACY bitmap holding ASource scaled with AKernel. Below 4 pixels
-// on any side the canvas's plain stretch draws it instead. A source that is not 32-bit, or is
-// ADest itself, is read from a 32-bit copy. The six weight maps that took longest to build are
-// cached by their two lengths only: a map built for one kernel serves later calls with another.
+// on any side, or without a kernel, the canvas's plain stretch draws it instead. 24-bit and
+// 32-bit sources are read as they are (ADest itself from a copy). The six weight maps that took
+// longest to build are cached by everything that shapes them: both lengths and the kernel's
+// class and radius.
 void ResampleBitmap(TBitmap* ASource, TBitmap* ADest, int32_t ACX, int32_t ACY, const TXFilterKernel* AKernel);
 // The same for PNG images, alpha weighed like the colours (not premultiplied): ADest is
 // resized and given an alpha channel. A source without an alpha channel (opaque, or with one
@@ -168,13 +169,13 @@ void ResampleToPngImage(TPngImage* ASource, TPngImage* ADest, int32_t ACX, int32
 // Drops every cached weight map, so that a test starts from what a fresh process has.
 void ClearWeightMapCache();
 
-// Scales ASourceHeight rows to AColumns' width by ARows' width. AColumns must be built for the
-// source's width and ARows for ASourceHeight. Colours are weighed and rounded to bytes; the
-// fourth byte is not weighed but copied from the last source pixel each sum reads.
-void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, int32_t ASourceHeight,
-                    const TXSourceRow32& ASource, const TXDestRow32& ADest);
+// Scales a picture to AColumns' width by ARows' width: rows first, one destination row at a
+// time, in fixed point (16-bit weights of 13 fraction bits), rounded to bytes once at the end.
+// The source rows must hold every pixel the maps read. The fourth byte is not weighed but
+// copied from the source pixel of each map's last tap.
+void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, const TXSourceRow32& ASource,
+                    const TXDestRow32& ADest);
 // The same for 24-bit rows with alpha rows beside them: alpha is weighed like the colours,
 // and the colours are not premultiplied, so a transparent pixel still lends its colour.
-void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, int32_t ASourceHeight,
-                    const TXSourceRowRGB& ASource, const TXSourceRowAlpha& ASourceAlpha, const TXDestRowRGB& ADest,
-                    const TXDestRowAlpha& ADestAlpha);
+void ResamplePixels(const TXPixWeightMap& AColumns, const TXPixWeightMap& ARows, const TXSourceRowRGB& ASource,
+                    const TXSourceRowAlpha& ASourceAlpha, const TXDestRowRGB& ADest, const TXDestRowAlpha& ADestAlpha);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "XCore.TestClock.h"
 
 namespace {
@@ -44,7 +46,7 @@ protected:
     {
         BuildMaps(ASource, ACX, ACY);
         TPicture Dest(ACX, ACY);
-        ResamplePixels(*Columns, *Rows, ASource.Height, [&](int32_t Y) { return ASource.Row(Y); },
+        ResamplePixels(*Columns, *Rows, [&](int32_t Y) { return ASource.Row(Y); },
                        [&](int32_t Y) { return Dest.Row(Y); });
         return Dest;
     }
@@ -62,7 +64,7 @@ protected:
         std::vector<uint8_t> Alpha, DestAlpha(size_t(ACX) * ACY);
         Split(ASource, Colors, Alpha);
         ResamplePixels(
-            *Columns, *Rows, ASource.Height, [&](int32_t Y) { return Colors.data() + size_t(Y) * ASource.Width; },
+            *Columns, *Rows, [&](int32_t Y) { return Colors.data() + size_t(Y) * ASource.Width; },
             [&](int32_t Y) { return Alpha.data() + size_t(Y) * ASource.Width; },
             [&](int32_t Y) { return DestColors.data() + size_t(Y) * ACX; },
             [&](int32_t Y) { return DestAlpha.data() + size_t(Y) * ACX; });
@@ -131,6 +133,37 @@ TEST_F(ResampleTest, OvershootAtSharpEdgesIsClampedNotWrapped)
         } else if (X >= 16) {
             EXPECT_GE(Blue, 245) << X;
         }
+    }
+}
+
+// Against the exact double sum of both maps, rounded once: fixed point stays within a level.
+TEST_F(ResampleTest, StaysWithinOneLevelOfTheExactSum)
+{
+    struct {
+        int32_t W, H, CX, CY;
+    } const kSizes[] = {{97, 61, 23, 17}, {31, 20, 75, 49}, {64, 48, 63, 47}, {200, 9, 7, 30}};
+    for (const auto& S : kSizes) {
+        TPicture Source(S.W, S.H);
+        uint32_t Seed = 0x2545F491u;
+        for (TXRGBAColor& P : Source.Pixels) {
+            Seed ^= Seed << 13, Seed ^= Seed >> 17, Seed ^= Seed << 5;
+            P = TXRGBAColor{uint8_t(Seed), uint8_t(Seed >> 8), uint8_t(Seed >> 16), 255};
+        }
+        TPicture Dest = Resample32(Source, S.CX, S.CY);
+        int Worst = 0;
+        for (int32_t Y = 0; Y < S.CY; ++Y)
+            for (int32_t X = 0; X < S.CX; ++X) {
+                double Blue = 0;
+                for (int32_t KY = 0; KY < Rows->Counts()[Y]; ++KY)
+                    for (int32_t KX = 0; KX < Columns->Counts()[X]; ++KX) {
+                        const TXPixWeight& R = Rows->Lines()[KY][Y];
+                        const TXPixWeight& C = Columns->Lines()[KX][X];
+                        Blue += double(R.Weight) * C.Weight * Source.At(C.Index, R.Index).Blue;
+                    }
+                const int Exact = int(std::clamp(std::lround(Blue), 0L, 255L));
+                Worst = std::max(Worst, std::abs(Exact - Dest.At(X, Y).Blue));
+            }
+        EXPECT_LE(Worst, 1) << S.W << "x" << S.H << " to " << S.CX << "x" << S.CY;
     }
 }
 
@@ -359,28 +392,35 @@ TEST_F(ResampleImageTest, SidesBelowFourAreStretchedByTheCanvas)
     }
 }
 
-TEST_F(ResampleImageTest, AMapBuiltForOneKernelServesTheNext)
+// A map is cached for the kernel that built it: a narrower kernel gets maps of its own, and
+// the order of the calls changes nothing.
+TEST_F(ResampleImageTest, EachKernelRadiusGetsItsOwnMaps)
 {
     auto Source = PatternBitmap(37, 29);
-    std::vector<TColor> First = Resampled(Source.get(), 23, 17, Kernel.get());
     auto Narrow = Owned(TXLanczosKernel::Create());
     Narrow->SetRadius(2);
-    EXPECT_EQ(Resampled(Source.get(), 23, 17, Narrow.get()), First);
-
-    // Maps of its own would have made another picture.
-    auto Columns = Owned(TXPixWeightMap::Create());
-    auto Rows = Owned(TXPixWeightMap::Create());
-    Columns->Build(23, 37, Narrow.get(), false);
-    Rows->Build(17, 29, Narrow.get(), false);
-    TPicture Pixels = Pattern(37, 29), Dest(23, 17);
-    ResamplePixels(*Columns, *Rows, 29, [&](int32_t Y) { return Pixels.Row(Y); }, [&](int32_t Y) { return Dest.Row(Y); });
-    std::vector<TColor> OwnMaps;
-    for (const TXRGBAColor& P : Dest.Pixels)
-        OwnMaps.push_back(RGB(P.Red, P.Green, P.Blue));
-    EXPECT_NE(OwnMaps, First);
+    auto OwnMaps = [&](const TXFilterKernel* AKernel) {
+        auto Columns = Owned(TXPixWeightMap::Create());
+        auto Rows = Owned(TXPixWeightMap::Create());
+        Columns->Build(23, 37, AKernel, false);
+        Rows->Build(17, 29, AKernel, false);
+        TPicture Pixels = Pattern(37, 29), Dest(23, 17);
+        ResamplePixels(*Columns, *Rows, [&](int32_t Y) { return Pixels.Row(Y); }, [&](int32_t Y) { return Dest.Row(Y); });
+        std::vector<TColor> Colors;
+        for (const TXRGBAColor& P : Dest.Pixels)
+            Colors.push_back(RGB(P.Red, P.Green, P.Blue));
+        return Colors;
+    };
+    const std::vector<TColor> Wide = OwnMaps(Kernel.get()), Two = OwnMaps(Narrow.get());
+    ASSERT_NE(Wide, Two);
+    EXPECT_EQ(Resampled(Source.get(), 23, 17, Kernel.get()), Wide);
+    EXPECT_EQ(Resampled(Source.get(), 23, 17, Narrow.get()), Two);
+    ClearWeightMapCache();
+    EXPECT_EQ(Resampled(Source.get(), 23, 17, Narrow.get()), Two);
+    EXPECT_EQ(Resampled(Source.get(), 23, 17, Kernel.get()), Wide);
 }
 
-TEST_F(ResampleImageTest, TwentyFourBitSourcesAndTheDestinationItselfAreReadFromACopy)
+TEST_F(ResampleImageTest, TwentyFourBitSourcesAreReadAsTheyAreAndTheDestinationFromACopy)
 {
     auto Source = PatternBitmap(30, 20);
     std::vector<TColor> Expected = Resampled(Source.get(), 13, 9, Kernel.get());

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "Vcl.Imaging.Jpeg.h"
 #include "Win.Display.h"
 #include "XMedia.Graphics.Converters.h"
 #include "XMedia.Graphics.Filters.h"
@@ -184,6 +185,58 @@ void DrawCentred(TCanvas* ACanvas, const TRect& ARect, TGraphic* AGraphic, int A
     const int Y = ARect.Top + (RectHeight(ARect) - AH) / 2;
     StretchDrawResampled(ACanvas, Rect(X, Y, X + AW, Y + AH), AGraphic, AKernel);
 }
+
+// The pixels a graphic is resampled from, read where they lie: a plain opaque bitmap as it is,
+// a JPEG picture decoded at half size when that still covers AW x AH with a margin (less lets
+// the coarser decode show; the scale it had comes back afterwards). Other graphics have no such pixels and are drawn into a bitmap.
+class TCoveringDecode {
+public:
+    TCoveringDecode(TGraphic* AGraphic, int AW, int AH) : FGraphic(AGraphic)
+    {
+        if (auto* Jpeg = AsOrNull<TJPEGImage>(AGraphic)) {
+            FJpeg = Jpeg;
+            FOldScale = Jpeg->Scale();
+            if (FOldScale == jsFullSize)
+                Jpeg->SetScale(CoveringScale(Jpeg->Width(), Jpeg->Height(), AW, AH));
+            try {
+                FPixels = Jpeg->Bitmap();
+            } catch (...) {
+                RestoreScale();
+                throw;
+            }
+        } else if (auto* Bitmap = AsOrNull<TBitmap>(AGraphic);
+                   Bitmap != nullptr && !Bitmap->Transparent() && Bitmap->AlphaFormat() == afIgnored) {
+            FPixels = Bitmap;
+        }
+    }
+    ~TCoveringDecode() { RestoreScale(); }
+    TCoveringDecode(const TCoveringDecode&) = delete;
+    TCoveringDecode& operator=(const TCoveringDecode&) = delete;
+
+    TGraphic* Graphic() const { return FGraphic; }
+    // nullptr when the graphic must be drawn to be read.
+    TBitmap* Pixels() const { return FPixels; }
+
+private:
+    void RestoreScale()
+    {
+        if (FJpeg != nullptr && FJpeg->Scale() != FOldScale)
+            FJpeg->SetScale(FOldScale);
+    }
+    // Half size (each side halved, rounded up) when it covers the rectangle one and a half times
+    // over. The coarser transforms of a quarter and an eighth show through the resampling
+    // even with twice the size, so they are not used.
+    static TJPEGScale CoveringScale(int AFullW, int AFullH, int AW, int AH)
+    {
+        const bool HalfCovers = 2 * ((AFullW + 1) / 2) >= 3 * AW && 2 * ((AFullH + 1) / 2) >= 3 * AH;
+        return HalfCovers ? jsHalf : jsFullSize;
+    }
+
+    TGraphic* FGraphic;
+    TJPEGImage* FJpeg = nullptr;
+    TJPEGScale FOldScale = jsFullSize;
+    TBitmap* FPixels = nullptr;
+};
 
 // The covering placement: true when the width is the side matched.
 bool CenterMatchesWidth(const TRect& ARect, TGraphic* AGraphic)
@@ -430,16 +483,21 @@ void StretchDrawResampled(TCanvas* ACanvas, const TRect& ARect, TGraphic* AGraph
         ResampleToPngImage(Png, Scaled.get(), W, H, AKernel);
         return ACanvas->Draw(ARect.Left, ARect.Top, Scaled.get());
     }
-    auto Source = Owned(TBitmap::Create());
     auto Scaled = Owned(TBitmap::Create());
-    Source->SetPixelFormat(pf32bit);
     Scaled->SetPixelFormat(pf32bit);
-    Source->SetSize(GW, GH);
     {
-        TCanvasLock SourceLock(Source->Canvas());
         TCanvasLock ScaledLock(Scaled->Canvas());
-        Source->Canvas()->Draw(0, 0, AGraphic);
-        ResampleBitmap(Source.get(), Scaled.get(), W, H, AKernel);
+        TCoveringDecode Decode(AGraphic, W, H);
+        if (TBitmap* Pixels = Decode.Pixels()) {
+            ResampleBitmap(Pixels, Scaled.get(), W, H, AKernel);
+        } else {
+            auto Source = Owned(TBitmap::Create());
+            Source->SetPixelFormat(pf32bit);
+            Source->SetSize(Decode.Graphic()->Width(), Decode.Graphic()->Height());
+            TCanvasLock SourceLock(Source->Canvas());
+            Source->Canvas()->Draw(0, 0, Decode.Graphic());
+            ResampleBitmap(Source.get(), Scaled.get(), W, H, AKernel);
+        }
     }
     ACanvas->Draw(ARect.Left, ARect.Top, Scaled.get());
 }

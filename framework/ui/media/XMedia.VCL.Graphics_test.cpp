@@ -3,13 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "Vcl.TestImages.h"
+#include "Vcl.Imaging.Jpeg.h"
 #include "Win.Display.h"
 #include "XCore.App.h"
 #include "XCore.Streams.h"
 #include "XMedia.Graphics.Converters.h"
+#include "XMedia.Graphics.Filters.h"
 
 namespace {
 
@@ -167,6 +170,59 @@ TEST_F(DrawGraphicTest, ResampledPngKeepsItsTransparency)
     StretchDrawResampled(Canvas->Canvas(), Rect(0, 0, 40, 20), Png.get(), DefaultKernel());
     EXPECT_EQ(PixelAt(Canvas.get(), 5, 10), clRed);
     EXPECT_EQ(PixelAt(Canvas.get(), 35, 10), clBlue);
+}
+
+// A JPEG picture is decoded at half size when that covers the rectangle one and a half times
+// over (the picture keeps its scale). On a photo-like picture (soft shapes, fine
+// noise) that stays within two levels of resampling the full decode for all but a few pixels
+// and within five for all; a rectangle that no smaller decode covers decodes at full size and
+// gives exactly the same pixels.
+TEST_F(DrawGraphicTest, ResampledJpegIsDecodedAtTheScaleThatCoversTheRectangle)
+{
+    constexpr int W = 1280, H = 960;
+    auto Photo = WhiteBitmap(W, H);
+    uint32_t Seed = 0x9E3779B9u;
+    for (int Y = 0; Y < H; ++Y) {
+        auto* Row = static_cast<uint8_t*>(Photo->ScanLine(Y));
+        for (int X = 0; X < W; ++X) {
+            Seed ^= Seed << 13, Seed ^= Seed >> 17, Seed ^= Seed << 5;
+            const int Noise = int(Seed % 13) - 6;
+            const double Shape = 60 * std::sin(X / 90.0) * std::cos(Y / 70.0) + 40 * std::sin((X + Y) / 37.0);
+            Row[3 * X] = uint8_t(std::clamp(int(120 + Shape) + Noise, 0, 255));
+            Row[3 * X + 1] = uint8_t(std::clamp(int(X * 200 / W + 20) + Noise, 0, 255));
+            Row[3 * X + 2] = uint8_t(std::clamp(int(128 - Shape / 2 + Y / 10) + Noise, 0, 255));
+        }
+    }
+    auto Encoded = Owned(TJPEGImage::Create());
+    Encoded->Assign(Photo.get());
+    auto Stream = Owned(TMemoryStream::Create());
+    Encoded->SaveToStream(Stream.get());
+    Stream->SetPosition(0);
+    auto Jpeg = Owned(TJPEGImage::Create());
+    Jpeg->LoadFromStream(Stream.get());
+
+    for (const TRect& R : {Rect(0, 0, 420, 320), Rect(0, 0, 210, 160), Rect(0, 0, 160, 120), Rect(0, 0, 700, 500)}) {
+        auto Full = Owned(TBitmap::Create());
+        auto Expected = Owned(TBitmap::Create());
+        Full->Assign(Jpeg->Bitmap());
+        ResampleBitmap(Full.get(), Expected.get(), R.Right, R.Bottom, DefaultKernel());
+        auto Canvas = WhiteBitmap(R.Right, R.Bottom, pf32bit);
+        StretchDrawResampled(Canvas->Canvas(), R, Jpeg.get(), DefaultKernel());
+        EXPECT_EQ(Jpeg->Scale(), jsFullSize);
+        int Worst = 0, BeyondTwo = 0;
+        for (int Y = 0; Y < R.Bottom; ++Y)
+            for (int X = 0; X < R.Right; ++X) {
+                const int Delta = ChannelDelta(PixelAt(Canvas.get(), X, Y), PixelAt(Expected.get(), X, Y));
+                Worst = std::max(Worst, Delta);
+                BeyondTwo += Delta > 2;
+            }
+        if (3 * R.Right > W) {   // half size would not cover it
+            EXPECT_EQ(Worst, 0) << R.Right;
+        } else {
+            EXPECT_LE(Worst, 5) << R.Right << " scaled decode against full decode";
+            EXPECT_LE(BeyondTwo * 50, R.Right * R.Bottom) << R.Right << ": more than 2 % beyond two levels";
+        }
+    }
 }
 
 TEST_F(DrawGraphicTest, RenderGraphicFittedSizesTheBitmap)
