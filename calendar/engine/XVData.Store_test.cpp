@@ -140,7 +140,7 @@ TEST_F(VStoreTest, ALabelIsNotReadFromAFileThatInflatesPastADocument)
         auto Stream = Owned(TFileStream::Create(File, fmOpenReadWrite));
         auto Container = Owned(TXQStream::Create());
         ASSERT_TRUE(Container->OpenStream(rmRead | rmWrite, Stream.get(), false, nullptr));
-        ASSERT_TRUE(Container->AddGroupText("Bulk", String(kXZDocumentLimit, ' ')));
+        ASSERT_TRUE(Container->AddGroupText("Bulk", String(kXZDocumentLimit + 1, ' ')));
         Container->Close();
     }
     ASSERT_LT(std::filesystem::file_size(File), 200000u);

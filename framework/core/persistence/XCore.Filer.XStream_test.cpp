@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Win.TestEnvironment.h"
+#include "XClasses.h"
 #include "XCore.Errors.h"
 #include "XCore.Streams.Containers.h"
 #include "XCore.Strings.Containers.h"
@@ -385,8 +386,8 @@ TEST_F(StreamFilerTest, ObjectListsAndComponentListsRoundTrip)
     }
 }
 
-// The file names the class of each object: a list that holds pieces makes no sketch, nor
-// anything else the file names, and says why.
+// The file names the class of each object: a list that holds language objects makes no
+// sketch, nor anything else the file names, and says why.
 TEST_F(StreamFilerTest, ObjectListsTakeOnlyTheClassTheyHold)
 {
     auto Shapes = Owned(TObjectList::Create());
@@ -396,12 +397,13 @@ TEST_F(StreamFilerTest, ObjectListsTakeOnlyTheClassTheyHold)
     const String File = PathOf("sketches.dat");
     ASSERT_TRUE(Filer->SaveToFile(File, nullptr, false));
 
-    auto Pieces = Owned(XCore::Collections::TXObjectList<TZPiece>::Create());
+    auto Others = Owned(XCore::Collections::TXObjectList<XClasses::TXLgObject>::Create());
     auto Reader = MakeFiler();
-    Reader->Groups()->AddNamedGroup(Reader.get(), TXRStreamFilerGroup::StaticClass(), Pieces.get(), nullptr, "Shapes");
+    Reader->Groups()->AddNamedGroup(Reader.get(), TXRStreamFilerGroup::StaticClass(), Others.get(), nullptr, "Shapes");
     (void)Reader->LoadFromFile(File, nullptr, false);
-    EXPECT_EQ(Pieces->Count(), 0);
-    EXPECT_NE(GetErrorText().find("The data holds a TZSketch where a TZPiece belongs"), String::npos) << GetErrorText();
+    EXPECT_EQ(Others->Count(), 0);
+    EXPECT_NE(GetErrorText().find("The data holds a TZSketch where a TXLgObject belongs"), String::npos)
+        << GetErrorText();
 }
 
 TEST_F(StreamFilerTest, GroupMissingFromTheContainerIsLeftAsItIs)
