@@ -145,6 +145,8 @@ protected:
     {
         RegisterClasses({TTestEntry::StaticClass(), TTestPart::StaticClass(), TTestPlain::StaticClass()});
     }
+    // The error store keeps the first error: one left by an earlier test would hide this one's.
+    void SetUp() override { ClearError(); }
 };
 
 TEST_F(XMLObjectFormatTest, WritesStoredPropertiesThatDifferFromTheirDefaults)
@@ -243,7 +245,7 @@ TEST_F(XMLObjectFormatTest, CollectionsAreReplacedAndObjectListsAppendedTo)
     ASSERT_EQ(Settings->FEntries->Count(), 2);
     EXPECT_EQ(static_cast<TTestEntry*>(Settings->FEntries->Items(1))->FLabel, "kept");
     // A registered class that is no persistent object is never made for a list.
-    EXPECT_NE(GetErrorText().find("The data holds a TTestPlain where a TPersistent belongs"), String::npos);
+    EXPECT_NE(GetErrorText().find("The data holds a TTestPlain where a TPersistent belongs"), String::npos) << GetErrorText();
 }
 
 struct TValueCase {
