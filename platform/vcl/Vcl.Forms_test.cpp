@@ -231,6 +231,8 @@ protected:
     {
         UserInputTest::SetUp();
         Application->SetHintPause(1);
+        // OnHint fires on a change only: a hint left by an earlier test would swallow the first.
+        Application->SetHint("");
         Application->SetOnHint(TNotifyEvent::Bind<&HintTest::HintChanged>(this));
         Application->SetOnShowHint(TShowHintEvent::Bind<&HintTest::ShowingHint>(this));
         FButton = Add<TButton>(Rect(10, 10, 90, 35));
