@@ -390,19 +390,9 @@ TEST_P(DateTimePicturesTest, CalendarAndPickersMatchTheirGolden)
     Time->SetDateTime(EncodeTime(14, 5, 9, 0));
     Time->SetFocus();
     Press(VK_RIGHT);
-    String Name = GetParam();
-    for (char& C : Name)
-        C = C == ' ' ? '_' : char(std::tolower(static_cast<unsigned char>(C)));
-    EXPECT_TRUE(MatchesGolden(Picture(FForm).get(), "platform/vcl/testdata/datetime_" + Name + ".png"));
+    EXPECT_TRUE(MatchesGolden(Picture(FForm).get(), StyleGolden("platform/vcl/testdata", "datetime_", GetParam())));
 }
 
-INSTANTIATE_TEST_SUITE_P(Styles, DateTimePicturesTest, ::testing::Values("Windows", "Smokey Quartz Kamri"),
-                         [](const auto& AInfo) {
-                             String Name;
-                             for (char C : String(AInfo.param))
-                                 if (C != ' ')
-                                     Name += C;
-                             return Name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Styles, DateTimePicturesTest, ::testing::Values("Windows", "Smokey Quartz Kamri"), StyleTestName);
 
 }  // namespace

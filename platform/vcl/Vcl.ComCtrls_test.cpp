@@ -367,19 +367,9 @@ TEST_P(ControlPicturesTest, ControlsInTheirMainStatesMatchTheirGolden)
     Spin->SetPosition(3);
     Edit->SetFocus();
     Edit->SelectAll();
-    String Name = GetParam();
-    for (char& C : Name)
-        C = C == ' ' ? '_' : char(std::tolower(static_cast<unsigned char>(C)));
-    EXPECT_TRUE(MatchesGolden(Picture(FForm).get(), "platform/vcl/testdata/controls_" + Name + ".png"));
+    EXPECT_TRUE(MatchesGolden(Picture(FForm).get(), StyleGolden("platform/vcl/testdata", "controls_", GetParam())));
 }
 
-INSTANTIATE_TEST_SUITE_P(Styles, ControlPicturesTest, ::testing::Values("Windows", "Smokey Quartz Kamri"),
-                         [](const auto& AInfo) {
-                             String Name;
-                             for (char C : String(AInfo.param))
-                                 if (C != ' ')
-                                     Name += C;
-                             return Name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Styles, ControlPicturesTest, ::testing::Values("Windows", "Smokey Quartz Kamri"), StyleTestName);
 
 }  // namespace

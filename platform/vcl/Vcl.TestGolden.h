@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -78,4 +79,23 @@ inline ::testing::AssertionResult MatchesGolden(TBitmap* AImage, const String& A
                                          << ATolerance.MaxChannelDelta << " (worst " << Worst << ") from "
                                          << Path.string() << "; wrote " << WriteActual() << " and "
                                          << std::filesystem::absolute(Name + ".diff.png").string();
+}
+
+// The golden of a rendering in a named style: "Smokey Quartz Kamri" under APrefix "controls_"
+// is APrefix + "smokey_quartz_kamri.png" in AFolder.
+inline String StyleGolden(const String& AFolder, const String& APrefix, String AStyle)
+{
+    for (char& C : AStyle)
+        C = C == ' ' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
+    return AFolder + "/" + APrefix + AStyle + ".png";
+}
+
+// A style name as a test name: gtest takes letters and digits only.
+inline String StyleTestName(const ::testing::TestParamInfo<const char*>& AInfo)
+{
+    String Name;
+    for (char C : String(AInfo.param))
+        if (C != ' ')
+            Name += C;
+    return Name;
 }

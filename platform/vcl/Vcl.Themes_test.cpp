@@ -466,20 +466,10 @@ TEST_P(StyleCatalogueTest, MatchesGolden)
     TCustomStyleServices* Style = TStyleManager::Style(GetParam());
     ASSERT_NE(Style, nullptr);
     TCatalogue Catalogue(Style);
-    String Name = GetParam();
-    for (char& C : Name)
-        C = C == ' ' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
-    EXPECT_TRUE(MatchesGolden(Catalogue.Paint(), "platform/vcl/testdata/style_" + Name + ".png"));
+    EXPECT_TRUE(MatchesGolden(Catalogue.Paint(), StyleGolden("platform/vcl/testdata", "style_", GetParam())));
 }
 
-INSTANTIATE_TEST_SUITE_P(Styles, StyleCatalogueTest, ::testing::Values("Windows", "Smokey Quartz Kamri"),
-                         [](const auto& AInfo) {
-                             String Name;
-                             for (char C : String(AInfo.param))
-                                 if (C != ' ')
-                                     Name += C;
-                             return Name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Styles, StyleCatalogueTest, ::testing::Values("Windows", "Smokey Quartz Kamri"), StyleTestName);
 
 }  // namespace
 

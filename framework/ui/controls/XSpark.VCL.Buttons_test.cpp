@@ -103,10 +103,7 @@ TEST_P(SkinnedGoldenTest, MatchesGolden)
 {
     TStyleManager::SetStyle(kCustomStyleName);
     AddEverySkinnedControl(String(GetParam()) == "Windows" ? "Windows" : "Dark");
-    String Name = GetParam();
-    for (char& C : Name)
-        C = C == ' ' ? '_' : static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
-    EXPECT_TRUE(MatchesGolden(Picture().get(), "framework/ui/controls/testdata/skinned_" + Name + ".png"));
+    EXPECT_TRUE(MatchesGolden(Picture().get(), StyleGolden("framework/ui/controls/testdata", "skinned_", GetParam())));
 }
 
 INSTANTIATE_TEST_SUITE_P(Styles, SkinnedGoldenTest, ::testing::Values("Windows", kCustomStyleName),
